@@ -1,0 +1,28 @@
+// Whole-file reads, atomic whole-file replaces and durable appends: the only
+// ways the core touches the disk.
+#pragma once
+
+#include "Result.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+Result<std::string> readFile(const std::filesystem::path &path);
+
+// Writes a temporary file in the same folder, flushes it to disk and renames it
+// over the target, so a crash leaves either the old or the new file whole.
+Status writeFileAtomic(const std::filesystem::path &path, std::string_view bytes);
+
+// Appends and flushes to disk before returning; creates the file when missing.
+Status appendFileDurable(const std::filesystem::path &path, std::string_view bytes);
+
+// Copies a file over another through the same atomic replace.
+Status copyFileAtomic(const std::filesystem::path &from, const std::filesystem::path &to);
+
+// Removes temporary files an interrupted atomic write left in the folder.
+void removeStaleTemporaries(const std::filesystem::path &folder);
+
+}  // namespace tessaly

@@ -1,0 +1,75 @@
+// The table of awards: up to 50 records, each drawn in batches, stored as the
+// keys of section Grade and the count Option/Lucks.
+#pragma once
+
+#include "settings/IniStore.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+struct LGrade {
+    std::string name;
+    int batchCount = 0;
+    std::string batchDetail;  // winners per batch joined by "+", such as 4+4+2
+    int winners = 0;
+    std::string prizeName;
+    std::string prizePicture;  // stored form, relative to the program folder ("Awardimg\a.jpg")
+
+    // Winners of batch k (from 1); 0 when the detail has no such number.
+    int batchWinners(int k) const;
+};
+
+inline constexpr int kMaxAwards = 50;
+
+struct AwardTable {
+    std::array<LGrade, kMaxAwards> grades;
+    int AwardCount = 0;
+
+    const LGrade &operator[](int i) const { return grades[static_cast<size_t>(i)]; }
+    LGrade &operator[](int i) { return grades[static_cast<size_t>(i)]; }
+};
+
+// The stored Grade value of one award: name|winners|batches|detail|prize|picture.
+std::string gradeValue(const LGrade &grade);
+
+// Loads the table; a Grade value whose winners or batches field is not a number
+// stops the loading there, and its problem is added to `problems` (GBK, naming
+// the award and the value).
+AwardTable loadAwardTable(const IniStore &settings, std::vector<std::string> &problems);
+
+// Writes Lucks and the Grade keys of the table (keys past the count stay).
+void saveAwardTable(IniStore &settings, const AwardTable &table);
+
+struct StatusTemplates {
+    std::string Caption;   // after a normal stop
+    std::string qCaption;  // when a batch is prepared
+    std::string bCaption;  // when a supplement is set up
+    std::string bhCaption; // after a supplement stop
+};
+
+struct SoundSettings {
+    // Stored forms ("wav\bg2.mp3"), each the default unless the key names an existing file.
+    std::string bmusic, smusic, emusic, sbmusic;
+    bool canbmusic = true, cansmusic = true, canemusic = true, cansbmusic = true;
+};
+
+// What ReadConfigGrade loads: templates, sounds, roll interval, the awards and
+// the starting award.
+struct GradeConfig {
+    StatusTemplates templates;
+    SoundSettings sounds;
+    int IntervalTime = 40;
+    AwardTable awards;
+    bool ScrollDown = true;
+    int CurrentAward = 0;
+    int CurrentBatch = 1;
+    std::vector<std::string> problems;  // for the operator, GBK
+};
+
+GradeConfig readConfigGrade(const IniStore &settings, const std::filesystem::path &programDir);
+
+}  // namespace tessaly

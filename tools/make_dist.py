@@ -1,0 +1,140 @@
+#!/usr/bin/env python3
+"""Writes the text files that ship in dist/: the factory set.dat (also as
+Modual/set.dat), a demo participant list and the empty record files.
+All in GBK with CR LF. Run from the project root: python3 tools/make_dist.py"""
+import os
+import random
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "dist")
+
+
+def write_lines(path, lines):
+    full = os.path.join(ROOT, path)
+    os.makedirs(os.path.dirname(full), exist_ok=True)
+    with open(full, "wb") as f:
+        for line in lines:
+            f.write(line.encode("gbk") + b"\r\n")
+
+
+def font_keys(name="黑体", size=36, color="clWhite", style="[fsBold]"):
+    height = -round(size * 96 / 72)
+    return [f"Font.Charset=134", f"Font.Color={color}", f"Font.Height={height}", f"Font.Name={name}",
+            "Font.Pitch=fpDefault", f"Font.Size={size}", f"Font.Style={style}"]
+
+
+def effect_keys(prefix="Effect.FontEffect.", shadow=True, gradient=None):
+    g0, g1 = gradient or ("clYellow", "clRed")
+    keys = [
+        "Alpha=100", "Angle=0", "Blur=0",
+        f"Gradual.Enabled={1 if gradient else 0}", f"Gradual.StartColor={g0}", f"Gradual.EndColor={g1}",
+        "Gradual.Style=gsTopToBottom", "HorzMirror=0", "VertMirror=0", "Noise=0", "Outline=0",
+        f"Shadow.Enabled={1 if shadow else 0}", "Shadow.Alpha=70", "Shadow.Blur=40", "Shadow.Color=clBlack",
+        "Shadow.OffsetX=3", "Shadow.OffsetY=3", "Spray=0", "Texture.Enabled=0", "Texture.Mode=tmTiled",
+        "Texture.Picture=",
+    ]
+    return [prefix + k for k in keys]
+
+
+def label_section(name, caption=None, size=36, color="clWhite", gradient=None, visible=True, face="黑体"):
+    lines = [f"[{name}]"]
+    if caption is not None:
+        lines.append(f"Caption={caption}")
+    lines += ["Left=0", "Top=0", "Width=0", "Height=0", f"Visible={1 if visible else 0}"]
+    lines += font_keys(face, size, color)
+    lines += effect_keys(gradient=gradient)
+    lines += ["Effect.Transparent=1", "Effect.BackColor=32768", ""]
+    return lines
+
+
+AWARDS = [
+    # name, winners, batches, detail, prize, picture
+    ("特等奖", 1, 1, "1", "新能源汽车一辆", "Awardimg\\photest.jpg"),
+    ("一等奖", 3, 1, "3", "笔记本电脑", "Awardimg\\photest.jpg"),
+    ("二等奖", 10, 2, "5+5", "智能手机", "Awardimg\\photest.jpg"),
+    ("三等奖", 30, 2, "15+15", "无线耳机", "Awardimg\\photest.jpg"),
+    ("幸运奖", 60, 2, "25+35", "精美礼品一份", "Awardimg\\photest.jpg"),
+]
+
+
+def settings():
+    opt = [
+        "[Option]",
+        f"Lucks={len(AWARDS)}", "scrolldown=1", "IntervalTime=40", "canreAward=0", "privacy=0",
+        "privacystart=1", "privacyend=1", "canshowtxtpho=1", "startkey=32", "startkeystr=空格键", "canready=1",
+        "Statuscenter=1", "Gradecenter=1", "runfrom=0", "oneRzMarqueeStatus=0", "bosscenter=1", "logoImgBG=",
+        "canbmusic=1", "cansmusic=1", "canemusic=1", "cansbmusic=1", "bmusic=wav\\bg2.mp3",
+        "smusic=wav\\start3.mp3", "emusic=wav\\stop1.wav", "sbmusic=wav\\bg4.mp3", "loopmusic=0", "canfz=0",
+        "ntcanrandom=1", "ntfs=0", "sndmm=VGVzc2FseTg=", "sndfo=49237", "sndst=49230", "locksremm=",
+        "phowidth=35", "phoheight=53", "ispho=0", "currentLucki=0", "currentSxtimes=1", "currentnowgotodata=0",
+        "currentovernum=0", "addgradep=0", "onerun=1", "screenmain=", "screensec=", "Mformleft=0", "Mformtop=0",
+        "fromwidth=1024", "fromheight=768", "MainImgBG=img\\1.jpg", "SImgBG=img\\show.jpg", "S2ImgBG=img\\show.jpg",
+        "ScrollTextActive=1", "ScrollTextcenter=1", "showSScrollText=2", "SkyScrollTextiv=100", "Floatrownum=1",
+        "showhint=0", "",
+    ]
+    grade = ["[Grade]"] + [f"{i}={'|'.join(str(x) for x in a)}" for i, a in enumerate(AWARDS)] + [""]
+    grfz = ["[Grfz]"] + [f"{i}=全体:1-99999" for i in range(len(AWARDS))] + [""]
+    status = [
+        "[GrStatus]",
+        "Caption='<奖项名称> 第<当前奖项轮数>批已抽出 <本轮抽取名额> 名，共 <当前奖项已抽名额>/<当前奖项总名额> 名'",
+        "qCaption='正在抽取：<奖项名称> 第<当前奖项轮数>/<当前奖项总轮数>批，本批 <本轮抽取名额> 名'",
+        "bCaption='补奖：<奖项名称> 补抽 <本轮抽取名额> 名'",
+        "bhCaption='补奖完成：<奖项名称> 补抽 <本轮抽取名额> 名'",
+        "",
+    ]
+    ready = ["[readyLuck]", "Caption='  准备好了吗？  '", "Visible=1", "Left=0", "Top=0", "Width=0", "Height=0"]
+    ready += font_keys("黑体", 48, "clYellow") + effect_keys(gradient=("clYellow", "$0000A5FF"))
+    ready += ["Effect.Transparent=1", "Effect.BackColor=32768", ""]
+    guests = ["[MarqueeStatus]", "1-1=有请董事长为特等奖抽奖", "2-1=有请总经理为一等奖抽奖",
+              "3-1=有请副总经理为二等奖抽奖", ""]
+    out = opt + grade + grfz + status + ready + guests
+    out += label_section("FirstTitle", "2027 年度盛典 幸运大抽奖", 54, "clYellow", gradient=("clYellow", "$0000A5FF"))
+    out += label_section("SecondTitle", "感恩有你 · 共创未来", 30, "clWhite")
+    out += label_section("Status", None, 26, "clWhite")
+    out += label_section("Award", None, 32, "clYellow")
+    out += label_section("boss", None, 24, "clAqua")
+    for name, caption in (("GoButton", "开始"), ("StopButton", "停止")):
+        out += [f"[{name}]", "Left=0", "Top=0", "Width=0", "Height=0", "Visible=1", "Color=clMaroon",
+                "HotTrackColor=clYellow"] + font_keys("黑体", 20, "clWhite") + [""]
+    out += ["[RzMarqueeStatus1]", "Left=0", "Top=0", "Width=0", "Height=0", "Visible=1", "Active=1", "text=",
+            "DoubleBuffered=1"] + font_keys("黑体", 22, "clYellow") + ["Transparent=1", "Color=0", "step=2", ""]
+    out += ["[Image_Award]", "Visible=1", "Left=0", "Top=0", "Width=0", "Height=0", ""]
+    out += ["[Image_logo]", "Left=0", "Top=0", "Width=0", "Height=0", ""]
+    out += ["[ControlBar1]", "Left=0", "Top=0", ""]
+    out += ["[0autoset]", "100ls=5", "100size=14", "azgeshu=0", "latop=0", "space=10", ""]
+    return out
+
+
+SURNAMES = "王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗郑梁谢宋唐许韩冯邓曹彭曾肖田董袁潘于蒋蔡余杜叶程苏魏吕丁任沈姚卢姜崔钟谭陆汪范金石廖贾夏韦付方白邹孟熊秦邱江尹薛闫段雷侯龙史陶黎贺顾毛郝龚邵万钱严覃武戴莫孔向汤"
+GIVEN = ("伟 芳 娜 敏 静 丽 强 磊 军 洋 勇 艳 杰 娟 涛 明 超 霞 平 刚 华 婷 秀英 秀兰 桂英 建国 志强 红梅 玉兰 "
+         "浩然 子轩 梓涵 一诺 宇航 思远 雨萱 晨阳 佳怡 俊杰 嘉欣 文博 雅琪 天佑 若曦 志明 海燕 国华 丽娟 "
+         "建华 春梅 晓东 晓燕 立新 永刚 欣怡 雨桐 子豪 博文 诗涵").split()
+
+
+def participants(count=360, seed=20271):
+    rng = random.Random(seed)
+    departments = ["销售部", "研发部", "市场部", "财务部", "人事部", "生产部", "客服部", "行政部"]
+    seen = set()
+    out = []
+    while len(out) < count:
+        name = rng.choice(SURNAMES) + rng.choice(GIVEN)
+        if name in seen:
+            continue
+        seen.add(name)
+        out.append(f"{name}")
+    # A few entries with department and number, as operators often write them.
+    for i in range(0, count, 9):
+        out[i] = f"{out[i]}({rng.choice(departments)})"
+    return out
+
+
+def main():
+    s = settings()
+    write_lines("set.dat", s)
+    write_lines("Modual/set.dat", s)
+    write_lines("data.txt", participants())
+    for name in ("ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"):
+        open(os.path.join(ROOT, name), "wb").close()
+
+
+if __name__ == "__main__":
+    main()
