@@ -1,0 +1,42 @@
+// The texts that show who has won: the results block of the results window
+// (every award, or one award for the winners window) and the marquee line.
+#pragma once
+
+#include "settings/AwardTable.h"
+#include "stage/TextMeasurer.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+using WinnerLists = std::span<const std::vector<std::string>>;  // per award index, display texts in order
+
+struct ResultsText {
+    std::vector<std::string> lines;
+    std::string sample;  // the widest line to measure the block by
+    int blockWidth = 0;  // the sample measured in the block's font
+};
+
+// Every award in table order that has winners: heading "name(w名)", the prize
+// line "(prize)" when prizes are shown, the winners `perRow` to a line, and a
+// line of two blanks. Winner texts are padded to the longest one.
+ResultsText composeResultsText(const AwardTable &awards, WinnerLists winners, int perRow, bool showPrize,
+                               const FontSpec &font, const TextMeasurer &measurer);
+
+// The same for one award (its heading even without winners); measures nothing.
+ResultsText composeAwardResultsText(const AwardTable &awards, WinnerLists winners, int award, int perRow,
+                                    bool showPrize);
+
+// The marquee text: "恭喜!   " and each award's winners, the last award first;
+// nothing when no award has a winner to show (the marquee keeps its text).
+// With onlyAward set, only that award is shown.
+std::optional<std::string> composeMarquee(const AwardTable &awards, WinnerLists winners,
+                                          std::optional<int> onlyAward);
+
+// Winners per line of an award in the winners window: field 1 of float2txt/<award>.
+int winnersWindowPerRow(const IniStore &settings, int award);
+
+}  // namespace tessaly
