@@ -1,0 +1,25 @@
+// Stored fonts on screen: FontSpec to QFont and back, and text measurement
+// with the screen's font metrics for the core's layouts.
+#pragma once
+
+#include "core/settings/FontKeys.h"
+#include "core/stage/TextMeasurer.h"
+
+#include <QColor>
+#include <QFont>
+
+namespace tessaly {
+
+QFont toQFont(const FontSpec &spec);
+// Keeps the stored charset, pitch and height form of `base`.
+FontSpec fromQFont(const QFont &font, const FontSpec &base);
+QColor toQColor(TColor color);
+TColor fromQColor(const QColor &color);
+
+// Measures a label sized to its text: a CR starts a new line.
+class QtTextMeasurer : public TextMeasurer {
+public:
+    TextSize measure(const FontSpec &font, std::string_view gbkText) const override;
+};
+
+}  // namespace tessaly
