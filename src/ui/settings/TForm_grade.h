@@ -27,7 +27,7 @@ public:
     ~TForm_grade() override;
 
     // The confirmed row: name, winners, batches, batch detail, prize, picture.
-    QStringList result() const { return m_result; }
+    QStringList awardRow() const { return m_result; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

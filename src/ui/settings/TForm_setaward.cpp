@@ -179,7 +179,7 @@ QStringList TForm_setaward::rowCells(int row) const
 QStringList TForm_setaward::editAward(const QStringList &row)
 {
     TForm_grade dialog(m_programDir, row, m_messages, {}, this);
-    return dialog.exec() == QDialog::Accepted ? dialog.result() : QStringList();
+    return dialog.exec() == QDialog::Accepted ? dialog.awardRow() : QStringList();
 }
 
 void TForm_setaward::addAward()
