@@ -1,6 +1,7 @@
 #include "ui/common/Fonts.h"
 
 #include "ui/common/GbkText.h"
+#include "ui/common/QtValues.h"
 
 #include <QFontMetrics>
 #include <QStringList>
@@ -14,10 +15,7 @@ QFont toQFont(const FontSpec &spec)
         f.setPointSize(spec.size);
     else if (spec.height != 0)
         f.setPixelSize(std::abs(spec.height));
-    f.setBold(spec.style & fsBold);
-    f.setItalic(spec.style & fsItalic);
-    f.setUnderline(spec.style & fsUnderline);
-    f.setStrikeOut(spec.style & fsStrikeOut);
+    applyFontStyles(f, spec.style);
     if (spec.pitch == FontPitch::fpFixed)
         f.setFixedPitch(true);
     return f;
@@ -31,19 +29,8 @@ FontSpec fromQFont(const QFont &font, const FontSpec &base)
         s.size = font.pointSize();
         s.height = fontHeightForSize(s.size);
     }
-    s.style = (font.bold() ? fsBold : 0u) | (font.italic() ? fsItalic : 0u) | (font.underline() ? fsUnderline : 0u) |
-              (font.strikeOut() ? fsStrikeOut : 0u);
+    s.style = fontStylesOf(font);
     return s;
-}
-
-QColor toQColor(TColor color)
-{
-    return QColor::fromRgb(colorToRgb(color));
-}
-
-TColor fromQColor(const QColor &color)
-{
-    return colorFromRgb(color.red(), color.green(), color.blue());
 }
 
 TextSize QtTextMeasurer::measure(const FontSpec &font, std::string_view gbkText) const

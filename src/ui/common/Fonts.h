@@ -5,7 +5,6 @@
 #include "core/settings/FontKeys.h"
 #include "core/stage/TextMeasurer.h"
 
-#include <QColor>
 #include <QFont>
 
 namespace tessaly {
@@ -13,8 +12,6 @@ namespace tessaly {
 QFont toQFont(const FontSpec &spec);
 // Keeps the stored charset, pitch and height form of `base`.
 FontSpec fromQFont(const QFont &font, const FontSpec &base);
-QColor toQColor(TColor color);
-TColor fromQColor(const QColor &color);
 
 // Measures a label sized to its text: a CR starts a new line.
 class QtTextMeasurer : public TextMeasurer {
