@@ -127,6 +127,14 @@ Status appendFileDurable(const fs::path &path, std::string_view bytes)
     return Ok{};
 }
 
+Status removeFileDurable(const fs::path &path)
+{
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        return ioError(ErrorCode::FileWrite, "无法删除文件 ", path, errno);
+    syncFolder(path.parent_path());
+    return Ok{};
+}
+
 Status copyFileAtomic(const fs::path &from, const fs::path &to)
 {
     auto data = readFile(from);

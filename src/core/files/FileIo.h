@@ -19,6 +19,10 @@ Status writeFileAtomic(const std::filesystem::path &path, std::string_view bytes
 // Appends and flushes to disk before returning; creates the file when missing.
 Status appendFileDurable(const std::filesystem::path &path, std::string_view bytes);
 
+// Removes a file and flushes its folder, so the removal survives a crash; a
+// missing file is no error.
+Status removeFileDurable(const std::filesystem::path &path);
+
 // Copies a file over another through the same atomic replace.
 Status copyFileAtomic(const std::filesystem::path &from, const std::filesystem::path &to);
 

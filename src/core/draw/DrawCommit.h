@@ -1,0 +1,64 @@
+// A stop's or a reset's writes as one unit that survives a crash at any
+// instant. The whole change goes to a journal beside the files first, then into
+// ARecord.dat, tmda.jpg, colip.jpg, set.dat and log.txt one by one, and the
+// journal is removed; a start that finds a journal applies it again, so the
+// files never show people marked drawn whom no record names, nor recorded
+// winners who could be drawn again.
+#pragma once
+
+#include "Result.h"
+#include "draw/DrawRecord.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+inline constexpr const char *kCommitJournal = "draw.journal";
+
+struct DrawCommit {
+    bool clearRecord = false;              // ARecord.dat is emptied first (a reset)
+    std::string recordBlock;               // appended to ARecord.dat
+    std::string logBlock;                  // appended to log.txt
+    std::optional<std::string> orderText;  // replaces tmda.jpg
+    std::optional<std::string> stateText;  // replaces colip.jpg
+    std::vector<SettingWrite> settings;    // keys written into set.dat
+};
+
+// The writes of a commit, in the order they are made.
+enum class CommitStep { Journal, Record, Order, State, Settings, Log, Finished };
+
+// Called after each write; returning true ends the sequence there, as if the
+// program had been killed. Only tests set it.
+using CommitInterrupt = std::function<bool(CommitStep)>;
+
+struct CommitResult {
+    bool recordWritten = false;  // the record step is done (or had nothing to do)
+    bool orderWritten = false;
+    bool stateWritten = false;
+    bool settingsWritten = false;
+    bool logWritten = false;
+    bool interrupted = false;
+    std::vector<Error> errors;  // every failed write, for the operator
+
+    bool ok() const { return errors.empty() && !interrupted; }
+};
+
+CommitResult applyDrawCommit(const std::filesystem::path &programDir, const DrawCommit &commit,
+                             const CommitInterrupt &interrupt = {});
+
+struct RecoveryResult {
+    bool found = false;     // a journal was there
+    bool finished = false;  // and its writes are now all in the files
+    std::vector<Error> errors;
+};
+
+// Finishes the commit a crash interrupted. When ARecord.dat no longer fits the
+// journal (changed by hand since), nothing is written and the journal stays
+// for the operator to decide.
+RecoveryResult finishPendingCommit(const std::filesystem::path &programDir);
+
+}  // namespace tessaly

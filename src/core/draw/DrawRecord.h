@@ -1,0 +1,80 @@
+// The formats of the draw's own files: the winner records of ARecord.dat, the
+// draw order tmda.jpg and drawn marks colip.jpg, the saved position, the
+// history blocks of log.txt, and the lists prize.txt and noaward.txt.
+#pragma once
+
+#include "Result.h"
+#include "draw/DrawState.h"
+#include "participants/ParticipantList.h"
+#include "settings/AwardTable.h"
+#include "settings/IniStore.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly {
+
+struct DrawPosition {
+    int CurrentAward = 0;
+    int CurrentBatch = 1;
+    int OrderCursor = 0;
+    int DrawnInAward = 0;
+};
+
+DrawPosition readDrawPosition(const IniStore &settings);
+
+struct SettingWrite {
+    std::string section, key, value;
+};
+
+// The four keys of section Option that hold the position.
+std::vector<SettingWrite> drawPositionWrites(const DrawPosition &position);
+
+// One winner's line of ARecord.dat: award|display|name, CR LF.
+std::string recordLine(int award, std::string_view display, std::string_view name);
+
+struct RecordReadout {
+    WinnerArray winners;  // display texts per award, in drawing order
+    WinnerArray names;    // unmasked names per award
+    std::vector<int> badLines;  // line numbers (from 1) whose award is not a number from 0 to 49
+};
+
+// Rebuilds the winner lists from the record file. Empty lines end batches and
+// are skipped; a line whose award field is not usable is left out and named.
+RecordReadout readRecordLines(std::string_view text);
+
+// tmda.jpg: one entry index per line.
+std::string orderFileText(const std::vector<int> &order);
+
+// The lines of tmda.jpg as entry indices; the line number (from 1) of the first
+// line that is not an entry of a list of `count` entries, or 0 when all are.
+int parseOrderFile(std::string_view text, size_t count, std::vector<int> &order);
+
+inline constexpr int kHistoryRuleLength = 65;
+
+// The block a stop appends to log.txt: the time, then the award's name in
+// brackets and the batch line (every name followed by two blanks).
+std::string batchLogBlock(std::string_view timestamp, std::string_view awardName, std::string_view batchLine);
+
+// The block written before the draw restarts: every winner's name, award 0 first.
+std::string restartLogBlock(std::string_view timestamp, const WinnerArray &names);
+
+// The block written when the program closes: the winners summary between rules.
+std::string closingLogBlock(std::string_view timestamp, const AwardTable &awards, const WinnerArray &names);
+
+// Every award with winners, in table order: "name + count + 名(prize)", the
+// names, and a line of two blanks.
+std::string winnersSummary(const AwardTable &awards, const WinnerArray &names);
+
+// The names of every entry not drawn yet, in list order.
+std::string nonWinnersText(const ParticipantLists &lists);
+
+// prize.txt and noaward.txt, replaced whole; the path written comes back.
+Result<std::filesystem::path> WriteWinnersFile(const std::filesystem::path &programDir, const AwardTable &awards,
+                                               const WinnerArray &names);
+Result<std::filesystem::path> WriteNonWinnersFile(const std::filesystem::path &programDir,
+                                                  const ParticipantLists &lists);
+
+}  // namespace tessaly

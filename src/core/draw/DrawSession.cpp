@@ -1,0 +1,936 @@
+#include "draw/DrawSession.h"
+
+#include "draw/DrawOrder.h"
+#include "draw/DrawRecord.h"
+#include "draw/StatusTemplate.h"
+#include "files/FileIo.h"
+#include "files/Paths.h"
+#include "settings/ProgramFiles.h"
+#include "settings/Settings.h"
+#include "stage/SlotLayout.h"
+#include "text/Base64.h"
+#include "text/Gbk.h"
+#include "text/Lines.h"
+#include "text/SplitField.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace tessaly {
+namespace fs = std::filesystem;
+namespace {
+
+void notify(DrawOutcome &out, std::string text, ErrorCode code = ErrorCode::None)
+{
+    out.notices.push_back({TSL_GBK("提示"), std::move(text), code});
+}
+
+void notifyError(DrawOutcome &out, const Error &error, const std::string &lead = {})
+{
+    out.notices.push_back({TSL_GBK("出错"), lead + error.message, error.code});
+}
+
+std::optional<IniStore> openSettingsFor(const fs::path &dir, DrawOutcome &out)
+{
+    auto settings = openSettings(dir);
+    if (!settings) {
+        notifyError(out, settings.error());
+        return std::nullopt;
+    }
+    return std::move(*settings);
+}
+
+// Writes one Option key at once (ntfs, onerun, the window position).
+void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, DrawOutcome &out)
+{
+    auto settings = openSettings(dir);
+    if (!settings) {
+        notifyError(out, settings.error());
+        return;
+    }
+    for (const auto &w : writes)
+        settings->writeString(w.section, w.key, w.value);
+    if (Status committed = settings->commit(); !committed)
+        notifyError(out, committed.error());
+}
+
+// The names of one section of Read.reb or write.reb, in key order. Keys that
+// are missing or not Base64 name nobody (an empty name would match a blank line).
+std::vector<std::string> listNames(const IniStore &store, const std::string &section)
+{
+    std::vector<std::string> names;
+    const int count = std::min<int>(store.readInteger(section, "coun", 0), static_cast<int>(store.keys(section).size()));
+    for (int i = 1; i <= count; ++i) {
+        const std::string key = std::to_string(i);
+        if (!store.hasKey(section, key))
+            continue;
+        if (auto name = base64Decode(store.readString(section, key)))
+            names.push_back(std::move(*name));
+    }
+    return names;
+}
+
+std::string joinNames(const std::vector<std::string> &names)
+{
+    std::string text;
+    for (const auto &name : names) {
+        if (!text.empty())
+            text += TSL_GBK("、");
+        text += name;
+    }
+    return text;
+}
+
+std::string lineNumbers(const std::vector<int> &lines)
+{
+    std::string text;
+    for (size_t i = 0; i < lines.size() && i < 10; ++i) {
+        if (i)
+            text += TSL_GBK("、");
+        text += std::to_string(lines[i]);
+    }
+    if (lines.size() > 10)
+        text += TSL_GBK("等");
+    return text;
+}
+
+}  // namespace
+
+DrawSession::DrawSession(fs::path programDir, RandomSource &random, const Clock &clock)
+    : m_dir(std::move(programDir)), m_random(random), m_clock(clock)
+{
+    m_startFromEnabled.fill(true);
+    m_captions.GoButton = TSL_GBK("开始");
+}
+
+const LGrade *DrawSession::award(int index) const
+{
+    if (index < 0 || index >= m_state.AwardCount || index >= kMaxAwards)
+        return nullptr;
+    return &m_grade.awards[index];
+}
+
+int DrawSession::batchesOf(int index) const
+{
+    const LGrade *a = award(index);
+    return a ? a->batchCount : 0;
+}
+
+bool DrawSession::startFromEnabled(int award) const
+{
+    return award >= 0 && award < kMaxAwards && m_startFromEnabled[static_cast<size_t>(award)];
+}
+
+void DrawSession::setPhotosLoaded(bool loaded)
+{
+    m_photosLoaded = loaded;
+    if (loaded) {
+        m_captions.GoButton = TSL_GBK("开始");
+        m_captions.readyLuckVisible = m_options.readyLuckVisible;
+    }
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+DrawOutcome DrawSession::FormCreate(bool audioReady)
+{
+    DrawOutcome out;
+    if (!installationComplete(m_dir)) {
+        out.notices.push_back({TSL_GBK("出错"), TSL_GBK("软件未正常安装，请重新安装。"), ErrorCode::FileMissing});
+        out.actions.push_back(StageAction::EndApplication);
+        return out;
+    }
+    m_flags.StartingUp = true;
+    m_flags.AudioReady = audioReady;
+    return out;
+}
+
+DrawOutcome DrawSession::FormShow(const std::string &screenKey)
+{
+    DrawOutcome out;
+    // A stop or reset that a crash cut short is finished before anything is read.
+    RecoveryResult recovered = finishPendingCommit(m_dir);
+    for (const auto &error : recovered.errors)
+        notifyError(out, error);
+
+    auto settings = openSettingsFor(m_dir, out);
+    if (!settings)
+        return out;
+    m_flags.PhotoMode = settings->readBool("Option", "ispho", false);
+    const int ntfs = settings->readInteger("Option", "ntfs", 0);
+    m_flags.PredeterminedActive = ntfs == 2;
+    m_flags.BatchReady = false;
+    m_flags.GroupingEnabled = settings->readBool("Option", "canfz", false);
+    const bool onerun = settings->readBool("Option", "onerun", true);
+    const std::string screenmain = settings->readString("Option", "screenmain");
+    m_showHint = settings->readBool("Option", "showhint", false);
+
+    if (ntfs == 1) {
+        // The lists apply once, at this start only.
+        writeOptions(m_dir, {{"Option", "ntfs", "0"}}, out);
+        m_flags.PredeterminedActive = true;
+        resetDraw(true, out);
+    } else {
+        readConfig(*settings, out);
+        readConfigGrade(*settings, out);
+        if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded)
+            notifyError(out, loaded.error());
+        else
+            RestoreDraw(out);
+        prepareBatch(out);
+        out.actions.push_back(StageAction::ComposeMarquee);
+    }
+
+    if (m_flags.PhotoMode) {
+        m_captions.readyLuckVisible = false;
+        out.actions.push_back(StageAction::ShowPhotoPrompt);
+        m_captions.GoButton = TSL_GBK("加载");
+    }
+
+    if (onerun) {
+        writeOptions(m_dir, {{"Option", "onerun", "0"}}, out);
+        resetDraw(false, out);
+        if (screenmain != screenKey)
+            out.actions.push_back(StageAction::AutoLayoutMain);
+    } else if (screenmain != screenKey) {
+        out.question = Question{QuestionKind::AutoLayout, TSL_GBK("提示"),
+                                TSL_GBK("当前电脑屏幕分辩率和前一次软件运行时的分辩率不同，"
+                                        "是否要让电脑自动调整主副标题等的位置?"),
+                                false};
+        return out;
+    }
+    finishShow(out);
+    return out;
+}
+
+DrawOutcome DrawSession::answerAutoLayout(bool yes)
+{
+    DrawOutcome out;
+    if (yes)
+        out.actions.push_back(StageAction::AutoLayoutMain);
+    finishShow(out);
+    return out;
+}
+
+void DrawSession::finishShow(DrawOutcome &out)
+{
+    if (m_showHint)
+        out.actions.push_back(StageAction::ShowTips);
+    m_flags.StartingUp = false;
+    if (m_grade.sounds.canbmusic && m_flags.AudioReady)
+        out.actions.push_back(StageAction::StartBackgroundMusic);
+}
+
+void DrawSession::readConfig(const IniStore &settings, DrawOutcome &out)
+{
+    m_options = readDrawOptions(settings);
+    out.actions.push_back(StageAction::ReadConfig);
+}
+
+void DrawSession::readConfigGrade(const IniStore &settings, DrawOutcome &out)
+{
+    m_grade = tessaly::readConfigGrade(settings, m_dir);
+    for (const auto &problem : m_grade.problems)
+        notify(out, problem, ErrorCode::BadValue);
+    m_state.AwardCount = m_grade.awards.AwardCount;
+    m_state.ScrollDown = m_grade.ScrollDown;
+    m_state.CurrentAward = m_grade.CurrentAward;
+    m_state.CurrentBatch = 1;
+    m_state.DrawnInAward = 0;
+    if (const LGrade *a = award(m_state.CurrentAward)) {
+        m_captions.Award = a->prizeName;
+        m_captions.AwardPicture = a->prizePicture;
+    }
+    m_startFromEnabled.fill(true);
+    out.actions.push_back(StageAction::RebuildStartFromMenu);
+}
+
+DrawOutcome DrawSession::ResetDraw(bool useLists)
+{
+    DrawOutcome out;
+    resetDraw(useLists, out);
+    return out;
+}
+
+void DrawSession::resetDraw(bool useLists, DrawOutcome &out)
+{
+    // Everything is read before anything changes, so a list that cannot be
+    // read leaves the draw as it was.
+    auto settings = openSettingsFor(m_dir, out);
+    if (!settings)
+        return;
+    ParticipantLists fresh;
+    if (Status loaded = LoadParticipants(m_dir, fresh); !loaded) {
+        notifyError(out, loaded.error());
+        return;
+    }
+
+    // A roll that is running when the draw restarts ends without winners.
+    if (m_flags.Rolling) {
+        m_flags.Rolling = false;
+        out.actions.push_back(StageAction::StopTimers);
+        if (m_flags.PhotoMode)
+            out.actions.push_back(StageAction::StopPhotoRolling);
+    }
+    m_flags.BatchReady = false;
+    readConfig(*settings, out);
+    readConfigGrade(*settings, out);
+    m_flags.SupplementMode = false;
+
+    // ClearDrawRecord: the winner lists empty now, ARecord.dat with the save below.
+    for (auto &list : m_awardWinners)
+        list.clear();
+    for (auto &list : m_awardWinnerNames)
+        list.clear();
+    m_unsavedRecord.clear();
+    m_options.addgradep = 0;
+
+    m_lists = std::move(fresh);
+    m_lastBatch.clear();
+    m_pool.clear();
+    m_state.OrderCursor = -1;
+    m_state.RollCount = 0;
+    bool built = false;
+    if (const LGrade *a = award(m_state.CurrentAward))
+        built = BuildDrawOrder(m_state.CurrentAward, a->winners, false, useLists, out);
+    if (built) {
+        if (m_flags.PhotoMode && !m_photosLoaded)
+            out.actions.push_back(StageAction::LoadPhotos);
+        prepareBatch(out);
+    }
+
+    // Saved even when the first award's pool is empty: the record is emptied
+    // and the marks must say the same.
+    DrawCommit commit;
+    commit.clearRecord = true;
+    commit.orderText = orderFileText(m_pool);
+    commit.stateText = joinLines(m_lists.StateList);
+    commit.settings.push_back({"Option", "addgradep", "0"});
+    saveDraw(std::move(commit), true, out);
+}
+
+DrawOutcome DrawSession::FormCloseQuery() const
+{
+    DrawOutcome out;
+    if (IsDrawComplete()) {
+        out.closeAllowed = true;
+        return out;
+    }
+    out.question = Question{QuestionKind::CloseUnfinished, TSL_GBK("提示"),
+                            TSL_GBK("奖项还未抽取完毕，是否要退出?"), true};
+    return out;
+}
+
+DrawOutcome DrawSession::FormClose(int left, int top)
+{
+    DrawOutcome out;
+    // A stop whose save failed gets one more try before the program ends.
+    if (m_saveOwed) {
+        DrawCommit commit;
+        commit.stateText = joinLines(m_lists.StateList);
+        if (m_orderUnsaved && m_positionUnsaved)
+            commit.orderText = orderFileText(m_pool);
+        saveDraw(std::move(commit), false, out);
+    }
+    writeOptions(m_dir, {{"Option", "Mformleft", std::to_string(left)}, {"Option", "Mformtop", std::to_string(top)}},
+                 out);
+    const std::string block = m_unsavedLog + closingLogBlock(timestamp(), m_grade.awards, m_awardWinnerNames);
+    if (Status appended = appendFileDurable(programFile(m_dir, files::kLog), block); !appended)
+        notifyError(out, appended.error());
+    else
+        m_unsavedLog.clear();
+    return out;
+}
+
+// ------------------------------------------------------------------- draw
+
+bool DrawSession::IsDrawComplete() const
+{
+    if (m_state.AwardCount <= 0)
+        return true;  // no award to draw
+    const int i = m_state.CurrentAward;
+    const int b = m_state.CurrentBatch;
+    if (m_state.ScrollDown)
+        return i <= 0 && batchesOf(0) < b;
+    const int last = m_options.addgradep != 0 ? m_options.addgradep - 1 : m_state.AwardCount - 1;
+    // The last award of the table also ends the draw, whatever addgradep says.
+    return (i >= last || i >= m_state.AwardCount - 1) && batchesOf(i) < b;
+}
+
+bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useLists, DrawOutcome &out)
+{
+    DrawOrderRequest request;
+    request.award = awardIndex;
+    request.count = count;
+    request.keep = keep;
+    request.useLists = useLists;
+    request.range = {0, static_cast<int>(m_lists.size()) - 1};
+
+    if (auto settings = openSettingsFor(m_dir, out)) {
+        request.canreAward = settings->readBool("Option", "canreAward", false);
+        request.ntcanrandom = settings->readBool("Option", "ntcanrandom", true);
+        const std::string range = settings->readString("Grfz", std::to_string(awardIndex));
+        if (m_flags.GroupingEnabled && !trimBlanks(range).empty()) {
+            // award|label:first-last, lines counted from 1
+            const std::string lines = SplitField(range, ':', 2);
+            int first = 0, last = 0;
+            if (parseInteger(SplitField(lines, '-', 1), first) && parseInteger(SplitField(lines, '-', 2), last)) {
+                request.range = entryRangeOfLines(first, last, m_lists.size());
+            } else {
+                request.range = {};
+                notify(out, TSL_GBK("奖项分组设置“") + range + TSL_GBK("”中的行号范围无法识别，该奖项没有可抽取的人员。"),
+                       ErrorCode::BadValue);
+            }
+        }
+        if (useLists) {
+            const int lucks = std::clamp(settings->readInteger("Option", "Lucks", 0), 0, kMaxAwards);
+            if (auto reb = openIniFile(m_dir, files::kPredetermined)) {
+                for (int k = 0; k < lucks; ++k)
+                    request.predetermined.push_back(listNames(*reb, std::to_string(k + 1)));
+            } else {
+                notifyError(out, reb.error());
+            }
+            if (auto reb = openIniFile(m_dir, files::kExclusions))
+                request.excluded = listNames(*reb, std::to_string(awardIndex + 1));
+            else
+                notifyError(out, reb.error());
+        }
+    }
+
+    DrawOrder order = buildDrawOrder(m_lists, request, m_random);
+    m_orderUnsaved = true;
+    const bool grouped = m_flags.GroupingEnabled;
+    if (order.shortage == PoolShortage::Empty) {
+        notify(out, grouped ? TSL_GBK("您启用了奖项分组设置。奖池中的参选人数不足，当前奖项将抽0个，其它奖项正常抽取")
+                            : TSL_GBK("奖池中的参选人数不足，当前奖项将抽0个，其它奖项正常抽取"));
+        m_pool.clear();
+        m_state.OrderCursor = -1;
+        m_state.RollCount = 0;
+        return false;
+    }
+    if (order.shortage == PoolShortage::Short)
+        notify(out, grouped ? TSL_GBK("您启用了奖项分组设置。奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数")
+                            : TSL_GBK("奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数"));
+    m_pool = std::move(order.PoolList);
+    m_state.OrderCursor = static_cast<int>(m_pool.size()) - 1;
+    m_state.RollCount = static_cast<int>(m_pool.size());
+    return true;
+}
+
+DrawOutcome DrawSession::PrepareBatch()
+{
+    DrawOutcome out;
+    prepareBatch(out);
+    return out;
+}
+
+std::string DrawSession::guestText(const IniStore &settings) const
+{
+    return settings.readString("MarqueeStatus",
+                               std::to_string(m_state.CurrentAward + 1) + "-" + std::to_string(m_state.CurrentBatch));
+}
+
+void DrawSession::prepareBatch(DrawOutcome &out)
+{
+    if (m_flags.AdjustMode) {
+        notify(out, TSL_GBK("请再按一次菜单\"调整界面位置\"退出设计状态才能抽奖!"));
+        return;
+    }
+    if (IsDrawComplete()) {
+        if (m_flags.StartingUp) {
+            m_captions.readyLuck = TSL_GBK("    抽取完毕    ");
+            m_captions.Status.clear();
+        } else {
+            out.question = Question{QuestionKind::ShowResults, TSL_GBK("提示"),
+                                    TSL_GBK("奖项已抽完!是否要查看抽取结果?"), false};
+        }
+        return;
+    }
+    if (batchesOf(m_state.CurrentAward) < m_state.CurrentBatch) {
+        m_state.CurrentAward += m_state.ScrollDown ? -1 : 1;
+        m_state.CurrentBatch = 1;
+        m_state.DrawnInAward = 0;
+        if (const LGrade *next = award(m_state.CurrentAward))
+            BuildDrawOrder(m_state.CurrentAward, next->winners, false, m_flags.PredeterminedActive, out);
+    }
+    const LGrade *a = award(m_state.CurrentAward);
+    if (!a)
+        return;  // IsDrawComplete keeps the position inside the table
+
+    m_state.BatchSize = std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount, 0));
+    m_state.BatchAward = m_state.CurrentAward;
+    m_slotTexts.fill({});
+    m_gridText.clear();
+    out.actions.push_back(StageAction::ClearSlots);
+    m_flags.BatchReady = true;
+
+    m_captions.Award = a->prizeName;
+    m_captions.AwardPicture = a->prizePicture;
+    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
+                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
+                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
+    m_captions.GoButton = TSL_GBK("开始");
+    m_captions.readyLuckVisible = m_options.readyLuckVisible;
+    m_captions.readyLuck.reset();
+    auto settings = openSettings(m_dir);
+    m_captions.boss = settings ? guestText(*settings) : std::string();
+}
+
+DrawOutcome DrawSession::answerShowResults(bool yes)
+{
+    DrawOutcome out;
+    if (yes)
+        out.actions.push_back(m_flags.PhotoMode && m_options.addgradep == 0 ? StageAction::ShowWinnersWindow
+                                                                           : StageAction::ShowResults);
+    return out;
+}
+
+DrawOutcome DrawSession::StartRolling()
+{
+    DrawOutcome out;
+    startRolling(out);
+    return out;
+}
+
+void DrawSession::loadTextBlockRule()
+{
+    SlotBlockLayout layout;
+    if (auto settings = openSettings(m_dir))
+        layout = readSlotBlockLayout(*settings, m_state.BatchSize);
+    m_block.width = m_lists.LongestEntry.size();
+    m_block.gap.assign(static_cast<size_t>(std::clamp(layout.space, 0, 28)), ' ');
+    m_block.rowLength = std::max(layout.row, 1);
+    m_block.blankLine = layout.blankLine;
+}
+
+void DrawSession::startRolling(DrawOutcome &out)
+{
+    if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady)
+        return;
+    m_captions.boss.clear();
+    m_flags.Rolling = true;
+    m_captions.readyLuckVisible = false;
+    if (m_flags.PhotoMode) {
+        m_slotMode = SlotMode::Photos;
+        out.actions.push_back(StageAction::StartPhotoRolling);
+    } else if (m_state.BatchSize > kSlotCount) {
+        m_slotMode = SlotMode::Grid;
+        if (m_stage)
+            m_stage->layoutTextBlock(m_state.BatchSize);
+        loadTextBlockRule();
+        m_flags.TickBusy = true;
+        out.actions.push_back(StageAction::StartTimer2);
+    } else {
+        m_slotMode = SlotMode::Slots;
+        if (m_stage)
+            m_stage->layoutSlots(m_state.BatchSize);
+        m_flags.TickBusy = true;
+        out.actions.push_back(StageAction::StartTimer1);
+    }
+    if (m_grade.sounds.cansmusic && m_flags.AudioReady)
+        out.actions.push_back(StageAction::PlayStartSound);
+}
+
+bool DrawSession::Timer1Timer()
+{
+    if (!m_flags.TickBusy)
+        return false;
+    m_flags.TickBusy = false;
+    const int n = std::min(m_state.BatchSize, kSlotCount);
+    const int inPlay = std::min<int>(m_state.RollCount, static_cast<int>(m_pool.size()));
+    for (int i = 0; i < n && inPlay > 0; ++i) {
+        const int entry = m_pool[static_cast<size_t>(m_random.below(inPlay))];
+        m_slotTexts[static_cast<size_t>(i)] = m_lists.DisplayList[static_cast<size_t>(entry)];
+    }
+    m_flags.TickBusy = true;
+    return true;
+}
+
+void DrawSession::appendBlockEntry(std::string &text, const std::string &entry, int k, int total) const
+{
+    text += entry;
+    if (k % m_block.rowLength != 0)
+        text += m_block.gap;
+    else if (k != total)
+        text += m_block.blankLine ? "\r\r" : "\r";
+}
+
+bool DrawSession::Timer2Timer()
+{
+    if (!m_flags.TickBusy)
+        return false;
+    m_flags.TickBusy = false;
+    const int inPlay = std::min<int>(m_state.RollCount, static_cast<int>(m_pool.size()));
+    m_gridText.clear();
+    for (int k = 1; k <= m_state.BatchSize && inPlay > 0; ++k) {
+        const int entry = m_pool[static_cast<size_t>(m_random.below(inPlay))];
+        appendBlockEntry(m_gridText, padEntry(m_lists.DisplayList[static_cast<size_t>(entry)], m_block.width), k,
+                         m_state.BatchSize);
+    }
+    m_flags.TickBusy = true;
+    return true;
+}
+
+DrawOutcome DrawSession::StopBatch()
+{
+    DrawOutcome out;
+    stopBatch(out);
+    return out;
+}
+
+void DrawSession::stopBatch(DrawOutcome &out)
+{
+    if (m_flags.AdjustMode || !m_flags.Rolling)
+        return;
+    m_flags.Rolling = false;
+    out.actions.push_back(StageAction::StopTimers);
+    m_flags.TickBusy = true;
+    if (m_flags.PhotoMode)
+        out.actions.push_back(StageAction::StopPhotoRolling);
+
+    // Take the winners from the end of the order. When fewer entries are left
+    // than the batch asks for, the batch ends with the order.
+    const int batchAward = m_state.BatchAward;
+    const bool inTable = batchAward >= 0 && batchAward < kMaxAwards;
+    std::string batchLine, recordBlock;
+    m_lastBatch.clear();
+    if (m_slotMode == SlotMode::Grid) {
+        m_gridText.clear();
+        m_gridWinners.clear();
+    }
+    int taken = 0;
+    while (taken < m_state.BatchSize && m_state.OrderCursor >= 0 &&
+           m_state.OrderCursor < static_cast<int>(m_pool.size())) {
+        const size_t t = static_cast<size_t>(m_pool[static_cast<size_t>(m_state.OrderCursor)]);
+        const std::string &display = m_lists.DisplayList[t];
+        const std::string &name = m_lists.NameList[t];
+        m_lists.StateList[t] = kDrawnMark;
+        if (inTable) {
+            m_awardWinners[static_cast<size_t>(batchAward)].push_back(display);
+            m_awardWinnerNames[static_cast<size_t>(batchAward)].push_back(name);
+        }
+        batchLine += name + "  ";
+        recordBlock += recordLine(batchAward, display, name);
+        if (m_slotMode == SlotMode::Slots && taken < kSlotCount)
+            m_slotTexts[static_cast<size_t>(taken)] = display;
+        else if (m_slotMode == SlotMode::Grid)
+            m_gridWinners.push_back(padEntry(display, m_block.width));
+        m_lastBatch.push_back(static_cast<int>(t));
+        --m_state.OrderCursor;
+        ++taken;
+    }
+    m_state.BatchSize = taken;
+    switch (m_slotMode) {
+    case SlotMode::Slots:
+        out.actions.push_back(StageAction::ShowSlotTexts);
+        break;
+    case SlotMode::Grid:
+        for (int k = 1; k <= taken; ++k)
+            appendBlockEntry(m_gridText, m_gridWinners[static_cast<size_t>(k - 1)], k, taken);
+        out.actions.push_back(StageAction::ShowGridText);
+        break;
+    case SlotMode::Photos:
+        out.actions.push_back(StageAction::ShowPhotoWinners);
+        break;
+    }
+    m_state.RollCount = m_state.OrderCursor + 1;
+    recordBlock += "\r\n";
+
+    DrawCommit commit;
+    commit.recordBlock = std::move(recordBlock);
+    const LGrade *recorded = award(batchAward);
+    commit.logBlock = batchLogBlock(timestamp(), recorded ? recorded->name : std::string(), batchLine);
+    commit.stateText = joinLines(m_lists.StateList);
+    if (m_flags.SupplementMode) {
+        m_flags.SupplementMode = false;
+        const std::string n = std::to_string(m_state.BatchSize);
+        m_captions.Status = FillStatusTemplate(m_grade.templates.bhCaption, recorded ? recorded->name : std::string(),
+                                               "1", "1", n, n, "0");
+        // A supplement that appended an award stores it as one batch of its winners.
+        auto settings = openSettings(m_dir);
+        if (settings && recorded && settings->readInteger("Option", "Lucks", 0) < m_state.AwardCount) {
+            LGrade stored = *recorded;
+            stored.winners = m_state.BatchSize;
+            stored.batchCount = 1;
+            stored.batchDetail = n;
+            const int last = m_state.AwardCount - 1;
+            commit.settings.push_back({"Grade", std::to_string(last), gradeValue(stored)});
+            commit.settings.push_back({"Option", "Lucks", std::to_string(m_state.AwardCount)});
+            if (settings->readInteger("Option", "addgradep", 0) == 0) {
+                commit.settings.push_back({"Option", "addgradep", std::to_string(last)});
+                m_options.addgradep = last;
+            }
+        }
+        saveDraw(std::move(commit), false, out);
+    } else {
+        if (inTable)
+            m_startFromEnabled[static_cast<size_t>(batchAward)] = false;
+        out.actions.push_back(StageAction::DisableStartFromItem);
+        const LGrade *a = award(m_state.CurrentAward);
+        m_state.DrawnInAward += m_state.BatchSize;
+        if (a)
+            m_captions.Status = FillStatusTemplate(m_grade.templates.Caption, a->name, std::to_string(a->batchCount),
+                                                   std::to_string(m_state.CurrentBatch),
+                                                   std::to_string(m_state.BatchSize), std::to_string(a->winners),
+                                                   std::to_string(m_state.DrawnInAward));
+        m_state.CurrentBatch += 1;
+        if (m_orderUnsaved)
+            commit.orderText = orderFileText(m_pool);
+        saveDraw(std::move(commit), true, out);
+    }
+
+    if (m_grade.sounds.canemusic && m_flags.AudioReady)
+        out.actions.push_back(StageAction::PlayStopSound);
+    m_flags.BatchReady = false;
+    out.actions.push_back(StageAction::ComposeMarquee);
+    if (m_options.canready)
+        m_captions.GoButton = TSL_GBK("预备");
+}
+
+void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &out)
+{
+    // Whatever an earlier failed save still owes the files goes first.
+    if (!commit.clearRecord)
+        commit.recordBlock = m_unsavedRecord + commit.recordBlock;
+    commit.logBlock = m_unsavedLog + commit.logBlock;
+    const bool position = withPosition || m_positionUnsaved;
+    if (position) {
+        auto writes = drawPositionWrites(
+            {m_state.CurrentAward, m_state.CurrentBatch, m_state.OrderCursor, m_state.DrawnInAward});
+        commit.settings.insert(commit.settings.begin(), writes.begin(), writes.end());
+    }
+
+    CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
+    m_unsavedRecord = result.recordWritten ? std::string() : commit.recordBlock;
+    m_unsavedLog = result.logWritten ? std::string() : commit.logBlock;
+    if (commit.orderText && result.orderWritten)
+        m_orderUnsaved = false;
+    if (position)
+        m_positionUnsaved = !result.settingsWritten;
+    m_saveOwed = !(result.recordWritten && result.orderWritten && result.stateWritten && result.settingsWritten);
+    for (const auto &error : result.errors)
+        notifyError(out, error, TSL_GBK("抽奖结果保存失败："));
+}
+
+DrawOutcome DrawSession::GoButtonClick()
+{
+    DrawOutcome out;
+    if (m_captions.GoButton == TSL_GBK("加载")) {
+        out.actions.push_back(StageAction::LoadPhotos);
+        return out;
+    }
+    if (m_options.canready) {
+        if (!m_flags.BatchReady)
+            prepareBatch(out);
+        else if (!m_flags.Rolling)
+            startRolling(out);
+    } else if (!m_flags.Rolling) {
+        if (!m_flags.BatchReady)
+            prepareBatch(out);
+        if (m_flags.BatchReady)
+            startRolling(out);
+    }
+    return out;
+}
+
+DrawOutcome DrawSession::StopButtonClick()
+{
+    DrawOutcome out;
+    if (m_flags.Rolling)
+        stopBatch(out);
+    return out;
+}
+
+DrawOutcome DrawSession::FormKeyUp(int key)
+{
+    DrawOutcome out;
+    if (key != m_options.startkey)
+        return out;
+    if (m_captions.GoButton == TSL_GBK("加载")) {
+        out.actions.push_back(StageAction::LoadPhotos);
+        return out;
+    }
+    // Unlike the Go button, the start key also stops a roll.
+    if (m_flags.Rolling) {
+        stopBatch(out);
+    } else if (m_flags.BatchReady) {
+        startRolling(out);
+    } else {
+        prepareBatch(out);
+        if (!m_options.canready && m_flags.BatchReady)
+            startRolling(out);
+    }
+    return out;
+}
+
+// ----------------------------------------------------------------- restore
+
+void DrawSession::RestoreDraw(DrawOutcome &out)
+{
+    auto readOrEmpty = [this, &out](const char *name, std::string &text) {
+        auto data = readFile(programFile(m_dir, name));
+        if (data) {
+            text = std::move(*data);
+            return true;
+        }
+        if (data.code() == ErrorCode::FileMissing)
+            return true;  // not saved yet: an empty list
+        notifyError(out, data.error());
+        return false;
+    };
+    std::string orderText, stateText, recordText;
+    if (!readOrEmpty(files::kDrawOrder, orderText) || !readOrEmpty(files::kDrawnMarks, stateText) ||
+        !readOrEmpty(files::kRecord, recordText))
+        return;
+    auto settings = openSettingsFor(m_dir, out);
+    if (!settings)
+        return;
+    m_captions.readyLuckVisible = m_options.readyLuckVisible;
+
+    std::vector<std::string> problems;
+    const size_t n = m_lists.size();
+
+    RecordReadout records = readRecordLines(recordText);
+    if (!records.badLines.empty())
+        problems.push_back(TSL_GBK("中奖记录文件ARecord.dat第") + lineNumbers(records.badLines) +
+                           TSL_GBK("行的奖项序号不是0到49之间的数字，这些行没有读入中奖名单。"));
+    m_awardWinners = std::move(records.winners);
+    m_awardWinnerNames = std::move(records.names);
+    bool anyRecord = !records.badLines.empty();
+    for (const auto &names : m_awardWinnerNames)
+        anyRecord = anyRecord || !names.empty();
+
+    // The drawn marks. A first installation ships empty files: nothing to say then.
+    auto stateLines = splitLines(stateText);
+    const bool fresh = stateLines.empty() && trimBlanks(orderText).empty() && !anyRecord;
+    if (stateLines.size() == n) {
+        m_lists.StateList = std::move(stateLines);
+    } else if (!fresh) {
+        problems.push_back(TSL_GBK("已抽标记文件colip.jpg有") + std::to_string(stateLines.size()) +
+                           TSL_GBK("行，与参选名单data.txt的") + std::to_string(n) +
+                           TSL_GBK("行不符，已改按中奖记录确定谁已中奖。"));
+    }
+
+    // Every recorded winner stays drawn, whatever the marks say.
+    if (anyRecord) {
+        std::unordered_set<std::string> recorded;
+        std::vector<std::string> order;
+        for (const auto &names : m_awardWinnerNames)
+            for (const auto &name : names)
+                if (recorded.insert(name).second)
+                    order.push_back(name);
+        std::unordered_set<std::string> marked;
+        std::unordered_map<std::string, size_t> undrawn;
+        for (size_t i = 0; i < n; ++i) {
+            const std::string &name = m_lists.NameList[i];
+            if (!recorded.count(name))
+                continue;
+            if (m_lists.StateList[i] == kDrawnMark)
+                marked.insert(name);
+            else
+                undrawn.emplace(name, i);
+        }
+        std::vector<std::string> repaired, missing;
+        for (const auto &name : order) {
+            if (marked.count(name))
+                continue;
+            auto it = undrawn.find(name);
+            if (it == undrawn.end()) {
+                missing.push_back(name);
+                continue;
+            }
+            m_lists.StateList[it->second] = kDrawnMark;
+            repaired.push_back(name);
+        }
+        if (!repaired.empty())
+            problems.push_back(TSL_GBK("中奖记录中的") + joinNames(repaired) +
+                               TSL_GBK("没有标为已中奖，已补上标记，不会再次中奖。"));
+        if (!missing.empty())
+            problems.push_back(TSL_GBK("中奖记录中的") + joinNames(missing) + TSL_GBK("不在参选名单data.txt中。"));
+    }
+
+    // The position, kept inside the award table.
+    DrawPosition p = readDrawPosition(*settings);
+    if (m_state.AwardCount > 0 && (p.CurrentAward < 0 || p.CurrentAward >= m_state.AwardCount)) {
+        problems.push_back(TSL_GBK("保存的当前奖项序号") + std::to_string(p.CurrentAward) +
+                           TSL_GBK("超出了奖项设置，已改为最近的奖项。"));
+        p.CurrentAward = std::clamp(p.CurrentAward, 0, m_state.AwardCount - 1);
+    }
+    m_state.CurrentAward = p.CurrentAward;
+    m_state.CurrentBatch = std::max(p.CurrentBatch, 1);
+    m_state.DrawnInAward = std::max(p.DrawnInAward, 0);
+    if (const LGrade *a = award(m_state.CurrentAward)) {
+        m_captions.Award = a->prizeName;
+        m_captions.AwardPicture = a->prizePicture;
+    }
+
+    // The draw order and where the next stop takes from.
+    std::vector<int> order;
+    const int badLine = parseOrderFile(orderText, n, order);
+    bool orderFits = badLine == 0 && p.OrderCursor >= -1 && p.OrderCursor < static_cast<int>(order.size());
+    if (badLine == 0 && order.empty() && p.OrderCursor <= 0) {
+        orderFits = true;  // nothing in play, as after an empty pool or on a first start
+        p.OrderCursor = -1;
+    }
+    m_orderUnsaved = false;
+    m_positionUnsaved = false;
+    if (orderFits) {
+        m_pool = std::move(order);
+        m_state.OrderCursor = p.OrderCursor;
+        m_state.RollCount = m_state.OrderCursor + 1;
+    } else {
+        problems.push_back(badLine ? TSL_GBK("抽奖顺序文件tmda.jpg第") + std::to_string(badLine) +
+                                         TSL_GBK("行不是参选名单中的序号。")
+                                   : TSL_GBK("保存的抽取位置") + std::to_string(p.OrderCursor) +
+                                         TSL_GBK("超出了抽奖顺序文件tmda.jpg的范围。"));
+        m_pool.clear();
+        m_state.OrderCursor = -1;
+        m_state.RollCount = 0;
+        const LGrade *a = award(m_state.CurrentAward);
+        if (a && a->batchCount >= m_state.CurrentBatch) {
+            // The rest of the award is decided again among those not drawn yet.
+            BuildDrawOrder(m_state.CurrentAward, std::max(a->winners - m_state.DrawnInAward, 0), false,
+                           m_flags.PredeterminedActive, out);
+            problems.push_back(TSL_GBK("当前奖项余下的名额已重新确定抽取顺序。"));
+        }
+    }
+
+    if (!problems.empty()) {
+        std::string text = TSL_GBK("读取上次的抽奖记录时发现问题：");
+        for (const auto &problem : problems)
+            text += "\n" + problem;
+        text += "\n" + TSL_GBK("这些文件都保持原样，直到下一次停止抽奖或重新开始抽奖时才会重新保存。");
+        notify(out, text, ErrorCode::Inconsistent);
+    }
+}
+
+// ------------------------------------------------------------ result files
+
+DrawOutcome DrawSession::WriteWinnersFile()
+{
+    DrawOutcome out;
+    auto written = tessaly::WriteWinnersFile(m_dir, m_grade.awards, m_awardWinnerNames);
+    if (!written) {
+        notifyError(out, written.error());
+        return out;
+    }
+    out.file = *written;
+    out.actions.push_back(StageAction::OpenFile);
+    return out;
+}
+
+DrawOutcome DrawSession::WriteNonWinnersFile()
+{
+    DrawOutcome out;
+    auto written = tessaly::WriteNonWinnersFile(m_dir, m_lists);
+    if (!written) {
+        notifyError(out, written.error());
+        return out;
+    }
+    out.file = *written;
+    out.actions.push_back(StageAction::OpenFile);
+    return out;
+}
+
+}  // namespace tessaly

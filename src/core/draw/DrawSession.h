@@ -1,0 +1,159 @@
+// The draw as the main window owns it: participant lists, award table, draw
+// state, flags and captions, with one call per operator action. Each call
+// returns what happened (stage actions, notices, a question); the window shows
+// it and reads the new state. Nothing here waits for a person.
+#pragma once
+
+#include "draw/Clock.h"
+#include "draw/DrawCommit.h"
+#include "draw/DrawOutcome.h"
+#include "draw/DrawState.h"
+#include "draw/Random.h"
+#include "draw/SlotStage.h"
+#include "participants/ParticipantList.h"
+#include "settings/AwardTable.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+class DrawSession {
+public:
+    DrawSession(std::filesystem::path programDir, RandomSource &random, const Clock &clock);
+
+    // --- Lifecycle of the main window ---
+
+    // Checks the installation; EndApplication when set.dat, data.txt or ARecord.dat is missing.
+    DrawOutcome FormCreate(bool audioReady);
+    // Restores (or resets) the draw and prepares the first batch. When the
+    // stage size differs from the stored one it ends with the AutoLayout
+    // question; answerAutoLayout finishes the start.
+    DrawOutcome FormShow(const std::string &screenKey);
+    DrawOutcome answerAutoLayout(bool yes);
+    // Returns every participant and award to the pool. useLists applies the
+    // predetermined and exclusion lists to the first award's order.
+    DrawOutcome ResetDraw(bool useLists);
+    // closeAllowed, or the CloseUnfinished question.
+    DrawOutcome FormCloseQuery() const;
+    // Saves the window position and writes the closing block of log.txt.
+    DrawOutcome FormClose(int left, int top);
+
+    // --- The draw ---
+
+    DrawOutcome PrepareBatch();
+    DrawOutcome answerShowResults(bool yes);
+    DrawOutcome StartRolling();
+    DrawOutcome StopBatch();
+    DrawOutcome GoButtonClick();
+    DrawOutcome StopButtonClick();
+    // The start key on release; other keys do nothing.
+    DrawOutcome FormKeyUp(int key);
+    // One roll tick: true when SlotTexts (Timer1) or GridText (Timer2) changed.
+    bool Timer1Timer();
+    bool Timer2Timer();
+    bool IsDrawComplete() const;
+    // Decides the winners of an award and rebuilds PoolList; false when its pool was empty.
+    bool BuildDrawOrder(int award, int count, bool keep, bool useLists, DrawOutcome &out);
+    // Reads the saved draw back (part of FormShow).
+    void RestoreDraw(DrawOutcome &out);
+
+    // --- Result files ---
+
+    DrawOutcome WriteWinnersFile();
+    DrawOutcome WriteNonWinnersFile();
+
+    // --- What the window tells the draw ---
+
+    void setSlotStage(SlotStage *stage) { m_stage = stage; }
+    void setAdjustMode(bool on) { m_flags.AdjustMode = on; }
+    void setPredeterminedActive(bool on) { m_flags.PredeterminedActive = on; }
+    // Photo mode: the photos of the list are loaded, the start button reads "开始".
+    void setPhotosLoaded(bool loaded);
+    // Tests only: stops a stop's or reset's writes after the given one.
+    void setCommitInterrupt(CommitInterrupt hook) { m_interrupt = std::move(hook); }
+
+    // --- State ---
+
+    const std::filesystem::path &programDir() const { return m_dir; }
+    const DrawState &state() const { return m_state; }
+    const DrawFlags &flags() const { return m_flags; }
+    const StageCaptions &captions() const { return m_captions; }
+    const DrawOptions &options() const { return m_options; }
+    const GradeConfig &grade() const { return m_grade; }
+    const AwardTable &awards() const { return m_grade.awards; }
+    const ParticipantLists &lists() const { return m_lists; }
+    const std::vector<int> &PoolList() const { return m_pool; }
+    const std::array<std::string, kSlotCount> &SlotTexts() const { return m_slotTexts; }
+    const std::string &GridText() const { return m_gridText; }
+    const std::vector<std::string> &GridWinners() const { return m_gridWinners; }
+    const WinnerArray &AwardWinners() const { return m_awardWinners; }
+    const WinnerArray &AwardWinnerNames() const { return m_awardWinnerNames; }
+    // Entry indices of the last stop's winners, in the order taken (photo slots show them).
+    const std::vector<int> &lastBatch() const { return m_lastBatch; }
+    SlotMode slotMode() const { return m_slotMode; }
+    bool startFromEnabled(int award) const;
+    bool photosLoaded() const { return m_photosLoaded; }
+
+private:
+    struct TextBlockRule {
+        size_t width = 0;   // every entry is brought to this many bytes
+        std::string gap;    // blanks after an entry inside a line
+        int rowLength = 9;  // entries per line
+        bool blankLine = true;
+    };
+
+    void readConfig(const IniStore &settings, DrawOutcome &out);
+    void readConfigGrade(const IniStore &settings, DrawOutcome &out);
+    void prepareBatch(DrawOutcome &out);
+    void startRolling(DrawOutcome &out);
+    void stopBatch(DrawOutcome &out);
+    void resetDraw(bool useLists, DrawOutcome &out);
+    void finishShow(DrawOutcome &out);
+    void saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &out);
+    void reportCommit(const CommitResult &result, DrawOutcome &out);
+    void loadTextBlockRule();
+    void appendBlockEntry(std::string &text, const std::string &entry, int k, int total) const;
+    std::string guestText(const IniStore &settings) const;
+    std::string timestamp() const { return formatTimestamp(m_clock.now()); }
+    const LGrade *award(int index) const;
+    int batchesOf(int index) const;
+
+    std::filesystem::path m_dir;
+    RandomSource &m_random;
+    const Clock &m_clock;
+    SlotStage *m_stage = nullptr;
+    CommitInterrupt m_interrupt;
+
+    DrawState m_state;
+    DrawFlags m_flags;
+    StageCaptions m_captions;
+    DrawOptions m_options;
+    GradeConfig m_grade;
+    ParticipantLists m_lists;
+    std::vector<int> m_pool;
+    std::array<std::string, kSlotCount> m_slotTexts;
+    std::string m_gridText;
+    std::vector<std::string> m_gridWinners;
+    WinnerArray m_awardWinners;
+    WinnerArray m_awardWinnerNames;
+    std::vector<int> m_lastBatch;
+    std::array<bool, kMaxAwards> m_startFromEnabled{};
+    SlotMode m_slotMode = SlotMode::Slots;
+    TextBlockRule m_block;
+    bool m_photosLoaded = false;
+
+    // Start-up settings kept between FormShow and answerAutoLayout.
+    bool m_showHint = false;
+
+    // What a failed save still owes the files; the next save carries it.
+    bool m_orderUnsaved = false;
+    bool m_positionUnsaved = false;
+    bool m_saveOwed = false;
+    std::string m_unsavedRecord;
+    std::string m_unsavedLog;
+};
+
+}  // namespace tessaly
