@@ -18,4 +18,14 @@ QString QtPickerService::pickOpenFile(QWidget *parent, const QString &caption, c
     return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
 }
 
+QString QtPickerService::pickSaveFile(QWidget *parent, const QString &caption, const QString &filter,
+                                     const QString &suffix)
+{
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(suffix);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()
+                                                                                  : QString();
+}
+
 }  // namespace tessaly

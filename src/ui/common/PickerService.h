@@ -17,6 +17,9 @@ public:
     virtual std::optional<QColor> pickColor(QWidget *parent, const QColor &initial) = 0;
     // An open-file dialog; the empty text on cancel.
     virtual QString pickOpenFile(QWidget *parent, const QString &caption, const QString &filter) = 0;
+    // A save-file dialog adding `suffix` when the name has none; the empty text on cancel.
+    virtual QString pickSaveFile(QWidget *parent, const QString &caption, const QString &filter,
+                                 const QString &suffix) = 0;
 };
 
 // The real dialogs.
@@ -24,6 +27,8 @@ class QtPickerService : public PickerService {
 public:
     std::optional<QColor> pickColor(QWidget *parent, const QColor &initial) override;
     QString pickOpenFile(QWidget *parent, const QString &caption, const QString &filter) override;
+    QString pickSaveFile(QWidget *parent, const QString &caption, const QString &filter,
+                         const QString &suffix) override;
 };
 
 }  // namespace tessaly
