@@ -14,6 +14,7 @@
 #include "ui/effects/TStretchHandle.h"
 #include "ui/settings/TForm_setaward.h"
 #include "ui/stage/StageWidgets.h"
+#include "ui/stage/TFrmFloat.h"
 #include "ui/stage/TFrmSplash.h"
 
 #include <QApplication>
@@ -99,6 +100,9 @@ void TFrmMain::createElements()
     RzMarqueeStatus1->setAutoSize(false);
     RzMarqueeStatus1->setInterval(30);
     connect(RzMarqueeStatus1, &TSkyScrollText::mouseMoved, this, [this] { AttachHandle(RzMarqueeStatus1); });
+    RzMarqueeStatus1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RzMarqueeStatus1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu4Popup(RzMarqueeStatus1->mapToGlobal(pos)); });
 
     GoButton = new TRzButton(QStringLiteral("开始"), this);
     GoButton->setObjectName(QStringLiteral("GoButton"));
@@ -244,6 +248,9 @@ bool TFrmMain::FormKeyDown(QKeyEvent *event)
             ControlBar1->show();
         }
         return true;
+    case Qt::Key_F6:
+        NC1Click();
+        return true;
     case Qt::Key_F11:
         showMinimized();
         return true;
@@ -335,6 +342,9 @@ void TFrmMain::apply(const DrawOutcome &outcome)
             break;
         case StageAction::ComposeMarquee:
             ComposeMarquee();
+            break;
+        case StageAction::ShowResults:
+            NC1Click();
             break;
         case StageAction::AutoLayoutMain:
             AutoLayoutMain();
@@ -443,6 +453,26 @@ void TFrmMain::ComposeMarquee()
         only = m_session->state().CurrentAward;
     if (auto text = composeMarquee(m_session->awards(), winners, only))
         RzMarqueeStatus1->setText(toQt(*text));
+}
+
+void TFrmMain::NC1Click()
+{
+    if (m_results)
+        m_results->close();
+    const WinnerArray &winners = m_session->AwardWinners();
+    m_results = new TFrmFloat(m_programDir, {m_services.messages, m_services.pickers}, m_stage,
+                              {m_session->awards(), WinnerLists(winners.data(), winners.size()), Award->isVisible()},
+                              this);
+    m_results->setAttribute(Qt::WA_DeleteOnClose);
+    auto settings = openSettings(m_programDir);
+    if (settings && settings->readBool("Option", "runfrom", false)) {
+        m_results->show();
+    } else {
+        m_results->setWindowFlag(Qt::FramelessWindowHint);
+        m_results->setGeometry(QRect(QPoint(0, 0), m_stage));
+        m_results->showFullScreen();
+    }
+    m_results->ShowResultsWindow();
 }
 
 void TFrmMain::GoButtonClick()

@@ -36,6 +36,7 @@ class PickerService;
 class PictureBox;
 class SlotLabel;
 class TAALabel;
+class TFrmFloat;
 class TRzButton;
 class TSkyScrollText;
 class TStretchHandle;
@@ -72,6 +73,7 @@ public:
     void ND1Click();  // tips
     void ND2Click();  // help file
     void openAwardSettings();
+    void NC1Click();  // show the results window
 
     // Layout of the stage.
     void ReadConfig();
@@ -168,6 +170,7 @@ private:
     void PopupMenu1Popup(const QPoint &globalPos);
     void PopupMenu3Popup(int slot, const QPoint &globalPos);
     void PopupMenu5Popup(const QPoint &globalPos);
+    void PopupMenu4Popup(const QPoint &globalPos);
     void slotFontDialog(int slot);
     void openSlotArrangement();
     void openBlockArrangement();
@@ -195,6 +198,7 @@ private:
     int PopupSlotName = 0;
     qint64 m_lastTickMicros = 0;
 
+    QPointer<TFrmFloat> m_results;
     QMenu *m_menuInterface = nullptr;
     QMenu *m_menuSettings = nullptr;
     QMenu *m_menuFunctions = nullptr;

@@ -98,6 +98,17 @@ void TFrmMain::createMenus()
 
     m_menuFunctions = new QMenu(this);
     m_menuFunctions->setObjectName(QStringLiteral("MenuFunctions"));
+    auto *results = m_menuFunctions->addAction(QStringLiteral("展示中奖结果"), this, &TFrmMain::NC1Click);
+    results->setObjectName(QStringLiteral("NC1"));
+    results->setShortcut(Qt::Key_F6);
+    results->setShortcutContext(Qt::WidgetShortcut);
+    m_menuFunctions->addAction(QStringLiteral("查看中奖名单"), this, [this] { apply(m_session->WriteWinnersFile()); })
+        ->setObjectName(QStringLiteral("NC10"));
+    m_menuFunctions->addAction(QStringLiteral("查看未中奖名单"), this, [this] { apply(m_session->WriteNonWinnersFile()); })
+        ->setObjectName(QStringLiteral("NC8"));
+    m_menuFunctions->addAction(QStringLiteral("抽奖历史记录"), this, [this] {
+        m_services.opener.open(QString::fromStdString(programFile(m_programDir, "log.txt").string()));
+    })->setObjectName(QStringLiteral("NC3"));
 
     m_menuHelp = new QMenu(this);
     m_menuHelp->addAction(QStringLiteral("操作提示"), this, &TFrmMain::ND1Click)->setObjectName(QStringLiteral("ND1"));
@@ -380,6 +391,71 @@ void TFrmMain::PopupMenu5Popup(const QPoint &globalPos)
     })->setObjectName(QStringLiteral("Np53"));
     menu.addAction(QStringLiteral("位置分列编排"), this, &TFrmMain::openBlockArrangement)
         ->setObjectName(QStringLiteral("Np54"));
+    menu.exec(globalPos);
+}
+
+void TFrmMain::PopupMenu4Popup(const QPoint &globalPos)
+{
+    TSkyScrollText *m = RzMarqueeStatus1;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("设置字体"), this, [this, m] {
+        FontSpec spec = fontOf(m);
+        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
+        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        if (!chosen)
+            return;
+        spec.name = fromQt(chosen->name);
+        spec.style = chosen->styles;
+        spec.size = chosen->size;
+        spec.height = fontHeightForSize(spec.size);
+        spec.color = chosen->color;
+        applyFont(m, spec);
+        WriteConfigMarquee();
+    })->setObjectName(QStringLiteral("N61"));
+    QAction *transparent = menu.addAction(QStringLiteral("底色透明"));
+    transparent->setObjectName(QStringLiteral("N6"));
+    transparent->setCheckable(true);
+    transparent->setChecked(m->transparent());
+    connect(transparent, &QAction::triggered, this, [this, m] {
+        m->setTransparent(!m->transparent());
+        WriteConfigMarquee();
+    });
+    menu.addAction(QStringLiteral("修改底色"), this, [this, m] {
+        if (auto c = m_services.pickers.pickColor(this, toQColor(m->color()))) {
+            m->setColor(toTColor(*c));
+            WriteConfigMarquee();
+        }
+    })->setObjectName(QStringLiteral("N64"));
+    menu.addAction(QStringLiteral("隐藏此栏"), this, [this, m] {
+        m->setActive(false);
+        m->hide();
+        WriteConfigMarquee();
+    })->setObjectName(QStringLiteral("N65"));
+    menu.addAction(QStringLiteral("加快滚动"), this, [this, m] {
+        m->setStep(m->step() + 5);
+        WriteConfigMarquee();
+    })->setObjectName(QStringLiteral("N66"));
+    menu.addAction(QStringLiteral("减慢滚动"), this, [this, m] {
+        if (m->step() - 5 < 0)
+            return;
+        m->setStep(m->step() - 5);
+        WriteConfigMarquee();
+    })->setObjectName(QStringLiteral("N67"));
+    QAction *one = menu.addAction(QStringLiteral("只滚动一个奖项结果"));
+    one->setObjectName(QStringLiteral("N5"));
+    one->setCheckable(true);
+    {
+        auto s = openSettings(m_programDir);
+        one->setChecked(s && s->readBool("Option", "oneRzMarqueeStatus", false));
+    }
+    connect(one, &QAction::triggered, this, [this](bool on) {
+        auto s = openSettings(m_programDir);
+        if (!s)
+            return report(s.error());
+        s->writeBool("Option", "oneRzMarqueeStatus", on);
+        if (commitSettings(*s))
+            ComposeMarquee();
+    });
     menu.exec(globalPos);
 }
 
