@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <memory>
 
+class QToolButton;
+
 namespace Ui {
 class TAAFontDialog;
 }
@@ -38,15 +40,16 @@ public:
     TAALabel *preview() const { return m_preview; }
 
 private:
+    void setUp();
     void connectFields();
-    void pickColor(TColor &target, class QToolButton *button);
+    void pickColor(TColor &target, QToolButton *button);
     void pickTexture();
-    void showColor(class QToolButton *button, TColor color);
+    void showColor(QToolButton *button, TColor color);
     void fieldsChanged();
 
     std::unique_ptr<Ui::TAAFontDialog> m_ui;
     std::unique_ptr<QtPickerService> m_ownPickers;
-    PickerService &m_pickers;
+    PickerService *m_pickers;
     TAALabel *m_preview = nullptr;
     // Fields without a widget of their own value: the colours and the picture path.
     TColor m_shadowColor = colors::clBlack;

@@ -60,13 +60,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void setUp();
     void fillLists();
     void pickColor();
 
     std::unique_ptr<Ui::Tmyfontdialog> m_ui;
     std::unique_ptr<QtPickerService> m_ownPickers;
     MessageService &m_messages;
-    PickerService &m_pickers;
+    PickerService *m_pickers;
     TColor m_color = colors::clBlack;
 };
 
