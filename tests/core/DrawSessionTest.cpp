@@ -9,6 +9,7 @@
 #include "core/text/Base64.h"
 #include "core/text/Lines.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -358,6 +359,129 @@ TEST(DrawSession, ShortPoolsCutTheAwardAndItsBatches)
         const auto &pool = run.session.PoolList();
         for (size_t i = static_cast<size_t>(run.session.state().OrderCursor + 1); i < pool.size(); ++i)
             EXPECT_EQ(run.session.lists().StateList[pool[i]], "|ISOK|");
+    }
+}
+
+
+size_t recordLines(const DrawFolder &dir)
+{
+    Lines lines = splitLines(dir.read("ARecord.dat"));
+    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [](auto &l) { return !l.empty(); }));
+}
+
+size_t occurrences(const std::string &text, const std::string &part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(DrawSession, AStopOrResetCutShortAfterAnyWriteIsWholeAtTheNextStart)
+{
+    const CommitStep steps[] = {CommitStep::Journal, CommitStep::Record,   CommitStep::Order,
+                                CommitStep::State,   CommitStep::Settings, CommitStep::Log};
+    for (CommitStep step : steps) {
+        SCOPED_TRACE("cut after write " + std::to_string(static_cast<int>(step)));
+        DrawFolder dir(12, {{"一等奖", 1, 1, "1"}, {"二等奖", 6, 3, "2+2+2"}}, "scrolldown=0\r\n");
+        Program run(dir);
+        run.batch();
+        // The first stop of the second award also saves its new draw order.
+        run.session.setCommitInterrupt([step](CommitStep at) { return at == step; });
+        run.batch();
+        const Snapshot stopped = snapshot(run.session);
+        const std::vector<int> order = run.session.PoolList();
+
+        Program next(dir);
+        EXPECT_TRUE(next.shown.notices.empty()) << texts(next.shown);
+        EXPECT_EQ(snapshot(next.session), stopped);
+        EXPECT_EQ(next.session.PoolList(), order);
+        EXPECT_FALSE(dir.exists(kCommitJournal));
+        EXPECT_EQ(recordLines(dir), 3u);
+        EXPECT_EQ(occurrences(dir.read("log.txt"), "<2026/12/8 19:05:03> "), 2u);
+
+        // A reset cut short comes back as the whole reset.
+        next.session.setCommitInterrupt([step](CommitStep at) { return at == step; });
+        next.session.ResetDraw(false);
+        Program after(dir);
+        EXPECT_EQ(after.session.state().CurrentAward, 0);
+        EXPECT_EQ(after.session.state().CurrentBatch, 1);
+        EXPECT_EQ(after.session.lists().StateList, buildParticipantLists(splitLines(dir.read("data.txt")), {}).StateList);
+        EXPECT_EQ(dir.read("ARecord.dat"), "");
+        EXPECT_EQ(after.session.AwardWinners(), WinnerArray{});
+    }
+}
+
+TEST(DrawSession, DamagedRecordFilesRestoreWhatIsSoundAndStayAsTheyWere)
+{
+    struct Case {
+        std::string what;
+        std::string file;
+        std::function<std::string(const std::string &)> damage;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"bad award fields", "ARecord.dat", [](const std::string &f) { return f + "x|A|A\r\n50|B|B\r\n  \r\n"; },
+         "中奖记录文件ARecord.dat第4、5、6行的奖项序号不是0到49之间的数字"},
+        {"marks of another length", "colip.jpg", [](const std::string &f) { return f.substr(0, f.rfind("\r\n", f.size() - 3) + 2); },
+         "已抽标记文件colip.jpg有11行，与参选名单data.txt的12行不符"},
+        {"a list edited outside", "data.txt", [](const std::string &f) { return f + "P12\r\n"; },
+         "已抽标记文件colip.jpg有12行，与参选名单data.txt的13行不符"},
+        {"marks that lost the winners", "colip.jpg",
+         [](const std::string &) { return joinLines(buildParticipantLists(Lines(12, ""), {}).StateList); },
+         "没有标为已中奖，已补上标记"},
+        {"an order past the list", "tmda.jpg", [](const std::string &f) { return "99\r\n" + f.substr(f.find("\r\n") + 2); },
+         "抽奖顺序文件tmda.jpg第1行不是参选名单中的序号"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        DrawFolder dir(12, {{"奖", 6, 3, "2+2+2"}});
+        Program run(dir);
+        run.batch();
+        const Lines recorded = run.session.AwardWinnerNames()[0];
+        const std::string damaged = c.damage(dir.read(c.file));
+        dir.write(c.file, damaged);
+        const std::string record = dir.read("ARecord.dat");
+
+        Program next(dir);
+        EXPECT_TRUE(mentions(next.shown, c.notice)) << texts(next.shown);
+        EXPECT_EQ(next.session.AwardWinnerNames()[0], recorded);
+        EXPECT_EQ(dir.read(c.file), damaged);
+        for (const auto &name : recorded) {
+            const auto &names = next.session.lists().NameList;
+            size_t t = std::find(names.begin(), names.end(), name) - names.begin();
+            EXPECT_EQ(next.session.lists().StateList[t], "|ISOK|") << name;
+        }
+        // The award goes on with people who have not won yet.
+        next.batch();
+        EXPECT_EQ(next.session.state().BatchSize, 2);
+        for (int t : next.session.lastBatch())
+            EXPECT_EQ(std::count(recorded.begin(), recorded.end(), next.session.lists().NameList[t]), 0);
+        EXPECT_EQ(dir.read("ARecord.dat").substr(0, record.size()), record);
+    }
+}
+
+TEST(DrawSession, AStopIsRecordedWhateverBecomesOfTheLog)
+{
+    for (bool unwritable : {false, true}) {
+        SCOPED_TRACE(unwritable ? "log.txt cannot be written" : "log.txt is missing");
+        DrawFolder dir(10, {{"奖", 4, 2, "2+2"}});
+        Program run(dir);
+        std::filesystem::remove(dir / "log.txt");
+        if (unwritable)
+            std::filesystem::create_directory(dir / "log.txt");
+        const DrawOutcome stop = run.batch();
+        EXPECT_EQ(recordLines(dir), 2u);
+        EXPECT_EQ(dir.option("currentSxtimes"), "2");
+        EXPECT_FALSE(dir.exists(kCommitJournal));
+        ASSERT_EQ(stop.notices.size(), unwritable ? 1u : 0u);
+        if (unwritable) {
+            EXPECT_EQ(stop.notices[0].code, ErrorCode::FileWrite);
+            std::filesystem::remove(dir / "log.txt");
+        }
+        // The next stop brings the history up to date.
+        run.batch();
+        EXPECT_EQ(occurrences(dir.read("log.txt"), "<2026/12/8 19:05:03> "), 2u);
     }
 }
 
