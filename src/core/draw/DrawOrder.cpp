@@ -183,7 +183,8 @@ DrawOrder buildDrawOrder(const ParticipantLists &lists, const DrawOrderRequest &
     if (wanted < 0)
         wanted = 0;
 
-    if (pool.empty()) {
+    // People predetermined here win even when nobody else is left to choose.
+    if (pool.empty() && (request.keep || here.empty())) {
         order.shortage = PoolShortage::Empty;
         return order;
     }

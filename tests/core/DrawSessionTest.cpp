@@ -1,0 +1,489 @@
+// Real draws in a temporary program folder: start, prepare, roll, stop and
+// restart, with the files read back as the next start would.
+#include "TempProgramDir.h"
+
+#include "core/draw/DrawCommit.h"
+#include "core/draw/DrawRecord.h"
+#include "core/draw/DrawSession.h"
+#include "core/settings/IniStore.h"
+#include "core/text/Base64.h"
+#include "core/text/Lines.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace tessaly {
+namespace {
+
+using test::G;
+using test::TempProgramDir;
+using Lines = std::vector<std::string>;
+
+class FixedClock : public Clock {
+public:
+    LocalDateTime now() const override { return {2026, 12, 8, 19, 5, 3}; }
+};
+
+struct AwardSpec {
+    std::string name;  // UTF-8
+    int winners;
+    int batches;
+    std::string detail;
+};
+
+constexpr int kSpace = 32;
+
+// A program folder with `entries` participants P0, P1, ... and the awards.
+class DrawFolder : public TempProgramDir {
+public:
+    DrawFolder(int entries, const std::vector<AwardSpec> &awards, const std::string &options = {},
+               const std::string &sections = {})
+    {
+        std::string set = "[Option]\r\nLucks=" + std::to_string(awards.size()) + "\r\nscreenmain=1024*768\r\n" + options +
+                          "[Grade]\r\n";
+        for (size_t i = 0; i < awards.size(); ++i)
+            set += std::to_string(i) + "=" + G(awards[i].name) + "|" + std::to_string(awards[i].winners) + "|" +
+                   std::to_string(awards[i].batches) + "|" + awards[i].detail + "|" + G("奖品") + std::to_string(i) +
+                   "|Awardimg\\p.jpg\r\n";
+        write("set.dat", set + sections);
+        std::string data;
+        for (int i = 0; i < entries; ++i)
+            data += "P" + std::to_string(i) + "\r\n";
+        write("data.txt", data);
+        for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
+            write(name, "");
+    }
+
+    std::string option(const std::string &key) const
+    {
+        auto store = IniStore::open(*this / "set.dat");
+        return store->readString("Option", key);
+    }
+};
+
+// One session over a folder, started as the window starts it.
+struct Program {
+    FixedClock clock;
+    MtRandom random;
+    DrawSession session;
+    DrawOutcome shown;
+
+    Program(const DrawFolder &dir, std::uint64_t seed = 7) : random(seed), session(dir.path(), random, clock)
+    {
+        session.FormCreate(false);
+        shown = session.FormShow("1024*768");
+    }
+
+    // From a stopped or ready state: prepare when needed, roll one tick, stop.
+    DrawOutcome batch()
+    {
+        if (!session.flags().BatchReady)
+            session.FormKeyUp(kSpace);
+        session.FormKeyUp(kSpace);
+        session.Timer1Timer();
+        return session.FormKeyUp(kSpace);
+    }
+};
+
+std::string texts(const DrawOutcome &out)
+{
+    std::string all;
+    for (const auto &n : out.notices)
+        all += n.text + "\n";
+    return all;
+}
+
+bool mentions(const DrawOutcome &out, const std::string &utf8)
+{
+    return texts(out).find(G(utf8)) != std::string::npos;
+}
+
+// The state a start must bring back.
+struct Snapshot {
+    int award, batch, drawn;
+    Lines state;
+    WinnerArray winners, names;
+    bool operator==(const Snapshot &) const = default;
+};
+
+Snapshot snapshot(const DrawSession &s)
+{
+    return {s.state().CurrentAward, s.state().CurrentBatch, s.state().DrawnInAward, s.lists().StateList,
+            s.AwardWinners(), s.AwardWinnerNames()};
+}
+
+// Files of the draw agree with the session after every save.
+void expectFilesMatch(const DrawFolder &dir, const DrawSession &s)
+{
+    EXPECT_EQ(dir.read("colip.jpg"), joinLines(s.lists().StateList));
+    EXPECT_EQ(dir.read("tmda.jpg"), orderFileText(s.PoolList()));
+    EXPECT_EQ(dir.option("currentLucki"), std::to_string(s.state().CurrentAward));
+    EXPECT_EQ(dir.option("currentSxtimes"), std::to_string(s.state().CurrentBatch));
+    EXPECT_EQ(dir.option("currentnowgotodata"), std::to_string(s.state().OrderCursor));
+    EXPECT_EQ(dir.option("currentovernum"), std::to_string(s.state().DrawnInAward));
+    EXPECT_FALSE(dir.exists(kCommitJournal));
+}
+
+const std::vector<AwardSpec> kThreeAwards = {{"一等奖", 2, 1, "2"}, {"二等奖", 5, 2, "3+2"}, {"三等奖", 3, 3, "1+1+1"}};
+
+TEST(DrawSession, AWholeDrawTakesEveryAwardInItsBatchesInEitherDirection)
+{
+    for (bool scrollDown : {true, false}) {
+        SCOPED_TRACE(scrollDown ? "last award first" : "first award first");
+        DrawFolder dir(20, kThreeAwards, scrollDown ? "scrolldown=1\r\n" : "scrolldown=0\r\n");
+        Program run(dir);
+        DrawSession &s = run.session;
+        EXPECT_TRUE(run.shown.notices.empty()) << texts(run.shown);
+        EXPECT_EQ(dir.option("onerun"), "0");
+
+        std::vector<std::pair<int, int>> batches;  // award, size
+        std::string record;
+        std::set<int> winners;
+        while (!s.IsDrawComplete()) {
+            run.batch();
+            batches.emplace_back(s.state().BatchAward, s.state().BatchSize);
+            for (int t : s.lastBatch()) {
+                EXPECT_TRUE(winners.insert(t).second) << "P" << t << " won twice";
+                EXPECT_EQ(s.lists().StateList[t], "|ISOK|");
+                record += recordLine(s.state().BatchAward, s.lists().DisplayList[t], s.lists().NameList[t]);
+            }
+            record += "\r\n";
+            EXPECT_EQ(s.state().RollCount, s.state().OrderCursor + 1);
+            expectFilesMatch(dir, s);
+        }
+        const std::vector<std::pair<int, int>> expected =
+            scrollDown ? std::vector<std::pair<int, int>>{{2, 1}, {2, 1}, {2, 1}, {1, 3}, {1, 2}, {0, 2}}
+                       : std::vector<std::pair<int, int>>{{0, 2}, {1, 3}, {1, 2}, {2, 1}, {2, 1}, {2, 1}};
+        EXPECT_EQ(batches, expected);
+        EXPECT_EQ(winners.size(), 10u);
+        EXPECT_EQ(dir.read("ARecord.dat"), record);
+        for (int a = 0; a < 3; ++a)
+            EXPECT_EQ(s.AwardWinnerNames()[a].size(), static_cast<size_t>(kThreeAwards[a].winners));
+
+        DrawOutcome done = s.FormKeyUp(kSpace);
+        ASSERT_TRUE(done.question);
+        EXPECT_EQ(done.question->text, G("奖项已抽完!是否要查看抽取结果?"));
+        EXPECT_TRUE(s.answerShowResults(true).has(StageAction::ShowResults));
+        EXPECT_TRUE(s.FormCloseQuery().closeAllowed);
+
+        // A start after the end shows the banner instead of asking.
+        Program again(dir);
+        EXPECT_FALSE(again.shown.question);
+        EXPECT_EQ(again.session.captions().readyLuck, G("    抽取完毕    "));
+    }
+}
+
+TEST(DrawSession, ARestartBetweenAnyTwoBatchesResumesTheSameAwardBatchAndWinners)
+{
+    DrawFolder dir(20, kThreeAwards);
+    auto run = std::make_unique<Program>(dir);
+    int restarts = 0;
+    while (!run->session.IsDrawComplete()) {
+        run->batch();
+        // What the running program would show at its next preparation.
+        const std::vector<int> order = run->session.PoolList();
+        const int cursor = run->session.state().OrderCursor;
+        Snapshot before = snapshot(run->session);
+        run->session.PrepareBatch();
+        const bool advanced = run->session.state().CurrentAward != before.award;
+        before = snapshot(run->session);
+
+        run = std::make_unique<Program>(dir, 100 + restarts++);
+        EXPECT_TRUE(run->shown.notices.empty()) << texts(run->shown);
+        EXPECT_EQ(snapshot(run->session), before);
+        if (!advanced) {
+            EXPECT_EQ(run->session.PoolList(), order);
+            EXPECT_EQ(run->session.state().OrderCursor, cursor);
+        }
+    }
+    EXPECT_EQ(restarts, 6);
+    std::set<std::string> all;
+    for (const auto &names : run->session.AwardWinnerNames())
+        all.insert(names.begin(), names.end());
+    EXPECT_EQ(all.size(), 10u);
+}
+
+TEST(DrawSession, CloseAsksOnlyWhileTheDrawIsUnfinished)
+{
+    DrawFolder dir(10, {{"奖", 2, 1, "2"}});
+    Program run(dir);
+    DrawOutcome asked = run.session.FormCloseQuery();
+    ASSERT_TRUE(asked.question);
+    EXPECT_EQ(asked.question->text, G("奖项还未抽取完毕，是否要退出?"));
+    EXPECT_TRUE(asked.question->noIsDefault);
+    run.batch();
+    EXPECT_TRUE(run.session.FormCloseQuery().closeAllowed);
+}
+
+
+// write.reb keeps P9 down to P2 from winning both awards, in that order: when
+// the lists apply, the order starts with that set-aside part.
+std::string exclusionsFor(int sections)
+{
+    std::string reb;
+    for (int section = 1; section <= sections; ++section) {
+        reb += "[" + std::to_string(section) + "]\r\ncoun=8\r\n";
+        for (int k = 1; k <= 8; ++k)
+            reb += std::to_string(k) + "=" + base64Encode("P" + std::to_string(10 - k)) + "\r\n";
+    }
+    return reb;
+}
+
+bool listsApplied(const DrawSession &s)
+{
+    return s.PoolList().size() >= 2 && s.PoolList()[0] == 9 && s.PoolList()[1] == 8;
+}
+
+TEST(DrawSession, ListsApplyAsTheRestartModeSays)
+{
+    struct Case {
+        int ntfs;
+        bool firstAward, secondAward;  // lists applied to their orders in this run
+        std::string ntfsAfter;
+        bool activeNextStart;
+    };
+    const Case cases[] = {
+        {0, false, false, "0", false},
+        {1, true, true, "0", false},  // once, at this start
+        {2, false, true, "2", true},  // the start restores an order built before; later awards use the lists
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE("ntfs " + std::to_string(c.ntfs));
+        DrawFolder dir(10, {{"一等奖", 1, 1, "1"}, {"二等奖", 1, 1, "1"}}, "scrolldown=0\r\n");
+        dir.write("write.reb", exclusionsFor(2));
+        { Program install(dir); }  // the first start resets the draw without the lists
+        {
+            auto store = IniStore::open(dir / "set.dat");
+            store->writeInteger("Option", "ntfs", c.ntfs);
+            ASSERT_TRUE(store->commit().ok());
+        }
+        Program run(dir);
+        EXPECT_EQ(listsApplied(run.session), c.firstAward);
+        run.batch();
+        run.session.PrepareBatch();
+        EXPECT_EQ(run.session.state().CurrentAward, 1);
+        EXPECT_EQ(listsApplied(run.session), c.secondAward);
+        EXPECT_EQ(dir.option("ntfs"), c.ntfsAfter);
+        Program next(dir);
+        EXPECT_EQ(next.session.flags().PredeterminedActive, c.activeNextStart);
+    }
+}
+
+TEST(DrawSession, PredeterminedWinnersComeFirstUnlessMixed)
+{
+    // Two predetermined names for the award, one for the other award (never taken here).
+    const std::string reb = "[1]\r\ncoun=2\r\n1=" + base64Encode("p4") + "\r\n2=" + base64Encode("P6") +
+                            "\r\n[2]\r\ncoun=1\r\n1=" + base64Encode("P1") + "\r\n";
+    for (bool mixed : {false, true}) {
+        DrawFolder dir(10, {{"一等奖", 9, 1, "9"}, {"二等奖", 1, 1, "1"}},
+                       std::string("scrolldown=0\r\nntfs=1\r\nonerun=0\r\nntcanrandom=") + (mixed ? "1" : "0") + "\r\n");
+        dir.write("Read.reb", reb);
+        Program run(dir);
+        const DrawOutcome stop = run.batch();
+        const auto &names = run.session.AwardWinnerNames()[0];
+        ASSERT_EQ(names.size(), 9u);
+        EXPECT_EQ(std::count(names.begin(), names.end(), "P1"), 0);  // kept for the second award
+        EXPECT_EQ(std::count(names.begin(), names.end(), "P4"), 1);  // names match in any letter case
+        if (!mixed) {
+            EXPECT_EQ(Lines(names.begin(), names.begin() + 2), (Lines{"P6", "P4"}));
+        }
+        // The second award's own winner is its predetermined one, also when
+        // nobody else is left in its pool.
+        run.session.PrepareBatch();
+        EXPECT_TRUE(run.session.flags().BatchReady);
+        run.batch();
+        EXPECT_EQ(run.session.AwardWinnerNames()[1], Lines{"P1"});
+    }
+}
+
+TEST(DrawSession, GroupingRangesLimitTheCandidates)
+{
+    struct Case {
+        std::string range;
+        std::set<int> pool;
+        bool empty;
+    };
+    const Case cases[] = {
+        {"3-5", {2, 3, 4}, false},
+        {"8-15", {7, 8, 9}, false},  // past the end of the list: the lines that exist
+        {"0-2", {0, 1}, false},
+        {"7-3", {}, true},           // first after last: nobody
+        {"a-3", {}, true},           // not a range at all
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.range);
+        DrawFolder dir(10, {{"一等奖", 2, 1, "2"}, {"二等奖", 1, 1, "1"}}, "scrolldown=0\r\ncanfz=1\r\n",
+                       "[Grfz]\r\n0=0|" + G("一等奖(2名)") + ":" + c.range + "\r\n");
+        Program run(dir);
+        const auto &pool = run.session.PoolList();
+        EXPECT_EQ(std::set<int>(pool.begin(), pool.end()), c.pool);
+        EXPECT_EQ(mentions(run.shown, "您启用了奖项分组设置。奖池中的参选人数不足，当前奖项将抽0个，其它奖项正常抽取"),
+                  c.empty);
+        run.batch();
+        EXPECT_EQ(run.session.AwardWinners()[0].size(), c.empty ? 0u : std::min<size_t>(2, c.pool.size()));
+        // The next award draws from the whole list again.
+        run.batch();
+        EXPECT_EQ(run.session.AwardWinners()[1].size(), 1u);
+        EXPECT_TRUE(run.session.IsDrawComplete());
+    }
+}
+
+TEST(DrawSession, ShortPoolsCutTheAwardAndItsBatches)
+{
+    struct Case {
+        int entries;
+        std::string options;
+        AwardSpec award;
+        std::vector<int> batchSizes;
+        std::string message;
+    };
+    const Case cases[] = {
+        {7, "", {"奖", 10, 2, "5+5"}, {5, 2}, "奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数"},
+        // A chosen entry stays in the pool: the batch takes on into the rest of the order.
+        {2, "canreAward=1\r\n", {"奖", 3, 1, "3"}, {3}, "奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数"},
+        {0, "", {"奖", 3, 2, "2+1"}, {0, 0}, "奖池中的参选人数不足，当前奖项将抽0个，其它奖项正常抽取"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.award.detail);
+        DrawFolder dir(c.entries, {c.award}, c.options);
+        Program run(dir);
+        EXPECT_TRUE(mentions(run.shown, c.message)) << texts(run.shown);
+        std::vector<int> sizes;
+        while (!run.session.IsDrawComplete()) {
+            run.batch();
+            sizes.push_back(run.session.state().BatchSize);
+        }
+        EXPECT_EQ(sizes, c.batchSizes);
+        // Everything taken is marked, a chosen entry taken twice included.
+        const auto &pool = run.session.PoolList();
+        for (size_t i = static_cast<size_t>(run.session.state().OrderCursor + 1); i < pool.size(); ++i)
+            EXPECT_EQ(run.session.lists().StateList[pool[i]], "|ISOK|");
+    }
+}
+
+
+size_t recordLines(const DrawFolder &dir)
+{
+    Lines lines = splitLines(dir.read("ARecord.dat"));
+    return static_cast<size_t>(std::count_if(lines.begin(), lines.end(), [](auto &l) { return !l.empty(); }));
+}
+
+size_t occurrences(const std::string &text, const std::string &part)
+{
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(DrawSession, AStopOrResetCutShortAfterAnyWriteIsWholeAtTheNextStart)
+{
+    const CommitStep steps[] = {CommitStep::Journal, CommitStep::Record,   CommitStep::Order,
+                                CommitStep::State,   CommitStep::Settings, CommitStep::Log};
+    for (CommitStep step : steps) {
+        SCOPED_TRACE("cut after write " + std::to_string(static_cast<int>(step)));
+        DrawFolder dir(12, {{"一等奖", 1, 1, "1"}, {"二等奖", 6, 3, "2+2+2"}}, "scrolldown=0\r\n");
+        Program run(dir);
+        run.batch();
+        // The first stop of the second award also saves its new draw order.
+        run.session.setCommitInterrupt([step](CommitStep at) { return at == step; });
+        run.batch();
+        const Snapshot stopped = snapshot(run.session);
+        const std::vector<int> order = run.session.PoolList();
+
+        Program next(dir);
+        EXPECT_TRUE(next.shown.notices.empty()) << texts(next.shown);
+        EXPECT_EQ(snapshot(next.session), stopped);
+        EXPECT_EQ(next.session.PoolList(), order);
+        EXPECT_FALSE(dir.exists(kCommitJournal));
+        EXPECT_EQ(recordLines(dir), 3u);
+        EXPECT_EQ(occurrences(dir.read("log.txt"), "<2026/12/8 19:05:03> "), 2u);
+
+        // A reset cut short comes back as the whole reset.
+        next.session.setCommitInterrupt([step](CommitStep at) { return at == step; });
+        next.session.ResetDraw(false);
+        Program after(dir);
+        EXPECT_EQ(after.session.state().CurrentAward, 0);
+        EXPECT_EQ(after.session.state().CurrentBatch, 1);
+        EXPECT_EQ(after.session.lists().StateList, buildParticipantLists(splitLines(dir.read("data.txt")), {}).StateList);
+        EXPECT_EQ(dir.read("ARecord.dat"), "");
+        EXPECT_EQ(after.session.AwardWinners(), WinnerArray{});
+    }
+}
+
+TEST(DrawSession, DamagedRecordFilesRestoreWhatIsSoundAndStayAsTheyWere)
+{
+    struct Case {
+        std::string what;
+        std::string file;
+        std::function<std::string(const std::string &)> damage;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"bad award fields", "ARecord.dat", [](const std::string &f) { return f + "x|A|A\r\n50|B|B\r\n  \r\n"; },
+         "中奖记录文件ARecord.dat第4、5、6行的奖项序号不是0到49之间的数字"},
+        {"marks of another length", "colip.jpg", [](const std::string &f) { return f.substr(0, f.rfind("\r\n", f.size() - 3) + 2); },
+         "已抽标记文件colip.jpg有11行，与参选名单data.txt的12行不符"},
+        {"a list edited outside", "data.txt", [](const std::string &f) { return f + "P12\r\n"; },
+         "已抽标记文件colip.jpg有12行，与参选名单data.txt的13行不符"},
+        {"marks that lost the winners", "colip.jpg",
+         [](const std::string &) { return joinLines(buildParticipantLists(Lines(12, ""), {}).StateList); },
+         "没有标为已中奖，已补上标记"},
+        {"an order past the list", "tmda.jpg", [](const std::string &f) { return "99\r\n" + f.substr(f.find("\r\n") + 2); },
+         "抽奖顺序文件tmda.jpg第1行不是参选名单中的序号"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        DrawFolder dir(12, {{"奖", 6, 3, "2+2+2"}});
+        Program run(dir);
+        run.batch();
+        const Lines recorded = run.session.AwardWinnerNames()[0];
+        const std::string damaged = c.damage(dir.read(c.file));
+        dir.write(c.file, damaged);
+        const std::string record = dir.read("ARecord.dat");
+
+        Program next(dir);
+        EXPECT_TRUE(mentions(next.shown, c.notice)) << texts(next.shown);
+        EXPECT_EQ(next.session.AwardWinnerNames()[0], recorded);
+        EXPECT_EQ(dir.read(c.file), damaged);
+        for (const auto &name : recorded) {
+            const auto &names = next.session.lists().NameList;
+            size_t t = std::find(names.begin(), names.end(), name) - names.begin();
+            EXPECT_EQ(next.session.lists().StateList[t], "|ISOK|") << name;
+        }
+        // The award goes on with people who have not won yet.
+        next.batch();
+        EXPECT_EQ(next.session.state().BatchSize, 2);
+        for (int t : next.session.lastBatch())
+            EXPECT_EQ(std::count(recorded.begin(), recorded.end(), next.session.lists().NameList[t]), 0);
+        EXPECT_EQ(dir.read("ARecord.dat").substr(0, record.size()), record);
+    }
+}
+
+TEST(DrawSession, AStopIsRecordedWhateverBecomesOfTheLog)
+{
+    for (bool unwritable : {false, true}) {
+        SCOPED_TRACE(unwritable ? "log.txt cannot be written" : "log.txt is missing");
+        DrawFolder dir(10, {{"奖", 4, 2, "2+2"}});
+        Program run(dir);
+        std::filesystem::remove(dir / "log.txt");
+        if (unwritable)
+            std::filesystem::create_directory(dir / "log.txt");
+        const DrawOutcome stop = run.batch();
+        EXPECT_EQ(recordLines(dir), 2u);
+        EXPECT_EQ(dir.option("currentSxtimes"), "2");
+        EXPECT_FALSE(dir.exists(kCommitJournal));
+        ASSERT_EQ(stop.notices.size(), unwritable ? 1u : 0u);
+        if (unwritable) {
+            EXPECT_EQ(stop.notices[0].code, ErrorCode::FileWrite);
+            std::filesystem::remove(dir / "log.txt");
+        }
+        // The next stop brings the history up to date.
+        run.batch();
+        EXPECT_EQ(occurrences(dir.read("log.txt"), "<2026/12/8 19:05:03> "), 2u);
+    }
+}
+
+}  // namespace
+}  // namespace tessaly
