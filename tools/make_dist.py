@@ -100,7 +100,12 @@ def settings():
     out += ["[Image_Award]", "Visible=1", "Left=0", "Top=0", "Width=240", "Height=180", ""]
     out += ["[Image_logo]", "Left=0", "Top=0", "Width=160", "Height=80", ""]
     out += ["[ControlBar1]", "Left=0", "Top=0", ""]
-    out += ["[0autoset]", "100ls=5", "100size=14", "azgeshu=0", "latop=0", "space=10", ""]
+    # Font sizes of the text block by entries per line (short and long entries), for a projector.
+    sizes = {3: (26, 22), 4: (24, 20), 5: (22, 18), 6: (20, 17), 7: (19, 16), 8: (18, 15), 9: (17, 14), 10: (16, 13)}
+    autoset = ["[0autoset]", "latop=120", "space=2", "azgeshu=10", "100size=14", "100ls=10"]
+    for k, (a, b) in sizes.items():
+        autoset += [f"{k}a={a}", f"{k}b={b}"]
+    out += autoset + [""]
     return out
 
 

@@ -80,6 +80,8 @@ private slots:
             QTest::qWait(30);
             st.press(Qt::Key_Space);      // stop
             QVERIFY(!session.flags().Rolling);
+            QVERIFY(st.window->FirstTitle->isVisible());
+            QVERIFY(!st.window->Status->caption().isEmpty());
             ++stops;
         }
         QVERIFY(session.IsDrawComplete());

@@ -1,5 +1,6 @@
 #include "ui/common/Fonts.h"
 
+#include "ui/common/CellText.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/QtValues.h"
 
@@ -35,12 +36,8 @@ FontSpec fromQFont(const QFont &font, const FontSpec &base)
 
 TextSize QtTextMeasurer::measure(const FontSpec &font, std::string_view gbkText) const
 {
-    const QFontMetrics metrics(toQFont(font));
-    const QStringList lines = toQt(gbkText).split(QLatin1Char('\r'));
-    int width = 0;
-    for (const QString &line : lines)
-        width = std::max(width, metrics.horizontalAdvance(line));
-    return {width, metrics.height() * static_cast<int>(lines.size())};
+    const QSize size = cellTextSize(toQFont(font), toQt(gbkText).split(QLatin1Char('\r')));
+    return {size.width(), size.height()};
 }
 
 }  // namespace tessaly

@@ -13,7 +13,8 @@ QFont toQFont(const FontSpec &spec);
 // Keeps the stored charset, pitch and height form of `base`.
 FontSpec fromQFont(const QFont &font, const FontSpec &base);
 
-// Measures a label sized to its text: a CR starts a new line.
+// Measures a label sized to its text: a CR starts a new line, and characters
+// take cells as the slots draw them (a Chinese character two, others one).
 class QtTextMeasurer : public TextMeasurer {
 public:
     TextSize measure(const FontSpec &font, std::string_view gbkText) const override;

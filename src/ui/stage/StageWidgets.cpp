@@ -1,5 +1,6 @@
 #include "ui/stage/StageWidgets.h"
 
+#include "ui/common/CellText.h"
 #include "ui/common/QtValues.h"
 
 #include <QEnterEvent>
@@ -151,11 +152,7 @@ void SlotLabel::setColor(TColor color)
 
 QSize SlotLabel::textSize() const
 {
-    const QFontMetrics m(font());
-    int width = 0;
-    for (const QString &line : m_lines)
-        width = std::max(width, m.horizontalAdvance(line));
-    return {width, m.height() * static_cast<int>(std::max<qsizetype>(m_lines.size(), 1))};
+    return cellTextSize(font(), m_lines);
 }
 
 void SlotLabel::fitToText()
@@ -181,12 +178,7 @@ void SlotLabel::paintEvent(QPaintEvent *)
         p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, m_text);
         return;
     }
-    const QFontMetrics m(font());
-    int y = m.ascent();
-    for (const QString &line : m_lines) {
-        p.drawText(0, y, line);
-        y += m.height();
-    }
+    drawCellText(p, font(), m_lines, QPointF(0, 0));
 }
 
 void SlotLabel::mouseMoveEvent(QMouseEvent *event)
