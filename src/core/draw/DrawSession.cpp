@@ -534,7 +534,8 @@ void DrawSession::startRolling(DrawOutcome &out)
 
 bool DrawSession::Timer1Timer()
 {
-    if (!m_flags.TickBusy)
+    // A tick queued before the stop must not cover the winners.
+    if (!m_flags.TickBusy || !m_flags.Rolling)
         return false;
     m_flags.TickBusy = false;
     const int n = std::min(m_state.BatchSize, kSlotCount);
@@ -558,7 +559,7 @@ void DrawSession::appendBlockEntry(std::string &text, const std::string &entry, 
 
 bool DrawSession::Timer2Timer()
 {
-    if (!m_flags.TickBusy)
+    if (!m_flags.TickBusy || !m_flags.Rolling)
         return false;
     m_flags.TickBusy = false;
     const int inPlay = std::min<int>(m_state.RollCount, static_cast<int>(m_pool.size()));
