@@ -26,7 +26,7 @@ public:
     LocalDateTime now() const override { return {2026, 12, 8, 19, 5, 3}; }
 };
 
-struct AwardSpec {
+struct AwardRow {
     std::string name;  // UTF-8
     int winners;
     int batches;
@@ -38,7 +38,7 @@ constexpr int kSpace = 32;
 // A program folder with `entries` participants P0, P1, ... and the awards.
 class DrawFolder : public TempProgramDir {
 public:
-    DrawFolder(int entries, const std::vector<AwardSpec> &awards, const std::string &options = {},
+    DrawFolder(int entries, const std::vector<AwardRow> &awards, const std::string &options = {},
                const std::string &sections = {})
     {
         std::string set = "[Option]\r\nLucks=" + std::to_string(awards.size()) + "\r\nscreenmain=1024*768\r\n" + options +
@@ -126,7 +126,7 @@ void expectFilesMatch(const DrawFolder &dir, const DrawSession &s)
     EXPECT_FALSE(dir.exists(kCommitJournal));
 }
 
-const std::vector<AwardSpec> kThreeAwards = {{"一等奖", 2, 1, "2"}, {"二等奖", 5, 2, "3+2"}, {"三等奖", 3, 3, "1+1+1"}};
+const std::vector<AwardRow> kThreeAwards = {{"一等奖", 2, 1, "2"}, {"二等奖", 5, 2, "3+2"}, {"三等奖", 3, 3, "1+1+1"}};
 
 TEST(DrawSession, AWholeDrawTakesEveryAwardInItsBatchesInEitherDirection)
 {
@@ -335,7 +335,7 @@ TEST(DrawSession, ShortPoolsCutTheAwardAndItsBatches)
     struct Case {
         int entries;
         std::string options;
-        AwardSpec award;
+        AwardRow award;
         std::vector<int> batchSizes;
         std::string message;
     };
