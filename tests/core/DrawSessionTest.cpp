@@ -6,6 +6,7 @@
 #include "core/draw/DrawRecord.h"
 #include "core/draw/DrawSession.h"
 #include "core/settings/IniStore.h"
+#include "core/stage/SlotLayout.h"
 #include "core/text/Base64.h"
 #include "core/text/Lines.h"
 
@@ -25,7 +26,7 @@ public:
     LocalDateTime now() const override { return {2026, 12, 8, 19, 5, 3}; }
 };
 
-struct AwardSpec {
+struct AwardRow {
     std::string name;  // UTF-8
     int winners;
     int batches;
@@ -37,7 +38,7 @@ constexpr int kSpace = 32;
 // A program folder with `entries` participants P0, P1, ... and the awards.
 class DrawFolder : public TempProgramDir {
 public:
-    DrawFolder(int entries, const std::vector<AwardSpec> &awards, const std::string &options = {},
+    DrawFolder(int entries, const std::vector<AwardRow> &awards, const std::string &options = {},
                const std::string &sections = {})
     {
         std::string set = "[Option]\r\nLucks=" + std::to_string(awards.size()) + "\r\nscreenmain=1024*768\r\n" + options +
@@ -125,7 +126,7 @@ void expectFilesMatch(const DrawFolder &dir, const DrawSession &s)
     EXPECT_FALSE(dir.exists(kCommitJournal));
 }
 
-const std::vector<AwardSpec> kThreeAwards = {{"一等奖", 2, 1, "2"}, {"二等奖", 5, 2, "3+2"}, {"三等奖", 3, 3, "1+1+1"}};
+const std::vector<AwardRow> kThreeAwards = {{"一等奖", 2, 1, "2"}, {"二等奖", 5, 2, "3+2"}, {"三等奖", 3, 3, "1+1+1"}};
 
 TEST(DrawSession, AWholeDrawTakesEveryAwardInItsBatchesInEitherDirection)
 {
@@ -334,7 +335,7 @@ TEST(DrawSession, ShortPoolsCutTheAwardAndItsBatches)
     struct Case {
         int entries;
         std::string options;
-        AwardSpec award;
+        AwardRow award;
         std::vector<int> batchSizes;
         std::string message;
     };
@@ -482,6 +483,156 @@ TEST(DrawSession, AStopIsRecordedWhateverBecomesOfTheLog)
         // The next stop brings the history up to date.
         run.batch();
         EXPECT_EQ(occurrences(dir.read("log.txt"), "<2026/12/8 19:05:03> "), 2u);
+    }
+}
+
+
+TEST(DrawSession, RecordAndResultFilesAreWrittenByteForByte)
+{
+    DrawFolder dir(0, {{"一等奖", 2, 2, "1+1"}, {"二等奖", 1, 1, "1"}},
+                   "scrolldown=0\r\nprivacy=1\r\nprivacystart=3\r\nprivacyend=4\r\n");
+    dir.write("data.txt", G("王小明\r\n李四\r\n张三丰\r\n"));
+    Program run(dir);
+    const auto &lists = run.session.lists();
+    run.batch();
+    const int first = run.session.lastBatch().at(0);
+    const std::string &name1 = lists.NameList[first];
+    // The record holds the masked text and the full name; the history only the name.
+    EXPECT_NE(lists.DisplayList[first], name1);
+    EXPECT_EQ(dir.read("ARecord.dat"), "0|" + lists.DisplayList[first] + "|" + name1 + "\r\n\r\n");
+    EXPECT_EQ(dir.read("log.txt"), "\r\n<2026/12/8 19:05:03> \r\n[" + G("一等奖") + "] " + name1 + "  \r\n");
+    std::string colip;
+    for (int i = 0; i < 3; ++i)
+        colip += (i == first ? "|ISOK|" : std::to_string(i)) + "\r\n";
+    EXPECT_EQ(dir.read("colip.jpg"), colip);
+
+    run.batch();
+    const std::string &name2 = lists.NameList[run.session.lastBatch().at(0)];
+    const std::string summary = G("一等奖2名(奖品0)\r\n") + name1 + "\r\n" + name2 + "\r\n  \r\n";
+    DrawOutcome prize = run.session.WriteWinnersFile();
+    EXPECT_TRUE(prize.has(StageAction::OpenFile));
+    EXPECT_EQ(prize.file, dir / "prize.txt");
+    EXPECT_EQ(dir.read("prize.txt"), summary);
+    run.session.WriteNonWinnersFile();
+    const auto left = std::find_if(lists.StateList.begin(), lists.StateList.end(), [](auto &t) { return t != "|ISOK|"; });
+    EXPECT_EQ(dir.read("noaward.txt"), lists.NameList[left - lists.StateList.begin()] + "\r\n");
+
+    const std::string before = dir.read("log.txt");
+    EXPECT_TRUE(run.session.FormClose(10, 20).notices.empty());
+    EXPECT_EQ(dir.read("log.txt"), before + G("\r\n<2026/12/8 19:05:03>  关闭软件前的抽奖结果\r\n") +
+                                       std::string(65, '-') + "\r\n" + summary + std::string(65, '-') + "\r\n");
+    EXPECT_EQ(dir.option("Mformleft"), "10");
+    EXPECT_EQ(dir.option("Mformtop"), "20");
+}
+
+TEST(DrawSession, CaptionsFollowTheTemplatesAndTheGuestTexts)
+{
+    DrawFolder dir(10, {{"一等奖", 3, 2, "1+2"}}, "",
+                   G("[GrStatus]\r\nqCaption=<奖项名称>第<当前奖项轮数>/<当前奖项总轮数>批<本轮抽取名额>名\r\n"
+                     "Caption=已抽<当前奖项已抽名额>/<当前奖项总名额>\r\n[MarqueeStatus]\r\n1-2=王总\r\n"));
+    Program run(dir);
+    DrawSession &s = run.session;
+    EXPECT_EQ(s.captions().Status, G("一等奖第1/2批1名"));
+    EXPECT_EQ(s.captions().Award, G("奖品0"));
+    EXPECT_EQ(s.captions().AwardPicture, "Awardimg\\p.jpg");
+    EXPECT_EQ(s.captions().boss, "");
+    run.batch();
+    EXPECT_EQ(s.captions().Status, G("已抽1/3"));
+    EXPECT_EQ(s.captions().GoButton, G("预备"));
+    s.FormKeyUp(kSpace);
+    EXPECT_EQ(s.captions().Status, G("一等奖第2/2批2名"));
+    EXPECT_EQ(s.captions().boss, G("王总"));
+    EXPECT_TRUE(s.captions().readyLuckVisible);
+    EXPECT_EQ(s.captions().GoButton, G("开始"));
+    s.FormKeyUp(kSpace);
+    EXPECT_EQ(s.captions().boss, "");
+    EXPECT_FALSE(s.captions().readyLuckVisible);
+}
+
+TEST(DrawSession, TheStartKeyAndTheButtonsStepThroughReadyRollingStopped)
+{
+    enum Input { Key, Go, Stop, OtherKey };
+    struct Case {
+        bool canready;
+        std::vector<std::pair<Input, std::string>> steps;  // input, state after it
+    };
+    const Case cases[] = {
+        {true,
+         {{Go, "rolling"}, {Go, "rolling"}, {Key, "stopped"}, {Stop, "stopped"}, {Key, "ready"},
+          {OtherKey, "ready"}, {Key, "rolling"}, {Stop, "stopped"}, {Go, "ready"}}},
+        {false,
+         {{Key, "rolling"}, {Go, "rolling"}, {Stop, "stopped"}, {Go, "rolling"}, {Key, "stopped"},
+          {Key, "rolling"}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.canready ? "with ready" : "without ready");
+        DrawFolder dir(20, {{"奖", 10, 10, "1+1+1+1+1+1+1+1+1+1"}}, c.canready ? "" : "canready=0\r\n");
+        Program run(dir);
+        DrawSession &s = run.session;
+        for (const auto &[input, expected] : c.steps) {
+            switch (input) {
+            case Key: s.FormKeyUp(kSpace); break;
+            case Go: s.GoButtonClick(); break;
+            case Stop: s.StopButtonClick(); break;
+            case OtherKey: s.FormKeyUp(13); break;
+            }
+            const std::string state = s.flags().Rolling ? "rolling" : s.flags().BatchReady ? "ready" : "stopped";
+            EXPECT_EQ(state, expected) << "after input " << input;
+        }
+        if (!s.flags().Rolling)
+            s.FormKeyUp(kSpace);
+        s.StopButtonClick();
+        EXPECT_EQ(s.captions().GoButton, G(c.canready ? "预备" : "开始"));
+    }
+
+    // In adjustment mode the draw refuses to prepare and ignores start and stop.
+    DrawFolder dir(5, {{"奖", 2, 2, "1+1"}});
+    Program run(dir);
+    run.session.setAdjustMode(true);
+    EXPECT_TRUE(run.session.StartRolling().actions.empty());
+    run.session.setAdjustMode(false);
+    run.session.FormKeyUp(kSpace);
+    run.session.setAdjustMode(true);
+    EXPECT_TRUE(run.session.FormKeyUp(kSpace).actions.empty());
+    EXPECT_TRUE(run.session.flags().Rolling);
+    run.session.setAdjustMode(false);
+    run.session.FormKeyUp(kSpace);
+    run.session.setAdjustMode(true);
+    DrawOutcome refused = run.session.FormKeyUp(kSpace);
+    ASSERT_EQ(refused.notices.size(), 1u);
+    EXPECT_EQ(refused.notices[0].text, G("请再按一次菜单\"调整界面位置\"退出设计状态才能抽奖!"));
+}
+
+TEST(DrawSession, BatchesOverTwentyRollAndStopInTheTextBlock)
+{
+    for (bool blankLine : {false, true}) {
+        DrawFolder dir(30, {{"奖", 25, 1, "25"}}, "",
+                       std::string("[25]\r\nrow=4\r\nspace=3\r\nover20wordwrap=") + (blankLine ? "1" : "0") + "\r\n");
+        Program run(dir);
+        DrawSession &s = run.session;
+        EXPECT_TRUE(s.FormKeyUp(kSpace).has(StageAction::StartTimer2));
+        // Every entry is brought to the length of the longest one ("P10"): four
+        // to a line with three blanks between, a gap also after the last one.
+        auto expectBlock = [&](const std::string &text) {
+            const std::string lineBreak = blankLine ? "\r\r" : "\r";
+            size_t at = 0;
+            for (int k = 1; k <= 25; ++k) {
+                const std::string entry = text.substr(at, 3);
+                EXPECT_EQ(entry[0], 'P') << k;
+                at += 3;
+                const std::string after = k % 4 ? "   " : k == 25 ? "" : lineBreak;
+                EXPECT_EQ(text.substr(at, after.size()), after) << k;
+                at += after.size();
+            }
+            EXPECT_EQ(at, text.size());
+        };
+        ASSERT_TRUE(s.Timer2Timer());
+        expectBlock(s.GridText());
+        EXPECT_TRUE(s.FormKeyUp(kSpace).has(StageAction::ShowGridText));
+        expectBlock(s.GridText());
+        ASSERT_EQ(s.GridWinners().size(), 25u);
+        EXPECT_EQ(s.GridWinners()[0], padEntry(s.lists().DisplayList[s.lastBatch()[0]], 3));
+        EXPECT_FALSE(s.Timer2Timer());  // the timers are off
     }
 }
 

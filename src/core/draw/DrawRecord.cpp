@@ -8,6 +8,8 @@
 #include "text/SplitField.h"
 
 #include <charconv>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tessaly {
 namespace {
@@ -72,6 +74,42 @@ RecordReadout readRecordLines(std::string_view text)
         out.names[static_cast<size_t>(award)].push_back(SplitField(line, '|', 3));
     }
     return out;
+}
+
+MarkRepair markRecordedWinners(ParticipantLists &lists, const WinnerArray &names)
+{
+    MarkRepair repair;
+    std::unordered_set<std::string> recorded;
+    std::vector<std::string> inOrder;
+    for (const auto &award : names)
+        for (const auto &name : award)
+            if (recorded.insert(name).second)
+                inOrder.push_back(name);
+    if (recorded.empty())
+        return repair;
+    std::unordered_set<std::string> drawn;
+    std::unordered_map<std::string, size_t> firstUndrawn;
+    for (size_t i = 0; i < lists.size(); ++i) {
+        const std::string &name = lists.NameList[i];
+        if (!recorded.count(name))
+            continue;
+        if (lists.StateList[i] == kDrawnMark)
+            drawn.insert(name);
+        else
+            firstUndrawn.emplace(name, i);
+    }
+    for (const auto &name : inOrder) {
+        if (drawn.count(name))
+            continue;
+        auto it = firstUndrawn.find(name);
+        if (it == firstUndrawn.end()) {
+            repair.missing.push_back(name);
+            continue;
+        }
+        lists.StateList[it->second] = kDrawnMark;
+        repair.marked.push_back(name);
+    }
+    return repair;
 }
 
 std::string orderFileText(const std::vector<int> &order)

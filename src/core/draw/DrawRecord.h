@@ -45,6 +45,16 @@ struct RecordReadout {
 // are skipped; a line whose award field is not usable is left out and named.
 RecordReadout readRecordLines(std::string_view text);
 
+struct MarkRepair {
+    std::vector<std::string> marked;   // recorded winners that were not marked drawn, now marked
+    std::vector<std::string> missing;  // recorded winners whose name is in no entry of the list
+};
+
+// Makes every recorded winner drawn: a name that no drawn entry carries marks
+// its first undrawn entry. A drawn entry without a record stays drawn (a
+// winner who gave up the prize without returning to the pool).
+MarkRepair markRecordedWinners(ParticipantLists &lists, const WinnerArray &names);
+
 // tmda.jpg: one entry index per line.
 std::string orderFileText(const std::vector<int> &order);
 

@@ -14,8 +14,6 @@
 #include "text/SplitField.h"
 
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
 
 namespace tessaly {
 namespace fs = std::filesystem;
@@ -278,12 +276,8 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out)
     readConfigGrade(*settings, out);
     m_flags.SupplementMode = false;
 
-    // ClearDrawRecord: the winner lists empty now, ARecord.dat with the save below.
-    for (auto &list : m_awardWinners)
-        list.clear();
-    for (auto &list : m_awardWinnerNames)
-        list.clear();
-    m_unsavedRecord.clear();
+    DrawCommit commit;
+    ClearDrawRecord(commit);
     m_options.addgradep = 0;
 
     m_lists = std::move(fresh);
@@ -302,12 +296,20 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out)
 
     // Saved even when the first award's pool is empty: the record is emptied
     // and the marks must say the same.
-    DrawCommit commit;
-    commit.clearRecord = true;
     commit.orderText = orderFileText(m_pool);
     commit.stateText = joinLines(m_lists.StateList);
     commit.settings.push_back({"Option", "addgradep", "0"});
     saveDraw(std::move(commit), true, out);
+}
+
+void DrawSession::ClearDrawRecord(DrawCommit &commit)
+{
+    for (auto &list : m_awardWinners)
+        list.clear();
+    for (auto &list : m_awardWinnerNames)
+        list.clear();
+    m_unsavedRecord.clear();
+    commit.clearRecord = true;  // ARecord.dat is emptied with the save of the reset
 }
 
 DrawOutcome DrawSession::FormCloseQuery() const
@@ -534,7 +536,8 @@ void DrawSession::startRolling(DrawOutcome &out)
 
 bool DrawSession::Timer1Timer()
 {
-    if (!m_flags.TickBusy)
+    // A tick queued before the stop must not cover the winners.
+    if (!m_flags.TickBusy || !m_flags.Rolling)
         return false;
     m_flags.TickBusy = false;
     const int n = std::min(m_state.BatchSize, kSlotCount);
@@ -558,7 +561,7 @@ void DrawSession::appendBlockEntry(std::string &text, const std::string &entry, 
 
 bool DrawSession::Timer2Timer()
 {
-    if (!m_flags.TickBusy)
+    if (!m_flags.TickBusy || !m_flags.Rolling)
         return false;
     m_flags.TickBusy = false;
     const int inPlay = std::min<int>(m_state.RollCount, static_cast<int>(m_pool.size()));
@@ -589,11 +592,50 @@ void DrawSession::stopBatch(DrawOutcome &out)
     if (m_flags.PhotoMode)
         out.actions.push_back(StageAction::StopPhotoRolling);
 
-    // Take the winners from the end of the order. When fewer entries are left
+    TakenBatch batch = takeWinners(out);
+    m_state.RollCount = m_state.OrderCursor + 1;
+
+    const LGrade *recorded = award(m_state.BatchAward);
+    const std::string awardName = recorded ? recorded->name : std::string();
+    DrawCommit commit;
+    bool withPosition = false;
+    if (m_flags.SupplementMode) {
+        m_flags.SupplementMode = false;
+        const std::string n = std::to_string(m_state.BatchSize);
+        m_captions.Status = FillStatusTemplate(m_grade.templates.bhCaption, awardName, "1", "1", n, n, "0");
+        commit.settings = supplementAwardWrites();
+    } else {
+        if (m_state.BatchAward >= 0 && m_state.BatchAward < kMaxAwards)
+            m_startFromEnabled[static_cast<size_t>(m_state.BatchAward)] = false;
+        out.actions.push_back(StageAction::DisableStartFromItem);
+        m_state.DrawnInAward += m_state.BatchSize;
+        if (const LGrade *a = award(m_state.CurrentAward))
+            m_captions.Status = FillStatusTemplate(m_grade.templates.Caption, a->name, std::to_string(a->batchCount),
+                                                   std::to_string(m_state.CurrentBatch),
+                                                   std::to_string(m_state.BatchSize), std::to_string(a->winners),
+                                                   std::to_string(m_state.DrawnInAward));
+        m_state.CurrentBatch += 1;
+        if (m_orderUnsaved)
+            commit.orderText = orderFileText(m_pool);
+        withPosition = true;
+    }
+    AppendBatchRecord(batch, awardName, std::move(commit), withPosition, out);
+
+    if (m_grade.sounds.canemusic && m_flags.AudioReady)
+        out.actions.push_back(StageAction::PlayStopSound);
+    m_flags.BatchReady = false;
+    out.actions.push_back(StageAction::ComposeMarquee);
+    if (m_options.canready)
+        m_captions.GoButton = TSL_GBK("预备");
+}
+
+DrawSession::TakenBatch DrawSession::takeWinners(DrawOutcome &out)
+{
+    // Winners come from the end of the order. When fewer entries are left
     // than the batch asks for, the batch ends with the order.
-    const int batchAward = m_state.BatchAward;
-    const bool inTable = batchAward >= 0 && batchAward < kMaxAwards;
-    std::string batchLine, recordBlock;
+    TakenBatch batch;
+    const int awardIndex = m_state.BatchAward;
+    const bool inTable = awardIndex >= 0 && awardIndex < kMaxAwards;
     m_lastBatch.clear();
     if (m_slotMode == SlotMode::Grid) {
         m_gridText.clear();
@@ -607,11 +649,11 @@ void DrawSession::stopBatch(DrawOutcome &out)
         const std::string &name = m_lists.NameList[t];
         m_lists.StateList[t] = kDrawnMark;
         if (inTable) {
-            m_awardWinners[static_cast<size_t>(batchAward)].push_back(display);
-            m_awardWinnerNames[static_cast<size_t>(batchAward)].push_back(name);
+            m_awardWinners[static_cast<size_t>(awardIndex)].push_back(display);
+            m_awardWinnerNames[static_cast<size_t>(awardIndex)].push_back(name);
         }
-        batchLine += name + "  ";
-        recordBlock += recordLine(batchAward, display, name);
+        batch.line += name + "  ";
+        batch.records += recordLine(awardIndex, display, name);
         if (m_slotMode == SlotMode::Slots && taken < kSlotCount)
             m_slotTexts[static_cast<size_t>(taken)] = display;
         else if (m_slotMode == SlotMode::Grid)
@@ -621,6 +663,7 @@ void DrawSession::stopBatch(DrawOutcome &out)
         ++taken;
     }
     m_state.BatchSize = taken;
+
     switch (m_slotMode) {
     case SlotMode::Slots:
         out.actions.push_back(StageAction::ShowSlotTexts);
@@ -634,65 +677,46 @@ void DrawSession::stopBatch(DrawOutcome &out)
         out.actions.push_back(StageAction::ShowPhotoWinners);
         break;
     }
-    m_state.RollCount = m_state.OrderCursor + 1;
-    recordBlock += "\r\n";
+    return batch;
+}
 
-    DrawCommit commit;
-    commit.recordBlock = std::move(recordBlock);
-    const LGrade *recorded = award(batchAward);
-    commit.logBlock = batchLogBlock(timestamp(), recorded ? recorded->name : std::string(), batchLine);
-    commit.stateText = joinLines(m_lists.StateList);
-    if (m_flags.SupplementMode) {
-        m_flags.SupplementMode = false;
-        const std::string n = std::to_string(m_state.BatchSize);
-        m_captions.Status = FillStatusTemplate(m_grade.templates.bhCaption, recorded ? recorded->name : std::string(),
-                                               "1", "1", n, n, "0");
-        // A supplement that appended an award stores it as one batch of its winners.
-        auto settings = openSettings(m_dir);
-        if (settings && recorded && settings->readInteger("Option", "Lucks", 0) < m_state.AwardCount) {
-            LGrade stored = *recorded;
-            stored.winners = m_state.BatchSize;
-            stored.batchCount = 1;
-            stored.batchDetail = n;
-            const int last = m_state.AwardCount - 1;
-            commit.settings.push_back({"Grade", std::to_string(last), gradeValue(stored)});
-            commit.settings.push_back({"Option", "Lucks", std::to_string(m_state.AwardCount)});
-            if (settings->readInteger("Option", "addgradep", 0) == 0) {
-                commit.settings.push_back({"Option", "addgradep", std::to_string(last)});
-                m_options.addgradep = last;
-            }
-        }
-        saveDraw(std::move(commit), false, out);
-    } else {
-        if (inTable)
-            m_startFromEnabled[static_cast<size_t>(batchAward)] = false;
-        out.actions.push_back(StageAction::DisableStartFromItem);
-        const LGrade *a = award(m_state.CurrentAward);
-        m_state.DrawnInAward += m_state.BatchSize;
-        if (a)
-            m_captions.Status = FillStatusTemplate(m_grade.templates.Caption, a->name, std::to_string(a->batchCount),
-                                                   std::to_string(m_state.CurrentBatch),
-                                                   std::to_string(m_state.BatchSize), std::to_string(a->winners),
-                                                   std::to_string(m_state.DrawnInAward));
-        m_state.CurrentBatch += 1;
-        if (m_orderUnsaved)
-            commit.orderText = orderFileText(m_pool);
-        saveDraw(std::move(commit), true, out);
+std::vector<SettingWrite> DrawSession::supplementAwardWrites()
+{
+    // A supplement that appended an award stores it as one batch of its winners.
+    std::vector<SettingWrite> writes;
+    const LGrade *added = award(m_state.BatchAward);
+    auto settings = openSettings(m_dir);
+    if (!added || !settings || settings->readInteger("Option", "Lucks", 0) >= m_state.AwardCount)
+        return writes;
+    LGrade stored = *added;
+    stored.winners = m_state.BatchSize;
+    stored.batchCount = 1;
+    stored.batchDetail = std::to_string(m_state.BatchSize);
+    const int last = m_state.AwardCount - 1;
+    writes.push_back({"Grade", std::to_string(last), gradeValue(stored)});
+    writes.push_back({"Option", "Lucks", std::to_string(m_state.AwardCount)});
+    if (settings->readInteger("Option", "addgradep", 0) == 0) {
+        writes.push_back({"Option", "addgradep", std::to_string(last)});
+        m_options.addgradep = last;
     }
+    return writes;
+}
 
-    if (m_grade.sounds.canemusic && m_flags.AudioReady)
-        out.actions.push_back(StageAction::PlayStopSound);
-    m_flags.BatchReady = false;
-    out.actions.push_back(StageAction::ComposeMarquee);
-    if (m_options.canready)
-        m_captions.GoButton = TSL_GBK("预备");
+void DrawSession::AppendBatchRecord(const TakenBatch &batch, const std::string &awardName, DrawCommit commit,
+                                    bool withPosition, DrawOutcome &out)
+{
+    // The batch's records end with an empty line; the marks go with them.
+    commit.recordBlock = batch.records + "\r\n";
+    commit.logBlock = batchLogBlock(timestamp(), awardName, batch.line);
+    commit.stateText = joinLines(m_lists.StateList);
+    saveDraw(std::move(commit), withPosition, out);
 }
 
 void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &out)
 {
-    // Whatever an earlier failed save still owes the files goes first.
-    if (!commit.clearRecord)
-        commit.recordBlock = m_unsavedRecord + commit.recordBlock;
+    // Whatever an earlier failed save still owes the files goes with this one.
+    commit.recordBlock = m_unsavedRecord + commit.recordBlock;
+    commit.clearRecord = commit.clearRecord || m_clearRecordOwed;
     commit.logBlock = m_unsavedLog + commit.logBlock;
     const bool position = withPosition || m_positionUnsaved;
     if (position) {
@@ -703,6 +727,7 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
 
     CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
     m_unsavedRecord = result.recordWritten ? std::string() : commit.recordBlock;
+    m_clearRecordOwed = commit.clearRecord && !result.recordWritten;
     m_unsavedLog = result.logWritten ? std::string() : commit.logBlock;
     if (commit.orderText && result.orderWritten)
         m_orderUnsaved = false;
@@ -788,9 +813,22 @@ void DrawSession::RestoreDraw(DrawOutcome &out)
         return;
     m_captions.readyLuckVisible = m_options.readyLuckVisible;
 
+    // What does not fit is named, what is sound is used, and no file is touched.
     std::vector<std::string> problems;
-    const size_t n = m_lists.size();
+    restoreWinners(recordText, stateText, orderText, problems);
+    restorePosition(readDrawPosition(*settings), orderText, problems, out);
+    if (!problems.empty()) {
+        std::string text = TSL_GBK("读取上次的抽奖记录时发现问题：");
+        for (const auto &problem : problems)
+            text += "\n" + problem;
+        text += "\n" + TSL_GBK("这些文件都保持原样，直到下一次停止抽奖或重新开始抽奖时才会重新保存。");
+        notify(out, text, ErrorCode::Inconsistent);
+    }
+}
 
+void DrawSession::restoreWinners(const std::string &recordText, const std::string &stateText,
+                                 const std::string &orderText, std::vector<std::string> &problems)
+{
     RecordReadout records = readRecordLines(recordText);
     if (!records.badLines.empty())
         problems.push_back(TSL_GBK("中奖记录文件ARecord.dat第") + lineNumbers(records.badLines) +
@@ -801,57 +839,30 @@ void DrawSession::RestoreDraw(DrawOutcome &out)
     for (const auto &names : m_awardWinnerNames)
         anyRecord = anyRecord || !names.empty();
 
-    // The drawn marks. A first installation ships empty files: nothing to say then.
+    // A first installation ships the files empty: nothing to say then.
     auto stateLines = splitLines(stateText);
     const bool fresh = stateLines.empty() && trimBlanks(orderText).empty() && !anyRecord;
-    if (stateLines.size() == n) {
+    const size_t n = m_lists.size();
+    if (stateLines.size() == n)
         m_lists.StateList = std::move(stateLines);
-    } else if (!fresh) {
+    else if (!fresh)
         problems.push_back(TSL_GBK("已抽标记文件colip.jpg有") + std::to_string(stateLines.size()) +
                            TSL_GBK("行，与参选名单data.txt的") + std::to_string(n) +
                            TSL_GBK("行不符，已改按中奖记录确定谁已中奖。"));
-    }
 
     // Every recorded winner stays drawn, whatever the marks say.
-    if (anyRecord) {
-        std::unordered_set<std::string> recorded;
-        std::vector<std::string> order;
-        for (const auto &names : m_awardWinnerNames)
-            for (const auto &name : names)
-                if (recorded.insert(name).second)
-                    order.push_back(name);
-        std::unordered_set<std::string> marked;
-        std::unordered_map<std::string, size_t> undrawn;
-        for (size_t i = 0; i < n; ++i) {
-            const std::string &name = m_lists.NameList[i];
-            if (!recorded.count(name))
-                continue;
-            if (m_lists.StateList[i] == kDrawnMark)
-                marked.insert(name);
-            else
-                undrawn.emplace(name, i);
-        }
-        std::vector<std::string> repaired, missing;
-        for (const auto &name : order) {
-            if (marked.count(name))
-                continue;
-            auto it = undrawn.find(name);
-            if (it == undrawn.end()) {
-                missing.push_back(name);
-                continue;
-            }
-            m_lists.StateList[it->second] = kDrawnMark;
-            repaired.push_back(name);
-        }
-        if (!repaired.empty())
-            problems.push_back(TSL_GBK("中奖记录中的") + joinNames(repaired) +
-                               TSL_GBK("没有标为已中奖，已补上标记，不会再次中奖。"));
-        if (!missing.empty())
-            problems.push_back(TSL_GBK("中奖记录中的") + joinNames(missing) + TSL_GBK("不在参选名单data.txt中。"));
-    }
+    MarkRepair repair = markRecordedWinners(m_lists, m_awardWinnerNames);
+    if (!repair.marked.empty())
+        problems.push_back(TSL_GBK("中奖记录中的") + joinNames(repair.marked) +
+                           TSL_GBK("没有标为已中奖，已补上标记，不会再次中奖。"));
+    if (!repair.missing.empty())
+        problems.push_back(TSL_GBK("中奖记录中的") + joinNames(repair.missing) +
+                           TSL_GBK("不在参选名单data.txt中。"));
+}
 
-    // The position, kept inside the award table.
-    DrawPosition p = readDrawPosition(*settings);
+void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, std::vector<std::string> &problems,
+                                  DrawOutcome &out)
+{
     if (m_state.AwardCount > 0 && (p.CurrentAward < 0 || p.CurrentAward >= m_state.AwardCount)) {
         problems.push_back(TSL_GBK("保存的当前奖项序号") + std::to_string(p.CurrentAward) +
                            TSL_GBK("超出了奖项设置，已改为最近的奖项。"));
@@ -865,43 +876,34 @@ void DrawSession::RestoreDraw(DrawOutcome &out)
         m_captions.AwardPicture = a->prizePicture;
     }
 
-    // The draw order and where the next stop takes from.
     std::vector<int> order;
-    const int badLine = parseOrderFile(orderText, n, order);
-    bool orderFits = badLine == 0 && p.OrderCursor >= -1 && p.OrderCursor < static_cast<int>(order.size());
+    const int badLine = parseOrderFile(orderText, m_lists.size(), order);
+    bool fits = badLine == 0 && p.OrderCursor >= -1 && p.OrderCursor < static_cast<int>(order.size());
     if (badLine == 0 && order.empty() && p.OrderCursor <= 0) {
-        orderFits = true;  // nothing in play, as after an empty pool or on a first start
+        fits = true;  // nothing in play, as after an empty pool or on a first start
         p.OrderCursor = -1;
     }
     m_orderUnsaved = false;
     m_positionUnsaved = false;
-    if (orderFits) {
+    if (fits) {
         m_pool = std::move(order);
         m_state.OrderCursor = p.OrderCursor;
         m_state.RollCount = m_state.OrderCursor + 1;
-    } else {
-        problems.push_back(badLine ? TSL_GBK("抽奖顺序文件tmda.jpg第") + std::to_string(badLine) +
-                                         TSL_GBK("行不是参选名单中的序号。")
-                                   : TSL_GBK("保存的抽取位置") + std::to_string(p.OrderCursor) +
-                                         TSL_GBK("超出了抽奖顺序文件tmda.jpg的范围。"));
-        m_pool.clear();
-        m_state.OrderCursor = -1;
-        m_state.RollCount = 0;
-        const LGrade *a = award(m_state.CurrentAward);
-        if (a && a->batchCount >= m_state.CurrentBatch) {
-            // The rest of the award is decided again among those not drawn yet.
-            BuildDrawOrder(m_state.CurrentAward, std::max(a->winners - m_state.DrawnInAward, 0), false,
-                           m_flags.PredeterminedActive, out);
-            problems.push_back(TSL_GBK("当前奖项余下的名额已重新确定抽取顺序。"));
-        }
+        return;
     }
-
-    if (!problems.empty()) {
-        std::string text = TSL_GBK("读取上次的抽奖记录时发现问题：");
-        for (const auto &problem : problems)
-            text += "\n" + problem;
-        text += "\n" + TSL_GBK("这些文件都保持原样，直到下一次停止抽奖或重新开始抽奖时才会重新保存。");
-        notify(out, text, ErrorCode::Inconsistent);
+    problems.push_back(badLine ? TSL_GBK("抽奖顺序文件tmda.jpg第") + std::to_string(badLine) +
+                                     TSL_GBK("行不是参选名单中的序号。")
+                               : TSL_GBK("保存的抽取位置") + std::to_string(p.OrderCursor) +
+                                     TSL_GBK("超出了抽奖顺序文件tmda.jpg的范围。"));
+    m_pool.clear();
+    m_state.OrderCursor = -1;
+    m_state.RollCount = 0;
+    const LGrade *a = award(m_state.CurrentAward);
+    if (a && a->batchCount >= m_state.CurrentBatch) {
+        // The rest of the award is decided again among those not drawn yet.
+        BuildDrawOrder(m_state.CurrentAward, std::max(a->winners - m_state.DrawnInAward, 0), false,
+                       m_flags.PredeterminedActive, out);
+        problems.push_back(TSL_GBK("当前奖项余下的名额已重新确定抽取顺序。"));
     }
 }
 

@@ -105,14 +105,31 @@ private:
         bool blankLine = true;
     };
 
+    // What a stop took: the batch line of the history and the record lines.
+    struct TakenBatch {
+        std::string line;
+        std::string records;
+    };
+
     void readConfig(const IniStore &settings, DrawOutcome &out);
     void readConfigGrade(const IniStore &settings, DrawOutcome &out);
     void prepareBatch(DrawOutcome &out);
     void startRolling(DrawOutcome &out);
     void stopBatch(DrawOutcome &out);
     void resetDraw(bool useLists, DrawOutcome &out);
+    void ClearDrawRecord(DrawCommit &commit);
     void finishShow(DrawOutcome &out);
+    TakenBatch takeWinners(DrawOutcome &out);
+    std::vector<SettingWrite> supplementAwardWrites();
+    // The write step of a stop: records, marks, history and (normal stops) the
+    // position and order, through one crash-safe save.
+    void AppendBatchRecord(const TakenBatch &batch, const std::string &awardName, DrawCommit commit,
+                           bool withPosition, DrawOutcome &out);
     void saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &out);
+    void restoreWinners(const std::string &recordText, const std::string &stateText, const std::string &orderText,
+                        std::vector<std::string> &problems);
+    void restorePosition(DrawPosition position, const std::string &orderText, std::vector<std::string> &problems,
+                         DrawOutcome &out);
     void reportCommit(const CommitResult &result, DrawOutcome &out);
     void loadTextBlockRule();
     void appendBlockEntry(std::string &text, const std::string &entry, int k, int total) const;
@@ -152,6 +169,7 @@ private:
     bool m_orderUnsaved = false;
     bool m_positionUnsaved = false;
     bool m_saveOwed = false;
+    bool m_clearRecordOwed = false;
     std::string m_unsavedRecord;
     std::string m_unsavedLog;
 };
