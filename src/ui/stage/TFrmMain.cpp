@@ -13,6 +13,7 @@
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
 #include "ui/settings/TForm_setaward.h"
+#include "ui/stage/CorrectionDialogs.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
 #include "ui/stage/TFrmSplash.h"
@@ -251,6 +252,18 @@ bool TFrmMain::FormKeyDown(QKeyEvent *event)
     case Qt::Key_F6:
         NC1Click();
         return true;
+    case Qt::Key_F1:
+        NC4Click();
+        return true;
+    case Qt::Key_F3:
+        NC7Click();
+        return true;
+    case Qt::Key_F4:
+        NC6Click();
+        return true;
+    case Qt::Key_F5:
+        NC9Click();
+        return true;
     case Qt::Key_F11:
         showMinimized();
         return true;
@@ -343,6 +356,20 @@ void TFrmMain::apply(const DrawOutcome &outcome)
         case StageAction::ComposeMarquee:
             ComposeMarquee();
             break;
+        case StageAction::RebuildStartFromMenu:
+            BuildStartFromMenu();
+            break;
+        case StageAction::DisableStartFromItem:
+            for (QAction *item : NC5->actions())
+                item->setEnabled(m_session->startFromEnabled(item->data().toInt()));
+            break;
+        case StageAction::CheckSlotLayout: {
+            const int n = m_session->state().BatchSize;
+            auto settings = openSettings(m_programDir);
+            if (n > 0 && (!settings || !slotLayoutValid(*settings, n, longestEntry(), m_measurer)))
+                ArrangeSlots(n);
+            break;
+        }
         case StageAction::ShowResults:
             NC1Click();
             break;
@@ -473,6 +500,54 @@ void TFrmMain::NC1Click()
         m_results->showFullScreen();
     }
     m_results->ShowResultsWindow();
+}
+
+void TFrmMain::NC4Click()
+{
+    if (LayoutDirty)
+        WriteConfig();
+    if (!m_services.messages.ask(this, QStringLiteral("提示"),
+                                 QStringLiteral("是否要重新开始抽奖(所有奖项和名单或图片都将回到奖池)？")))
+        return;
+    apply(m_session->Restart());
+}
+
+void TFrmMain::NC6Click()
+{
+    stopRollingForSettings();
+    TForm_supplement dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, m_services.messages, this);
+    dialog.exec();
+}
+
+void TFrmMain::NC7Click()
+{
+    stopRollingForSettings();
+    TForm_giveup dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, this);
+    dialog.exec();
+    ComposeMarquee();
+}
+
+void TFrmMain::NC9Click()
+{
+    stopRollingForSettings();
+    TForm_prizename dialog(*m_session, m_services.messages, this);
+    dialog.exec();
+}
+
+void TFrmMain::StartFromAward(int award)
+{
+    apply(m_session->StartFromAward(award));
+}
+
+void TFrmMain::BuildStartFromMenu()
+{
+    NC5->clear();
+    const AwardTable &awards = m_session->awards();
+    for (int i = 0; i < awards.AwardCount; ++i) {
+        QAction *item = NC5->addAction(toQt(awards[i].name), this, [this, i] { StartFromAward(i); });
+        item->setObjectName(QStringLiteral("NC5Z%1").arg(i));
+        item->setData(i);
+    }
 }
 
 void TFrmMain::GoButtonClick()

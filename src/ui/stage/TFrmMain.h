@@ -74,6 +74,11 @@ public:
     void ND2Click();  // help file
     void openAwardSettings();
     void NC1Click();  // show the results window
+    void NC4Click();  // restart the draw
+    void NC6Click();  // supplement
+    void NC7Click();  // give up winners
+    void NC9Click();  // change a prize name
+    void StartFromAward(int award);
 
     // Layout of the stage.
     void ReadConfig();
@@ -175,6 +180,7 @@ private:
     void openSlotArrangement();
     void openBlockArrangement();
     void chooseBackground(int index);
+    void BuildStartFromMenu();
 
     std::filesystem::path m_programDir;
     Services m_services;
@@ -203,6 +209,7 @@ private:
     QMenu *m_menuSettings = nullptr;
     QMenu *m_menuFunctions = nullptr;
     QMenu *m_menuHelp = nullptr;
+    QMenu *NC5 = nullptr;
     QAction *NA2 = nullptr;
     QAction *NB3 = nullptr;
 };

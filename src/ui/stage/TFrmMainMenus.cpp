@@ -102,6 +102,22 @@ void TFrmMain::createMenus()
     results->setObjectName(QStringLiteral("NC1"));
     results->setShortcut(Qt::Key_F6);
     results->setShortcutContext(Qt::WidgetShortcut);
+    auto shortcut = [](QAction *a, Qt::Key key) {
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WidgetShortcut);  // the keys are handled by the window itself
+        return a;
+    };
+    shortcut(m_menuFunctions->addAction(QStringLiteral("重新开始抽奖"), this, &TFrmMain::NC4Click), Qt::Key_F1)
+        ->setObjectName(QStringLiteral("NC4"));
+    NC5 = m_menuFunctions->addMenu(QStringLiteral("从某奖项开始抽"));
+    NC5->setObjectName(QStringLiteral("NC5"));
+    shortcut(m_menuFunctions->addAction(QStringLiteral("弃奖..."), this, &TFrmMain::NC7Click), Qt::Key_F3)
+        ->setObjectName(QStringLiteral("NC7"));
+    shortcut(m_menuFunctions->addAction(QStringLiteral("补奖..."), this, &TFrmMain::NC6Click), Qt::Key_F4)
+        ->setObjectName(QStringLiteral("NC6"));
+    shortcut(m_menuFunctions->addAction(QStringLiteral("临时修改奖品"), this, &TFrmMain::NC9Click), Qt::Key_F5)
+        ->setObjectName(QStringLiteral("NC9"));
+    m_menuFunctions->addSeparator();
     m_menuFunctions->addAction(QStringLiteral("查看中奖名单"), this, [this] { apply(m_session->WriteWinnersFile()); })
         ->setObjectName(QStringLiteral("NC10"));
     m_menuFunctions->addAction(QStringLiteral("查看未中奖名单"), this, [this] { apply(m_session->WriteNonWinnersFile()); })
