@@ -37,12 +37,13 @@ private:
 };
 
 // A strength of 0..100 as a distance in pixels: the effects look the same at
-// every font size, and 100 spreads a glyph by about a sixth of its height.
+// every font size; at 100 the box radius is a ninth of the glyph height, which
+// with three passes spreads a glyph by a third of its height.
 int strengthToPixels(int strength, double fontPixels)
 {
     if (strength <= 0)
         return 0;
-    return std::max(1, static_cast<int>(std::lround(strength * fontPixels / 600.0)));
+    return std::max(1, static_cast<int>(std::lround(strength * fontPixels / 900.0)));
 }
 
 // Three box passes of radius k approximate a Gaussian and reach 3k pixels.
@@ -276,7 +277,8 @@ QImage renderEffectText(const QString &text, const EffectTextStyle &style)
     }
     // The line box keeps labels of different captions the same height; the ink
     // box adds what italics and outlines draw beyond it.
-    const QRectF box = block.united(shape.boundingRect());
+    // Whole-pixel edges keep a mirrored image on the same pixel grid as the plain one.
+    const QRectF box = QRectF(block.united(shape.boundingRect()).toAlignedRect());
     if (box.width() < 1) {
         QImage empty(1, std::max(1, static_cast<int>(std::ceil(block.height()))), QImage::Format_ARGB32_Premultiplied);
         empty.fill(Qt::transparent);
@@ -308,7 +310,8 @@ QImage renderEffectText(const QString &text, const EffectTextStyle &style)
         p.scale(supersample, supersample);
         p.translate(margin - turned.left(), margin - turned.top());
         p.setTransform(turn, true);
-        fillGlyphs(p, shape, box, style, e);
+        // Gradients and textures span the glyphs themselves, so their full range shows on the text.
+        fillGlyphs(p, shape, shape.boundingRect(), style, e);
     }
     if (supersample > 1)
         layer = layer.scaled(layerSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

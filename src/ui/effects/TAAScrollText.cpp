@@ -74,6 +74,12 @@ void TAAScrollText::setRepeatCount(int count)
 void TAAScrollText::setRepeatDelay(int ms)
 {
     m_repeatDelay = std::max(0, ms);
+    // A pause under way takes the new length.
+    if (m_pausing) {
+        m_schedule.pause(m_repeatDelay);
+        m_pausing = m_repeatDelay > 0;
+        armTimer();
+    }
 }
 
 void TAAScrollText::setAutoUpdate(bool autoUpdate)
