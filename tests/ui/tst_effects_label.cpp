@@ -176,6 +176,7 @@ private slots:
             c.set(label);
             QVERIFY2(c.fits(label.size()), c.name);
             QCOMPARE(label.size(), label.sizeHint());
+            QCOMPARE(label.renderedText().size() + QSize(2, 2) * label.border(), label.size());
         }
     }
 
@@ -198,8 +199,12 @@ private slots:
         TAAEffect e;
         e.Shadow = {true, 70, 80, colors::clBlack, 3, 3};
         label.setFontEffect(e);
+        label.setFontColor(colors::clYellow);
+        // Setting a label up sizes it without painting; it renders once, when painted.
+        QCOMPARE(label.renderCount(), 0);
         label.grab();
         const int rendered = label.renderCount();
+        QCOMPARE(rendered, 1);
         for (int i = 0; i < 5; ++i)
             label.grab();
         label.setTransparent(!label.transparent());  // the background is not the text
