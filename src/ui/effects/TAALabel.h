@@ -10,6 +10,8 @@
 
 namespace tessaly {
 
+struct EffectTextStyle;
+
 class TAALabel : public QWidget {
     Q_OBJECT
 public:
@@ -65,7 +67,7 @@ protected:
 private:
     void textChanged();
     void frameChanged();
-    struct EffectTextStyle style() const;
+    EffectTextStyle style() const;
     QSize textSize() const;
     const QImage &text() const;
     const QImage &frame() const;
