@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
+#include <QRegularExpression>
 #include <cstdio>
 #include <functional>
 
@@ -141,9 +142,11 @@ bool labelSheet(const QString &folder, const QString &texturePath)
         {"quality None", [](TAAEffect &, TAAFontEffect &fe) { fe.Quality = RenderQuality::None; }},
     };
 
-    const int cellW = 520, cellH = 250, columns = 4;
+    QDir(folder).mkpath(QStringLiteral("cases"));
+    const int cellW = 520, cellH = 330, columns = 4;
     const int rows = static_cast<int>((cases.size() + columns - 1) / columns);
     QImage sheet(cellW * columns, cellH * rows, QImage::Format_ARGB32_Premultiplied);
+    sheet.fill(Qt::black);
     QPainter sp(&sheet);
     for (size_t i = 0; i < cases.size(); ++i) {
         const int cx = static_cast<int>(i % columns) * cellW, cy = static_cast<int>(i / columns) * cellH;
@@ -156,7 +159,13 @@ bool labelSheet(const QString &folder, const QString &texturePath)
         fe.Transparent = true;
         cases[i].set(fe.FontEffect, fe);
         label->setEffect(fe);
-        sp.drawImage(cx, cy, backdrop.grab().toImage());
+        const QImage cell = backdrop.grab().toImage();
+        sp.drawImage(cx, cy, cell);
+        // Each case also alone, at full size, for a closer look.
+        QString file = QString::fromLatin1(cases[i].name).toLower();
+        file.replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")), QStringLiteral("_"));
+        cell.copy(label->geometry().adjusted(-10, -10, 10, 10)).save(folder + QStringLiteral("/cases/label_") + file +
+                                                                   QStringLiteral(".png"));
         sp.setPen(QColor(255, 255, 255, 90));
         sp.drawRect(label->geometry().translated(cx, cy).adjusted(0, 0, -1, -1));  // the label's bounds
         sp.setPen(Qt::white);

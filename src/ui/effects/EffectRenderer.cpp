@@ -37,12 +37,13 @@ private:
 };
 
 // A strength of 0..100 as a distance in pixels: the effects look the same at
-// every font size, and 100 spreads a glyph by about a sixth of its height.
+// every font size; at 100 the box radius is a ninth of the glyph height, which
+// with three passes spreads a glyph by a third of its height.
 int strengthToPixels(int strength, double fontPixels)
 {
     if (strength <= 0)
         return 0;
-    return std::max(1, static_cast<int>(std::lround(strength * fontPixels / 600.0)));
+    return std::max(1, static_cast<int>(std::lround(strength * fontPixels / 900.0)));
 }
 
 // Three box passes of radius k approximate a Gaussian and reach 3k pixels.
@@ -241,11 +242,27 @@ QImage shadowFrom(const QImage &glyphs, QColor color, int reach, int radius)
     return out;
 }
 
-}  // namespace
+// Where everything goes, worked out before any pixel is painted: the glyph
+// outlines, how they turn, the margins each effect needs and the final canvas.
+struct Plan {
+    TAAEffect e;
+    bool empty = false;
+    QPainterPath shape;
+    QRectF box;  // the text in its own coordinates, on whole pixels
+    QTransform turn;
+    QRectF turned;
+    int blurRadius = 0, sprayRadius = 0, margin = 0;
+    QSize layerSize;
+    int shadowRadius = 0, shadowReach = 0;
+    QPoint shadowAt;  // top-left of the shadow image relative to the text layer
+    QRect canvas;     // the final image relative to the text layer
+};
 
-QImage renderEffectText(const QString &text, const EffectTextStyle &style)
+Plan planFor(const QString &text, const EffectTextStyle &style)
 {
-    const TAAEffect e = clampEffect(style.effect);
+    Plan plan;
+    plan.e = clampEffect(style.effect);
+    const TAAEffect &e = plan.e;
     const QFontMetricsF fm(style.font);
     QString clean = text;
     clean.remove(QLatin1Char('\r'));
@@ -267,81 +284,102 @@ QImage renderEffectText(const QString &text, const EffectTextStyle &style)
     }
     const QRectF block(0, 0, blockWidth, (lines.size() - 1) * fm.lineSpacing() + fm.height());
 
-    QPainterPath shape = path;
+    plan.shape = path;
     if (e.Outline) {
         QPainterPathStroker stroker;
         stroker.setWidth(std::max(1.0, fontPixels / 28));
         stroker.setJoinStyle(Qt::RoundJoin);
-        shape = stroker.createStroke(path);
+        plan.shape = stroker.createStroke(path);
     }
     // The line box keeps labels of different captions the same height; the ink
-    // box adds what italics and outlines draw beyond it.
-    const QRectF box = block.united(shape.boundingRect());
-    if (box.width() < 1) {
-        QImage empty(1, std::max(1, static_cast<int>(std::ceil(block.height()))), QImage::Format_ARGB32_Premultiplied);
-        empty.fill(Qt::transparent);
-        return empty;
+    // box adds what italics and outlines draw beyond it. Whole-pixel edges keep
+    // a mirrored image on the same pixel grid as the plain one.
+    plan.box = QRectF(block.united(plan.shape.boundingRect()).toAlignedRect());
+    if (plan.box.width() < 1) {
+        plan.empty = true;
+        plan.canvas = QRect(0, 0, 1, std::max(1, static_cast<int>(std::ceil(block.height()))));
+        return plan;
     }
 
     // Rotation counter-clockwise for positive angles, then the mirrors, as if
     // the finished bitmap were turned and flipped.
-    QTransform turn;
-    turn.translate(box.center().x(), box.center().y());
-    turn.scale(e.HorzMirror ? -1 : 1, e.VertMirror ? -1 : 1);
-    turn.rotate(-e.Angle);
-    turn.translate(-box.center().x(), -box.center().y());
-    const QRectF turned = turn.mapRect(box);
+    const QPointF centre = plan.box.center();
+    plan.turn.translate(centre.x(), centre.y());
+    plan.turn.scale(e.HorzMirror ? -1 : 1, e.VertMirror ? -1 : 1);
+    plan.turn.rotate(-e.Angle);
+    plan.turn.translate(-centre.x(), -centre.y());
+    plan.turned = plan.turn.mapRect(plan.box);
 
-    const int blurRadius = strengthToPixels(e.Blur, fontPixels);
-    const int sprayRadius = strengthToPixels(e.Spray, fontPixels) / 2;
-    const int margin = blurReach(blurRadius) + sprayRadius;
-    const QSize layerSize(static_cast<int>(std::ceil(turned.width())) + 2 * margin,
-                          static_cast<int>(std::ceil(turned.height())) + 2 * margin);
+    plan.blurRadius = strengthToPixels(e.Blur, fontPixels);
+    plan.sprayRadius = strengthToPixels(e.Spray, fontPixels) / 2;
+    plan.margin = blurReach(plan.blurRadius) + plan.sprayRadius;
+    plan.layerSize = QSize(static_cast<int>(std::ceil(plan.turned.width())) + 2 * plan.margin,
+                           static_cast<int>(std::ceil(plan.turned.height())) + 2 * plan.margin);
+    plan.canvas = QRect(QPoint(0, 0), plan.layerSize);
+    if (e.Shadow.Enabled) {
+        plan.shadowRadius = strengthToPixels(e.Shadow.Blur, fontPixels);
+        plan.shadowReach = blurReach(plan.shadowRadius);
+        plan.shadowAt = QPoint(e.Shadow.OffsetX - plan.shadowReach, e.Shadow.OffsetY - plan.shadowReach);
+        const QSize shadowSize = plan.layerSize + QSize(2 * plan.shadowReach, 2 * plan.shadowReach);
+        plan.canvas = plan.canvas.united(QRect(plan.shadowAt, shadowSize));
+    }
+    return plan;
+}
+
+}  // namespace
+
+QSize effectTextSize(const QString &text, const EffectTextStyle &style)
+{
+    return planFor(text, style).canvas.size();
+}
+
+QImage renderEffectText(const QString &text, const EffectTextStyle &style)
+{
+    const Plan plan = planFor(text, style);
+    const TAAEffect &e = plan.e;
+    if (plan.empty) {
+        QImage empty(plan.canvas.size(), QImage::Format_ARGB32_Premultiplied);
+        empty.fill(Qt::transparent);
+        return empty;
+    }
+
     const int supersample = style.quality == RenderQuality::High ? 2 : 1;
-
-    QImage layer(layerSize * supersample, QImage::Format_ARGB32_Premultiplied);
+    QImage layer(plan.layerSize * supersample, QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
         QPainter p(&layer);
         p.setRenderHint(QPainter::Antialiasing,
                         style.quality == RenderQuality::High || style.quality == RenderQuality::Normal);
         p.scale(supersample, supersample);
-        p.translate(margin - turned.left(), margin - turned.top());
-        p.setTransform(turn, true);
-        fillGlyphs(p, shape, box, style, e);
+        p.translate(plan.margin - plan.turned.left(), plan.margin - plan.turned.top());
+        p.setTransform(plan.turn, true);
+        // Gradients and textures span the glyphs themselves, so their full range shows on the text.
+        fillGlyphs(p, plan.shape, plan.shape.boundingRect(), style, e);
     }
     if (supersample > 1)
-        layer = layer.scaled(layerSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        layer = layer.scaled(plan.layerSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (style.quality == RenderQuality::Low)
         boxPass(layer.bits(), layer.width(), layer.height(), layer.bytesPerLine(), 4, 1);
 
     Scatter scatter(0x2545F491u);
-    if (sprayRadius > 0)
-        spray(layer, sprayRadius, scatter);
+    if (plan.sprayRadius > 0)
+        spray(layer, plan.sprayRadius, scatter);
     if (e.Noise > 0)
         noise(layer, e.Noise, scatter);
 
     QImage shadow;
-    QPoint shadowAt;
-    if (e.Shadow.Enabled) {
-        const int radius = strengthToPixels(e.Shadow.Blur, fontPixels);
-        const int reach = blurReach(radius);
-        shadow = shadowFrom(layer, toQColor(e.Shadow.Color), reach, radius);
-        shadowAt = QPoint(e.Shadow.OffsetX - reach, e.Shadow.OffsetY - reach);
-    }
-    if (blurRadius > 0)
-        blurImage(layer, blurRadius);
+    if (e.Shadow.Enabled)
+        shadow = shadowFrom(layer, toQColor(e.Shadow.Color), plan.shadowReach, plan.shadowRadius);
+    if (plan.blurRadius > 0)
+        blurImage(layer, plan.blurRadius);
 
-    QRect canvas(QPoint(0, 0), layer.size());
-    if (!shadow.isNull())
-        canvas = canvas.united(QRect(shadowAt, shadow.size()));
-    QImage out(canvas.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage out(plan.canvas.size(), QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     QPainter p(&out);
-    p.translate(-canvas.topLeft());
+    p.translate(-plan.canvas.topLeft());
     if (!shadow.isNull()) {
         p.setOpacity(e.Shadow.Alpha / 100.0);
-        p.drawImage(shadowAt, shadow);
+        p.drawImage(plan.shadowAt, shadow);
     }
     p.setOpacity(e.Alpha / 100.0);
     p.drawImage(0, 0, layer);

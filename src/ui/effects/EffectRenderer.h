@@ -29,6 +29,9 @@ struct EffectTextStyle {
 // line and one pixel wide.
 QImage renderEffectText(const QString &text, const EffectTextStyle &style);
 
+// The size renderEffectText's image will have, without painting it.
+QSize effectTextSize(const QString &text, const EffectTextStyle &style);
+
 // Loads a texture picture from its stored path (relative paths from the program
 // folder beside the executable); a null image when it cannot be read.
 QImage loadTexturePicture(std::string_view storedPath);

@@ -107,7 +107,7 @@ void TAALabel::setBorder(int border)
 
 QSize TAALabel::sizeHint() const
 {
-    return text().size() + QSize(2 * m_border, 2 * m_border);
+    return textSize() + QSize(2 * m_border, 2 * m_border);
 }
 
 QImage TAALabel::renderedText() const
@@ -117,6 +117,7 @@ QImage TAALabel::renderedText() const
 
 void TAALabel::textChanged()
 {
+    m_sizeValid = false;
     m_textValid = false;
     m_frameValid = false;
     applyAutoSize();
@@ -135,17 +136,31 @@ void TAALabel::applyAutoSize()
         resize(sizeHint());
 }
 
+EffectTextStyle TAALabel::style() const
+{
+    EffectTextStyle style;
+    style.font = font();
+    style.color = m_fontColor;
+    style.effect = m_effect.FontEffect;
+    style.texture = m_texture;
+    style.quality = m_effect.Quality;
+    style.alignment = m_effect.Alignment;
+    return style;
+}
+
+QSize TAALabel::textSize() const
+{
+    if (!m_sizeValid) {
+        m_textSize = m_textValid ? m_text.size() : effectTextSize(m_caption, style());
+        m_sizeValid = true;
+    }
+    return m_textSize;
+}
+
 const QImage &TAALabel::text() const
 {
     if (!m_textValid) {
-        EffectTextStyle style;
-        style.font = font();
-        style.color = m_fontColor;
-        style.effect = m_effect.FontEffect;
-        style.texture = m_texture;
-        style.quality = m_effect.Quality;
-        style.alignment = m_effect.Alignment;
-        m_text = renderEffectText(m_caption, style);
+        m_text = renderEffectText(m_caption, style());
         m_textValid = true;
         ++m_renderCount;
     }

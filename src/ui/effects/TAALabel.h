@@ -10,6 +10,8 @@
 
 namespace tessaly {
 
+struct EffectTextStyle;
+
 class TAALabel : public QWidget {
     Q_OBJECT
 public:
@@ -65,6 +67,8 @@ protected:
 private:
     void textChanged();
     void frameChanged();
+    EffectTextStyle style() const;
+    QSize textSize() const;
     const QImage &text() const;
     const QImage &frame() const;
     void applyAutoSize();
@@ -79,8 +83,11 @@ private:
     std::string m_texturePath;
     QImage m_texture;
     // The rendered caption, and the whole label (background and text) at its current size.
+    // Its size is worked out without painting, so setting up a label renders it only once, when shown.
+    mutable QSize m_textSize;
     mutable QImage m_text;
     mutable QImage m_frame;
+    mutable bool m_sizeValid = false;
     mutable bool m_textValid = false;
     mutable bool m_frameValid = false;
     mutable int m_renderCount = 0;

@@ -74,6 +74,12 @@ void TAAScrollText::setRepeatCount(int count)
 void TAAScrollText::setRepeatDelay(int ms)
 {
     m_repeatDelay = std::max(0, ms);
+    // A pause under way takes the new length.
+    if (m_pausing) {
+        m_schedule.pause(m_repeatDelay);
+        m_pausing = m_repeatDelay > 0;
+        armTimer();
+    }
 }
 
 void TAAScrollText::setAutoUpdate(bool autoUpdate)
@@ -287,14 +293,14 @@ void TAAScrollText::tick()
     update();
 }
 
-void TAAScrollText::paintStrip(QPainter &painter, int stripTop) const
+void TAAScrollText::paintStrip(QPainter &painter, int stripTop, int reach) const
 {
     for (const Row &row : m_rows) {
         const int top = stripTop + row.top;
-        // The rendered row may reach beyond its line (shadow, blur); a generous band keeps it whole.
-        if (top > height() || top + 4 * QFontMetrics(font()).height() < 0)
+        if (top > height() || top + reach < 0)
             continue;
         const QImage &image = rowImage(row);
+        row.painted = true;
         if (image.isNull())
             continue;
         int x = 0;
@@ -319,9 +325,17 @@ void TAAScrollText::paintEvent(QPaintEvent *)
     layer.fill(Qt::transparent);
     {
         QPainter lp(&layer);
+        // A rendered row reaches beyond its line (shadow, blur); a generous band keeps it whole.
+        const int reach = 4 * QFontMetrics(font()).height();
         // The strip repeats end to end, so the text wraps round without a jump.
         for (int top = -m_position - strip; top < height(); top += strip)
-            paintStrip(lp, top);
+            paintStrip(lp, top, reach);
+        // Rows out of view give their images back, so a long results list does not pile up memory.
+        for (const Row &row : m_rows) {
+            if (!row.painted)
+                row.image = QImage();
+            row.painted = false;
+        }
         if (m_fade && m_fadeHeight > 0) {
             const int band = std::min(m_fadeHeight, height() / 2);
             lp.setCompositionMode(QPainter::CompositionMode_DestinationIn);

@@ -104,7 +104,8 @@ private:
     struct Row {
         QString text;
         int top = 0;  // in the strip
-        mutable QImage image;
+        mutable QImage image;  // rendered while the row is in view, dropped when it leaves
+        mutable bool painted = false;
     };
 
     void tick();
@@ -112,7 +113,7 @@ private:
     void textChanged();
     void layoutRows() const;
     const QImage &rowImage(const Row &row) const;
-    void paintStrip(QPainter &painter, int stripTop) const;
+    void paintStrip(QPainter &painter, int stripTop, int reach) const;
 
     bool m_active = true;
     int m_scrollStep = 1;

@@ -10,6 +10,8 @@
 
 #include <QFont>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMouseEvent>
 
 namespace tessaly {
@@ -88,6 +90,10 @@ std::optional<Tmyfontdialog::FontChoice> Tmyfontdialog::execute(const FontChoice
     setStyleName(toQt(fontStyleName(current.styles)));
     setSizeText(QString::number(current.size));
     setColor(current.color);
+    // Centred on the screen, wherever the element that opened it stands.
+    adjustSize();
+    if (const QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     if (exec() != QDialog::Accepted)
         return std::nullopt;
     return choice(current);
