@@ -25,6 +25,10 @@ public:
     {
         return m_files.isEmpty() ? QString() : m_files.takeFirst();
     }
+    QString pickSaveFile(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return m_files.isEmpty() ? QString() : m_files.takeFirst();
+    }
 
     QList<QColor> colorStarts;  // the colour each colour picker opened at
 

@@ -4,22 +4,11 @@
 
 #include "support/ScriptedMessages.h"
 #include "ui/common/FileOpener.h"
-#include "ui/common/PickerService.h"
+#include "support/ScriptedPickers.h"
 
 #include <QStringList>
-#include <optional>
 
 namespace tessaly::test {
-
-class ScriptedPickers : public PickerService {
-public:
-    std::optional<QColor> pickColor(QWidget *, const QColor &) override { return nextColor; }
-    QString pickOpenFile(QWidget *, const QString &, const QString &) override { return nextFile; }
-    QString pickSaveFile(QWidget *, const QString &, const QString &, const QString &) override { return nextFile; }
-
-    std::optional<QColor> nextColor;
-    QString nextFile;
-};
 
 class RecordingOpener : public FileOpener {
 public:
