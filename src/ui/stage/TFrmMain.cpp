@@ -12,6 +12,7 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
+#include "ui/settings/TForm_awardphoset.h"
 #include "ui/settings/TForm_setaward.h"
 #include "ui/stage/CorrectionDialogs.h"
 #include "ui/stage/StageWidgets.h"
@@ -87,6 +88,16 @@ void TFrmMain::createElements()
     Image_logo->setObjectName(QStringLiteral("Image_logo"));
     for (PictureBox *p : {Image_Award, Image_logo})
         connect(p, &PictureBox::mouseMoved, this, [this, p] { AttachHandle(p); });
+    Image_Award->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Image_Award, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        QMenu menu(this);
+        menu.addAction(QStringLiteral("设置图片大小"), this, [this] {
+            TForm_awardphoset dialog(m_programDir, Image_Award->size(), m_services.messages, this);
+            if (dialog.exec() == QDialog::Accepted)
+                Image_Award->resize(dialog.pictureSize());
+        });
+        menu.exec(Image_Award->mapToGlobal(pos));
+    });
 
     FirstTitle = createLabel("FirstTitle");
     SecondTitle = createLabel("SecondTitle");
