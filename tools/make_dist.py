@@ -35,11 +35,11 @@ def effect_keys(prefix="Effect.FontEffect.", shadow=True, gradient=None):
     return [prefix + k for k in keys]
 
 
-def label_section(name, caption=None, size=36, color="clWhite", gradient=None, visible=True, face="黑体"):
+def label_section(name, caption=None, size=36, color="clWhite", gradient=None, visible=True, face="黑体", height=0):
     lines = [f"[{name}]"]
     if caption is not None:
         lines.append(f"Caption={caption}")
-    lines += ["Left=0", "Top=0", "Width=0", "Height=0", f"Visible={1 if visible else 0}"]
+    lines += ["Left=0", "Top=0", "Width=0", f"Height={height}", f"Visible={1 if visible else 0}"]
     lines += font_keys(face, size, color)
     lines += effect_keys(gradient=gradient)
     lines += ["Effect.Transparent=1", "Effect.BackColor=32768", ""]
@@ -89,18 +89,23 @@ def settings():
     out = opt + grade + grfz + status + ready + guests
     out += label_section("FirstTitle", "2027 年度盛典 幸运大抽奖", 54, "clYellow", gradient=("clYellow", "$0000A5FF"))
     out += label_section("SecondTitle", "感恩有你 · 共创未来", 30, "clWhite")
-    out += label_section("Status", None, 26, "clWhite")
-    out += label_section("Award", None, 32, "clYellow")
-    out += label_section("boss", None, 24, "clAqua")
+    out += label_section("Status", None, 26, "clWhite", height=44)
+    out += label_section("Award", None, 28, "clYellow", height=44)
+    out += label_section("boss", None, 24, "clAqua", height=40)
     for name, caption in (("GoButton", "开始"), ("StopButton", "停止")):
-        out += [f"[{name}]", "Left=0", "Top=0", "Width=0", "Height=0", "Visible=1", "Color=clMaroon",
+        out += [f"[{name}]", "Left=0", "Top=0", "Width=130", "Height=48", "Visible=1", "Color=clMaroon",
                 "HotTrackColor=clYellow"] + font_keys("黑体", 20, "clWhite") + [""]
-    out += ["[RzMarqueeStatus1]", "Left=0", "Top=0", "Width=0", "Height=0", "Visible=1", "Active=1", "text=",
+    out += ["[RzMarqueeStatus1]", "Left=0", "Top=0", "Width=1024", "Height=44", "Visible=1", "Active=1", "text=",
             "DoubleBuffered=1"] + font_keys("黑体", 22, "clYellow") + ["Transparent=1", "Color=0", "step=2", ""]
-    out += ["[Image_Award]", "Visible=1", "Left=0", "Top=0", "Width=0", "Height=0", ""]
-    out += ["[Image_logo]", "Left=0", "Top=0", "Width=0", "Height=0", ""]
+    out += ["[Image_Award]", "Visible=1", "Left=0", "Top=0", "Width=240", "Height=180", ""]
+    out += ["[Image_logo]", "Left=0", "Top=0", "Width=160", "Height=80", ""]
     out += ["[ControlBar1]", "Left=0", "Top=0", ""]
-    out += ["[0autoset]", "100ls=5", "100size=14", "azgeshu=0", "latop=0", "space=10", ""]
+    # Font sizes of the text block by entries per line (short and long entries), for a projector.
+    sizes = {3: (26, 22), 4: (24, 20), 5: (22, 18), 6: (20, 17), 7: (19, 16), 8: (18, 15), 9: (17, 14), 10: (16, 13)}
+    autoset = ["[0autoset]", "latop=120", "space=2", "azgeshu=10", "100size=14", "100ls=10"]
+    for k, (a, b) in sizes.items():
+        autoset += [f"{k}a={a}", f"{k}b={b}"]
+    out += autoset + [""]
     return out
 
 

@@ -34,24 +34,24 @@ TEST(SlotLayout, GridArrangementsFollowTheStageAndSlotSize)
     const TextSize stage{1024, 768}, slot{120, 60};
     SlotGridLayout five = arrangeSlotGrid(5, stage, slot, {});
     for (int k = 1; k <= 5; ++k)
-        EXPECT_EQ(five.slots[k - 1], (SlotPosition{452, 194 + (k - 1) * 70})) << "slot " << k;
+        EXPECT_EQ(five.positions[k - 1], (SlotPosition{452, 194 + (k - 1) * 70})) << "slot " << k;
     EXPECT_FALSE(five.slotVisible(6));
     EXPECT_EQ(five.screen, "1024*768");
 
     // Two slots sit directly below each other although the block was centred with a gap.
     SlotGridLayout two = arrangeSlotGrid(2, stage, slot, {});
-    EXPECT_EQ(two.slots[1].top - two.slots[0].top, 60);
-    EXPECT_EQ(two.slots[0].top, (768 - 130) / 2 - 20);
+    EXPECT_EQ(two.positions[1].top - two.positions[0].top, 60);
+    EXPECT_EQ(two.positions[0].top, (768 - 130) / 2 - 20);
 
     // Thirteen slots: seven rows in two columns, the last alone on the left.
     SlotGridLayout thirteen = arrangeSlotGrid(13, stage, slot, {});
     const int left0 = (1024 - 2 * 120 - 30) / 2;
-    EXPECT_EQ(thirteen.slots[12].left, left0);
-    EXPECT_EQ(thirteen.slots[11].left, left0 + 150);
-    EXPECT_EQ(thirteen.slots[12].top, thirteen.slots[0].top + 6 * 70);
+    EXPECT_EQ(thirteen.positions[12].left, left0);
+    EXPECT_EQ(thirteen.positions[11].left, left0 + 150);
+    EXPECT_EQ(thirteen.positions[12].top, thirteen.positions[0].top + 6 * 70);
 
     SlotGridLayout one = arrangeSlotGrid(1, stage, slot, {});
-    EXPECT_EQ(one.slots[0], (SlotPosition{452, 384 - 60 - 10}));
+    EXPECT_EQ(one.positions[0], (SlotPosition{452, 384 - 60 - 10}));
 }
 
 TEST(SlotLayout, PlacingAGridRefusesZeroColumns)
@@ -130,7 +130,7 @@ TEST(SlotLayout, StoredLayoutsRoundTripAndTellWhenTheyNoLongerFit)
     ASSERT_TRUE(store->commit().ok());
     auto again = IniStore::open(dir / "set.dat");
     SlotGridLayout read = readSlotGridLayout(*again, 3);
-    EXPECT_EQ(read.slots, grid.slots);
+    EXPECT_EQ(read.positions, grid.positions);
     EXPECT_EQ(read.font, defaultSlotFont());
     EXPECT_TRUE(slotLayoutValid(*again, 3, "abcd", m));
     EXPECT_FALSE(slotLayoutValid(*again, 3, "abcde", m));

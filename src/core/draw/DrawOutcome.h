@@ -40,6 +40,7 @@ enum class StageAction {
     AutoLayoutMain,
     ShowTips,
     OpenFile,              // open DrawOutcome::file with its associated program
+    CheckSlotLayout,       // arrange the slots of BatchSize when the stored layout no longer fits
 };
 
 struct Notice {

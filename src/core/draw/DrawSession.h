@@ -60,6 +60,29 @@ public:
     // Reads the saved draw back (part of FormShow).
     void RestoreDraw(DrawOutcome &out);
 
+    // --- Corrections during the draw ---
+
+    // After the operator confirmed: a running roll is stopped (and recorded),
+    // the restart block goes to log.txt and the whole draw returns to the pool.
+    DrawOutcome Restart();
+    // Continues the draw with another award; people already drawn stay drawn.
+    DrawOutcome StartFromAward(int award);
+    // Gives up the winner at `position` of the award's list: only that
+    // winner's record goes, and with returnToPool the entry drawn comes back.
+    DrawOutcome GiveUp(int award, int position, bool returnToPool);
+    // Entries not drawn yet, and winners still owed to the awards after the current one.
+    int availableEntries() const;
+    int reservedWinners() const;
+    // The supplement dialog's OK: a listed award's name or a new award's name,
+    // the count as typed and a new award's prize. A refusal comes back as a
+    // notice; `focusCount` then says whether the count field is at fault.
+    DrawOutcome Supplement(const std::string &awardText, const std::string &countText, const std::string &prizeName,
+                           bool *focusCount = nullptr);
+    // Replaces the prize name of an award in set.dat and in memory.
+    DrawOutcome RenamePrize(int award, const std::string &prizeName);
+    // The prize name stored for an award (field 5 of its Grade line).
+    std::string storedPrizeName(int award) const;
+
     // --- Result files ---
 
     DrawOutcome WriteWinnersFile();
@@ -111,6 +134,7 @@ private:
         std::string records;
     };
 
+    void SetUpSupplement(int award, int count, DrawOutcome &out);
     void readConfig(const IniStore &settings, DrawOutcome &out);
     void readConfigGrade(const IniStore &settings, DrawOutcome &out);
     void prepareBatch(DrawOutcome &out);

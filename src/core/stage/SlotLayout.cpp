@@ -44,7 +44,7 @@ SlotGridLayout readSlotGridLayout(const IniStore &store, int n)
     readLook(store, all, l.font, l.transparent, l.color);
     l.screen = store.readString(all, "screen");
     for (int k = 1; k <= kMaxSlots; ++k) {
-        auto &p = l.slots[static_cast<size_t>(k - 1)];
+        auto &p = l.positions[static_cast<size_t>(k - 1)];
         p.left = store.readInteger(label, std::to_string(k) + "Left", 0);
         p.top = store.readInteger(label, std::to_string(k) + "Top", 0);
     }
@@ -57,7 +57,7 @@ void writeSlotGridLayout(IniStore &store, int n, const SlotGridLayout &l, const 
     for (int k : visibleSlots) {
         if (k < 1 || k > kMaxSlots)
             continue;
-        const auto &p = l.slots[static_cast<size_t>(k - 1)];
+        const auto &p = l.positions[static_cast<size_t>(k - 1)];
         store.writeInteger(label, std::to_string(k) + "Top", p.top);
         store.writeInteger(label, std::to_string(k) + "Left", p.left);
     }
@@ -135,19 +135,41 @@ Result<std::array<SlotPosition, kMaxSlots>> placeSlotGrid(int stageWidth, int to
     return out;
 }
 
+void writePlacedSlotGrid(IniStore &store, int n, const std::array<SlotPosition, kMaxSlots> &positions, TextSize slot,
+                         const std::string &screen)
+{
+    const std::string label = std::to_string(n) + "Label", all = gridSectionAll(n);
+    for (int k = 1; k <= std::min(n, kMaxSlots); ++k) {
+        store.writeInteger(label, std::to_string(k) + "Left", positions[static_cast<size_t>(k - 1)].left);
+        store.writeInteger(label, std::to_string(k) + "Top", positions[static_cast<size_t>(k - 1)].top);
+    }
+    store.writeString(all, "Height", std::to_string(slot.height));
+    store.writeString(all, "Width", std::to_string(slot.width));
+    store.writeString(all, "screen", screen);
+}
+
+GridMargins suggestGridMargins(int n, int columns, int base, int stageHeight, int slotHeight)
+{
+    const int rows = roundHalfEven(double(n) / std::max(columns, 1) + 0.1);
+    GridMargins m;
+    m.top = (stageHeight / 2.0 >= base ? base : 150) + 100 - 10 * rows;
+    m.bottom = 150 + 100 - 10 * rows - slotHeight;
+    return m;
+}
+
 SlotGridLayout arrangeSlotGrid(int n, TextSize stage, TextSize slot, SlotGridLayout base)
 {
     n = std::clamp(n, 1, kMaxSlots);
     const int w = slot.width, h = slot.height, H = stage.height;
-    base.slots = {};
+    base.positions = {};
     if (n == 1) {
-        base.slots[0] = {roundHalfEven((stage.width - w) / 2.0), roundHalfEven(H / 2.0) - h - 10};
+        base.positions[0] = {roundHalfEven((stage.width - w) / 2.0), roundHalfEven(H / 2.0) - h - 10};
     } else {
         const int columns = n <= 10 ? 1 : 2;
         const int rows = columns == 1 ? n : roundHalfEven(n / 2.0 + 0.1);
         const int block = rows * h + (rows - 1) * 10;
         const int top = truncToInt((H - block) / 2.0) - 20;
-        base.slots = *placeSlotGrid(stage.width, top, top + block, n, 30, columns, -1, slot);
+        base.positions = *placeSlotGrid(stage.width, top, top + block, n, 30, columns, -1, slot);
     }
     base.width = w;
     base.height = h;

@@ -30,10 +30,10 @@ struct SlotGridLayout {
     bool transparent = true;
     TColor color = colors::clGreen;
     std::string screen;
-    std::array<SlotPosition, kMaxSlots> slots{};  // slot k at index k - 1
+    std::array<SlotPosition, kMaxSlots> positions{};  // slot k at index k - 1
 
     // A slot is shown exactly when its stored top is not 0.
-    bool slotVisible(int k) const { return slots[static_cast<size_t>(k - 1)].top != 0; }
+    bool slotVisible(int k) const { return positions[static_cast<size_t>(k - 1)].top != 0; }
 };
 
 struct SlotBlockLayout {
@@ -78,6 +78,19 @@ SlotAutoSet readSlotAutoSet(const IniStore &store);
 // below 1 and a slot count outside 1 to 20.
 Result<std::array<SlotPosition, kMaxSlots>> placeSlotGrid(int stageWidth, int top, int bottom, int n, int gap,
                                                           int columns, int left, TextSize slot);
+
+// Stores a placed grid as the layout of n: positions of slots 1 to n into
+// "<n>Label", the slot size and the screen into "<n>all".
+void writePlacedSlotGrid(IniStore &store, int n, const std::array<SlotPosition, kMaxSlots> &positions, TextSize slot,
+                         const std::string &screen);
+
+// Margins the arrangement dialog suggests for n slots in `columns` columns:
+// `base` is 50 pixels below the lower title (100 without titles).
+struct GridMargins {
+    int top = 0;
+    int bottom = 0;
+};
+GridMargins suggestGridMargins(int n, int columns, int base, int stageHeight, int slotHeight);
 
 // The automatic arrangement of n slots (1 to 20) on the stage: one column up to
 // 10, two columns above. Keeps the font; fills size, positions and screen.

@@ -9,6 +9,27 @@
 
 namespace tessaly {
 
+namespace {
+
+// Windows font names the settings may hold.
+constexpr const char *kWindowsFontNames[] = {"黑体", "宋体", "宋书", "新宋体", "楷体", "楷体_GB2312", "仿宋", "仿宋_GB2312",
+                                            "隶书", "幼圆", "微软雅黑", "SimHei", "SimSun", "NSimSun", "KaiTi",
+                                            "Microsoft YaHei", "MS Sans Serif", "Tahoma", "Arial", "Times New Roman"};
+
+}  // namespace
+
+QStringList fontAliases()
+{
+    const QStringList installed = QFontDatabase::families();
+    QStringList aliases;
+    for (const char *name : kWindowsFontNames) {
+        const QString family = QString::fromUtf8(name);
+        if (!installed.contains(family) && !QFont::substitutes(family).isEmpty())
+            aliases << family;
+    }
+    return aliases;
+}
+
 void installFontSubstitutions()
 {
     const QStringList installed = QFontDatabase::families();
@@ -20,9 +41,7 @@ void installFontSubstitutions()
     }
     if (cjk.isEmpty())
         return;
-    for (const char *name : {"黑体", "宋体", "宋书", "新宋体", "楷体", "楷体_GB2312", "仿宋", "仿宋_GB2312", "隶书",
-                             "幼圆", "微软雅黑", "SimHei", "SimSun", "NSimSun", "KaiTi", "Microsoft YaHei", "MS Sans Serif",
-                             "Tahoma", "Arial", "Times New Roman"}) {
+    for (const char *name : kWindowsFontNames) {
         const QString family = QString::fromUtf8(name);
         if (!installed.contains(family))
             QFont::insertSubstitutions(family, cjk);

@@ -5,7 +5,6 @@
 #include "core/settings/FontKeys.h"
 #include "core/stage/TextMeasurer.h"
 
-#include <QColor>
 #include <QFont>
 
 namespace tessaly {
@@ -13,10 +12,9 @@ namespace tessaly {
 QFont toQFont(const FontSpec &spec);
 // Keeps the stored charset, pitch and height form of `base`.
 FontSpec fromQFont(const QFont &font, const FontSpec &base);
-QColor toQColor(TColor color);
-TColor fromQColor(const QColor &color);
 
-// Measures a label sized to its text: a CR starts a new line.
+// Measures a label sized to its text: a CR starts a new line, and characters
+// take cells as the slots draw them (a Chinese character two, others one).
 class QtTextMeasurer : public TextMeasurer {
 public:
     TextSize measure(const FontSpec &font, std::string_view gbkText) const override;

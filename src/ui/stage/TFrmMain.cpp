@@ -1,37 +1,637 @@
 #include "ui/stage/TFrmMain.h"
 
+#include "core/draw/DrawSession.h"
+#include "core/files/Paths.h"
 #include "core/settings/Settings.h"
+#include "core/stage/ResultsText.h"
+#include "core/text/Gbk.h"
+#include "ui/common/FileOpener.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
+#include "ui/common/VirtualKeys.h"
+#include "ui/effects/TAALabel.h"
+#include "ui/effects/TSkyScrollText.h"
+#include "ui/effects/TStretchHandle.h"
+#include "ui/settings/TForm_setaward.h"
+#include "ui/stage/CorrectionDialogs.h"
+#include "ui/stage/StageWidgets.h"
+#include "ui/stage/TFrmFloat.h"
+#include "ui/stage/TFrmSplash.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QToolButton>
 
 namespace tessaly {
 
-TFrmMain::TFrmMain(std::filesystem::path programDir, MessageService &messages, QWidget *parent)
-    : QMainWindow(parent), m_programDir(std::move(programDir)), m_messages(messages)
+TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize stageSize, QWidget *parent)
+    : QWidget(parent), m_programDir(std::move(programDir)), m_services(services), m_stage(stageSize),
+      m_session(std::make_unique<DrawSession>(m_programDir, m_random, m_clock))
 {
+    setObjectName(QStringLiteral("TFrmMain"));
     setWindowTitle(QStringLiteral("Tessaly抽奖软件 V3.55"));
-    m_summary = new QLabel(this);
-    m_summary->setAlignment(Qt::AlignCenter);
-    setCentralWidget(m_summary);
-    resize(800, 600);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    createElements();
+    createMenus();
+    m_session->setSlotStage(this);
+    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer2.setTimerType(Qt::PreciseTimer);
+    connect(&Timer1, &QTimer::timeout, this, &TFrmMain::Timer1Timer);
+    connect(&Timer2, &QTimer::timeout, this, &TFrmMain::Timer2Timer);
+    // The window sees every key before its controls.
+    qApp->installEventFilter(this);
 }
 
-void TFrmMain::loadProgramFiles()
+TFrmMain::~TFrmMain()
 {
-    auto settings = openSettings(m_programDir);
-    if (!settings) {
-        m_messages.notify(this, QStringLiteral("出错"), toQt(settings.error().message), MessageService::Icon::Critical);
+    qApp->removeEventFilter(this);
+}
+
+QString TFrmMain::ScreenKey() const
+{
+    return QStringLiteral("%1*%2").arg(StageWidth()).arg(StageHeight());
+}
+
+std::string TFrmMain::longestEntry() const
+{
+    return m_session->lists().LongestEntry;
+}
+
+TAALabel *TFrmMain::createLabel(const char *name)
+{
+    auto *label = new TAALabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    TAAFontEffect effect = label->effect();
+    effect.Alignment = TextAlignment::Center;
+    effect.Transparent = true;
+    label->setEffect(effect);
+    connect(label, &TAALabel::mouseMoved, this, [this, label] { AttachHandle(label); });
+    label->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(label, &QWidget::customContextMenuRequested, this,
+            [this, label](const QPoint &pos) { PopupMenu2Popup(label, label->mapToGlobal(pos)); });
+    return label;
+}
+
+void TFrmMain::createElements()
+{
+    Image_Award = new PictureBox(this);
+    Image_Award->setObjectName(QStringLiteral("Image_Award"));
+    Image_logo = new PictureBox(this);
+    Image_logo->setObjectName(QStringLiteral("Image_logo"));
+    for (PictureBox *p : {Image_Award, Image_logo})
+        connect(p, &PictureBox::mouseMoved, this, [this, p] { AttachHandle(p); });
+
+    FirstTitle = createLabel("FirstTitle");
+    SecondTitle = createLabel("SecondTitle");
+    readyLuck = createLabel("readyLuck");
+    Status = createLabel("Status");
+    Award = createLabel("Award");
+    boss = createLabel("boss");
+
+    RzMarqueeStatus1 = new TSkyScrollText(this);
+    RzMarqueeStatus1->setObjectName(QStringLiteral("RzMarqueeStatus1"));
+    RzMarqueeStatus1->setScrollDirection(ScrollDirection::sdLeft);
+    RzMarqueeStatus1->setAutoSize(false);
+    RzMarqueeStatus1->setInterval(30);
+    connect(RzMarqueeStatus1, &TSkyScrollText::mouseMoved, this, [this] { AttachHandle(RzMarqueeStatus1); });
+    RzMarqueeStatus1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RzMarqueeStatus1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu4Popup(RzMarqueeStatus1->mapToGlobal(pos)); });
+
+    GoButton = new TRzButton(QStringLiteral("开始"), this);
+    GoButton->setObjectName(QStringLiteral("GoButton"));
+    StopButton = new TRzButton(QStringLiteral("停止"), this);
+    StopButton->setObjectName(QStringLiteral("StopButton"));
+    connect(GoButton, &QPushButton::clicked, this, &TFrmMain::GoButtonClick);
+    connect(StopButton, &QPushButton::clicked, this, &TFrmMain::StopButtonClick);
+    for (TRzButton *b : {GoButton, StopButton}) {
+        connect(b, &TRzButton::mouseMoved, this, [this, b] { AttachHandle(b); });
+        b->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(b, &QWidget::customContextMenuRequested, this,
+                [this, b](const QPoint &pos) { PopupMenu1Popup(b->mapToGlobal(pos)); });
+    }
+
+    for (int k = 1; k <= kMaxSlots; ++k) {
+        auto *slot = new SlotLabel(false, this);
+        slot->setObjectName(QStringLiteral("Label%1").arg(k));
+        slot->hide();
+        connect(slot, &SlotLabel::mouseMoved, this, [this, slot] { AttachHandle(slot); });
+        slot->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(slot, &QWidget::customContextMenuRequested, this,
+                [this, k, slot](const QPoint &pos) { PopupMenu3Popup(k, slot->mapToGlobal(pos)); });
+        Labels[static_cast<size_t>(k - 1)] = slot;
+    }
+    Label21 = new SlotLabel(true, this);
+    Label21->setObjectName(QStringLiteral("Label21"));
+    Label21->hide();
+    connect(Label21, &SlotLabel::mouseMoved, this, [this] { AttachHandle(Label21); });
+    Label21->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Label21, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu5Popup(Label21->mapToGlobal(pos)); });
+
+    ControlBar1 = new QFrame(this);
+    ControlBar1->setObjectName(QStringLiteral("ControlBar1"));
+    ControlBar1->setStyleSheet(QStringLiteral(
+        "QFrame#ControlBar1 { background: rgba(30,30,30,200); border-radius: 4px; }"
+        "QToolButton { color: white; padding: 4px 10px; font-size: 14px; border: none; }"
+        "QToolButton:hover { background: rgba(255,255,255,60); }"
+        "QToolButton::menu-indicator { image: none; }"));
+    ControlBar1->installEventFilter(this);
+
+    myDrag = new TStretchHandle(this);
+    myDrag->setObjectName(QStringLiteral("myDrag"));
+    myDrag->setGridX(1);
+    myDrag->setGridY(1);
+    myDrag->hide();
+    connect(myDrag, &TStretchHandle::controlsChanged, this, [this] { update(); });
+}
+
+QList<TAALabel *> TFrmMain::textLabels() const
+{
+    return {FirstTitle, SecondTitle, readyLuck, Status, Award, boss};
+}
+
+QWidget *TFrmMain::element(const QString &name) const
+{
+    return findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
+}
+
+void TFrmMain::AttachHandle(QWidget *target)
+{
+    if (!AdjustMode || myDrag->isAttached(target))
+        return;
+    myDrag->detach();
+    myDrag->attach(target);
+    LayoutDirty = true;
+}
+
+void TFrmMain::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    if (m_background.isNull()) {
+        p.fillRect(event->rect(), QColor(110, 10, 20));
         return;
     }
-    m_grade = readConfigGrade(*settings, m_programDir);
-    for (const auto &problem : m_grade.problems)
-        m_messages.notify(this, QStringLiteral("提示"), toQt(problem));
-    if (auto loaded = LoadParticipants(m_programDir, m_lists); !loaded)
-        m_messages.notify(this, QStringLiteral("出错"), toQt(loaded.error().message), MessageService::Icon::Critical);
-    m_summary->setText(QStringLiteral("奖项 %1 个，参与者 %2 人").arg(m_grade.awards.AwardCount).arg(m_lists.size()));
+    if (m_backgroundScaled.size() != size())
+        m_backgroundScaled = m_background.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    p.drawImage(event->rect(), m_backgroundScaled, event->rect());
+}
+
+void TFrmMain::resizeEvent(QResizeEvent *event)
+{
+    m_backgroundScaled = {};
+    if (windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized)) {
+        QWidget::resizeEvent(event);
+        return;
+    }
+    auto settings = openSettings(m_programDir);
+    if (settings && settings->readBool("Option", "runfrom", false)) {
+        // In window mode the stage follows the window and the size is kept for the next start.
+        m_stage = size();
+        settings->writeInteger("Option", "fromheight", frameGeometry().height());
+        settings->writeInteger("Option", "fromwidth", frameGeometry().width());
+        report(settings->commit());
+    }
+    QWidget::resizeEvent(event);
+}
+
+void TFrmMain::mouseMoveEvent(QMouseEvent *event)
+{
+    // With automatic hiding the tool bar shows only while the pointer is over it.
+    if (m_autoHideBar)
+        ControlBar1->setVisible(ControlBar1->geometry().contains(event->position().toPoint()));
+    QWidget::mouseMoveEvent(event);
+}
+
+bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ControlBar1) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+            m_barDragStart = mouse->position().toPoint();
+        } else if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
+            ControlBar1->move(ControlBar1->pos() + mouse->position().toPoint() - m_barDragStart);
+            LayoutDirty = true;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QWidget::eventFilter(watched, event);
+    auto *w = qobject_cast<QWidget *>(watched);
+    if (!w || w->window() != this || QApplication::activeModalWidget())
+        return QWidget::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    return event->type() == QEvent::KeyPress ? FormKeyDown(key) : FormKeyUp(key);
+}
+
+bool TFrmMain::FormKeyDown(QKeyEvent *event)
+{
+    const int vk = virtualKeyFromQt(event->key());
+    if (vk != 0 && vk == m_session->options().startkey && event->modifiers() == Qt::NoModifier)
+        return true;  // the start key acts on release only
+    if (event->isAutoRepeat())
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (AdjustMode) {
+            NA2Click();
+        } else {
+            m_autoHideBar = false;
+            NB3->setChecked(false);
+            ControlBar1->show();
+        }
+        return true;
+    case Qt::Key_F6:
+        NC1Click();
+        return true;
+    case Qt::Key_F1:
+        NC4Click();
+        return true;
+    case Qt::Key_F3:
+        NC7Click();
+        return true;
+    case Qt::Key_F4:
+        NC6Click();
+        return true;
+    case Qt::Key_F5:
+        NC9Click();
+        return true;
+    case Qt::Key_F11:
+        showMinimized();
+        return true;
+    case Qt::Key_F12:
+        close();
+        return true;
+    default:
+        break;
+    }
+    const int code = shortcutCode(*event);
+    if (code == m_session->options().sndst) {
+        m_session->setPredeterminedActive(true);
+        ResetDraw(true);
+        m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("可以重新开始抽奖"));
+        return true;
+    }
+    return false;
+}
+
+bool TFrmMain::FormKeyUp(QKeyEvent *event)
+{
+    const int vk = virtualKeyFromQt(event->key());
+    if (vk == 0 || vk != m_session->options().startkey)
+        return false;
+    if (!event->isAutoRepeat())
+        apply(m_session->FormKeyUp(vk));
+    return true;
+}
+
+void TFrmMain::closeEvent(QCloseEvent *event)
+{
+    DrawOutcome query = m_session->FormCloseQuery();
+    bool close = query.closeAllowed;
+    if (!close && query.question)
+        close = m_services.messages.ask(this, toQt(query.question->title), toQt(query.question->text));
+    if (!close) {
+        event->ignore();
+        return;
+    }
+    Timer1.stop();
+    Timer2.stop();
+    if (LayoutDirty)
+        WriteConfig();
+    apply(m_session->FormClose(x(), y()));
+    event->accept();
+}
+
+void TFrmMain::FormShow()
+{
+    apply(m_session->FormCreate(false));
+    apply(m_session->FormShow(fromQt(ScreenKey())));
+}
+
+void TFrmMain::ResetDraw(bool useLists)
+{
+    if (LayoutDirty)
+        WriteConfig();
+    apply(m_session->ResetDraw(useLists));
+}
+
+void TFrmMain::apply(const DrawOutcome &outcome)
+{
+    for (StageAction action : outcome.actions) {
+        switch (action) {
+        case StageAction::EndApplication:
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+            break;
+        case StageAction::ReadConfig:
+            ReadConfig();
+            break;
+        case StageAction::ClearSlots:
+            clearSlots();
+            break;
+        case StageAction::StartTimer1:
+            startTimer(Timer1);
+            break;
+        case StageAction::StartTimer2:
+            startTimer(Timer2);
+            break;
+        case StageAction::StopTimers:
+            Timer1.stop();
+            Timer2.stop();
+            break;
+        case StageAction::ShowSlotTexts:
+            showSlotTexts();
+            break;
+        case StageAction::ShowGridText:
+            showGridText();
+            break;
+        case StageAction::ComposeMarquee:
+            ComposeMarquee();
+            break;
+        case StageAction::RebuildStartFromMenu:
+            BuildStartFromMenu();
+            break;
+        case StageAction::DisableStartFromItem:
+            for (QAction *item : NC5->actions())
+                item->setEnabled(m_session->startFromEnabled(item->data().toInt()));
+            break;
+        case StageAction::CheckSlotLayout: {
+            const int n = m_session->state().BatchSize;
+            auto settings = openSettings(m_programDir);
+            if (n > 0 && (!settings || !slotLayoutValid(*settings, n, longestEntry(), m_measurer)))
+                ArrangeSlots(n);
+            break;
+        }
+        case StageAction::ShowResults:
+            NC1Click();
+            break;
+        case StageAction::AutoLayoutMain:
+            AutoLayoutMain();
+            break;
+        case StageAction::ShowTips: {
+            auto *tips = new TFrmSplash(m_programDir, m_services.messages, false, this);
+            tips->show();
+            break;
+        }
+        case StageAction::OpenFile:
+            m_services.opener.open(QString::fromStdString(outcome.file.string()));
+            break;
+        default:
+            break;  // sounds, photos and the results windows come with their own features
+        }
+    }
+    showCaptions();
+    for (const Notice &n : outcome.notices)
+        m_services.messages.notify(this, toQt(n.title), toQt(n.text));
+    if (!outcome.question)
+        return;
+    const Question &q = *outcome.question;
+    const bool yes = m_services.messages.ask(this, toQt(q.title), toQt(q.text));
+    if (q.kind == QuestionKind::ShowResults)
+        apply(m_session->answerShowResults(yes));
+    else if (q.kind == QuestionKind::AutoLayout)
+        apply(m_session->answerAutoLayout(yes));
+}
+
+void TFrmMain::showCaptions()
+{
+    const StageCaptions &c = m_session->captions();
+    const DrawOptions &o = m_session->options();
+    Status->setCaption(toQt(c.Status));
+    if (o.Statuscenter)
+        CentreOnStage(Status);
+    Award->setCaption(toQt(c.Award));
+    if (o.Gradecenter)
+        CentreOnStage(Award);
+    boss->setCaption(toQt(c.boss));
+    if (o.bosscenter)
+        CentreOnStage(boss);
+    if (c.AwardPicture.empty() || !storedFileExists(m_programDir, c.AwardPicture))
+        Image_Award->clearPicture();
+    else
+        Image_Award->loadPicture(QString::fromStdString(resolveStoredPath(m_programDir, c.AwardPicture).string()));
+    if (c.readyLuck)
+        readyLuck->setCaption(toQt(*c.readyLuck));
+    readyLuck->setVisible(c.readyLuckVisible);
+    if (!c.GoButton.empty())
+        GoButton->setText(toQt(c.GoButton));
+}
+
+void TFrmMain::clearSlots()
+{
+    for (SlotLabel *slot : Labels) {
+        slot->setText({});
+        slot->hide();
+    }
+    Label21->setText({});
+    Label21->hide();
+}
+
+void TFrmMain::showSlotTexts()
+{
+    const auto &texts = m_session->SlotTexts();
+    for (size_t k = 0; k < Labels.size(); ++k)
+        Labels[k]->setText(toQt(texts[k]));
+}
+
+void TFrmMain::showGridText()
+{
+    Label21->setText(toQt(m_session->GridText()));
+}
+
+void TFrmMain::startTimer(QTimer &timer)
+{
+    timer.start(std::max(1, m_session->grade().IntervalTime));
+}
+
+void TFrmMain::Timer1Timer()
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    if (m_session->Timer1Timer())
+        showSlotTexts();
+    m_lastTickMicros = elapsed.nsecsElapsed() / 1000;
+}
+
+void TFrmMain::Timer2Timer()
+{
+    QElapsedTimer elapsed;
+    elapsed.start();
+    if (m_session->Timer2Timer())
+        showGridText();
+    m_lastTickMicros = elapsed.nsecsElapsed() / 1000;
+}
+
+void TFrmMain::ComposeMarquee()
+{
+    auto settings = openSettings(m_programDir);
+    const bool onlyCurrent = settings && settings->readBool("Option", "oneRzMarqueeStatus", false);
+    const auto &winners = m_session->AwardWinners();
+    std::optional<int> only;
+    if (onlyCurrent)
+        only = m_session->state().CurrentAward;
+    if (auto text = composeMarquee(m_session->awards(), winners, only))
+        RzMarqueeStatus1->setText(toQt(*text));
+}
+
+void TFrmMain::NC1Click()
+{
+    if (m_results)
+        m_results->close();
+    const WinnerArray &winners = m_session->AwardWinners();
+    m_results = new TFrmFloat(m_programDir, {m_services.messages, m_services.pickers}, m_stage,
+                              {m_session->awards(), WinnerLists(winners.data(), winners.size()), Award->isVisible()},
+                              this);
+    m_results->setAttribute(Qt::WA_DeleteOnClose);
+    auto settings = openSettings(m_programDir);
+    if (settings && settings->readBool("Option", "runfrom", false)) {
+        m_results->show();
+    } else {
+        m_results->setWindowFlag(Qt::FramelessWindowHint);
+        m_results->setGeometry(QRect(QPoint(0, 0), m_stage));
+        m_results->showFullScreen();
+    }
+    m_results->ShowResultsWindow();
+}
+
+void TFrmMain::NC4Click()
+{
+    if (LayoutDirty)
+        WriteConfig();
+    if (!m_services.messages.ask(this, QStringLiteral("提示"),
+                                 QStringLiteral("是否要重新开始抽奖(所有奖项和名单或图片都将回到奖池)？")))
+        return;
+    apply(m_session->Restart());
+}
+
+void TFrmMain::NC6Click()
+{
+    stopRollingForSettings();
+    TForm_supplement dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, m_services.messages, this);
+    dialog.exec();
+}
+
+void TFrmMain::NC7Click()
+{
+    stopRollingForSettings();
+    TForm_giveup dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, this);
+    dialog.exec();
+    ComposeMarquee();
+}
+
+void TFrmMain::NC9Click()
+{
+    stopRollingForSettings();
+    TForm_prizename dialog(*m_session, m_services.messages, this);
+    dialog.exec();
+}
+
+void TFrmMain::StartFromAward(int award)
+{
+    apply(m_session->StartFromAward(award));
+}
+
+void TFrmMain::BuildStartFromMenu()
+{
+    NC5->clear();
+    const AwardTable &awards = m_session->awards();
+    for (int i = 0; i < awards.AwardCount; ++i) {
+        QAction *item = NC5->addAction(toQt(awards[i].name), this, [this, i] { StartFromAward(i); });
+        item->setObjectName(QStringLiteral("NC5Z%1").arg(i));
+        item->setData(i);
+    }
+}
+
+void TFrmMain::GoButtonClick()
+{
+    apply(m_session->GoButtonClick());
+}
+
+void TFrmMain::StopButtonClick()
+{
+    apply(m_session->StopButtonClick());
+}
+
+void TFrmMain::stopRollingForSettings()
+{
+    if (m_session->flags().Rolling)
+        apply(m_session->StopBatch());
+}
+
+void TFrmMain::resetDrawAfterSettings()
+{
+    ResetDraw(false);
+}
+
+void TFrmMain::saveLayoutIfDirty()
+{
+    if (LayoutDirty)
+        WriteConfig();
+}
+
+void TFrmMain::setElementVisible(const QString &name, bool visible)
+{
+    if (QWidget *w = element(name))
+        w->setVisible(visible);
+    if (name == QLatin1String("RzMarqueeStatus1"))
+        RzMarqueeStatus1->setActive(visible);
+}
+
+int TFrmMain::elementTop(const QString &name) const
+{
+    const QWidget *w = element(name);
+    return w ? w->y() : 0;
+}
+
+int TFrmMain::elementLeft(const QString &name) const
+{
+    const QWidget *w = element(name);
+    return w ? w->x() : 0;
+}
+
+void TFrmMain::setElementLeft(const QString &name, int left)
+{
+    if (QWidget *w = element(name))
+        w->move(left, w->y());
+}
+
+int TFrmMain::titleTextWidth(const QString &name, const QString &caption) const
+{
+    const QWidget *w = element(name);
+    return w ? QFontMetrics(w->font()).horizontalAdvance(caption) : 0;
+}
+
+void TFrmMain::openAwardSettings()
+{
+    TForm_setaward dialog(m_programDir, *this, m_services.messages, this);
+    dialog.exec();
+}
+
+bool TFrmMain::ArrangeAllSlots(bool force)
+{
+    const AwardTable &awards = m_session->awards();
+    bool arranged = false;
+    auto opened = openSettings(m_programDir);
+    for (int i = 0; i < awards.AwardCount; ++i) {
+        for (int k = 1; k <= awards[i].batchCount; ++k) {
+            const int n = awards[i].batchWinners(k);
+            if (n < 1)
+                continue;
+            if (force || !opened || !slotLayoutValid(*opened, n, longestEntry(), m_measurer)) {
+                ArrangeSlots(n);
+                arranged = true;
+            }
+        }
+    }
+    return arranged;
 }
 
 }  // namespace tessaly

@@ -1,36 +1,217 @@
-// The stage window. For now it loads the settings, the award table and the
-// participant list and shows what it found.
+// The stage window: the background, titles, captions, prize picture, logo,
+// buttons, marquee, tool bar and rolling slots, driven by one draw session of
+// the core. Every operator action is one call into the session; the window
+// shows what it returns.
 #pragma once
 
-#include "core/participants/ParticipantList.h"
-#include "core/settings/AwardTable.h"
+#include "core/draw/Clock.h"
+#include "core/draw/Random.h"
+#include "core/draw/SlotStage.h"
+#include "core/settings/FontKeys.h"
+#include "core/stage/SlotLayout.h"
+#include "ui/common/Fonts.h"
+#include "ui/settings/AwardSettingsHost.h"
 
-#include <QMainWindow>
+#include <QImage>
+#include <QMap>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <array>
 #include <filesystem>
+#include <memory>
 
-class QLabel;
+class QMenu;
+class QAction;
+class QToolButton;
+class QFrame;
 
 namespace tessaly {
 
+class DrawSession;
+struct DrawOutcome;
+class FileOpener;
 class MessageService;
+class PickerService;
+class PictureBox;
+class SlotLabel;
+class TAALabel;
+class TFrmFloat;
+class TRzButton;
+class TSkyScrollText;
+class TStretchHandle;
 
-class TFrmMain : public QMainWindow {
+class TFrmMain : public QWidget, public AwardSettingsHost, public SlotStage {
     Q_OBJECT
 public:
-    TFrmMain(std::filesystem::path programDir, MessageService &messages, QWidget *parent = nullptr);
+    struct Services {
+        MessageService &messages;
+        FileOpener &opener;
+        PickerService &pickers;
+    };
 
-    // Loads everything the stage shows; problems reach the operator through the message service.
-    void loadProgramFiles();
+    // stageSize: the screen in full-screen mode (ignored in window mode).
+    TFrmMain(std::filesystem::path programDir, Services services, QSize stageSize, QWidget *parent = nullptr);
+    ~TFrmMain() override;
 
-    const GradeConfig &gradeConfig() const { return m_grade; }
-    const ParticipantLists &participants() const { return m_lists; }
+    // Reads the settings, restores or resets the draw and prepares the first batch.
+    void FormShow();
+
+    DrawSession &session() { return *m_session; }
+    int StageWidth() const { return m_stage.width(); }
+    int StageHeight() const { return m_stage.height(); }
+    QString ScreenKey() const;
+    bool adjustMode() const { return AdjustMode; }
+
+    // Operator commands (menus, buttons, keys).
+    void GoButtonClick();
+    void StopButtonClick();
+    void NA2Click();  // adjustment mode on or off
+    void NA3Click();  // restore the factory settings
+    void NA6Click();  // arrange every slot layout anew
+    void NA7Click();  // automatic main layout
+    void ND1Click();  // tips
+    void ND2Click();  // help file
+    void openAwardSettings();
+    void NC1Click();  // show the results window
+    void NC4Click();  // restart the draw
+    void NC6Click();  // supplement
+    void NC7Click();  // give up winners
+    void NC9Click();  // change a prize name
+    void StartFromAward(int award);
+
+    // Layout of the stage.
+    void ReadConfig();
+    void WriteConfig();
+    void WriteConfigButtons();
+    void WriteConfigMarquee();
+    void AutoLayoutMain();
+    void CentreOnStage(TAALabel *label);
+    void ArrangeSlots(int n);
+    bool ArrangeAllSlots(bool force);
+    void ReadConfiglabel(int n, bool keepCaptions);
+    void ReadConfiglabel20(int n, bool keepCaptions);
+    void WriteConfiglabel(int n);
+    void WriteConfiglabel20(int n);
+    // Time spent in the last roll tick, from timer to painted slots (microseconds).
+    qint64 lastTickMicros() const { return m_lastTickMicros; }
+
+    // SlotStage
+    void layoutSlots(int batchSize) override { ReadConfiglabel(batchSize, false); }
+    void layoutTextBlock(int batchSize) override { ReadConfiglabel20(batchSize, false); }
+
+    // AwardSettingsHost
+    void saveLayoutIfDirty() override;
+    void stopRollingForSettings() override;
+    void setElementVisible(const QString &element, bool visible) override;
+    int stageWidth() const override { return StageWidth(); }
+    bool photoMode() const override { return false; }
+    int elementTop(const QString &element) const override;
+    int elementLeft(const QString &element) const override;
+    void setElementLeft(const QString &element, int left) override;
+    int titleTextWidth(const QString &element, const QString &caption) const override;
+    void arrangeAllSlots() override { ArrangeAllSlots(false); }
+    void resetDrawAfterSettings() override;
+
+    // The stage elements, by their component names.
+    TAALabel *FirstTitle = nullptr;
+    TAALabel *SecondTitle = nullptr;
+    TAALabel *readyLuck = nullptr;
+    TAALabel *Status = nullptr;
+    TAALabel *Award = nullptr;
+    TAALabel *boss = nullptr;
+    PictureBox *Image_Award = nullptr;
+    PictureBox *Image_logo = nullptr;
+    TSkyScrollText *RzMarqueeStatus1 = nullptr;
+    TRzButton *GoButton = nullptr;
+    TRzButton *StopButton = nullptr;
+    QFrame *ControlBar1 = nullptr;
+    std::array<SlotLabel *, kMaxSlots> Labels{};  // Label1 to Label20
+    SlotLabel *Label21 = nullptr;
+    TStretchHandle *myDrag = nullptr;
+    QTimer Timer1;
+    QTimer Timer2;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Building the stage.
+    void createElements();
+    void createMenus();
+    TAALabel *createLabel(const char *name);
+    void AttachHandle(QWidget *element);
+    QWidget *element(const QString &name) const;
+    QList<TAALabel *> textLabels() const;
+
+    // The draw glue.
+    void apply(const DrawOutcome &outcome);
+    void showCaptions();
+    void showSlotTexts();
+    void showGridText();
+    void clearSlots();
+    void Timer1Timer();
+    void Timer2Timer();
+    void startTimer(QTimer &timer);
+    void ComposeMarquee();
+    bool FormKeyDown(QKeyEvent *event);
+    bool FormKeyUp(QKeyEvent *event);
+    void ResetDraw(bool useLists);
+
+    // Appearance helpers.
+    std::string longestEntry() const;
+    void loadBackground();
+    void applyFont(QWidget *widget, const FontSpec &spec);
+    FontSpec fontOf(const QWidget *widget) const;
+    void report(const tessaly::Status &status);
+    bool commitSettings(IniStore &store);
+
+    // Popup menus.
+    void PopupMenu2Popup(TAALabel *label, const QPoint &globalPos);
+    void PopupMenu1Popup(const QPoint &globalPos);
+    void PopupMenu3Popup(int slot, const QPoint &globalPos);
+    void PopupMenu5Popup(const QPoint &globalPos);
+    void PopupMenu4Popup(const QPoint &globalPos);
+    void slotFontDialog(int slot);
+    void openSlotArrangement();
+    void openBlockArrangement();
+    void chooseBackground(int index);
+    void BuildStartFromMenu();
+
     std::filesystem::path m_programDir;
-    MessageService &m_messages;
-    GradeConfig m_grade;
-    ParticipantLists m_lists;
-    QLabel *m_summary = nullptr;
+    Services m_services;
+    QSize m_stage;
+    MtRandom m_random;
+    SystemClock m_clock;
+    std::unique_ptr<DrawSession> m_session;
+    QtTextMeasurer m_measurer;
+
+    QImage m_background;        // as loaded
+    QImage m_backgroundScaled;  // at the window's size, premultiplied
+    QMap<const QWidget *, FontSpec> m_fonts;  // the stored form of each element's font
+    SlotGridLayout m_slotLayout;
+    SlotBlockLayout m_blockLayout;
+
+    bool AdjustMode = false;
+    bool LayoutDirty = false;
+    bool m_autoHideBar = true;
+    QPoint m_barDragStart;
+    QString PopupLabelName;
+    int PopupSlotName = 0;
+    qint64 m_lastTickMicros = 0;
+
+    QPointer<TFrmFloat> m_results;
+    QMenu *m_menuInterface = nullptr;
+    QMenu *m_menuSettings = nullptr;
+    QMenu *m_menuFunctions = nullptr;
+    QMenu *m_menuHelp = nullptr;
+    QMenu *NC5 = nullptr;
+    QAction *NA2 = nullptr;
+    QAction *NB3 = nullptr;
 };
 
 }  // namespace tessaly

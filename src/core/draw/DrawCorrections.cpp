@@ -1,0 +1,272 @@
+// Corrections during a draw: restarting, continuing from another award, giving
+// up a winner, supplementing a batch or an award, and renaming a prize.
+#include "draw/DrawSession.h"
+
+#include "draw/DrawRecord.h"
+#include "draw/StatusTemplate.h"
+#include "files/FileIo.h"
+#include "files/Paths.h"
+#include "settings/ProgramFiles.h"
+#include "settings/Settings.h"
+#include "text/Gbk.h"
+#include "text/Lines.h"
+#include "text/SplitField.h"
+
+namespace tessaly {
+namespace {
+
+void notice(DrawOutcome &out, const std::string &text)
+{
+    out.notices.push_back({TSL_GBK("提示"), text, ErrorCode::BadInput});
+}
+
+void failure(DrawOutcome &out, const Error &error)
+{
+    out.notices.push_back({TSL_GBK("出错"), error.message, error.code});
+}
+
+}  // namespace
+
+DrawOutcome DrawSession::Restart()
+{
+    DrawOutcome out;
+    if (m_flags.Rolling)
+        stopBatch(out);
+    Status logged = appendFileDurable(programFile(m_dir, files::kLog),
+                                      restartLogBlock(timestamp(), m_awardWinnerNames));
+    if (!logged)
+        failure(out, logged.error());
+    auto settings = openSettings(m_dir);
+    const bool listsAlways = settings && settings->readInteger("Option", "ntfs", 0) == 2;
+    m_flags.PredeterminedActive = listsAlways;
+    resetDraw(listsAlways, out);
+    return out;
+}
+
+DrawOutcome DrawSession::StartFromAward(int index)
+{
+    DrawOutcome out;
+    if (m_captions.GoButton == TSL_GBK("加载")) {
+        notice(out, TSL_GBK("当前是图片抽奖模式，请先按加载按钮加载参选图片再开始抽奖"));
+        return out;
+    }
+    const LGrade *a = award(index);
+    if (!a)
+        return out;
+    // A running roll is stopped first, so its winners are recorded under the award it rolled for.
+    if (m_flags.Rolling)
+        stopBatch(out);
+    m_flags.SupplementMode = false;
+    m_state.CurrentAward = index;
+    if (!BuildDrawOrder(index, a->winners, false, m_flags.PredeterminedActive, out))
+        return out;
+    m_state.CurrentBatch = 1;
+    m_state.DrawnInAward = 0;
+    prepareBatch(out);
+    return out;
+}
+
+DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
+{
+    DrawOutcome out;
+    if (index < 0 || index >= kMaxAwards)
+        return out;
+    auto &names = m_awardWinnerNames[static_cast<size_t>(index)];
+    auto &shown = m_awardWinners[static_cast<size_t>(index)];
+    if (position < 0 || position >= static_cast<int>(names.size()))
+        return out;
+    const std::string name = names[static_cast<size_t>(position)];
+
+    // Only this winner's own record goes: the position-th record line of the
+    // award, so a namesake in this or another award keeps the prize.
+    auto recordPath = programFile(m_dir, files::kRecord);
+    auto record = readFile(recordPath);
+    if (!record) {
+        failure(out, record.error());
+        return out;
+    }
+    std::vector<std::string> lines = splitLines(*record);
+    int seen = -1;
+    bool removed = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (trimBlanks(lines[i]).empty())
+            continue;
+        int awardOfLine = -1;
+        if (!parseInteger(SplitField(lines[i], '|', 1), awardOfLine) || awardOfLine != index)
+            continue;
+        if (++seen == position) {
+            lines.erase(lines.begin() + static_cast<long>(i));
+            removed = true;
+            break;
+        }
+    }
+    if (removed) {
+        if (Status written = writeFileAtomic(recordPath, joinLines(lines)); !written) {
+            failure(out, written.error());
+            return out;
+        }
+    }
+    names.erase(names.begin() + position);
+    shown.erase(shown.begin() + position);
+
+    if (returnToPool) {
+        // The entry that was drawn under this name comes back, not an undrawn namesake.
+        for (size_t t = 0; t < m_lists.NameList.size(); ++t) {
+            if (m_lists.StateList[t] == kDrawnMark && equalsIgnoreAsciiCase(m_lists.NameList[t], name)) {
+                m_lists.StateList[t] = std::to_string(t);
+                break;
+            }
+        }
+        // Saved at once: after a crash the person must not stay drawn without a record.
+        if (Status written = writeFileAtomic(programFile(m_dir, files::kDrawnMarks), joinLines(m_lists.StateList));
+            !written)
+            failure(out, written.error());
+    }
+    out.actions.push_back(StageAction::ComposeMarquee);
+    return out;
+}
+
+int DrawSession::availableEntries() const
+{
+    int n = 0;
+    for (const auto &s : m_lists.StateList)
+        if (s != kDrawnMark)
+            ++n;
+    return n;
+}
+
+int DrawSession::reservedWinners() const
+{
+    int reserved = 0;
+    if (m_state.ScrollDown) {
+        for (int i = m_state.CurrentAward - 1; i >= 0; --i)
+            if (const LGrade *a = award(i))
+                reserved += std::max(a->winners, 0);
+        return reserved;
+    }
+    const int end = m_options.addgradep != 0 ? m_options.addgradep : m_state.AwardCount;
+    for (int i = m_state.CurrentAward + 1; i < end; ++i)
+        if (const LGrade *a = award(i))
+            reserved += std::max(a->winners, 0);
+    return reserved;
+}
+
+DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::string &countText,
+                                    const std::string &prizeName, bool *focusCount)
+{
+    DrawOutcome out;
+    if (focusCount)
+        *focusCount = false;
+    const std::string name = trimBlanks(awardText);
+    if (name.empty()) {
+        notice(out, TSL_GBK("请选择或输入要补奖的奖项"));
+        return out;
+    }
+    int count = 0;
+    if (!parseInteger(trimBlanks(countText), count) || count < 1) {
+        // A supplement of nobody would prepare an empty batch.
+        notice(out, TSL_GBK("请输入补奖的个数"));
+        if (focusCount)
+            *focusCount = true;
+        return out;
+    }
+    if (batchesOf(m_state.CurrentAward) >= m_state.CurrentBatch) {
+        notice(out, TSL_GBK("现在不能补奖。请等待当前奖项抽完后进行增加新奖项或补抽本奖项或补抽其它奖项"));
+        return out;
+    }
+    if (availableEntries() < count + reservedWinners()) {
+        notice(out, TSL_GBK("补奖数量与剩余中奖名额之和不能大于奖池中的名单数量。请重新设置补奖数量"));
+        if (focusCount)
+            *focusCount = true;
+        return out;
+    }
+    int index = -1;
+    for (int i = 0; i < m_state.AwardCount; ++i)
+        if (m_grade.awards[i].name == name)
+            index = i;
+    if (index < 0) {
+        if (m_state.AwardCount >= kMaxAwards) {
+            notice(out, TSL_GBK("奖项最多只能设定50个，不能再增加新奖项。请补抽已有的奖项"));
+            return out;
+        }
+        // A new award; its batches of -1 keep the regular progression from drawing it again.
+        index = m_state.AwardCount;
+        LGrade added;
+        added.name = name;
+        added.prizeName = trimBlanks(prizeName);
+        added.batchCount = -1;
+        added.winners = count;
+        m_grade.awards[index] = added;
+        m_grade.awards.AwardCount = ++m_state.AwardCount;
+    }
+    SetUpSupplement(index, count, out);
+    return out;
+}
+
+void DrawSession::SetUpSupplement(int index, int count, DrawOutcome &out)
+{
+    m_state.BatchAward = index;
+    if (!BuildDrawOrder(index, count, true, m_flags.PredeterminedActive, out))
+        return;
+    const LGrade *a = award(index);
+    m_flags.SupplementMode = true;
+    m_captions.Award = a->prizeName;
+    m_captions.AwardPicture = a->prizePicture;
+    const std::string n = std::to_string(count);
+    m_captions.Status = FillStatusTemplate(m_grade.templates.bCaption, a->name, "1", "1", n, n, "0");
+    m_state.BatchSize = count;
+    m_captions.readyLuckVisible = m_options.readyLuckVisible;
+    m_captions.readyLuck.reset();
+    m_slotTexts.fill({});
+    m_gridText.clear();
+    out.actions.push_back(StageAction::CheckSlotLayout);
+    out.actions.push_back(StageAction::ClearSlots);
+    m_flags.BatchReady = true;
+    notice(out, TSL_GBK("补奖设置完成。可以开始补奖。"));
+    out.notices.back().code = ErrorCode::None;
+}
+
+std::string DrawSession::storedPrizeName(int index) const
+{
+    auto settings = openSettings(m_dir);
+    if (!settings)
+        return {};
+    return SplitField(settings->readString("Grade", std::to_string(index)), '|', 5);
+}
+
+DrawOutcome DrawSession::RenamePrize(int index, const std::string &prizeName)
+{
+    DrawOutcome out;
+    if (!award(index)) {
+        notice(out, TSL_GBK("请选择奖项名称"));
+        return out;
+    }
+    auto settings = openSettings(m_dir);
+    if (!settings) {
+        failure(out, settings.error());
+        return out;
+    }
+    // Field 5 alone changes; the line is rebuilt field by field so a name that
+    // contains the old prize stays as it is.
+    const std::string key = std::to_string(index);
+    std::string line = settings->readString("Grade", key);
+    if (line.empty())
+        line = gradeValue(m_grade.awards[index]);  // an award only in memory (a new supplement)
+    std::vector<std::string> fields;
+    for (int f = 1; f <= std::max(6, fieldCount(line, '|')); ++f)
+        fields.push_back(SplitField(line, '|', f));
+    const std::string prize = trimBlanks(prizeName);
+    fields[4] = prize;
+    std::string value;
+    for (size_t f = 0; f < fields.size(); ++f)
+        value += (f ? "|" : "") + fields[f];
+    settings->writeString("Grade", key, value);
+    if (Status committed = settings->commit(); !committed) {
+        failure(out, committed.error());
+        return out;
+    }
+    m_grade.awards[index].prizeName = prize;
+    return out;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,30 @@
+// What the award settings window needs from the stage it configures: live
+// visibility of elements, title measuring and placing, and the reset after saving.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace tessaly {
+
+class AwardSettingsHost {
+public:
+    virtual ~AwardSettingsHost() = default;
+    // Saves the stage layout first when it has unsaved changes.
+    virtual void saveLayoutIfDirty() = 0;
+    // Stops a running roll exactly as the stop command does.
+    virtual void stopRollingForSettings() = 0;
+    virtual void setElementVisible(const QString &element, bool visible) = 0;
+    virtual int stageWidth() const = 0;
+    virtual bool photoMode() const = 0;
+    virtual int elementTop(const QString &element) const = 0;
+    virtual int elementLeft(const QString &element) const = 0;
+    virtual void setElementLeft(const QString &element, int left) = 0;
+    // Width of a caption in the font of a main-window title.
+    virtual int titleTextWidth(const QString &element, const QString &caption) const = 0;
+    virtual void arrangeAllSlots() = 0;
+    // Returns every participant and award to the pool after the table changed.
+    virtual void resetDrawAfterSettings() = 0;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,99 @@
+#include "ui/stage/LabelMenu.h"
+
+#include "core/settings/EffectRecord.h"
+#include "core/settings/Settings.h"
+#include "core/stage/TextMeasurer.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/MessageService.h"
+#include "ui/common/PickerService.h"
+#include "ui/common/QtValues.h"
+#include "ui/effects/TAAFontDialog.h"
+#include "ui/effects/TAALabel.h"
+#include "ui/effects/Tmyfontdialog.h"
+
+#include <QMenu>
+
+namespace tessaly {
+namespace {
+
+void writeKeys(QWidget *parent, const LabelMenuContext &c, const std::function<void(IniStore &)> &write)
+{
+    auto s = openSettings(c.programDir);
+    Status result = s ? Status(Ok{}) : Status(s.error());
+    if (s) {
+        write(*s);
+        result = s->commit();
+    }
+    if (!result)
+        c.messages.notify(parent, QStringLiteral("提示"), toQt(result.error().message));
+    if (c.changed)
+        c.changed();
+}
+
+}  // namespace
+
+void execLabelMenu(QWidget *parent, TAALabel *label, const LabelMenuContext &c, const QPoint &globalPos)
+{
+    const std::string section = fromQt(label->objectName());
+    QMenu menu(parent);
+    menu.addAction(QStringLiteral("设置字体"), parent, [=] {
+        FontSpec spec = c.font(label);
+        Tmyfontdialog dialog(c.messages, c.pickers, parent);
+        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        if (!chosen)
+            return;
+        spec.name = fromQt(chosen->name);
+        spec.style = chosen->styles;
+        spec.size = chosen->size;
+        spec.height = fontHeightForSize(spec.size);
+        spec.color = chosen->color;
+        c.applyFont(label, spec);
+        writeKeys(parent, c, [&](IniStore &s) {
+            writeFontKeys(s, section, spec);
+            s.writeInteger(section, "Width", label->width());
+            s.writeInteger(section, "Height", label->height());
+        });
+    })->setObjectName(QStringLiteral("N155"));
+    menu.addAction(QStringLiteral("字体特效"), parent, [=] {
+        TAAEffect effect = label->fontEffect();
+        TAAFontDialog dialog(c.pickers, parent);
+        dialog.setPreviewFont(label->font(), label->fontColor());
+        dialog.setPreviewText(label->caption());
+        if (!dialog.execute(effect))
+            return;
+        label->setFontEffect(effect);
+        writeKeys(parent, c, [&](IniStore &s) {
+            saveEffect(s, section, kLabelEffectPrefix, effect, TexturePictureKey::Omit);
+            s.writeInteger(section, "Width", label->width());
+            s.writeInteger(section, "Height", label->height());
+        });
+    })->setObjectName(QStringLiteral("N156"));
+    QAction *transparent = menu.addAction(QStringLiteral("底色透明"));
+    transparent->setObjectName(QStringLiteral("N159"));
+    transparent->setCheckable(true);
+    transparent->setChecked(label->transparent());
+    QObject::connect(transparent, &QAction::triggered, parent, [=] {
+        label->setTransparent(!label->transparent());
+        writeKeys(parent, c, [&](IniStore &s) { s.writeBool(section, "Effect.Transparent", label->transparent()); });
+    });
+    menu.addAction(QStringLiteral("修改底色"), parent, [=] {
+        if (auto colour = c.pickers.pickColor(parent, toQColor(label->backColor()))) {
+            label->setBackColor(toTColor(*colour));
+            writeKeys(parent, c, [&](IniStore &s) { s.writeInteger(section, "Effect.BackColor", label->backColor()); });
+        }
+    })->setObjectName(QStringLiteral("N7"));
+    menu.addAction(QStringLiteral("隐藏文字"), parent, [=] {
+        label->hide();
+        writeKeys(parent, c, [&](IniStore &s) { s.writeBool(section, "Visible", false); });
+    })->setObjectName(QStringLiteral("N8"));
+    menu.addAction(QStringLiteral("居中对齐"), parent, [=] {
+        label->move(roundHalfEven((c.stageWidth - label->width()) / 2.0), label->y());
+        if (c.writeLeftOnCentre)
+            writeKeys(parent, c, [&](IniStore &s) { s.writeInteger(section, "Left", label->x()); });
+        else if (c.changed)
+            c.changed();
+    })->setObjectName(QStringLiteral("N17"));
+    menu.exec(globalPos);
+}
+
+}  // namespace tessaly

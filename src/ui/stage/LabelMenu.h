@@ -1,0 +1,33 @@
+// The popup menu of the stage's text labels, shared by the main window and the
+// results window: font, effect, transparency, background colour, hiding and
+// centring, each written into the label's own section at once.
+#pragma once
+
+#include "core/settings/FontKeys.h"
+
+#include <QPoint>
+#include <filesystem>
+#include <functional>
+
+class QWidget;
+
+namespace tessaly {
+
+class MessageService;
+class PickerService;
+class TAALabel;
+
+struct LabelMenuContext {
+    std::filesystem::path programDir;
+    MessageService &messages;
+    PickerService &pickers;
+    int stageWidth = 0;
+    bool writeLeftOnCentre = true;  // the results window saves its positions itself
+    std::function<FontSpec(const TAALabel *)> font;
+    std::function<void(TAALabel *, const FontSpec &)> applyFont;
+    std::function<void()> changed;  // called after every change
+};
+
+void execLabelMenu(QWidget *parent, TAALabel *label, const LabelMenuContext &context, const QPoint &globalPos);
+
+}  // namespace tessaly

@@ -1,0 +1,583 @@
+#include "ui/stage/TFrmFloat.h"
+
+#include "core/files/FileIo.h"
+#include "core/files/Paths.h"
+#include "core/settings/EffectRecord.h"
+#include "core/settings/Settings.h"
+#include "core/text/Gbk.h"
+#include "core/text/Lines.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/MessageService.h"
+#include "ui/common/PickerService.h"
+#include "ui/common/QtValues.h"
+#include "ui/effects/TAAFontDialog.h"
+#include "ui/effects/TAALabel.h"
+#include "ui/effects/TAAScrollText.h"
+#include "ui/effects/TSkyScrollText.h"
+#include "ui/effects/TStretchHandle.h"
+#include "ui/effects/Tmyfontdialog.h"
+#include "ui/stage/FloatDialogs.h"
+#include "ui/stage/LabelMenu.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMenu>
+#include <QPainter>
+
+namespace tessaly {
+namespace {
+
+constexpr const char *kLabelSections[] = {"SFirstTitle", "SSecondTitle", "SresultText", "Sline", "Label_return"};
+
+}  // namespace
+
+TFrmFloat::TFrmFloat(std::filesystem::path programDir, Services services, QSize stage, Results results,
+                     QWidget *parent)
+    : QWidget(parent, Qt::Window), m_programDir(std::move(programDir)), m_services(services), m_stage(stage),
+      m_data(results)
+{
+    setObjectName(QStringLiteral("TFrmFloat"));
+    setWindowTitle(QStringLiteral("中奖结果"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(stage);
+    SFirstTitle = createLabel("SFirstTitle");
+    SSecondTitle = createLabel("SSecondTitle");
+    SresultText = createLabel("SresultText");
+    Sline = createLabel("Sline");
+    Label_return = createLabel("Label_return");
+    Label_return->setCaption(QStringLiteral("返回"));
+    Label_return->setCursor(Qt::PointingHandCursor);
+    connect(Label_return, &TAALabel::clicked, this, [this] {
+        if (m_adjustMode)
+            toggleAdjustMode();
+        else
+            close();
+    });
+    connect(SresultText, &TAALabel::doubleClicked, this, [this] { editText(SresultText, "SresultText"); });
+    connect(Sline, &TAALabel::doubleClicked, this, [this] { editText(Sline, "Sline"); });
+
+    SScrollText = new TAAScrollText(this);
+    SScrollText->setObjectName(QStringLiteral("SScrollText"));
+    SScrollText->hide();
+    connect(SScrollText, &TAAScrollText::mouseMoved, this, [this] { attach(SScrollText); });
+    SkyScrollText1 = new TSkyScrollText(this);
+    SkyScrollText1->setObjectName(QStringLiteral("SkyScrollText1"));
+    SkyScrollText1->setScrollDirection(ScrollDirection::sdUp);
+    SkyScrollText1->setLayout(TextLayout::Top);
+    SkyScrollText1->setAutoSize(false);
+    SkyScrollText1->hide();
+    connect(SkyScrollText1, &TSkyScrollText::mouseMoved, this, [this] { attach(SkyScrollText1); });
+    for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)}) {
+        scroller->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(scroller, &QWidget::customContextMenuRequested, this,
+                [this, scroller](const QPoint &pos) { scrollerMenu(scroller->mapToGlobal(pos)); });
+    }
+    myDrag2 = new TStretchHandle(this);
+    myDrag2->setObjectName(QStringLiteral("myDrag2"));
+    myDrag2->hide();
+    connect(myDrag2, &TStretchHandle::controlsChanged, this, [this] { m_dirty = true; });
+}
+
+TAALabel *TFrmFloat::createLabel(const char *name)
+{
+    auto *label = new TAALabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    TAAFontEffect effect = label->effect();
+    effect.Alignment = TextAlignment::Center;
+    effect.Transparent = true;
+    label->setEffect(effect);
+    connect(label, &TAALabel::mouseMoved, this, [this, label] { attach(label); });
+    label->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(label, &QWidget::customContextMenuRequested, this, [this, label](const QPoint &pos) {
+        m_dirty = true;
+        LabelMenuContext context{m_programDir,
+                                 m_services.messages,
+                                 m_services.pickers,
+                                 m_stage.width(),
+                                 false,
+                                 [this](const TAALabel *l) { return m_fonts.value(l, defaultSlotFont()); },
+                                 [this](TAALabel *l, const FontSpec &spec) {
+                                     m_fonts[l] = spec;
+                                     l->setFont(toQFont(spec));
+                                     l->setFontColor(spec.color);
+                                 },
+                                 [this] { m_dirty = true; }};
+        execLabelMenu(this, label, context, label->mapToGlobal(pos));
+    });
+    return label;
+}
+
+QList<TAALabel *> TFrmFloat::labels() const
+{
+    return {SFirstTitle, SSecondTitle, SresultText, Sline, Label_return};
+}
+
+QWidget *TFrmFloat::shownScroller() const
+{
+    return m_mode == 1 ? static_cast<QWidget *>(SScrollText) : static_cast<QWidget *>(SkyScrollText1);
+}
+
+bool TFrmFloat::scrolling() const
+{
+    return m_mode == 1 ? SScrollText->active() : SkyScrollText1->active();
+}
+
+void TFrmFloat::setScrolling(bool on)
+{
+    if (m_mode == 1)
+        SScrollText->setActive(on);
+    else
+        SkyScrollText1->setActive(on);
+}
+
+QString TFrmFloat::datedText(const QString &text) const
+{
+    // The short date of the Chinese locale: 2026/12/8.
+    const QDate today = QDate::currentDate();
+    QString dated = text;
+    return dated.replace(QStringLiteral("<日期>"),
+                         QStringLiteral("%1/%2/%3").arg(today.year()).arg(today.month()).arg(today.day()));
+}
+
+void TFrmFloat::ComposeResultsText()
+{
+    auto s = openSettings(m_programDir);
+    if (!s)
+        return;
+    FontSpec font = defaultSlotFont();
+    const char *section = m_mode == 1 ? "SScrollText" : "SkyScrollText1";
+    const std::string prefix = m_mode == 1 ? "Text.Font." : "Font.";
+    font.charset = s->readInteger(section, prefix + "Charset", kGb2312Charset);
+    font.name = s->readString(section, prefix + "Name", font.name);
+    font.size = s->readInteger(section, prefix + "Size", 48);
+    font.style = fontStyleFromString(s->readString(section, prefix + "Style", "[fsBold]"));
+    const int perRow = std::max(1, s->readInteger("Option", "Floatrownum", 1));
+    m_results = composeResultsText(m_data.awards, m_data.winners, perRow, m_data.showPrize, font, m_measurer);
+}
+
+void TFrmFloat::ShowResultsWindow()
+{
+    auto s = openSettings(m_programDir);
+    if (s) {
+        m_resultTemplate = toQt(s->readString("SresultText", "Caption"));
+        m_mode = s->readString("Option", "showSScrollText", "2") == "1" ? 1 : 2;
+    }
+    const int interval = s ? s->readInteger("Option", "SkyScrollTextiv", 100) : 100;
+    ComposeResultsText();
+    ReadConfigFloat();
+    const bool active = !s || s->readBool("Option", "ScrollTextActive", true);
+    const bool centred = !s || s->readBool("Option", "ScrollTextcenter", true);
+    if (m_mode == 1) {
+        SScrollText->resize(m_results.blockWidth, SScrollText->height());
+        if (centred)
+            SScrollText->move(roundHalfEven((m_stage.width() - m_results.blockWidth) / 2.0), SScrollText->y());
+    } else {
+        if (SkyScrollText1->width() < m_results.blockWidth)
+            SkyScrollText1->resize(m_results.blockWidth, SkyScrollText1->height());
+        if (centred)
+            SkyScrollText1->move(roundHalfEven((m_stage.width() - SkyScrollText1->width()) / 2.0), SkyScrollText1->y());
+    }
+    if (s && s->readString("Option", "screensec") != screenKey(m_stage.width(), m_stage.height()))
+        AutoLayoutFloat();
+    SresultText->setCaption(datedText(m_resultTemplate));
+    QStringList lines;
+    for (const auto &line : m_results.lines)
+        lines << toQt(line);
+    if (m_mode == 2) {
+        SkyScrollText1->show();
+        SkyScrollText1->setInterval(interval);
+        SkyScrollText1->setText(lines.join(QLatin1Char('\n')));
+        SkyScrollText1->setAlignment(TextAlignment::Center);
+    } else {
+        SScrollText->show();
+        SScrollText->setLines(lines);
+    }
+    setScrolling(active);
+}
+
+void TFrmFloat::ReadConfigFloat()
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return;
+    const IniStore &s = *opened;
+    std::string bg = s.readString("Option", "SImgBG", "img\\show.jpg");
+    if (!storedFileExists(m_programDir, bg))
+        bg = "img\\show.jpg";
+    m_background = storedFileExists(m_programDir, bg)
+                       ? QImage(QString::fromStdString(resolveStoredPath(m_programDir, bg).string()))
+                       : QImage();
+    m_backgroundScaled = {};
+
+    SScrollText->setGeometry(s.readInteger("SScrollText", "Left", 0), s.readInteger("SScrollText", "Top", 0),
+                             s.readInteger("SScrollText", "Width", 0), s.readInteger("SScrollText", "Height", 0));
+    SScrollText->setScrollStep(s.readInteger("SScrollText", "ScrollStep", 1));
+    TAAEffect effect = SScrollText->fontEffect();
+    loadEffect(s, "SScrollText", kScrollerEffectPrefix, effect);
+    SScrollText->setFontEffect(effect);
+    FontSpec scrollFont = readFontKeys(s, "SScrollText", m_fonts.value(SScrollText, defaultSlotFont()), "Text.Font.");
+    m_fonts[SScrollText] = scrollFont;
+    SScrollText->setFont(toQFont(scrollFont));
+    SScrollText->setFontColor(scrollFont.color);
+    SScrollText->setBackColor(s.readInteger("SScrollText", "Text.BackColor", SScrollText->backColor()));
+
+    SkyScrollText1->setGeometry(s.readInteger("SkyScrollText1", "Left", 0), s.readInteger("SkyScrollText1", "Top", 0),
+                                s.readInteger("SkyScrollText1", "Width", 0),
+                                s.readInteger("SkyScrollText1", "Height", 0));
+    SkyScrollText1->setStep(s.readInteger("SkyScrollText1", "Step", 1));
+    FontSpec skyFont = defaultSlotFont();
+    skyFont.color = colors::clYellow;
+    skyFont.size = 9;
+    skyFont = readFontKeys(s, "SkyScrollText1", skyFont);
+    m_fonts[SkyScrollText1] = skyFont;
+    SkyScrollText1->setFont(toQFont(skyFont));
+    SkyScrollText1->setFontColor(skyFont.color);
+    SkyScrollText1->setTransparent(s.readBool("SkyScrollText1", "Transparent", true));
+
+    for (TAALabel *label : labels()) {
+        const std::string section = fromQt(label->objectName());
+        label->move(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0));
+        label->setVisible(s.readBool(section, "Visible", true));
+        const std::string caption = s.readString(section, "Caption");
+        if (label != SresultText && (label != Label_return || !caption.empty()))
+            label->setCaption(toQt(caption));
+        TAAEffect e = label->fontEffect();
+        loadEffect(s, section, kLabelEffectPrefix, e);
+        label->setFontEffect(e);
+        FontSpec f = readFontKeys(s, section, m_fonts.value(label, defaultSlotFont()));
+        m_fonts[label] = f;
+        label->setFont(toQFont(f));
+        label->setFontColor(f.color);
+        label->setTransparent(s.readBool(section, "Effect.Transparent", true));
+        label->setBackColor(s.readInteger(section, "Effect.BackColor", label->backColor()));
+    }
+    update();
+}
+
+void TFrmFloat::WriteConfigFloat()
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return;
+    IniStore &s = *opened;
+    s.writeString("Option", "screensec", screenKey(m_stage.width(), m_stage.height()));
+    s.writeBool("Option", "ScrollTextActive", scrolling());
+    auto geometry = [&s](const char *section, const QWidget *w) {
+        s.writeInteger(section, "Top", w->y());
+        s.writeInteger(section, "Left", w->x());
+        s.writeInteger(section, "Width", w->width());
+        s.writeInteger(section, "Height", w->height());
+    };
+    geometry("SScrollText", SScrollText);
+    s.writeInteger("SScrollText", "ScrollStep", SScrollText->scrollStep());
+    writeFontKeys(s, "SScrollText", m_fonts.value(SScrollText, defaultSlotFont()), "Text.Font.");
+    saveEffect(s, "SScrollText", kScrollerEffectPrefix, SScrollText->fontEffect(), TexturePictureKey::WriteEmpty);
+    s.writeInteger("SScrollText", "Text.BackColor", SScrollText->backColor());
+    geometry("SkyScrollText1", SkyScrollText1);
+    s.writeInteger("SkyScrollText1", "Step", SkyScrollText1->step());
+    const FontSpec sky = m_fonts.value(SkyScrollText1, defaultSlotFont());
+    s.writeInteger("SkyScrollText1", "Font.Charset", sky.charset);
+    s.writeString("SkyScrollText1", "Font.Color", colorToString(sky.color));
+    s.writeString("SkyScrollText1", "Font.Name", sky.name);
+    s.writeInteger("SkyScrollText1", "Font.Size", sky.size);
+    s.writeString("SkyScrollText1", "Font.Style", fontStyleToString(sky.style));
+    for (TAALabel *label : labels()) {
+        const std::string section = fromQt(label->objectName());
+        geometry(section.c_str(), label);
+        s.writeBool(section, "Visible", label->isVisibleTo(this));
+        if (label != SresultText)
+            s.writeString(section, "Caption", fromQt(label->caption()));
+        writeFontKeys(s, section, m_fonts.value(label, defaultSlotFont()));
+        saveEffect(s, section, kLabelEffectPrefix, label->fontEffect(), TexturePictureKey::WriteEmpty);
+    }
+    Status committed = s.commit();
+    if (!committed)
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(committed.error().message));
+    else
+        m_dirty = false;
+}
+
+void TFrmFloat::AutoLayoutFloat()
+{
+    auto centre = [this](TAALabel *l) {
+        const int width = QFontMetrics(l->font()).horizontalAdvance(l->caption());
+        l->move(roundHalfEven((m_stage.width() - width) / 2.0), l->y());
+    };
+    auto height = [](const TAALabel *l) { return QFontMetrics(l->font()).height(); };
+    centre(SFirstTitle);
+    SFirstTitle->move(SFirstTitle->x(), 35);
+    SSecondTitle->move(SSecondTitle->x(), SFirstTitle->y() + height(SFirstTitle) + 5);
+    centre(SSecondTitle);
+    SresultText->setCaption(m_resultTemplate);
+    SresultText->move(SresultText->x(), SSecondTitle->y() + height(SSecondTitle) + 5);
+    centre(SresultText);
+    Sline->move(Sline->x(), SresultText->y() + height(SresultText) + 5);
+    centre(Sline);
+    const int top = Sline->y() + height(Sline) + 10;
+    for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)})
+        scroller->setGeometry(scroller->x(), top, scroller->width(), m_stage.height() - 200);
+    auto s = openSettings(m_programDir);
+    int w = 44, h = 25;
+    if (s) {
+        parseInteger(s->readString("label_return", "Width", "44"), w);
+        parseInteger(s->readString("label_return", "Height", "25"), h);
+    }
+    Label_return->move(m_stage.width() - w - 30, m_stage.height() - h - 30);
+    WriteConfigFloat();
+}
+
+void TFrmFloat::attach(QWidget *element)
+{
+    if (!m_adjustMode || myDrag2->isAttached(element))
+        return;
+    myDrag2->detach();
+    myDrag2->attach(element);
+}
+
+void TFrmFloat::toggleAdjustMode()
+{
+    m_adjustMode = !m_adjustMode;
+    if (m_adjustMode)
+        return;
+    WriteConfigFloat();
+    m_dirty = false;
+    myDrag2->detach();
+}
+
+void TFrmFloat::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    if (m_background.isNull()) {
+        p.fillRect(event->rect(), QColor(10, 10, 40));
+        return;
+    }
+    if (m_backgroundScaled.size() != size())
+        m_backgroundScaled = m_background.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    p.drawImage(event->rect(), m_backgroundScaled, event->rect());
+}
+
+void TFrmFloat::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        if (m_adjustMode)
+            toggleAdjustMode();
+        else
+            close();
+        return;
+    }
+    if (event->text() == QLatin1String("g")) {
+        setScrolling(!scrolling());
+        m_dirty = true;
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void TFrmFloat::closeEvent(QCloseEvent *event)
+{
+    if (m_dirty)
+        WriteConfigFloat();
+    event->accept();
+}
+
+void TFrmFloat::contextMenuEvent(QContextMenuEvent *event)
+{
+    scrollerMenu(event->globalPos());
+}
+
+void TFrmFloat::centreScroller(int width)
+{
+    QWidget *scroller = shownScroller();
+    scroller->move(roundHalfEven((m_stage.width() - width) / 2.0), scroller->y());
+}
+
+void TFrmFloat::refreshScroller()
+{
+    setScrolling(false);
+    QStringList lines;
+    for (const auto &line : m_results.lines)
+        lines << toQt(line);
+    shownScroller()->resize(m_results.blockWidth, shownScroller()->height());
+    if (m_mode == 2) {
+        SkyScrollText1->setText(lines.join(QLatin1Char('\n')));
+        SkyScrollText1->setAlignment(TextAlignment::Center);
+    } else {
+        SScrollText->setLines(lines);
+    }
+    centreScroller(m_results.blockWidth);
+    setScrolling(true);
+}
+
+void TFrmFloat::changeStep(int delta)
+{
+    setScrolling(true);
+    if (m_mode == 1) {
+        const int step = SScrollText->scrollStep() + delta;
+        if (step >= 0 && step != SScrollText->scrollStep()) {
+            SScrollText->setScrollStep(step);
+            m_dirty = true;
+        }
+    } else {
+        const int step = SkyScrollText1->step() + delta;
+        if (step >= 0 && step != SkyScrollText1->step()) {
+            SkyScrollText1->setStep(step);
+            m_dirty = true;
+        }
+    }
+}
+
+void TFrmFloat::scrollerMenu(const QPoint &globalPos)
+{
+    const bool one = m_mode == 1;
+    auto name = [one](const char *first, const char *second) { return QString::fromLatin1(one ? first : second); };
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("设置字体"), this, [this] {
+        QWidget *scroller = shownScroller();
+        FontSpec spec = m_fonts.value(scroller, defaultSlotFont());
+        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
+        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        if (!chosen)
+            return;
+        spec.name = fromQt(chosen->name);
+        spec.style = chosen->styles;
+        spec.size = chosen->size;
+        spec.height = fontHeightForSize(spec.size);
+        spec.color = chosen->color;
+        m_fonts[scroller] = spec;
+        scroller->setFont(toQFont(spec));
+        if (m_mode == 1)
+            SScrollText->setFontColor(spec.color);
+        else
+            SkyScrollText1->setFontColor(spec.color);
+        m_results.blockWidth = m_measurer.measure(spec, m_results.sample).width;
+        scroller->resize(m_results.blockWidth, scroller->height());
+        centreScroller(m_results.blockWidth);
+        m_dirty = true;
+    })->setObjectName(name("N1", "Np41"));
+    if (one) {
+        menu.addAction(QStringLiteral("字体特效"), this, [this] {
+            TAAEffect effect = SScrollText->fontEffect();
+            TAAFontDialog dialog(m_services.pickers, this);
+            if (dialog.execute(effect)) {
+                SScrollText->setFontEffect(effect);
+                m_dirty = true;
+            }
+        })->setObjectName(QStringLiteral("N2"));
+        menu.addAction(QStringLiteral("修改底色"), this, [this] {
+            if (auto c = m_services.pickers.pickColor(this, toQColor(SScrollText->backColor()))) {
+                SScrollText->setBackColor(toTColor(*c));
+                m_dirty = true;
+            }
+        })->setObjectName(QStringLiteral("N3"));
+    }
+    QAction *scroll = menu.addAction(QStringLiteral("滚动显示  G"));
+    scroll->setObjectName(name("N4", "Np44"));
+    scroll->setCheckable(true);
+    scroll->setChecked(scrolling());
+    connect(scroll, &QAction::triggered, this, [this](bool on) {
+        setScrolling(on);
+        m_dirty = true;
+    });
+    menu.addAction(QStringLiteral("加快滚动"), this, [this] { changeStep(1); })->setObjectName(name("N6", "Np46"));
+    menu.addAction(QStringLiteral("减慢滚动"), this, [this] { changeStep(-1); })->setObjectName(name("N7", "Np47"));
+    QAction *autoCentre = menu.addAction(QStringLiteral("整体自动居中"));
+    autoCentre->setObjectName(name("N12", "Np48"));
+    autoCentre->setCheckable(true);
+    {
+        auto s = openSettings(m_programDir);
+        autoCentre->setChecked(!s || s->readBool("Option", "ScrollTextcenter", true));
+    }
+    connect(autoCentre, &QAction::triggered, this, [this](bool on) {
+        auto s = openSettings(m_programDir);
+        if (s) {
+            s->writeBool("Option", "ScrollTextcenter", on);
+            if (Status c = s->commit(); !c)
+                m_services.messages.notify(this, QStringLiteral("提示"), toQt(c.error().message));
+        }
+        if (on)
+            centreScroller(m_mode == 1 ? m_results.blockWidth : SkyScrollText1->width());
+        m_dirty = true;
+    });
+    menu.addAction(QStringLiteral("整体居中对齐"), this, [this] {
+        centreScroller(shownScroller()->width());
+        m_dirty = true;
+    })->setObjectName(name("N11", "Np49"));
+    menu.addAction(QStringLiteral("每行显示个数"), this, [this] {
+        TForm_floatshowgs dialog(m_programDir, m_services.messages, this);
+        if (dialog.exec() == QDialog::Accepted) {
+            ComposeResultsText();
+            refreshScroller();
+            m_dirty = true;
+        }
+    })->setObjectName(name("N9", "Np410"));
+    QAction *adjust = menu.addAction(QStringLiteral("调整界面位置"), this, &TFrmFloat::toggleAdjustMode);
+    adjust->setObjectName(name("N15", "Np412"));
+    adjust->setCheckable(true);
+    adjust->setChecked(m_adjustMode);
+    menu.addAction(QStringLiteral("更换背景图片..."), this, &TFrmFloat::chooseBackground)
+        ->setObjectName(name("N16", "Np413"));
+    menu.addAction(QStringLiteral("导出抽取结果..."), this, &TFrmFloat::exportResults)
+        ->setObjectName(name("N17", "Np414"));
+    menu.addAction(QStringLiteral("返回主界面"), this, &QWidget::close)->setObjectName(name("N18", "Np415"));
+    menu.exec(globalPos);
+}
+
+void TFrmFloat::chooseBackground()
+{
+    const QString file = m_services.pickers.pickOpenFile(this, QStringLiteral("选择背景图片"),
+                                                         QStringLiteral("图片文件 (*.jpg *.jpeg *.png *.bmp)"));
+    if (file.isEmpty())
+        return;
+    const QFileInfo chosen(file);
+    const QString folder = QString::fromStdString((m_programDir / "img").string());
+    QDir().mkpath(folder);
+    const QString target = folder + QLatin1Char('/') + chosen.fileName();
+    if (chosen.absoluteFilePath() != QFileInfo(target).absoluteFilePath()) {
+        QFile::remove(target);
+        if (!QFile::copy(chosen.absoluteFilePath(), target))
+            return;
+    }
+    auto s = openSettings(m_programDir);
+    if (!s)
+        return;
+    s->writeString("Option", "SImgBG", "img\\" + fromQt(chosen.fileName()));
+    if (Status c = s->commit(); !c) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(c.error().message));
+        return;
+    }
+    m_background = QImage(target);
+    m_backgroundScaled = {};
+    update();
+}
+
+void TFrmFloat::exportResults()
+{
+    const QString file = m_services.pickers.pickSaveFile(this, QStringLiteral("导出抽取结果"),
+                                                         QStringLiteral("文本文件(*.txt)"), QStringLiteral("txt"));
+    if (file.isEmpty())
+        return;
+    Status written = writeFileAtomic(file.toStdString(), joinLines(m_results.lines));
+    if (!written)
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(written.error().message));
+}
+
+void TFrmFloat::editText(TAALabel *label, const char *section)
+{
+    TForm_settxt dialog(m_programDir, section, m_services.messages, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (label == SresultText) {
+        m_resultTemplate = dialog.text();
+        label->setCaption(datedText(m_resultTemplate));
+    } else {
+        label->setCaption(dialog.text());
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,405 @@
+// The stage's appearance: reading and writing every element's section,
+// the automatic main layout, centring, and the rolling slot layouts.
+#include "ui/stage/TFrmMain.h"
+
+#include "core/files/Paths.h"
+#include "core/settings/EffectRecord.h"
+#include "core/settings/Settings.h"
+#include "core/text/Gbk.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/MessageService.h"
+#include "ui/common/QtValues.h"
+#include "ui/effects/TAALabel.h"
+#include "ui/effects/TSkyScrollText.h"
+#include "ui/stage/StageWidgets.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QFrame>
+
+namespace tessaly {
+namespace {
+
+QString fileOf(const std::filesystem::path &programDir, const std::string &stored)
+{
+    return QString::fromStdString(resolveStoredPath(programDir, stored).string());
+}
+
+// A dimension that the automatic layout reads as text with a default.
+int storedSize(const IniStore &s, const char *section, const char *key, const char *def)
+{
+    int v = 0;
+    return parseInteger(s.readString(section, key, def), v) ? v : std::atoi(def);
+}
+
+}  // namespace
+
+void TFrmMain::report(const tessaly::Status &status)
+{
+    if (!status)
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(status.error().message));
+}
+
+bool TFrmMain::commitSettings(IniStore &store)
+{
+    tessaly::Status committed = store.commit();
+    report(committed);
+    return committed.ok();
+}
+
+void TFrmMain::applyFont(QWidget *widget, const FontSpec &spec)
+{
+    m_fonts[widget] = spec;
+    widget->setFont(toQFont(spec));
+    if (auto *label = qobject_cast<TAALabel *>(widget))
+        label->setFontColor(spec.color);
+    else if (auto *button = qobject_cast<TRzButton *>(widget))
+        button->setFontColor(spec.color);
+    else if (auto *slot = qobject_cast<SlotLabel *>(widget))
+        slot->setFontColor(spec.color);
+    else if (auto *marquee = qobject_cast<TSkyScrollText *>(widget))
+        marquee->setFontColor(spec.color);
+}
+
+FontSpec TFrmMain::fontOf(const QWidget *widget) const
+{
+    return m_fonts.value(widget, defaultSlotFont());
+}
+
+void TFrmMain::loadBackground()
+{
+    auto settings = openSettings(m_programDir);
+    if (!settings)
+        return;
+    const std::string stored = settings->readString("Option", "MainImgBG", "img\\0.jpg");
+    QImage picture;
+    if (storedFileExists(m_programDir, stored))
+        picture = QImage(fileOf(m_programDir, stored));
+    if (picture.isNull() && storedFileExists(m_programDir, "img\\0.jpg"))
+        picture = QImage(fileOf(m_programDir, "img\\0.jpg"));
+    if (picture.isNull())
+        return;  // the picture is left as it was
+    m_background = picture;
+    m_backgroundScaled = {};
+    update();
+}
+
+void TFrmMain::ReadConfig()
+{
+    if (LayoutDirty)
+        WriteConfig();
+    auto opened = openSettings(m_programDir);
+    if (!opened) {
+        report(opened.error());
+        return;
+    }
+    const IniStore &s = *opened;
+    loadBackground();
+    const std::string logo = s.readString("Option", "logoImgBG");
+    if (!logo.empty() && storedFileExists(m_programDir, logo) && Image_logo->loadPicture(fileOf(m_programDir, logo))) {
+        Image_logo->show();
+    } else {
+        Image_logo->clearPicture();
+        Image_logo->hide();
+    }
+
+    for (TRzButton *b : {GoButton, StopButton}) {
+        const std::string section = fromQt(b->objectName());
+        b->setGeometry(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
+                       s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0));
+        b->setVisible(s.readBool(section, "Visible", true));
+        b->setColor(colorFromString(s.readString(section, "Color")).value_or(b->color()));
+        b->setHotTrackColor(colorFromString(s.readString(section, "HotTrackColor")).value_or(b->hotTrackColor()));
+        applyFont(b, readFontKeys(s, section, fontOf(b)));
+    }
+
+    TSkyScrollText *m = RzMarqueeStatus1;
+    m->setGeometry(s.readInteger("RzMarqueeStatus1", "Left", 0), s.readInteger("RzMarqueeStatus1", "Top", 0),
+                   s.readInteger("RzMarqueeStatus1", "Width", 0), s.readInteger("RzMarqueeStatus1", "Height", 0));
+    m->setVisible(s.readBool("RzMarqueeStatus1", "Visible", true));
+    m->setText(toQt(s.readString("RzMarqueeStatus1", "text")));
+    m->setDoubleBuffered(s.readBool("RzMarqueeStatus1", "DoubleBuffered", false));
+    applyFont(m, readFontKeys(s, "RzMarqueeStatus1", fontOf(m)));
+    m->setTransparent(s.readBool("RzMarqueeStatus1", "Transparent", false));
+    m->setColor(s.readInteger("RzMarqueeStatus1", "Color", 0));
+    m->setStep(s.readInteger("RzMarqueeStatus1", "step", 10));
+    m->setActive(s.readBool("RzMarqueeStatus1", "Active", m->active()));
+
+    Image_Award->setVisible(s.readBool("Image_Award", "Visible", true));
+    for (QWidget *w : std::initializer_list<QWidget *>{Image_Award, Image_logo}) {
+        const std::string section = fromQt(w->objectName());
+        w->setGeometry(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
+                       s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0));
+    }
+    ControlBar1->move(s.readInteger("ControlBar1", "Left", 0), s.readInteger("ControlBar1", "Top", 0));
+
+    for (TAALabel *label : textLabels()) {
+        const std::string section = fromQt(label->objectName());
+        label->move(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0));
+        if (label == FirstTitle || label == SecondTitle || label == readyLuck)
+            label->setCaption(toQt(s.readString(section, "Caption")));
+        if (label != readyLuck)
+            label->setVisible(s.readBool(section, "Visible", true));
+        TAAEffect effect = label->fontEffect();
+        loadEffect(s, section, kLabelEffectPrefix, effect);
+        label->setFontEffect(effect);
+        applyFont(label, readFontKeys(s, section, fontOf(label)));
+        label->setTransparent(s.readBool(section, "Effect.Transparent", label->transparent()));
+        label->setBackColor(s.readInteger(section, "Effect.BackColor", label->backColor()));
+    }
+}
+
+void TFrmMain::WriteConfig()
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened) {
+        report(opened.error());
+        return;
+    }
+    IniStore &s = *opened;
+    s.writeString("Option", "screenmain", fromQt(ScreenKey()));
+    s.writeInteger("Option", "Mformleft", x());
+    s.writeInteger("Option", "Mformtop", y());
+    auto writeGeometry = [&s](const std::string &section, const QWidget *w) {
+        s.writeInteger(section, "Top", w->y());
+        s.writeInteger(section, "Left", w->x());
+        s.writeInteger(section, "Width", w->width());
+        s.writeInteger(section, "Height", w->height());
+    };
+    for (TRzButton *b : {GoButton, StopButton}) {
+        const std::string section = fromQt(b->objectName());
+        writeGeometry(section, b);
+        s.writeBool(section, "Visible", b->isVisibleTo(this));
+        s.writeString(section, "Color", colorToString(b->color()));
+        s.writeString(section, "HotTrackColor", colorToString(b->hotTrackColor()));
+        writeFontKeys(s, section, fontOf(b));
+    }
+    writeGeometry("RzMarqueeStatus1", RzMarqueeStatus1);
+    s.writeBool("RzMarqueeStatus1", "DoubleBuffered", RzMarqueeStatus1->doubleBuffered());
+    s.writeBool("RzMarqueeStatus1", "Active", RzMarqueeStatus1->active());
+    writeFontKeys(s, "RzMarqueeStatus1", fontOf(RzMarqueeStatus1));
+    s.writeBool("RzMarqueeStatus1", "Transparent", RzMarqueeStatus1->transparent());
+    s.writeInteger("RzMarqueeStatus1", "Color", RzMarqueeStatus1->color());
+    s.writeBool("RzMarqueeStatus1", "Visible", RzMarqueeStatus1->isVisibleTo(this));
+    s.writeInteger("RzMarqueeStatus1", "step", RzMarqueeStatus1->step());
+    writeGeometry("Image_Award", Image_Award);
+    writeGeometry("Image_logo", Image_logo);
+    s.writeInteger("ControlBar1", "Top", ControlBar1->y());
+    s.writeInteger("ControlBar1", "Left", ControlBar1->x());
+    for (TAALabel *label : textLabels()) {
+        const std::string section = fromQt(label->objectName());
+        writeGeometry(section, label);
+        if (label != readyLuck) {
+            s.writeString(section, "Caption", fromQt(label->caption()));
+            s.writeBool(section, "Visible", label->isVisibleTo(this));
+        }
+        writeFontKeys(s, section, fontOf(label));
+        saveEffect(s, section, kLabelEffectPrefix, label->fontEffect(), TexturePictureKey::WriteEmpty);
+        s.writeBool(section, "Effect.Transparent", label->transparent());
+        s.writeInteger(section, "Effect.BackColor", label->backColor());
+    }
+    if (commitSettings(s))
+        LayoutDirty = false;
+}
+
+void TFrmMain::WriteConfigButtons()
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return report(opened.error());
+    for (TRzButton *b : {GoButton, StopButton}) {
+        const std::string section = fromQt(b->objectName());
+        opened->writeInteger(section, "Top", b->y());
+        opened->writeInteger(section, "Left", b->x());
+        opened->writeInteger(section, "Width", b->width());
+        opened->writeInteger(section, "Height", b->height());
+        opened->writeBool(section, "Visible", b->isVisibleTo(this));
+        opened->writeString(section, "Color", colorToString(b->color()));
+        opened->writeString(section, "HotTrackColor", colorToString(b->hotTrackColor()));
+        writeFontKeys(*opened, section, fontOf(b));
+    }
+    commitSettings(*opened);
+}
+
+void TFrmMain::WriteConfigMarquee()
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return report(opened.error());
+    IniStore &s = *opened;
+    const TSkyScrollText *m = RzMarqueeStatus1;
+    s.writeInteger("RzMarqueeStatus1", "Top", m->y());
+    s.writeInteger("RzMarqueeStatus1", "Left", m->x());
+    s.writeInteger("RzMarqueeStatus1", "Width", m->width());
+    s.writeInteger("RzMarqueeStatus1", "Height", m->height());
+    s.writeBool("RzMarqueeStatus1", "DoubleBuffered", m->doubleBuffered());
+    s.writeBool("RzMarqueeStatus1", "Active", m->active());
+    writeFontKeys(s, "RzMarqueeStatus1", fontOf(m));
+    s.writeBool("RzMarqueeStatus1", "Transparent", m->transparent());
+    s.writeInteger("RzMarqueeStatus1", "Color", m->color());
+    s.writeBool("RzMarqueeStatus1", "Visible", m->isVisibleTo(this));
+    s.writeInteger("RzMarqueeStatus1", "step", m->step());
+    commitSettings(s);
+}
+
+void TFrmMain::CentreOnStage(TAALabel *label)
+{
+    const int width = QFontMetrics(label->font()).horizontalAdvance(label->caption());
+    label->move(roundHalfEven((StageWidth() - width) / 2.0), label->y());
+}
+
+void TFrmMain::AutoLayoutMain()
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return report(opened.error());
+    const IniStore &s = *opened;
+    const int W = StageWidth(), H = StageHeight();
+    CentreOnStage(FirstTitle);
+    FirstTitle->move(FirstTitle->x(), 20);
+    SecondTitle->move(SecondTitle->x(), QFontMetrics(FirstTitle->font()).height() + FirstTitle->y() + 5);
+    CentreOnStage(SecondTitle);
+    readyLuck->move(readyLuck->x(), roundHalfEven(H / 2.0) - 30);
+    CentreOnStage(readyLuck);
+    const int marqueeHeight = storedSize(s, "RzMarqueeStatus1", "Height", "30");
+    RzMarqueeStatus1->setGeometry(0, H - marqueeHeight, W, RzMarqueeStatus1->height());
+    const int goWidth = storedSize(s, "GoButton", "Width", "76");
+    const int stopWidth = storedSize(s, "StopButton", "Width", "76");
+    GoButton->move(roundHalfEven((W - goWidth - stopWidth - 200) / 2.0),
+                   H - marqueeHeight - storedSize(s, "GoButton", "Height", "33") - 10);
+    StopButton->move(goWidth + GoButton->x() + 200, GoButton->y());
+    CentreOnStage(Status);
+    Status->move(Status->x(), GoButton->y() - storedSize(s, "Status", "Height", "33") - 10);
+    CentreOnStage(boss);
+    boss->move(boss->x(), Status->y() - storedSize(s, "boss", "Height", "33") - 10);
+    Image_Award->move(W - storedSize(s, "Image_Award", "Width", "80") - 10,
+                      RzMarqueeStatus1->y() - storedSize(s, "Image_Award", "Height", "60") - 10);
+    Image_logo->move(3, 22);
+    Award->move(Image_Award->x(), Image_Award->y() - storedSize(s, "Award", "Height", "23") - 10);
+    WriteConfig();
+}
+
+// Slot layouts ---------------------------------------------------------------
+
+void TFrmMain::ReadConfiglabel(int n, bool keepCaptions)
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return report(opened.error());
+    if (opened->readString(gridSectionAll(n), "screen") != fromQt(ScreenKey())) {
+        ArrangeSlots(n);
+        opened = openSettings(m_programDir);
+        if (!opened)
+            return report(opened.error());
+    }
+    m_slotLayout = readSlotGridLayout(*opened, n);
+    Label21->hide();
+    for (int k = 1; k <= kMaxSlots; ++k) {
+        SlotLabel *slot = Labels[static_cast<size_t>(k - 1)];
+        const SlotPosition p = m_slotLayout.positions[static_cast<size_t>(k - 1)];
+        slot->setGeometry(p.left, p.top, m_slotLayout.width, m_slotLayout.height);
+        if (!keepCaptions)
+            slot->setText({});
+        slot->setVisible(p.top != 0);
+        applyFont(slot, m_slotLayout.font);
+        slot->setTransparent(m_slotLayout.transparent);
+        slot->setColor(m_slotLayout.color);
+    }
+}
+
+void TFrmMain::ReadConfiglabel20(int n, bool keepCaptions)
+{
+    for (SlotLabel *slot : Labels)
+        slot->hide();
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return report(opened.error());
+    if (opened->readString(blockSection(n), "screen") != fromQt(ScreenKey())) {
+        ArrangeSlots(n);
+        opened = openSettings(m_programDir);
+        if (!opened)
+            return report(opened.error());
+    }
+    m_blockLayout = readSlotBlockLayout(*opened, n);
+    Label21->move(m_blockLayout.left, m_blockLayout.top);
+    if (!keepCaptions)
+        Label21->setText({});
+    Label21->show();
+    applyFont(Label21, m_blockLayout.font);
+    Label21->setTransparent(m_blockLayout.transparent);
+    Label21->setColor(m_blockLayout.color);
+}
+
+void TFrmMain::WriteConfiglabel(int n)
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return report(opened.error());
+    SlotGridLayout layout = m_slotLayout;
+    std::vector<int> visible;
+    for (int k = 1; k <= kMaxSlots; ++k) {
+        const SlotLabel *slot = Labels[static_cast<size_t>(k - 1)];
+        if (!slot->isVisibleTo(this))
+            continue;
+        visible.push_back(k);
+        layout.positions[static_cast<size_t>(k - 1)] = {slot->x(), slot->y()};
+        layout.width = slot->width();
+        layout.height = slot->height();
+        layout.font = fontOf(slot);
+        layout.transparent = slot->transparent();
+        layout.color = slot->color();
+    }
+    layout.screen = fromQt(ScreenKey());
+    writeSlotGridLayout(*opened, n, layout, visible);
+    if (commitSettings(*opened))
+        m_slotLayout = layout;
+}
+
+void TFrmMain::WriteConfiglabel20(int n)
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return report(opened.error());
+    SlotBlockLayout layout = m_blockLayout;
+    layout.left = Label21->x();
+    layout.top = Label21->y();
+    layout.width = Label21->width();
+    layout.height = Label21->height();
+    layout.font = fontOf(Label21);
+    layout.transparent = Label21->transparent();
+    layout.color = Label21->color();
+    layout.maxwidth = m_measurer.measure(layout.font, m_session ? longestEntry() : std::string()).width;
+    layout.screen = fromQt(ScreenKey());
+    writeSlotBlockLayout(*opened, n, layout);
+    if (commitSettings(*opened))
+        m_blockLayout = layout;
+}
+
+void TFrmMain::ArrangeSlots(int n)
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return report(opened.error());
+    const TextSize stage{StageWidth(), StageHeight()};
+    const std::string longest = longestEntry();
+    if (n <= kMaxSlots) {
+        SlotGridLayout base = readSlotGridLayout(*opened, n);
+        SlotGridLayout arranged = arrangeSlotGrid(n, stage, m_measurer.measure(base.font, longest), base);
+        std::vector<int> all;
+        for (int k = 1; k <= n; ++k)
+            all.push_back(k);
+        writeSlotGridLayout(*opened, n, arranged, all);
+    } else {
+        auto block = arrangeSlotBlock(n, longest, readSlotAutoSet(*opened), stage, m_measurer);
+        if (!block) {
+            m_services.messages.notify(this, QStringLiteral("提示"),
+                                       QStringLiteral("每次抽取 %1 人的滚动区在最小的字体下也放不进屏幕，版面未改变。请减少每批人数或调整每行个数。")
+                                           .arg(n));
+            return;
+        }
+        writeSlotBlockLayout(*opened, n, *block);
+    }
+    commitSettings(*opened);
+}
+
+}  // namespace tessaly

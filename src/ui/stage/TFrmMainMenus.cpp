@@ -1,0 +1,494 @@
+// The stage's menus: the tool bar's four menus, adjustment mode, restoring the
+// defaults, the background pictures, and the popup menus of the labels, the
+// buttons and the slots.
+#include "ui/stage/TFrmMain.h"
+
+#include "core/draw/DrawSession.h"
+#include "core/files/Paths.h"
+#include "core/settings/EffectRecord.h"
+#include "core/settings/Settings.h"
+#include "core/text/Gbk.h"
+#include "ui/common/FileOpener.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/MessageService.h"
+#include "ui/common/PickerService.h"
+#include "ui/common/QtValues.h"
+#include "ui/effects/TAAFontDialog.h"
+#include "ui/effects/TAALabel.h"
+#include "ui/effects/TSkyScrollText.h"
+#include "ui/effects/TStretchHandle.h"
+#include "ui/effects/Tmyfontdialog.h"
+#include "ui/stage/LabelMenu.h"
+#include "ui/stage/StageWidgets.h"
+#include "ui/stage/TForm_changpo.h"
+#include "ui/stage/TForm_changpo20.h"
+#include "ui/stage/TFrmSplash.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QToolButton>
+
+namespace tessaly {
+namespace {
+
+QToolButton *menuButton(QWidget *bar, const QString &caption, QMenu *menu)
+{
+    auto *button = new QToolButton(bar);
+    button->setText(caption);
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setFocusPolicy(Qt::NoFocus);
+    bar->layout()->addWidget(button);
+    return button;
+}
+
+const char *const kBackgroundNames[] = {"经典蓝", "活力橙", "水粉蓝", "绚目黄", "梦幻蓝",
+                                        "水粉绿", "荧光绿", "粉红心", "溏心粉", "喜庆红"};
+
+}  // namespace
+
+void TFrmMain::createMenus()
+{
+    auto *layout = new QHBoxLayout(ControlBar1);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
+
+    m_menuInterface = new QMenu(this);
+    NA2 = m_menuInterface->addAction(QStringLiteral("调整界面位置"), this, &TFrmMain::NA2Click);
+    NA2->setObjectName(QStringLiteral("NA2"));
+    NA2->setCheckable(true);
+    m_menuInterface->addAction(QStringLiteral("主界面自动排版"), this, &TFrmMain::NA7Click)
+        ->setObjectName(QStringLiteral("NA7"));
+    m_menuInterface->addAction(QStringLiteral("滚动区自动排版"), this, &TFrmMain::NA6Click)
+        ->setObjectName(QStringLiteral("NA6"));
+    QMenu *backgrounds = m_menuInterface->addMenu(QStringLiteral("更换背景图画"));
+    backgrounds->setObjectName(QStringLiteral("NA1"));
+    for (int i = 1; i <= 10; ++i)
+        backgrounds->addAction(QString::fromUtf8(kBackgroundNames[i - 1]), this, [this, i] { chooseBackground(i); })
+            ->setObjectName(QStringLiteral("Nbj%1").arg(i));
+    backgrounds->addAction(QStringLiteral("自定义..."), this, [this] { chooseBackground(0); })
+        ->setObjectName(QStringLiteral("Nbj11"));
+    m_menuInterface->addAction(QStringLiteral("恢复默认设置"), this, &TFrmMain::NA3Click)
+        ->setObjectName(QStringLiteral("NA3"));
+    m_menuInterface->addSeparator();
+    auto *minimise = m_menuInterface->addAction(QStringLiteral("最小化窗口"), this, &QWidget::showMinimized);
+    minimise->setObjectName(QStringLiteral("NA4"));
+    minimise->setShortcut(Qt::Key_F11);
+    minimise->setShortcutContext(Qt::WidgetShortcut);
+    auto *quit = m_menuInterface->addAction(QStringLiteral("关闭程序"), this, &QWidget::close);
+    quit->setObjectName(QStringLiteral("NA5"));
+    quit->setShortcut(Qt::Key_F12);
+    quit->setShortcutContext(Qt::WidgetShortcut);
+
+    m_menuSettings = new QMenu(this);
+    m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
+        ->setObjectName(QStringLiteral("NB1"));
+    NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
+    NB3->setObjectName(QStringLiteral("NB3"));
+    NB3->setCheckable(true);
+    NB3->setChecked(true);
+    connect(NB3, &QAction::toggled, this, [this](bool on) {
+        m_autoHideBar = on;
+        if (!on)
+            ControlBar1->show();
+    });
+
+    m_menuFunctions = new QMenu(this);
+    m_menuFunctions->setObjectName(QStringLiteral("MenuFunctions"));
+    auto *results = m_menuFunctions->addAction(QStringLiteral("展示中奖结果"), this, &TFrmMain::NC1Click);
+    results->setObjectName(QStringLiteral("NC1"));
+    results->setShortcut(Qt::Key_F6);
+    results->setShortcutContext(Qt::WidgetShortcut);
+    auto shortcut = [](QAction *a, Qt::Key key) {
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WidgetShortcut);  // the keys are handled by the window itself
+        return a;
+    };
+    shortcut(m_menuFunctions->addAction(QStringLiteral("重新开始抽奖"), this, &TFrmMain::NC4Click), Qt::Key_F1)
+        ->setObjectName(QStringLiteral("NC4"));
+    NC5 = m_menuFunctions->addMenu(QStringLiteral("从某奖项开始抽"));
+    NC5->setObjectName(QStringLiteral("NC5"));
+    shortcut(m_menuFunctions->addAction(QStringLiteral("弃奖..."), this, &TFrmMain::NC7Click), Qt::Key_F3)
+        ->setObjectName(QStringLiteral("NC7"));
+    shortcut(m_menuFunctions->addAction(QStringLiteral("补奖..."), this, &TFrmMain::NC6Click), Qt::Key_F4)
+        ->setObjectName(QStringLiteral("NC6"));
+    shortcut(m_menuFunctions->addAction(QStringLiteral("临时修改奖品"), this, &TFrmMain::NC9Click), Qt::Key_F5)
+        ->setObjectName(QStringLiteral("NC9"));
+    m_menuFunctions->addSeparator();
+    m_menuFunctions->addAction(QStringLiteral("查看中奖名单"), this, [this] { apply(m_session->WriteWinnersFile()); })
+        ->setObjectName(QStringLiteral("NC10"));
+    m_menuFunctions->addAction(QStringLiteral("查看未中奖名单"), this, [this] { apply(m_session->WriteNonWinnersFile()); })
+        ->setObjectName(QStringLiteral("NC8"));
+    m_menuFunctions->addAction(QStringLiteral("抽奖历史记录"), this, [this] {
+        m_services.opener.open(QString::fromStdString(programFile(m_programDir, "log.txt").string()));
+    })->setObjectName(QStringLiteral("NC3"));
+
+    m_menuHelp = new QMenu(this);
+    m_menuHelp->addAction(QStringLiteral("操作提示"), this, &TFrmMain::ND1Click)->setObjectName(QStringLiteral("ND1"));
+    m_menuHelp->addAction(QStringLiteral("帮助"), this, &TFrmMain::ND2Click)->setObjectName(QStringLiteral("ND2"));
+
+    menuButton(ControlBar1, QStringLiteral("界面"), m_menuInterface);
+    menuButton(ControlBar1, QStringLiteral("设定"), m_menuSettings);
+    QToolButton *functions = menuButton(ControlBar1, QStringLiteral("功能"), m_menuFunctions);
+    functions->setObjectName(QStringLiteral("FunctionsButton"));
+    menuButton(ControlBar1, QStringLiteral("帮助"), m_menuHelp);
+    ControlBar1->adjustSize();
+}
+
+void TFrmMain::NA2Click()
+{
+    AdjustMode = !AdjustMode;
+    NA2->setChecked(AdjustMode);
+    m_session->setAdjustMode(AdjustMode);
+    if (AdjustMode) {
+        m_services.messages.notify(this, QStringLiteral("提示"),
+                                   QStringLiteral("可以开始调整各部件的大小和位置。调整结束后请再按一次菜单\"调整界面位置\"或按\"ESC键\"以便保存界面。"));
+        return;
+    }
+    // Keep the marquee inside the window before everything is saved.
+    TSkyScrollText *m = RzMarqueeStatus1;
+    if (width() < m->width())
+        m->resize(width() - 2, m->height());
+    if (m->x() < 0 || m->x() + m->width() > width())
+        m->move(0, m->y());
+    WriteConfig();
+    const int n = m_session->state().BatchSize;
+    if (n > kMaxSlots)
+        WriteConfiglabel20(n);
+    else if (n > 0)
+        WriteConfiglabel(n);
+    LayoutDirty = false;
+    myDrag->detach();
+}
+
+void TFrmMain::NA3Click()
+{
+    if (!m_services.messages.ask(this, QStringLiteral("提示"), QStringLiteral("是否要恢复到软件安装时的默认设置？")))
+        return;
+    report(restoreFactorySettings(m_programDir));
+    LayoutDirty = false;
+    auto settings = openSettings(m_programDir);
+    if (settings && settings->readString("Option", "screenmain") != fromQt(ScreenKey())) {
+        ReadConfig();
+        AutoLayoutMain();
+    }
+    ResetDraw(false);
+}
+
+void TFrmMain::NA6Click()
+{
+    if (m_services.messages.ask(this, QStringLiteral("抽奖滚动区排版提示"),
+                                QStringLiteral("是否要让软件对抽奖滚动区进行全部自动重新排版?(自动排版用于抽奖滚动区版面导常时，自动排版后可手动调整。注：所有版面调整软件会自动保存)"))) {
+        ArrangeAllSlots(true);
+        const int n = m_session->state().BatchSize;
+        if (n > kMaxSlots)
+            ReadConfiglabel20(n, true);
+        else if (n > 0)
+            ReadConfiglabel(n, true);
+    }
+}
+
+void TFrmMain::NA7Click()
+{
+    if (m_services.messages.ask(this, QStringLiteral("主界面排版提示"),
+                                QStringLiteral("是否要让软件对主界面主副标题等进行自动重新排版?(自动排版用于主界面版面导常时，自动排版后可手动调整。注：所有版面调整软件会自动保存)")))
+        AutoLayoutMain();
+}
+
+void TFrmMain::ND1Click()
+{
+    TFrmSplash tips(m_programDir, m_services.messages, true, this);
+    tips.exec();
+}
+
+void TFrmMain::ND2Click()
+{
+    m_services.opener.open(QString::fromStdString(programFile(m_programDir, "Tessaly.CHM").string()));
+}
+
+void TFrmMain::chooseBackground(int index)
+{
+    std::string stored;
+    if (index > 0) {
+        stored = "img\\" + std::to_string(index) + ".jpg";
+    } else {
+        const QString file = m_services.pickers.pickOpenFile(
+            this, QStringLiteral("选择背景图片"), QStringLiteral("图片文件 (*.jpg *.jpeg *.png *.bmp)"));
+        if (file.isEmpty())
+            return;
+        const QFileInfo chosen(file);
+        const QString folder = QString::fromStdString((m_programDir / "img").string());
+        QDir().mkpath(folder);
+        const QString target = folder + QLatin1Char('/') + chosen.fileName();
+        if (chosen.absoluteFilePath() != QFileInfo(target).absoluteFilePath()) {
+            QFile::remove(target);
+            if (!QFile::copy(chosen.absoluteFilePath(), target)) {
+                m_services.messages.notify(this, QStringLiteral("提示"),
+                                           QStringLiteral("无法把图片复制到程序的 img 文件夹。"));
+                return;
+            }
+        }
+        stored = "img\\" + fromQt(chosen.fileName());
+    }
+    auto settings = openSettings(m_programDir);
+    if (!settings)
+        return report(settings.error());
+    settings->writeString("Option", "MainImgBG", stored);
+    if (commitSettings(*settings))
+        loadBackground();
+}
+
+// Popup menus ------------------------------------------------------------------
+
+void TFrmMain::PopupMenu2Popup(TAALabel *label, const QPoint &globalPos)
+{
+    PopupLabelName = label->objectName();
+    LabelMenuContext context{m_programDir, m_services.messages, m_services.pickers, StageWidth(), true,
+                             [this](const TAALabel *l) { return fontOf(l); },
+                             [this](TAALabel *l, const FontSpec &spec) { applyFont(l, spec); }, {}};
+    execLabelMenu(this, label, context, globalPos);
+}
+
+void TFrmMain::PopupMenu1Popup(const QPoint &globalPos)
+{
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("设置字体"), this, [this] {
+        FontSpec spec = fontOf(GoButton);
+        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
+        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        if (!chosen)
+            return;
+        spec.name = fromQt(chosen->name);
+        spec.style = chosen->styles;
+        spec.size = chosen->size;
+        spec.height = fontHeightForSize(spec.size);
+        spec.color = chosen->color;
+        applyFont(GoButton, spec);
+        applyFont(StopButton, spec);
+        WriteConfigButtons();
+    })->setObjectName(QStringLiteral("N28"));
+    menu.addAction(QStringLiteral("边框颜色"), this, [this] {
+        if (auto c = m_services.pickers.pickColor(this, toQColor(GoButton->hotTrackColor()))) {
+            GoButton->setHotTrackColor(toTColor(*c));
+            StopButton->setHotTrackColor(toTColor(*c));
+            WriteConfigButtons();
+        }
+    })->setObjectName(QStringLiteral("N29"));
+    menu.addAction(QStringLiteral("底部颜色"), this, [this] {
+        if (auto c = m_services.pickers.pickColor(this, toQColor(GoButton->color()))) {
+            GoButton->setColor(toTColor(*c));
+            StopButton->setColor(toTColor(*c));
+            WriteConfigButtons();
+        }
+    })->setObjectName(QStringLiteral("N31"));
+    menu.addAction(QStringLiteral("隐藏按钮"), this, [this] {
+        GoButton->hide();
+        StopButton->hide();
+        WriteConfigButtons();
+    })->setObjectName(QStringLiteral("N32"));
+    menu.exec(globalPos);
+}
+
+void TFrmMain::slotFontDialog(int slot)
+{
+    SlotLabel *source = Labels[static_cast<size_t>(slot - 1)];
+    FontSpec spec = fontOf(source);
+    Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
+    auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+    if (!chosen)
+        return;
+    spec.name = fromQt(chosen->name);
+    spec.style = chosen->styles;
+    spec.size = chosen->size;
+    spec.height = fontHeightForSize(spec.size);
+    spec.color = chosen->color;
+    const TextSize size = m_measurer.measure(spec, longestEntry());
+    QList<SlotLabel *> visible;
+    for (SlotLabel *s : Labels)
+        if (s->isVisibleTo(this))
+            visible << s;
+    int minLeft = Labels[0]->x(), maxLeft = Labels[0]->x();
+    for (SlotLabel *s : visible) {
+        applyFont(s, spec);
+        s->resize(size.width, size.height);
+        minLeft = std::min(minLeft, s->x());
+        maxLeft = std::max(maxLeft, s->x());
+    }
+    // Re-centre the block: a single column centres each slot, several shift together.
+    for (SlotLabel *s : visible) {
+        if (minLeft == maxLeft)
+            s->move(roundHalfEven((StageWidth() - s->width()) / 2.0), s->y());
+        else
+            s->move(s->x() - roundHalfEven((maxLeft + Labels[0]->width() + minLeft - StageWidth()) / 2.0), s->y());
+    }
+}
+
+void TFrmMain::PopupMenu3Popup(int slot, const QPoint &globalPos)
+{
+    PopupSlotName = slot;
+    const int n = m_session->state().BatchSize;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("设置字体"), this, [this, slot] { slotFontDialog(slot); })
+        ->setObjectName(QStringLiteral("Np21"));
+    QAction *transparent = menu.addAction(QStringLiteral("底色透明"));
+    transparent->setObjectName(QStringLiteral("Np22"));
+    transparent->setCheckable(true);
+    transparent->setChecked(Labels[static_cast<size_t>(slot - 1)]->transparent());
+    connect(transparent, &QAction::triggered, this, [this] {
+        for (SlotLabel *s : Labels)
+            s->setTransparent(!s->transparent());
+    });
+    menu.addAction(QStringLiteral("修改底色"), this, [this, slot] {
+        if (auto c = m_services.pickers.pickColor(this, toQColor(Labels[static_cast<size_t>(slot - 1)]->color())))
+            for (SlotLabel *s : Labels)
+                s->setColor(toTColor(*c));
+    })->setObjectName(QStringLiteral("Np23"));
+    menu.addAction(QStringLiteral("位置分列编排"), this, &TFrmMain::openSlotArrangement)
+        ->setObjectName(QStringLiteral("Np27"));
+    if (menu.exec(globalPos) && n > 0 && n <= kMaxSlots)
+        WriteConfiglabel(n);
+}
+
+void TFrmMain::openSlotArrangement()
+{
+    const int n = m_session->state().BatchSize;
+    if (n < 1 || n > kMaxSlots)
+        return;
+    // Suggestions start 50 pixels below the lower visible title.
+    int base = 100;
+    const TAALabel *lower = nullptr;
+    for (const TAALabel *t : {FirstTitle, SecondTitle})
+        if (t->isVisibleTo(this) && (!lower || t->y() > lower->y()))
+            lower = t;
+    if (lower)
+        base = lower->y() + lower->height() + 50;
+    TForm_changpo::Context context{m_programDir, n, {StageWidth(), StageHeight()},
+                                   m_measurer.measure(fontOf(Labels[0]), longestEntry()), base};
+    TForm_changpo dialog(context, m_services.messages, this);
+    dialog.exec();
+    ReadConfiglabel(n, true);
+}
+
+void TFrmMain::PopupMenu5Popup(const QPoint &globalPos)
+{
+    const int n = m_session->state().BatchSize;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("设置字体"), this, [this, n] {
+        FontSpec spec = fontOf(Label21);
+        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
+        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        if (!chosen)
+            return;
+        spec.name = fromQt(chosen->name);
+        spec.style = chosen->styles;
+        spec.size = chosen->size;
+        spec.height = fontHeightForSize(spec.size);
+        spec.color = chosen->color;
+        applyFont(Label21, spec);
+        Label21->move(truncToInt((StageWidth() - Label21->width()) / 2.0), Label21->y());
+        WriteConfiglabel20(n);
+    })->setObjectName(QStringLiteral("Np51"));
+    QAction *transparent = menu.addAction(QStringLiteral("底色透明"));
+    transparent->setObjectName(QStringLiteral("Np52"));
+    transparent->setCheckable(true);
+    transparent->setChecked(Label21->transparent());
+    connect(transparent, &QAction::triggered, this, [this, n] {
+        Label21->setTransparent(!Label21->transparent());
+        WriteConfiglabel20(n);
+    });
+    menu.addAction(QStringLiteral("修改底色"), this, [this, n] {
+        if (auto c = m_services.pickers.pickColor(this, toQColor(Label21->color()))) {
+            Label21->setColor(toTColor(*c));
+            WriteConfiglabel20(n);
+        }
+    })->setObjectName(QStringLiteral("Np53"));
+    menu.addAction(QStringLiteral("位置分列编排"), this, &TFrmMain::openBlockArrangement)
+        ->setObjectName(QStringLiteral("Np54"));
+    menu.exec(globalPos);
+}
+
+void TFrmMain::PopupMenu4Popup(const QPoint &globalPos)
+{
+    TSkyScrollText *m = RzMarqueeStatus1;
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("设置字体"), this, [this, m] {
+        FontSpec spec = fontOf(m);
+        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
+        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        if (!chosen)
+            return;
+        spec.name = fromQt(chosen->name);
+        spec.style = chosen->styles;
+        spec.size = chosen->size;
+        spec.height = fontHeightForSize(spec.size);
+        spec.color = chosen->color;
+        applyFont(m, spec);
+        WriteConfigMarquee();
+    })->setObjectName(QStringLiteral("N61"));
+    QAction *transparent = menu.addAction(QStringLiteral("底色透明"));
+    transparent->setObjectName(QStringLiteral("N6"));
+    transparent->setCheckable(true);
+    transparent->setChecked(m->transparent());
+    connect(transparent, &QAction::triggered, this, [this, m] {
+        m->setTransparent(!m->transparent());
+        WriteConfigMarquee();
+    });
+    menu.addAction(QStringLiteral("修改底色"), this, [this, m] {
+        if (auto c = m_services.pickers.pickColor(this, toQColor(m->color()))) {
+            m->setColor(toTColor(*c));
+            WriteConfigMarquee();
+        }
+    })->setObjectName(QStringLiteral("N64"));
+    menu.addAction(QStringLiteral("隐藏此栏"), this, [this, m] {
+        m->setActive(false);
+        m->hide();
+        WriteConfigMarquee();
+    })->setObjectName(QStringLiteral("N65"));
+    menu.addAction(QStringLiteral("加快滚动"), this, [this, m] {
+        m->setStep(m->step() + 5);
+        WriteConfigMarquee();
+    })->setObjectName(QStringLiteral("N66"));
+    menu.addAction(QStringLiteral("减慢滚动"), this, [this, m] {
+        if (m->step() - 5 < 0)
+            return;
+        m->setStep(m->step() - 5);
+        WriteConfigMarquee();
+    })->setObjectName(QStringLiteral("N67"));
+    QAction *one = menu.addAction(QStringLiteral("只滚动一个奖项结果"));
+    one->setObjectName(QStringLiteral("N5"));
+    one->setCheckable(true);
+    {
+        auto s = openSettings(m_programDir);
+        one->setChecked(s && s->readBool("Option", "oneRzMarqueeStatus", false));
+    }
+    connect(one, &QAction::triggered, this, [this](bool on) {
+        auto s = openSettings(m_programDir);
+        if (!s)
+            return report(s.error());
+        s->writeBool("Option", "oneRzMarqueeStatus", on);
+        if (commitSettings(*s))
+            ComposeMarquee();
+    });
+    menu.exec(globalPos);
+}
+
+void TFrmMain::openBlockArrangement()
+{
+    TForm_changpo20::Values current{m_blockLayout.row, m_blockLayout.space, Label21->y(), m_blockLayout.blankLine};
+    auto applyValues = [this](const TForm_changpo20::Values &v) {
+        m_blockLayout.row = v.rowLength;
+        m_blockLayout.space = v.spacing;
+        m_blockLayout.blankLine = v.blankLine;
+        Label21->setText(toQt(composeSlotBlockText(m_session->GridWinners(), v.rowLength, v.spacing, v.blankLine, true)));
+        Label21->move(truncToInt((StageWidth() - Label21->width()) / 2.0), v.top);
+        return TextSize{Label21->width(), Label21->height()};
+    };
+    TForm_changpo20 dialog(current, {StageWidth(), StageHeight()}, applyValues, m_services.messages, this);
+    dialog.exec();
+    WriteConfiglabel20(static_cast<int>(m_session->GridWinners().size()));
+}
+
+}  // namespace tessaly
