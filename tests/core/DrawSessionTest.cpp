@@ -687,5 +687,30 @@ TEST(DrawSession, BatchesOverTwentyRollAndStopInTheTextBlock)
     }
 }
 
+
+TEST(DrawSession, ABatchLargerThanWhatIsLeftEndsWithTheOrder)
+{
+    // A supplement of five for an award whose range holds only two more people.
+    DrawFolder dir(10, {{"一等奖", 1, 1, "1"}}, "scrolldown=0\r\ncanfz=1\r\n",
+                   "[Grfz]\r\n0=0|" + G("一等奖(1名)") + ":1-3\r\n" +
+                       G("[GrStatus]\r\nbhCaption=补了<本轮抽取名额>名\r\n"));
+    Program run(dir);
+    run.batch();
+    DrawOutcome set = run.session.Supplement(G("一等奖"), "5", "");
+    EXPECT_TRUE(mentions(set, "您启用了奖项分组设置。奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数"));
+    ASSERT_TRUE(run.session.flags().BatchReady);
+    EXPECT_EQ(run.session.state().BatchSize, 5);
+    run.session.FormKeyUp(kSpace);
+    DrawOutcome stop = run.session.FormKeyUp(kSpace);
+    EXPECT_TRUE(stop.notices.empty()) << texts(stop);
+    EXPECT_EQ(run.session.state().BatchSize, 2);
+    EXPECT_EQ(run.session.state().OrderCursor, -1);
+    EXPECT_EQ(run.session.state().DrawnInAward, 1);
+    EXPECT_EQ(run.session.captions().Status, G("补了2名"));
+    EXPECT_EQ(recordLines(dir), 3u);
+    std::set<std::string> winners(run.session.AwardWinnerNames()[0].begin(), run.session.AwardWinnerNames()[0].end());
+    EXPECT_EQ(winners, (std::set<std::string>{"P0", "P1", "P2"}));
+}
+
 }  // namespace
 }  // namespace tessaly
