@@ -100,4 +100,22 @@ void BM_StopBatch(benchmark::State &state)
 }
 BENCHMARK(BM_StopBatch)->Iterations(200)->Unit(benchmark::kMillisecond);
 
+// The first stop of an award, which also writes the award's new draw order.
+void BM_FirstStopOfAnAward(benchmark::State &state)
+{
+    fs::path dir = makeProgram("tessaly-bench-first-stop", 100000, 20 * 400, 20);
+    Stage stage(dir);
+    for (auto _ : state) {
+        state.PauseTiming();
+        stage.session.StartFromAward(0);
+        stage.session.StartRolling();
+        state.ResumeTiming();
+        DrawOutcome out = stage.session.StopBatch();
+        if (!out.notices.empty())
+            state.SkipWithError("the stop reported a problem");
+    }
+    fs::remove_all(dir);
+}
+BENCHMARK(BM_FirstStopOfAnAward)->Iterations(20)->Unit(benchmark::kMillisecond);
+
 }  // namespace

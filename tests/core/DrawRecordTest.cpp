@@ -109,5 +109,26 @@ TEST(DrawRecord, AnInterruptedSaveIsFinishedOnceOrLeftForTheOperator)
     }
 }
 
+
+TEST(DrawRecord, HistoryBlocksStartWithAnEmptyLine)
+{
+    WinnerArray names;
+    names[0] = {G("李四")};
+    names[2] = {"Li", "Wang"};
+    AwardTable awards;
+    awards.AwardCount = 3;
+    awards[0].name = G("特等奖");
+    awards[0].prizeName = G("汽车");
+    awards[2].name = G("三等奖");
+    const std::string rule(65, '-');
+    EXPECT_EQ(batchLogBlock("2026/12/8 19:05:03", G("一等奖"), "Li  Wang  "),
+              "\r\n<2026/12/8 19:05:03> \r\n[" + G("一等奖") + "] Li  Wang  \r\n");
+    EXPECT_EQ(restartLogBlock("2026/12/8 19:05:03", names),
+              G("\r\n<2026/12/8 19:05:03>  重新开始抽奖前的抽奖结果\r\n") + rule + "\r\n" + G("李四") +
+                  "\r\nLi\r\nWang\r\n" + rule + "\r\n");
+    EXPECT_EQ(winnersSummary(awards, names),
+              G("特等奖1名(汽车)\r\n李四\r\n  \r\n三等奖2名()\r\nLi\r\nWang\r\n  \r\n"));
+}
+
 }  // namespace
 }  // namespace tessaly

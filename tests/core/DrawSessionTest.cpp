@@ -205,8 +205,35 @@ TEST(DrawSession, ARestartBetweenAnyTwoBatchesResumesTheSameAwardBatchAndWinners
     EXPECT_EQ(all.size(), 10u);
 }
 
-TEST(DrawSession, CloseAsksOnlyWhileTheDrawIsUnfinished)
+TEST(DrawSession, StartAndCloseAskOnlyWhenTheyMust)
 {
+    struct Case {
+        std::string options;
+        std::string screen;
+        bool asks, autoLayout;
+    };
+    const Case cases[] = {
+        {"onerun=1\r\n", "800*600", false, true},  // the first start lays out without asking
+        {"onerun=0\r\n", "800*600", true, true},
+        {"onerun=0\r\n", "1024*768", false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.options + c.screen);
+        DrawFolder dir(10, {{"奖", 2, 1, "2"}}, c.options);
+        FixedClock clock;
+        MtRandom random(1);
+        DrawSession s(dir.path(), random, clock);
+        s.FormCreate(true);
+        DrawOutcome shown = s.FormShow(c.screen);
+        EXPECT_EQ(shown.question.has_value(), c.asks);
+        EXPECT_EQ(s.flags().StartingUp, c.asks);
+        if (c.asks)
+            shown = s.answerAutoLayout(true);
+        EXPECT_EQ(shown.has(StageAction::AutoLayoutMain), c.autoLayout);
+        EXPECT_TRUE(shown.has(StageAction::StartBackgroundMusic));
+        EXPECT_FALSE(s.flags().StartingUp);
+    }
+
     DrawFolder dir(10, {{"奖", 2, 1, "2"}});
     Program run(dir);
     DrawOutcome asked = run.session.FormCloseQuery();
@@ -215,8 +242,32 @@ TEST(DrawSession, CloseAsksOnlyWhileTheDrawIsUnfinished)
     EXPECT_TRUE(asked.question->noIsDefault);
     run.batch();
     EXPECT_TRUE(run.session.FormCloseQuery().closeAllowed);
+
+    EXPECT_TRUE(run.session.FormCreate(false).notices.empty());
+    std::filesystem::remove(dir / "ARecord.dat");
+    DrawOutcome broken = run.session.FormCreate(false);
+    EXPECT_TRUE(broken.has(StageAction::EndApplication));
+    EXPECT_EQ(broken.notices.at(0).text, G("软件未正常安装，请重新安装。"));
 }
 
+TEST(DrawSession, PhotoModeWaitsForThePhotos)
+{
+    DrawFolder dir(10, {{"奖", 2, 1, "2"}}, "ispho=1\r\n");
+    {
+        Program install(dir);  // the first start's reset loads them at once
+        EXPECT_TRUE(install.shown.has(StageAction::LoadPhotos));
+    }
+    Program run(dir);
+    EXPECT_TRUE(run.shown.has(StageAction::ShowPhotoPrompt));
+    EXPECT_FALSE(run.session.captions().readyLuckVisible);
+    EXPECT_EQ(run.session.captions().GoButton, G("加载"));
+    EXPECT_TRUE(run.session.FormKeyUp(kSpace).has(StageAction::LoadPhotos));
+    EXPECT_FALSE(run.session.flags().Rolling);
+    run.session.setPhotosLoaded(true);
+    EXPECT_TRUE(run.session.FormKeyUp(kSpace).has(StageAction::StartPhotoRolling));
+    EXPECT_TRUE(run.session.FormKeyUp(kSpace).has(StageAction::ShowPhotoWinners));
+    EXPECT_EQ(run.session.lastBatch().size(), 2u);
+}
 
 // write.reb keeps P9 down to P2 from winning both awards, in that order: when
 // the lists apply, the order starts with that set-aside part.
@@ -634,6 +685,31 @@ TEST(DrawSession, BatchesOverTwentyRollAndStopInTheTextBlock)
         EXPECT_EQ(s.GridWinners()[0], padEntry(s.lists().DisplayList[s.lastBatch()[0]], 3));
         EXPECT_FALSE(s.Timer2Timer());  // the timers are off
     }
+}
+
+
+TEST(DrawSession, ABatchLargerThanWhatIsLeftEndsWithTheOrder)
+{
+    // A supplement of five for an award whose range holds only two more people.
+    DrawFolder dir(10, {{"一等奖", 1, 1, "1"}}, "scrolldown=0\r\ncanfz=1\r\n",
+                   "[Grfz]\r\n0=0|" + G("一等奖(1名)") + ":1-3\r\n" +
+                       G("[GrStatus]\r\nbhCaption=补了<本轮抽取名额>名\r\n"));
+    Program run(dir);
+    run.batch();
+    DrawOutcome set = run.session.Supplement(G("一等奖"), "5", "");
+    EXPECT_TRUE(mentions(set, "您启用了奖项分组设置。奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数"));
+    ASSERT_TRUE(run.session.flags().BatchReady);
+    EXPECT_EQ(run.session.state().BatchSize, 5);
+    run.session.FormKeyUp(kSpace);
+    DrawOutcome stop = run.session.FormKeyUp(kSpace);
+    EXPECT_TRUE(stop.notices.empty()) << texts(stop);
+    EXPECT_EQ(run.session.state().BatchSize, 2);
+    EXPECT_EQ(run.session.state().OrderCursor, -1);
+    EXPECT_EQ(run.session.state().DrawnInAward, 1);
+    EXPECT_EQ(run.session.captions().Status, G("补了2名"));
+    EXPECT_EQ(recordLines(dir), 3u);
+    std::set<std::string> winners(run.session.AwardWinnerNames()[0].begin(), run.session.AwardWinnerNames()[0].end());
+    EXPECT_EQ(winners, (std::set<std::string>{"P0", "P1", "P2"}));
 }
 
 }  // namespace

@@ -147,7 +147,9 @@ DrawOutcome DrawSession::FormCreate(bool audioReady)
 DrawOutcome DrawSession::FormShow(const std::string &screenKey)
 {
     DrawOutcome out;
-    // A stop or reset that a crash cut short is finished before anything is read.
+    // Half-written files of an interrupted replace are dropped, and a stop or
+    // reset that a crash cut short is finished, before anything is read.
+    removeStaleTemporaries(m_dir);
     RecoveryResult recovered = finishPendingCommit(m_dir);
     for (const auto &error : recovered.errors)
         notifyError(out, error);

@@ -22,6 +22,7 @@ namespace tessaly {
 
 class DrawSession {
 public:
+    // The generator and the clock belong to the caller and outlive the session.
     DrawSession(std::filesystem::path programDir, RandomSource &random, const Clock &clock);
 
     // --- Lifecycle of the main window ---
