@@ -51,17 +51,19 @@ public:
     {
         return IniStore::open(*this / "set.dat")->readString(section, key);
     }
+    std::string option(const std::string &key) const { return value("Option", key); }
 };
 
 struct Program {
     FixedClock clock;
     MtRandom random;
     DrawSession session;
+    DrawOutcome shown;  // what the start showed
 
     explicit Program(const DrawFolder &dir, std::uint64_t seed = 7) : random(seed), session(dir.path(), random, clock)
     {
         session.FormCreate(false);
-        session.FormShow("1024*768");
+        shown = session.FormShow("1024*768");
     }
 
     // From a stopped or ready state: prepare when needed, roll one tick, stop.
@@ -75,12 +77,17 @@ struct Program {
     }
 };
 
+inline std::string texts(const DrawOutcome &out)
+{
+    std::string all;
+    for (const auto &n : out.notices)
+        all += n.text + "\n";
+    return all;
+}
+
 inline bool mentions(const DrawOutcome &out, const std::string &utf8)
 {
-    for (const auto &n : out.notices)
-        if (n.text.find(G(utf8)) != std::string::npos)
-            return true;
-    return false;
+    return texts(out).find(G(utf8)) != std::string::npos;
 }
 
 }  // namespace tessaly::test

@@ -1,6 +1,6 @@
 // Real draws in a temporary program folder: start, prepare, roll, stop and
 // restart, with the files read back as the next start would.
-#include "TempProgramDir.h"
+#include "DrawFixtures.h"
 
 #include "core/draw/DrawCommit.h"
 #include "core/draw/DrawRecord.h"
@@ -17,88 +17,8 @@
 namespace tessaly {
 namespace {
 
-using test::G;
-using test::TempProgramDir;
+using namespace test;
 using Lines = std::vector<std::string>;
-
-class FixedClock : public Clock {
-public:
-    LocalDateTime now() const override { return {2026, 12, 8, 19, 5, 3}; }
-};
-
-struct AwardRow {
-    std::string name;  // UTF-8
-    int winners;
-    int batches;
-    std::string detail;
-};
-
-constexpr int kSpace = 32;
-
-// A program folder with `entries` participants P0, P1, ... and the awards.
-class DrawFolder : public TempProgramDir {
-public:
-    DrawFolder(int entries, const std::vector<AwardRow> &awards, const std::string &options = {},
-               const std::string &sections = {})
-    {
-        std::string set = "[Option]\r\nLucks=" + std::to_string(awards.size()) + "\r\nscreenmain=1024*768\r\n" + options +
-                          "[Grade]\r\n";
-        for (size_t i = 0; i < awards.size(); ++i)
-            set += std::to_string(i) + "=" + G(awards[i].name) + "|" + std::to_string(awards[i].winners) + "|" +
-                   std::to_string(awards[i].batches) + "|" + awards[i].detail + "|" + G("奖品") + std::to_string(i) +
-                   "|Awardimg\\p.jpg\r\n";
-        write("set.dat", set + sections);
-        std::string data;
-        for (int i = 0; i < entries; ++i)
-            data += "P" + std::to_string(i) + "\r\n";
-        write("data.txt", data);
-        for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
-            write(name, "");
-    }
-
-    std::string option(const std::string &key) const
-    {
-        auto store = IniStore::open(*this / "set.dat");
-        return store->readString("Option", key);
-    }
-};
-
-// One session over a folder, started as the window starts it.
-struct Program {
-    FixedClock clock;
-    MtRandom random;
-    DrawSession session;
-    DrawOutcome shown;
-
-    Program(const DrawFolder &dir, std::uint64_t seed = 7) : random(seed), session(dir.path(), random, clock)
-    {
-        session.FormCreate(false);
-        shown = session.FormShow("1024*768");
-    }
-
-    // From a stopped or ready state: prepare when needed, roll one tick, stop.
-    DrawOutcome batch()
-    {
-        if (!session.flags().BatchReady)
-            session.FormKeyUp(kSpace);
-        session.FormKeyUp(kSpace);
-        session.Timer1Timer();
-        return session.FormKeyUp(kSpace);
-    }
-};
-
-std::string texts(const DrawOutcome &out)
-{
-    std::string all;
-    for (const auto &n : out.notices)
-        all += n.text + "\n";
-    return all;
-}
-
-bool mentions(const DrawOutcome &out, const std::string &utf8)
-{
-    return texts(out).find(G(utf8)) != std::string::npos;
-}
 
 // The state a start must bring back.
 struct Snapshot {

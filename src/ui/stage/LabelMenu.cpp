@@ -32,21 +32,31 @@ void writeKeys(QWidget *parent, const LabelMenuContext &c, const std::function<v
 
 }  // namespace
 
+std::optional<FontSpec> chooseFont(QWidget *parent, MessageService &messages, PickerService &pickers,
+                                   const FontSpec &current)
+{
+    Tmyfontdialog dialog(messages, pickers, parent);
+    auto chosen = dialog.execute({toQt(current.name), current.style, current.size, current.color});
+    if (!chosen)
+        return std::nullopt;
+    FontSpec spec = current;
+    spec.name = fromQt(chosen->name);
+    spec.style = chosen->styles;
+    spec.size = chosen->size;
+    spec.height = fontHeightForSize(spec.size);
+    spec.color = chosen->color;
+    return spec;
+}
+
 void execLabelMenu(QWidget *parent, TAALabel *label, const LabelMenuContext &c, const QPoint &globalPos)
 {
     const std::string section = fromQt(label->objectName());
     QMenu menu(parent);
     menu.addAction(QStringLiteral("设置字体"), parent, [=] {
-        FontSpec spec = c.font(label);
-        Tmyfontdialog dialog(c.messages, c.pickers, parent);
-        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        auto chosen = chooseFont(parent, c.messages, c.pickers, c.font(label));
         if (!chosen)
             return;
-        spec.name = fromQt(chosen->name);
-        spec.style = chosen->styles;
-        spec.size = chosen->size;
-        spec.height = fontHeightForSize(spec.size);
-        spec.color = chosen->color;
+        const FontSpec spec = *chosen;
         c.applyFont(label, spec);
         writeKeys(parent, c, [&](IniStore &s) {
             writeFontKeys(s, section, spec);

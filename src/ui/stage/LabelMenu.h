@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -27,6 +28,11 @@ struct LabelMenuContext {
     std::function<void(TAALabel *, const FontSpec &)> applyFont;
     std::function<void()> changed;  // called after every change
 };
+
+// Runs the font dialog on a stored font; the chosen name, style, size and
+// colour, or nothing on cancel.
+std::optional<FontSpec> chooseFont(QWidget *parent, MessageService &messages, PickerService &pickers,
+                                   const FontSpec &current);
 
 void execLabelMenu(QWidget *parent, TAALabel *label, const LabelMenuContext &context, const QPoint &globalPos);
 

@@ -4,6 +4,7 @@
 #include "ui/common/QtValues.h"
 
 #include <QEnterEvent>
+#include <QPaintEvent>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,32 +19,21 @@ PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 
 bool PictureBox::loadPicture(const QString &path)
 {
-    m_image = QImage(path);
-    m_scaled = {};
+    m_picture.setImage(QImage(path));
     update();
-    return !m_image.isNull();
+    return !m_picture.isNull();
 }
 
 void PictureBox::clearPicture()
 {
-    m_image = {};
-    m_scaled = {};
+    m_picture.clear();
     update();
 }
 
-void PictureBox::paintEvent(QPaintEvent *)
+void PictureBox::paintEvent(QPaintEvent *event)
 {
-    if (m_image.isNull() || width() <= 0 || height() <= 0)
-        return;
-    if (m_scaled.size() != size())
-        m_scaled = m_image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    QPainter(this).drawImage(0, 0, m_scaled);
-}
-
-void PictureBox::resizeEvent(QResizeEvent *)
-{
-    m_scaled = {};
+    QPainter p(this);
+    m_picture.paint(p, size(), event->rect());
 }
 
 void PictureBox::mouseMoveEvent(QMouseEvent *event)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/settings/Encodings.h"
+#include "ui/common/StretchedPicture.h"
 
 #include <QImage>
 #include <QPushButton>
@@ -18,19 +19,17 @@ public:
     // Loads the file; a missing or unreadable file clears the picture.
     bool loadPicture(const QString &path);
     void clearPicture();
-    bool hasPicture() const { return !m_image.isNull(); }
+    bool hasPicture() const { return !m_picture.isNull(); }
 
 signals:
     void mouseMoved();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    QImage m_image;
-    QImage m_scaled;  // the picture at the widget's size, made once per size
+    StretchedPicture m_picture;
 };
 
 // The start and stop buttons: a filled face in Color with a frame that turns

@@ -209,10 +209,9 @@ void TFrmFloat::ReadConfigFloat()
     std::string bg = s.readString("Option", "SImgBG", "img\\show.jpg");
     if (!storedFileExists(m_programDir, bg))
         bg = "img\\show.jpg";
-    m_background = storedFileExists(m_programDir, bg)
-                       ? QImage(QString::fromStdString(resolveStoredPath(m_programDir, bg).string()))
-                       : QImage();
-    m_backgroundScaled = {};
+    m_background.setImage(storedFileExists(m_programDir, bg)
+                              ? QImage(QString::fromStdString(resolveStoredPath(m_programDir, bg).string()))
+                              : QImage());
 
     SScrollText->setGeometry(s.readInteger("SScrollText", "Left", 0), s.readInteger("SScrollText", "Top", 0),
                              s.readInteger("SScrollText", "Width", 0), s.readInteger("SScrollText", "Height", 0));
@@ -352,14 +351,7 @@ void TFrmFloat::toggleAdjustMode()
 void TFrmFloat::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    if (m_background.isNull()) {
-        p.fillRect(event->rect(), QColor(10, 10, 40));
-        return;
-    }
-    if (m_backgroundScaled.size() != size())
-        m_backgroundScaled = m_background.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    p.drawImage(event->rect(), m_backgroundScaled, event->rect());
+    m_background.paint(p, size(), event->rect(), QColor(10, 10, 40));
 }
 
 void TFrmFloat::keyPressEvent(QKeyEvent *event)
@@ -439,16 +431,10 @@ void TFrmFloat::scrollerMenu(const QPoint &globalPos)
     QMenu menu(this);
     menu.addAction(QStringLiteral("设置字体"), this, [this] {
         QWidget *scroller = shownScroller();
-        FontSpec spec = m_fonts.value(scroller, defaultSlotFont());
-        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
-        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, m_fonts.value(scroller, defaultSlotFont()));
         if (!chosen)
             return;
-        spec.name = fromQt(chosen->name);
-        spec.style = chosen->styles;
-        spec.size = chosen->size;
-        spec.height = fontHeightForSize(spec.size);
-        spec.color = chosen->color;
+        const FontSpec spec = *chosen;
         m_fonts[scroller] = spec;
         scroller->setFont(toQFont(spec));
         if (m_mode == 1)
@@ -551,8 +537,7 @@ void TFrmFloat::chooseBackground()
         m_services.messages.notify(this, QStringLiteral("提示"), toQt(c.error().message));
         return;
     }
-    m_background = QImage(target);
-    m_backgroundScaled = {};
+    m_background.setImage(QImage(target));
     update();
 }
 

@@ -7,6 +7,7 @@
 #include "core/settings/FontKeys.h"
 #include "core/stage/ResultsText.h"
 #include "ui/common/Fonts.h"
+#include "ui/common/StretchedPicture.h"
 
 #include <QImage>
 #include <QMap>
@@ -91,8 +92,7 @@ private:
     QtTextMeasurer m_measurer;
     ResultsText m_results;
     QMap<const QWidget *, FontSpec> m_fonts;
-    QImage m_background;
-    QImage m_backgroundScaled;
+    StretchedPicture m_background;
     QString m_resultTemplate;
     int m_mode = 2;
     bool m_adjustMode = false;

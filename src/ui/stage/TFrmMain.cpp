@@ -186,19 +186,11 @@ void TFrmMain::AttachHandle(QWidget *target)
 void TFrmMain::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    if (m_background.isNull()) {
-        p.fillRect(event->rect(), QColor(110, 10, 20));
-        return;
-    }
-    if (m_backgroundScaled.size() != size())
-        m_backgroundScaled = m_background.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    p.drawImage(event->rect(), m_backgroundScaled, event->rect());
+    m_background.paint(p, size(), event->rect(), QColor(110, 10, 20));
 }
 
 void TFrmMain::resizeEvent(QResizeEvent *event)
 {
-    m_backgroundScaled = {};
     if (windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized)) {
         QWidget::resizeEvent(event);
         return;

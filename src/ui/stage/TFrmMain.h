@@ -10,6 +10,7 @@
 #include "core/settings/FontKeys.h"
 #include "core/stage/SlotLayout.h"
 #include "ui/common/Fonts.h"
+#include "ui/common/StretchedPicture.h"
 #include "ui/settings/AwardSettingsHost.h"
 
 #include <QImage>
@@ -190,8 +191,7 @@ private:
     std::unique_ptr<DrawSession> m_session;
     QtTextMeasurer m_measurer;
 
-    QImage m_background;        // as loaded
-    QImage m_backgroundScaled;  // at the window's size, premultiplied
+    StretchedPicture m_background;
     QMap<const QWidget *, FontSpec> m_fonts;  // the stored form of each element's font
     SlotGridLayout m_slotLayout;
     SlotBlockLayout m_blockLayout;

@@ -79,8 +79,7 @@ void TFrmMain::loadBackground()
         picture = QImage(fileOf(m_programDir, "img\\0.jpg"));
     if (picture.isNull())
         return;  // the picture is left as it was
-    m_background = picture;
-    m_backgroundScaled = {};
+    m_background.setImage(picture);
     update();
 }
 

@@ -256,16 +256,10 @@ void TFrmMain::PopupMenu1Popup(const QPoint &globalPos)
 {
     QMenu menu(this);
     menu.addAction(QStringLiteral("设置字体"), this, [this] {
-        FontSpec spec = fontOf(GoButton);
-        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
-        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, fontOf(GoButton));
         if (!chosen)
             return;
-        spec.name = fromQt(chosen->name);
-        spec.style = chosen->styles;
-        spec.size = chosen->size;
-        spec.height = fontHeightForSize(spec.size);
-        spec.color = chosen->color;
+        const FontSpec spec = *chosen;
         applyFont(GoButton, spec);
         applyFont(StopButton, spec);
         WriteConfigButtons();
@@ -295,16 +289,10 @@ void TFrmMain::PopupMenu1Popup(const QPoint &globalPos)
 void TFrmMain::slotFontDialog(int slot)
 {
     SlotLabel *source = Labels[static_cast<size_t>(slot - 1)];
-    FontSpec spec = fontOf(source);
-    Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
-    auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+    auto chosen = chooseFont(this, m_services.messages, m_services.pickers, fontOf(source));
     if (!chosen)
         return;
-    spec.name = fromQt(chosen->name);
-    spec.style = chosen->styles;
-    spec.size = chosen->size;
-    spec.height = fontHeightForSize(spec.size);
-    spec.color = chosen->color;
+    const FontSpec spec = *chosen;
     const TextSize size = m_measurer.measure(spec, longestEntry());
     QList<SlotLabel *> visible;
     for (SlotLabel *s : Labels)
@@ -377,16 +365,10 @@ void TFrmMain::PopupMenu5Popup(const QPoint &globalPos)
     const int n = m_session->state().BatchSize;
     QMenu menu(this);
     menu.addAction(QStringLiteral("设置字体"), this, [this, n] {
-        FontSpec spec = fontOf(Label21);
-        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
-        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, fontOf(Label21));
         if (!chosen)
             return;
-        spec.name = fromQt(chosen->name);
-        spec.style = chosen->styles;
-        spec.size = chosen->size;
-        spec.height = fontHeightForSize(spec.size);
-        spec.color = chosen->color;
+        const FontSpec spec = *chosen;
         applyFont(Label21, spec);
         Label21->move(truncToInt((StageWidth() - Label21->width()) / 2.0), Label21->y());
         WriteConfiglabel20(n);
@@ -415,16 +397,10 @@ void TFrmMain::PopupMenu4Popup(const QPoint &globalPos)
     TSkyScrollText *m = RzMarqueeStatus1;
     QMenu menu(this);
     menu.addAction(QStringLiteral("设置字体"), this, [this, m] {
-        FontSpec spec = fontOf(m);
-        Tmyfontdialog dialog(m_services.messages, m_services.pickers, this);
-        auto chosen = dialog.execute({toQt(spec.name), spec.style, spec.size, spec.color});
+        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, fontOf(m));
         if (!chosen)
             return;
-        spec.name = fromQt(chosen->name);
-        spec.style = chosen->styles;
-        spec.size = chosen->size;
-        spec.height = fontHeightForSize(spec.size);
-        spec.color = chosen->color;
+        const FontSpec spec = *chosen;
         applyFont(m, spec);
         WriteConfigMarquee();
     })->setObjectName(QStringLiteral("N61"));
