@@ -63,6 +63,22 @@ std::string fileNameToGbk(const fs::path &name)
     return utf8ToGbk(name.string());
 }
 
+Result<std::string> importIntoProgramFolder(const fs::path &programDir, const fs::path &chosen,
+                                            const std::string &subfolder)
+{
+    std::error_code ec;
+    const fs::path folder = programDir / subfolder;
+    fs::create_directories(folder, ec);
+    const fs::path target = folder / chosen.filename();
+    if (!fs::equivalent(chosen, target, ec)) {
+        fs::copy_file(chosen, target, fs::copy_options::overwrite_existing, ec);
+        if (ec)
+            return makeError(ErrorCode::FileWrite, utf8ToGbk("无法把文件复制到程序的 " + subfolder + " 文件夹：") +
+                                                       utf8ToGbk(ec.message()));
+    }
+    return subfolder + "\\" + fileNameToGbk(chosen.filename());
+}
+
 fs::path programFile(const fs::path &programDir, std::string_view name)
 {
     return resolveStoredPath(programDir, name);

@@ -2,6 +2,8 @@
 // helpers turn them into native paths when the disk is touched.
 #pragma once
 
+#include "Result.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -18,6 +20,12 @@ bool storedFileExists(const std::filesystem::path &programDir, std::string_view 
 
 // A native file name as GBK bytes, for lists and stored paths.
 std::string fileNameToGbk(const std::filesystem::path &name);
+
+// Copies a file the operator picked into a subfolder of the program folder
+// ("img", "Awardimg", "wav") under its own name, replacing a file of that name,
+// unless it is already there. Returns the stored path ("img\\a.jpg").
+Result<std::string> importIntoProgramFolder(const std::filesystem::path &programDir, const std::filesystem::path &chosen,
+                                            const std::string &subfolder);
 
 // The file in the program folder with this name, matched without regard to case.
 std::filesystem::path programFile(const std::filesystem::path &programDir, std::string_view name);

@@ -2,6 +2,7 @@
 
 #include "ui_TForm_grade.h"
 
+#include "core/files/Paths.h"
 #include "core/settings/AwardSettings.h"
 #include "ui/common/DigitsOnly.h"
 #include "ui/common/GbkText.h"
@@ -16,17 +17,8 @@ namespace tessaly {
 
 QString storePrizePicture(const std::filesystem::path &programDir, const QString &chosenFile)
 {
-    const QFileInfo chosen(chosenFile);
-    const QString folder = QString::fromStdString((programDir / "Awardimg").string());
-    QDir().mkpath(folder);
-    const QString target = folder + QLatin1Char('/') + chosen.fileName();
-    if (chosen.absolutePath() != folder) {
-        if (QFile::exists(target))
-            QFile::remove(target);
-        if (!QFile::copy(chosen.absoluteFilePath(), target))
-            return {};
-    }
-    return QStringLiteral("Awardimg\\") + chosen.fileName();
+    auto stored = importIntoProgramFolder(programDir, chosenFile.toStdString(), "Awardimg");
+    return stored ? toQt(*stored) : QString();
 }
 
 TForm_grade::TForm_grade(std::filesystem::path programDir, QStringList row, MessageService &messages,

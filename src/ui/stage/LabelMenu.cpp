@@ -32,6 +32,18 @@ void writeKeys(QWidget *parent, const LabelMenuContext &c, const std::function<v
 
 }  // namespace
 
+TAALabel *newStageLabel(QWidget *parent, const char *name)
+{
+    auto *label = new TAALabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    TAAFontEffect effect = label->effect();
+    effect.Alignment = TextAlignment::Center;
+    effect.Transparent = true;
+    label->setEffect(effect);
+    label->setContextMenuPolicy(Qt::CustomContextMenu);
+    return label;
+}
+
 std::optional<FontSpec> chooseFont(QWidget *parent, MessageService &messages, PickerService &pickers,
                                    const FontSpec &current)
 {

@@ -29,6 +29,9 @@ struct LabelMenuContext {
     std::function<void()> changed;  // called after every change
 };
 
+// A text label of the stage: named after its section, text centred, background transparent.
+TAALabel *newStageLabel(QWidget *parent, const char *name);
+
 // Runs the font dialog on a stored font; the chosen name, style, size and
 // colour, or nothing on cancel.
 std::optional<FontSpec> chooseFont(QWidget *parent, MessageService &messages, PickerService &pickers,

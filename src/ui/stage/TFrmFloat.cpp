@@ -85,14 +85,8 @@ TFrmFloat::TFrmFloat(std::filesystem::path programDir, Services services, QSize 
 
 TAALabel *TFrmFloat::createLabel(const char *name)
 {
-    auto *label = new TAALabel(this);
-    label->setObjectName(QString::fromLatin1(name));
-    TAAFontEffect effect = label->effect();
-    effect.Alignment = TextAlignment::Center;
-    effect.Transparent = true;
-    label->setEffect(effect);
+    TAALabel *label = newStageLabel(this, name);
     connect(label, &TAALabel::mouseMoved, this, [this, label] { attach(label); });
-    label->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(label, &QWidget::customContextMenuRequested, this, [this, label](const QPoint &pos) {
         m_dirty = true;
         LabelMenuContext context{m_programDir,
@@ -520,23 +514,20 @@ void TFrmFloat::chooseBackground()
                                                          QStringLiteral("图片文件 (*.jpg *.jpeg *.png *.bmp)"));
     if (file.isEmpty())
         return;
-    const QFileInfo chosen(file);
-    const QString folder = QString::fromStdString((m_programDir / "img").string());
-    QDir().mkpath(folder);
-    const QString target = folder + QLatin1Char('/') + chosen.fileName();
-    if (chosen.absoluteFilePath() != QFileInfo(target).absoluteFilePath()) {
-        QFile::remove(target);
-        if (!QFile::copy(chosen.absoluteFilePath(), target))
-            return;
+    auto imported = importIntoProgramFolder(m_programDir, file.toStdString(), "img");
+    if (!imported) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(imported.error().message));
+        return;
     }
     auto s = openSettings(m_programDir);
     if (!s)
         return;
-    s->writeString("Option", "SImgBG", "img\\" + fromQt(chosen.fileName()));
+    s->writeString("Option", "SImgBG", *imported);
     if (Status c = s->commit(); !c) {
         m_services.messages.notify(this, QStringLiteral("提示"), toQt(c.error().message));
         return;
     }
+    const QString target = QString::fromStdString(resolveStoredPath(m_programDir, *imported).string());
     m_background.setImage(QImage(target));
     update();
 }

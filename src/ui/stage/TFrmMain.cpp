@@ -15,6 +15,7 @@
 #include "ui/settings/TForm_awardphoset.h"
 #include "ui/settings/TForm_setaward.h"
 #include "ui/stage/CorrectionDialogs.h"
+#include "ui/stage/LabelMenu.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
 #include "ui/stage/TFrmSplash.h"
@@ -67,14 +68,8 @@ std::string TFrmMain::longestEntry() const
 
 TAALabel *TFrmMain::createLabel(const char *name)
 {
-    auto *label = new TAALabel(this);
-    label->setObjectName(QString::fromLatin1(name));
-    TAAFontEffect effect = label->effect();
-    effect.Alignment = TextAlignment::Center;
-    effect.Transparent = true;
-    label->setEffect(effect);
+    TAALabel *label = newStageLabel(this, name);
     connect(label, &TAALabel::mouseMoved, this, [this, label] { AttachHandle(label); });
-    label->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(label, &QWidget::customContextMenuRequested, this,
             [this, label](const QPoint &pos) { PopupMenu2Popup(label, label->mapToGlobal(pos)); });
     return label;

@@ -219,19 +219,10 @@ void TFrmMain::chooseBackground(int index)
             this, QStringLiteral("选择背景图片"), QStringLiteral("图片文件 (*.jpg *.jpeg *.png *.bmp)"));
         if (file.isEmpty())
             return;
-        const QFileInfo chosen(file);
-        const QString folder = QString::fromStdString((m_programDir / "img").string());
-        QDir().mkpath(folder);
-        const QString target = folder + QLatin1Char('/') + chosen.fileName();
-        if (chosen.absoluteFilePath() != QFileInfo(target).absoluteFilePath()) {
-            QFile::remove(target);
-            if (!QFile::copy(chosen.absoluteFilePath(), target)) {
-                m_services.messages.notify(this, QStringLiteral("提示"),
-                                           QStringLiteral("无法把图片复制到程序的 img 文件夹。"));
-                return;
-            }
-        }
-        stored = "img\\" + fromQt(chosen.fileName());
+        auto imported = importIntoProgramFolder(m_programDir, file.toStdString(), "img");
+        if (!imported)
+            return report(imported.error());
+        stored = *imported;
     }
     auto settings = openSettings(m_programDir);
     if (!settings)
