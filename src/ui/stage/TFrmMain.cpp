@@ -450,8 +450,17 @@ void TFrmMain::startTimer(QTimer &timer)
     timer.start(std::max(1, m_session->grade().IntervalTime));
 }
 
+void TFrmMain::RollTick()
+{
+    if (Timer1.isActive())
+        Timer1Timer();
+    else if (Timer2.isActive())
+        Timer2Timer();
+}
+
 void TFrmMain::Timer1Timer()
 {
+    ++m_tickCount;
     QElapsedTimer elapsed;
     elapsed.start();
     if (m_session->Timer1Timer())
@@ -461,6 +470,7 @@ void TFrmMain::Timer1Timer()
 
 void TFrmMain::Timer2Timer()
 {
+    ++m_tickCount;
     QElapsedTimer elapsed;
     elapsed.start();
     if (m_session->Timer2Timer())

@@ -94,8 +94,11 @@ public:
     void ReadConfiglabel20(int n, bool keepCaptions);
     void WriteConfiglabel(int n);
     void WriteConfiglabel20(int n);
-    // Time spent in the last roll tick, from timer to painted slots (microseconds).
+    // One tick of the running roll timer, as the timer would run it.
+    void RollTick();
+    // Time spent in the last roll tick's core call and label update (microseconds).
     qint64 lastTickMicros() const { return m_lastTickMicros; }
+    int tickCount() const { return m_tickCount; }
 
     // SlotStage
     void layoutSlots(int batchSize) override { ReadConfiglabel(batchSize, false); }
@@ -203,6 +206,7 @@ private:
     QString PopupLabelName;
     int PopupSlotName = 0;
     qint64 m_lastTickMicros = 0;
+    int m_tickCount = 0;
 
     QPointer<TFrmFloat> m_results;
     QMenu *m_menuInterface = nullptr;
