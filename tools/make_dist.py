@@ -61,7 +61,7 @@ def settings():
         "[Option]",
         f"Lucks={len(AWARDS)}", "scrolldown=1", "IntervalTime=40", "canreAward=0", "privacy=0",
         "privacystart=1", "privacyend=1", "canshowtxtpho=1", "startkey=32", "startkeystr=空格键", "canready=1",
-        "Statuscenter=1", "Gradecenter=1", "runfrom=0", "oneRzMarqueeStatus=0", "bosscenter=1", "logoImgBG=",
+        "Statuscenter=1", "Gradecenter=0", "runfrom=0", "oneRzMarqueeStatus=0", "bosscenter=1", "logoImgBG=",
         "canbmusic=1", "cansmusic=1", "canemusic=1", "cansbmusic=1", "bmusic=wav\\bg2.mp3",
         "smusic=wav\\start3.mp3", "emusic=wav\\stop1.wav", "sbmusic=wav\\bg4.mp3", "loopmusic=0", "canfz=0",
         "ntcanrandom=1", "ntfs=0", "sndmm=VGVzc2FseTg=", "sndfo=49237", "sndst=49230", "locksremm=",
@@ -87,10 +87,10 @@ def settings():
     guests = ["[MarqueeStatus]", "1-1=有请董事长为特等奖抽奖", "2-1=有请总经理为一等奖抽奖",
               "3-1=有请副总经理为二等奖抽奖", ""]
     out = opt + grade + grfz + status + ready + guests
-    out += label_section("FirstTitle", "2027 年度盛典 幸运大抽奖", 54, "clYellow", gradient=("clYellow", "$0000A5FF"))
-    out += label_section("SecondTitle", "感恩有你 · 共创未来", 30, "clWhite")
+    out += label_section("FirstTitle", "2027 年度盛典 幸运大抽奖", 46, "clYellow", gradient=("clYellow", "$0000A5FF"))
+    out += label_section("SecondTitle", "感恩有你 · 共创未来", 24, "clWhite")
     out += label_section("Status", None, 26, "clWhite", height=44)
-    out += label_section("Award", None, 28, "clYellow", height=44)
+    out += label_section("Award", None, 20, "clYellow", height=36)
     out += label_section("boss", None, 24, "clAqua", height=40)
     for name, caption in (("GoButton", "开始"), ("StopButton", "停止")):
         out += [f"[{name}]", "Left=0", "Top=0", "Width=130", "Height=48", "Visible=1", "Color=clMaroon",
@@ -106,6 +106,10 @@ def settings():
     for k, (a, b) in sizes.items():
         autoset += [f"{k}a={a}", f"{k}b={b}"]
     out += autoset + [""]
+    # Slot fonts of the demo batch sizes; positions come from the automatic arrangement.
+    for n, size in ((1, 60), (3, 48), (5, 40), (15, 28)):
+        out += [f"[{n}all]", "Width=10", "Height=10"] + font_keys("黑体", size, "clYellow") + [
+            "Transparent=1", "Color=32768", "screen=", ""]
     return out
 
 
@@ -117,7 +121,6 @@ GIVEN = ("伟 芳 娜 敏 静 丽 强 磊 军 洋 勇 艳 杰 娟 涛 明 超 �
 
 def participants(count=360, seed=20271):
     rng = random.Random(seed)
-    departments = ["销售部", "研发部", "市场部", "财务部", "人事部", "生产部", "客服部", "行政部"]
     seen = set()
     out = []
     while len(out) < count:
@@ -126,9 +129,6 @@ def participants(count=360, seed=20271):
             continue
         seen.add(name)
         out.append(f"{name}")
-    # A few entries with department and number, as operators often write them.
-    for i in range(0, count, 9):
-        out[i] = f"{out[i]}({rng.choice(departments)})"
     return out
 
 
