@@ -35,11 +35,12 @@ def effect_keys(prefix="Effect.FontEffect.", shadow=True, gradient=None):
     return [prefix + k for k in keys]
 
 
-def label_section(name, caption=None, size=36, color="clWhite", gradient=None, visible=True, face="黑体", height=0):
+def label_section(name, caption=None, size=36, color="clWhite", gradient=None, visible=True, face="黑体", height=0,
+                  width=0):
     lines = [f"[{name}]"]
     if caption is not None:
         lines.append(f"Caption={caption}")
-    lines += ["Left=0", "Top=0", "Width=0", f"Height={height}", f"Visible={1 if visible else 0}"]
+    lines += ["Left=0", "Top=0", f"Width={width}", f"Height={height}", f"Visible={1 if visible else 0}"]
     lines += font_keys(face, size, color)
     lines += effect_keys(gradient=gradient)
     lines += ["Effect.Transparent=1", "Effect.BackColor=32768", ""]
@@ -68,7 +69,7 @@ def settings():
         "phowidth=35", "phoheight=53", "ispho=0", "currentLucki=0", "currentSxtimes=1", "currentnowgotodata=0",
         "currentovernum=0", "addgradep=0", "onerun=1", "screenmain=", "screensec=", "Mformleft=0", "Mformtop=0",
         "fromwidth=1024", "fromheight=768", "MainImgBG=img\\1.jpg", "SImgBG=img\\show.jpg", "S2ImgBG=img\\show.jpg",
-        "ScrollTextActive=1", "ScrollTextcenter=1", "showSScrollText=2", "SkyScrollTextiv=100", "Floatrownum=1",
+        "ScrollTextActive=1", "ScrollTextcenter=1", "showSScrollText=2", "SkyScrollTextiv=30", "Floatrownum=3",
         "showhint=0", "",
     ]
     grade = ["[Grade]"] + [f"{i}={'|'.join(str(x) for x in a)}" for i, a in enumerate(AWARDS)] + [""]
@@ -100,6 +101,17 @@ def settings():
     out += ["[Image_Award]", "Visible=1", "Left=0", "Top=0", "Width=240", "Height=180", ""]
     out += ["[Image_logo]", "Left=0", "Top=0", "Width=160", "Height=80", ""]
     out += ["[ControlBar1]", "Left=0", "Top=0", ""]
+    # The results window: titles, dated result line, separator, back label and both scrollers.
+    out += label_section("SFirstTitle", "2027 年度盛典 幸运大抽奖", 44, "clYellow", gradient=("clYellow", "$0000A5FF"))
+    out += label_section("SSecondTitle", "中奖名单", 28, "clWhite")
+    out += label_section("SresultText", "<日期> 抽奖结果", 18, "clSilver")
+    out += label_section("Sline", "━━━━━━━━━━━━━━━━━━━━━━━━", 14, "$0040C0FF")
+    out += label_section("Label_return", "返回", 18, "clWhite", width=60, height=34)
+    out += ["[SkyScrollText1]", "Left=0", "Top=0", "Width=900", "Height=600", "Step=1", "Transparent=1"]
+    out += font_keys("黑体", 26, "clYellow") + [""]
+    out += ["[SScrollText]", "Left=0", "Top=0", "Width=900", "Height=600", "ScrollStep=1", "Text.BackColor=0"]
+    out += [k.replace("Font.", "Text.Font.", 1) for k in font_keys("黑体", 26, "clYellow")]
+    out += effect_keys("Text.FontEffect.", shadow=True) + [""]
     # Font sizes of the text block by entries per line (short and long entries), for a projector.
     sizes = {3: (26, 22), 4: (24, 20), 5: (22, 18), 6: (20, 17), 7: (19, 16), 8: (18, 15), 9: (17, 14), 10: (16, 13)}
     autoset = ["[0autoset]", "latop=120", "space=2", "azgeshu=10", "100size=14", "100ls=10"]

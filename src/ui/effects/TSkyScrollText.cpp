@@ -1,5 +1,6 @@
 #include "ui/effects/TSkyScrollText.h"
 
+#include "ui/common/CellText.h"
 #include "ui/common/QtValues.h"
 #include "ui/effects/TextWrap.h"
 #include "ui/effects/TickClock.h"
@@ -8,6 +9,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 #include <algorithm>
 
 namespace tessaly {
@@ -260,6 +262,14 @@ void TSkyScrollText::textChanged()
     restart();
 }
 
+void TSkyScrollText::setCellAligned(bool on)
+{
+    if (on == m_cellAligned)
+        return;
+    m_cellAligned = on;
+    textChanged();
+}
+
 const QImage &TSkyScrollText::block() const
 {
     if (m_blockValid)
@@ -272,9 +282,13 @@ const QImage &TSkyScrollText::block() const
     if (m_wordWrap && !horizontal(m_direction))
         lines = wrapLines(lines, font(), width());
     m_lineHeight = fm.lineSpacing();
+    const qreal cell = cellWidth(font());
+    auto lineWidth = [&](const QString &line) {
+        return m_cellAligned ? static_cast<int>(std::ceil(cellCount(line) * cell)) : fm.horizontalAdvance(line);
+    };
     int blockWidth = 1;
     for (const QString &line : lines)
-        blockWidth = std::max(blockWidth, fm.horizontalAdvance(line));
+        blockWidth = std::max(blockWidth, lineWidth(line));
     const int blockHeight = std::max(1, static_cast<int>((lines.size() - 1) * fm.lineSpacing() + fm.height()));
 
     m_block = QImage(blockWidth, blockHeight, QImage::Format_ARGB32_Premultiplied);
@@ -283,13 +297,16 @@ const QImage &TSkyScrollText::block() const
     p.setFont(font());
     p.setPen(toQColor(m_fontColor));
     for (int i = 0; i < lines.size(); ++i) {
-        const int w = fm.horizontalAdvance(lines[i]);
+        const int w = lineWidth(lines[i]);
         int x = 0;
         if (m_alignment == TextAlignment::Center)
             x = (blockWidth - w) / 2;
         else if (m_alignment == TextAlignment::Right)
             x = blockWidth - w;
-        p.drawText(x, i * fm.lineSpacing() + fm.ascent(), lines[i]);
+        if (m_cellAligned)
+            drawCellText(p, font(), {lines[i]}, QPointF(x, i * fm.lineSpacing()));
+        else
+            p.drawText(x, i * fm.lineSpacing() + fm.ascent(), lines[i]);
     }
     m_blockValid = true;
     return m_block;

@@ -61,6 +61,10 @@ public:
     // On: lines wider than the control break (vertical scrolling only).
     bool wordWrap() const { return m_wordWrap; }
     void setWordWrap(bool on);
+    // On: characters stand in cells (a Chinese character two, others one), so
+    // lines padded with blanks keep their columns whatever the font.
+    bool cellAligned() const { return m_cellAligned; }
+    void setCellAligned(bool on);
     int tabSpaces() const { return m_tabSpaces; }
     void setTabSpaces(int spaces);
     // With SecondInterval at least Interval, the text rests SecondInterval / Interval
@@ -115,6 +119,7 @@ private:
     bool m_doubleBuffered = true;
     bool m_wordWrap = false;
     int m_tabSpaces = 8;
+    bool m_cellAligned = false;
     int m_secondStep = 1;
     int m_secondInterval = 0;
 

@@ -70,6 +70,7 @@ TFrmFloat::TFrmFloat(std::filesystem::path programDir, Services services, QSize 
     SkyScrollText1->setScrollDirection(ScrollDirection::sdUp);
     SkyScrollText1->setLayout(TextLayout::Top);
     SkyScrollText1->setAutoSize(false);
+    SkyScrollText1->setCellAligned(true);  // winners padded to one length line up in columns
     SkyScrollText1->hide();
     connect(SkyScrollText1, &TSkyScrollText::mouseMoved, this, [this] { attach(SkyScrollText1); });
     for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)}) {
