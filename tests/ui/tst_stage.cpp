@@ -99,8 +99,21 @@ private slots:
         st.press(Qt::Key_Space);
         QVERIFY(!st.s.messages.shown.isEmpty());
         QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("奖项已抽完!是否要查看抽取结果?"));
+        // The drawn marks, the position and the history agree with the record.
+        size_t marked = 0;
+        for (const auto &line : splitLines(readAll(st.dir / "colip.jpg")))
+            marked += line == "|ISOK|" ? 1 : 0;
+        QCOMPARE(marked, records.size());
+        QVERIFY(!splitLines(readAll(st.dir / "tmda.jpg")).empty());
+        auto settings = openSettings(st.dir);
+        QCOMPARE(settings->readString("Option", "currentLucki"), std::string("0"));  // the first award, drawn last
+        QCOMPARE(settings->readString("Option", "currentSxtimes"), std::string("2"));
+        QCOMPARE(settings->readString("Option", "currentovernum"), std::string("1"));
+        const std::string logBeforeClose = readAll(st.dir / "log.txt");
         st.window->close();
-        QVERIFY(readAll(st.dir / "log.txt").size() > 0);
+        const std::string log = readAll(st.dir / "log.txt");
+        QVERIFY(log.size() > logBeforeClose.size());  // the closing block
+        QVERIFY(log.rfind(utf8ToGbk("特等奖")) > logBeforeClose.size());
 
         test::TestServices again;
         TFrmMain restarted(st.dir, {again.messages, again.opener, again.pickers}, QSize(1024, 768));
