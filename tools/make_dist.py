@@ -109,7 +109,7 @@ def settings():
     out += label_section("Label_return", "返回", 18, "clWhite", width=60, height=34)
     out += ["[SkyScrollText1]", "Left=0", "Top=0", "Width=900", "Height=600", "Step=1", "Transparent=1"]
     out += font_keys("黑体", 26, "clYellow") + [""]
-    out += ["[SScrollText]", "Left=0", "Top=0", "Width=900", "Height=600", "ScrollStep=1", "Text.BackColor=0"]
+    out += ["[SScrollText]", "Left=0", "Top=0", "Width=900", "Height=600", "ScrollStep=1", "Text.BackColor=4198400"]
     out += [k.replace("Font.", "Text.Font.", 1) for k in font_keys("黑体", 26, "clYellow")]
     out += effect_keys("Text.FontEffect.", shadow=True) + [""]
     # Font sizes of the text block by entries per line (short and long entries), for a projector.
