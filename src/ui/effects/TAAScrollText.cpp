@@ -13,24 +13,17 @@
 #include <algorithm>
 
 namespace tessaly {
-namespace {
 
-constexpr int kMaxCatchUpTicks = 50;
-
-}  // namespace
-
-TAAScrollText::TAAScrollText(QWidget *parent) : QWidget(parent), m_clock(&TickClock::steady())
+TAAScrollText::TAAScrollText(QWidget *parent)
+    : QWidget(parent), m_ticks(this, [this] { return m_active; }, [this] { tick(); })
 {
     setMouseTracking(true);
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &TAAScrollText::processDueTicks);
-    m_schedule.start(m_clock->nowMs(), m_scrollDelay);
+    m_ticks.restart(m_scrollDelay);
     if (m_repeatDelay > 0) {
-        m_schedule.pause(m_repeatDelay);
+        m_ticks.schedule().pause(m_repeatDelay);
         m_pausing = true;
     }
-    armTimer();
+    m_ticks.arm();
 }
 
 void TAAScrollText::setActive(bool active)
@@ -42,13 +35,13 @@ void TAAScrollText::setActive(bool active)
         // A scroller that finished its passes starts them again.
         if (m_repeatCount != 0 && m_passes >= m_repeatCount)
             m_passes = 0;
-        m_schedule.start(m_clock->nowMs(), m_scrollDelay);
+        m_ticks.restart(m_scrollDelay);
         m_pausing = m_position == 0 && m_repeatDelay > 0;
         if (m_pausing)
-            m_schedule.pause(m_repeatDelay);
-        armTimer();
+            m_ticks.schedule().pause(m_repeatDelay);
+        m_ticks.arm();
     } else {
-        m_timer.stop();
+        m_ticks.stop();
         m_pausing = false;
     }
     emit activeChanged(m_active);
@@ -62,8 +55,8 @@ void TAAScrollText::setScrollStep(int pixels)
 void TAAScrollText::setScrollDelay(int ms)
 {
     m_scrollDelay = std::max(1, ms);
-    m_schedule.setInterval(m_scrollDelay);
-    armTimer();
+    m_ticks.schedule().setInterval(m_scrollDelay);
+    m_ticks.arm();
 }
 
 void TAAScrollText::setRepeatCount(int count)
@@ -76,9 +69,9 @@ void TAAScrollText::setRepeatDelay(int ms)
     m_repeatDelay = std::max(0, ms);
     // A pause under way takes the new length.
     if (m_pausing) {
-        m_schedule.pause(m_repeatDelay);
+        m_ticks.schedule().pause(m_repeatDelay);
         m_pausing = m_repeatDelay > 0;
-        armTimer();
+        m_ticks.arm();
     }
 }
 
@@ -242,33 +235,16 @@ const QImage &TAAScrollText::rowImage(const Row &row) const
 
 void TAAScrollText::setClock(const TickClock *clock)
 {
-    m_clock = clock ? clock : &TickClock::steady();
-    m_schedule.start(m_clock->nowMs(), m_scrollDelay);
+    m_ticks.setClock(clock);
+    m_ticks.restart(m_scrollDelay);
     if (m_pausing)
-        m_schedule.pause(m_repeatDelay);
-    armTimer();
+        m_ticks.schedule().pause(m_repeatDelay);
+    m_ticks.arm();
 }
 
 void TAAScrollText::processDueTicks()
 {
-    const qint64 now = m_clock->nowMs();
-    int done = 0;
-    while (m_active && m_schedule.takeDue(now)) {
-        tick();
-        if (++done >= kMaxCatchUpTicks) {
-            m_schedule.resync(now);
-            break;
-        }
-    }
-    armTimer();
-}
-
-void TAAScrollText::armTimer()
-{
-    if (!m_active)
-        return;
-    const qint64 wait = std::max<qint64>(0, m_schedule.nextDue() - m_clock->nowMs());
-    m_timer.start(static_cast<int>(std::min<qint64>(wait, 1 << 30)));
+    m_ticks.processDueTicks();
 }
 
 void TAAScrollText::tick()
@@ -286,7 +262,7 @@ void TAAScrollText::tick()
         if (m_repeatCount != 0 && m_passes >= m_repeatCount) {
             setActive(false);
         } else if (m_repeatDelay > 0) {
-            m_schedule.pause(m_repeatDelay);
+            m_ticks.schedule().pause(m_repeatDelay);
             m_pausing = true;
         }
     }

@@ -5,10 +5,9 @@
 #pragma once
 
 #include "ui/effects/TAAFontEffect.h"
-#include "ui/effects/TickSchedule.h"
+#include "ui/effects/TickDriver.h"
 
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 #include <vector>
 
@@ -109,7 +108,6 @@ private:
     };
 
     void tick();
-    void armTimer();
     void textChanged();
     void layoutRows() const;
     const QImage &rowImage(const Row &row) const;
@@ -146,9 +144,7 @@ private:
     int m_position = 0;
     int m_passes = 0;
     bool m_pausing = false;
-    const TickClock *m_clock;
-    TickSchedule m_schedule;
-    QTimer m_timer;
+    TickDriver m_ticks;
 };
 
 }  // namespace tessaly

@@ -15,9 +15,6 @@
 namespace tessaly {
 namespace {
 
-// A stall longer than this many ticks is dropped rather than caught up in one jump.
-constexpr int kMaxCatchUpTicks = 50;
-
 bool horizontal(ScrollDirection d)
 {
     return d == ScrollDirection::sdLeft || d == ScrollDirection::sdRight;
@@ -25,14 +22,12 @@ bool horizontal(ScrollDirection d)
 
 }  // namespace
 
-TSkyScrollText::TSkyScrollText(QWidget *parent) : QWidget(parent), m_clock(&TickClock::steady())
+TSkyScrollText::TSkyScrollText(QWidget *parent)
+    : QWidget(parent), m_ticks(this, [this] { return m_active; }, [this] { tick(); })
 {
     setMouseTracking(true);
-    m_timer.setSingleShot(true);
-    m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &TSkyScrollText::processDueTicks);
-    m_schedule.start(m_clock->nowMs(), m_interval);
-    armTimer();
+    m_ticks.restart(m_interval);
+    m_ticks.arm();
 }
 
 void TSkyScrollText::setActive(bool active)
@@ -41,10 +36,10 @@ void TSkyScrollText::setActive(bool active)
         return;
     m_active = active;
     if (m_active) {
-        m_schedule.start(m_clock->nowMs(), m_interval);
-        armTimer();
+        m_ticks.restart(m_interval);
+        m_ticks.arm();
     } else {
-        m_timer.stop();
+        m_ticks.stop();
     }
     emit activeChanged(m_active);
 }
@@ -94,8 +89,8 @@ void TSkyScrollText::setStep(int pixels)
 void TSkyScrollText::setInterval(int ms)
 {
     m_interval = std::max(1, ms);
-    m_schedule.setInterval(m_interval);
-    armTimer();
+    m_ticks.schedule().setInterval(m_interval);
+    m_ticks.arm();
 }
 
 void TSkyScrollText::setAlignment(TextAlignment alignment)
@@ -165,31 +160,14 @@ void TSkyScrollText::restart()
 
 void TSkyScrollText::setClock(const TickClock *clock)
 {
-    m_clock = clock ? clock : &TickClock::steady();
-    m_schedule.start(m_clock->nowMs(), m_interval);
-    armTimer();
+    m_ticks.setClock(clock);
+    m_ticks.restart(m_interval);
+    m_ticks.arm();
 }
 
 void TSkyScrollText::processDueTicks()
 {
-    const qint64 now = m_clock->nowMs();
-    int done = 0;
-    while (m_active && m_schedule.takeDue(now)) {
-        tick();
-        if (++done >= kMaxCatchUpTicks) {
-            m_schedule.resync(now);
-            break;
-        }
-    }
-    armTimer();
-}
-
-void TSkyScrollText::armTimer()
-{
-    if (!m_active)
-        return;
-    const qint64 wait = std::max<qint64>(0, m_schedule.nextDue() - m_clock->nowMs());
-    m_timer.start(static_cast<int>(std::min<qint64>(wait, 1 << 30)));
+    m_ticks.processDueTicks();
 }
 
 void TSkyScrollText::tick()

@@ -5,10 +5,9 @@
 #pragma once
 
 #include "ui/effects/TAAFontEffect.h"
-#include "ui/effects/TickSchedule.h"
+#include "ui/effects/TickDriver.h"
 
 #include <QImage>
-#include <QTimer>
 #include <QWidget>
 
 namespace tessaly {
@@ -97,7 +96,6 @@ protected:
 
 private:
     void tick();
-    void armTimer();
     void textChanged();
     const QImage &block() const;
     QPoint restingPosition() const;
@@ -130,9 +128,7 @@ private:
     bool m_placed = false;
     int m_moved = 0;       // pixels moved since the last pause or re-entry
     int m_restTicks = 0;   // ticks still to rest
-    const TickClock *m_clock;
-    TickSchedule m_schedule;
-    QTimer m_timer;
+    TickDriver m_ticks;
 };
 
 }  // namespace tessaly
