@@ -911,10 +911,12 @@ void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, 
 
 // ------------------------------------------------------------ result files
 
-DrawOutcome DrawSession::WriteWinnersFile()
+namespace {
+
+// A result file just written is opened with its program; a failed write is reported.
+DrawOutcome openWrittenFile(const Result<fs::path> &written)
 {
     DrawOutcome out;
-    auto written = tessaly::WriteWinnersFile(m_dir, m_grade.awards, m_awardWinnerNames);
     if (!written) {
         notifyError(out, written.error());
         return out;
@@ -924,17 +926,16 @@ DrawOutcome DrawSession::WriteWinnersFile()
     return out;
 }
 
+}  // namespace
+
+DrawOutcome DrawSession::WriteWinnersFile()
+{
+    return openWrittenFile(tessaly::WriteWinnersFile(m_dir, m_grade.awards, m_awardWinnerNames));
+}
+
 DrawOutcome DrawSession::WriteNonWinnersFile()
 {
-    DrawOutcome out;
-    auto written = tessaly::WriteNonWinnersFile(m_dir, m_lists);
-    if (!written) {
-        notifyError(out, written.error());
-        return out;
-    }
-    out.file = *written;
-    out.actions.push_back(StageAction::OpenFile);
-    return out;
+    return openWrittenFile(tessaly::WriteNonWinnersFile(m_dir, m_lists));
 }
 
 }  // namespace tessaly

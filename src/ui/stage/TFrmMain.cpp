@@ -186,17 +186,15 @@ void TFrmMain::paintEvent(QPaintEvent *event)
 
 void TFrmMain::resizeEvent(QResizeEvent *event)
 {
-    if (windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized)) {
-        QWidget::resizeEvent(event);
-        return;
-    }
-    auto settings = openSettings(m_programDir);
-    if (settings && settings->readBool("Option", "runfrom", false)) {
-        // In window mode the stage follows the window and the size is kept for the next start.
+    // In window mode the stage follows the window and the size is kept for the
+    // next start; the mode is known from the last ReadConfig, so a resize reads nothing.
+    if (m_windowMode && !(windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized))) {
         m_stage = size();
-        settings->writeInteger("Option", "fromheight", frameGeometry().height());
-        settings->writeInteger("Option", "fromwidth", frameGeometry().width());
-        report(settings->commit());
+        if (auto settings = openSettings(m_programDir)) {
+            settings->writeInteger("Option", "fromheight", frameGeometry().height());
+            settings->writeInteger("Option", "fromwidth", frameGeometry().width());
+            report(settings->commit());
+        }
     }
     QWidget::resizeEvent(event);
 }

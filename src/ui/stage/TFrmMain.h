@@ -202,6 +202,7 @@ private:
     bool AdjustMode = false;
     bool LayoutDirty = false;
     bool m_autoHideBar = true;
+    bool m_windowMode = false;  // runfrom, read with the appearance
     QPoint m_barDragStart;
     QString PopupLabelName;
     int PopupSlotName = 0;

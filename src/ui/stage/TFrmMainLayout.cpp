@@ -93,6 +93,7 @@ void TFrmMain::ReadConfig()
         return;
     }
     const IniStore &s = *opened;
+    m_windowMode = s.readBool("Option", "runfrom", false);
     loadBackground();
     const std::string logo = s.readString("Option", "logoImgBG");
     if (!logo.empty() && storedFileExists(m_programDir, logo) && Image_logo->loadPicture(fileOf(m_programDir, logo))) {
