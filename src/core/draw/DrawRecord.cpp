@@ -8,6 +8,8 @@
 #include "text/SplitField.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -35,15 +37,37 @@ DrawPosition readDrawPosition(const IniStore &settings)
     p.CurrentBatch = settings.readInteger("Option", "currentSxtimes", 1);
     p.OrderCursor = settings.readInteger("Option", "currentnowgotodata", 0);
     p.DrawnInAward = settings.readInteger("Option", "currentovernum", 0);
+    p.listSum = settings.readString("Option", "currentlistsum");
     return p;
 }
 
 std::vector<SettingWrite> drawPositionWrites(const DrawPosition &p)
 {
-    return {{"Option", "currentLucki", std::to_string(p.CurrentAward)},
-            {"Option", "currentSxtimes", std::to_string(p.CurrentBatch)},
-            {"Option", "currentnowgotodata", std::to_string(p.OrderCursor)},
-            {"Option", "currentovernum", std::to_string(p.DrawnInAward)}};
+    std::vector<SettingWrite> writes{{"Option", "currentLucki", std::to_string(p.CurrentAward)},
+                                     {"Option", "currentSxtimes", std::to_string(p.CurrentBatch)},
+                                     {"Option", "currentnowgotodata", std::to_string(p.OrderCursor)},
+                                     {"Option", "currentovernum", std::to_string(p.DrawnInAward)}};
+    if (!p.listSum.empty())
+        writes.push_back({"Option", "currentlistsum", p.listSum});
+    return writes;
+}
+
+std::string listFingerprint(const std::vector<std::string> &names)
+{
+    // FNV-1a over the names, each ended by a byte no name holds.
+    std::uint64_t hash = 14695981039346656037ull;
+    auto add = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 1099511628211ull;
+    };
+    for (const auto &name : names) {
+        for (char c : name)
+            add(static_cast<unsigned char>(c));
+        add('\n');
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return std::to_string(names.size()) + "-" + hex;
 }
 
 std::string recordLine(int award, std::string_view display, std::string_view name)

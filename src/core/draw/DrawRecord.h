@@ -21,6 +21,9 @@ struct DrawPosition {
     int CurrentBatch = 1;
     int OrderCursor = 0;
     int DrawnInAward = 0;
+    // The participant list the position was saved with (listFingerprint);
+    // empty in files saved before it was kept.
+    std::string listSum;
 };
 
 DrawPosition readDrawPosition(const IniStore &settings);
@@ -29,8 +32,13 @@ struct SettingWrite {
     std::string section, key, value;
 };
 
-// The four keys of section Option that hold the position.
+// The keys of section Option that hold the position, the list's fingerprint
+// (currentlistsum) with them when there is one.
 std::vector<SettingWrite> drawPositionWrites(const DrawPosition &position);
+
+// Entry count and a hash of every name of the list: tmda.jpg and colip.jpg
+// speak of entries by index, so they fit only the list they were saved with.
+std::string listFingerprint(const std::vector<std::string> &names);
 
 // One winner's line of ARecord.dat: award|display|name, CR LF.
 std::string recordLine(int award, std::string_view display, std::string_view name);

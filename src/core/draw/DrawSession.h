@@ -152,9 +152,11 @@ private:
                            bool withPosition, DrawOutcome &out);
     void saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &out);
     void restoreWinners(const std::string &recordText, const std::string &stateText, const std::string &orderText,
-                        std::vector<std::string> &problems);
-    void restorePosition(DrawPosition position, const std::string &orderText, std::vector<std::string> &problems,
-                         DrawOutcome &out);
+                        bool listChanged, std::vector<std::string> &problems);
+    void restorePosition(DrawPosition position, const std::string &orderText, bool listChanged,
+                         std::vector<std::string> &problems, DrawOutcome &out);
+    // Takes entries already drawn out of the part of PoolList still in play; how many.
+    int removeDrawnFromPlay();
     void reportCommit(const CommitResult &result, DrawOutcome &out);
     void loadTextBlockRule();
     void appendBlockEntry(std::string &text, const std::string &entry, int k, int total) const;
@@ -197,6 +199,7 @@ private:
     bool m_clearRecordOwed = false;
     std::string m_unsavedRecord;
     std::string m_unsavedLog;
+    std::string m_listSum;  // listFingerprint of the loaded list, saved with the position
 };
 
 }  // namespace tessaly
