@@ -8,6 +8,8 @@
 #include "core/text/Lines.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <functional>
 #include <set>
 
 namespace tessaly {
@@ -62,6 +64,59 @@ TEST(DrawIntegrity, AListChangedUnderASavedDrawNeverDrawsAnEarlierWinnerAgain)
             EXPECT_EQ(recordedOnce(next.session).size(), 9u);
             EXPECT_EQ(next.session.AwardWinnerNames()[0].size(), 9u);
         }
+    }
+}
+
+
+size_t entryOf(const DrawSession &s, const std::string &name)
+{
+    const auto &names = s.lists().NameList;
+    return static_cast<size_t>(std::find(names.begin(), names.end(), name) - names.begin());
+}
+
+TEST(DrawIntegrity, ACutOrNulDamagedRecordFileNeverMergesOrHidesTheNextRecords)
+{
+    struct Case {
+        std::string what;
+        std::function<std::string(const std::string &)> damage;
+        std::string notice;
+        std::string setAside;  // what ARecord.cut.txt holds after the next stop
+    };
+    const Case cases[] = {
+        {"cut inside the second line",
+         [](const std::string &f) { return f.substr(0, f.find("\r\n") + 5); },
+         "中奖记录文件ARecord.dat的最后一行“0|P”不完整", "0|P\r\n"},
+        {"NUL bytes where a write was lost", [](const std::string &f) { return f + std::string(6, '\0'); },
+         "中奖记录文件ARecord.dat第4行含有空字符", std::string(6, '\0') + "\r\n"},
+        {"NUL bytes inside the file",
+         [](const std::string &f) { return f.substr(0, f.find("\r\n") + 2) + std::string(3, '\0') + f.substr(f.find("\r\n") + 2); },
+         "中奖记录文件ARecord.dat第2行含有空字符", ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        DrawFolder dir(20, {{"奖", 6, 3, "2+2+2"}});
+        {
+            Program run(dir);
+            run.batch();
+        }
+        dir.write("ARecord.dat", c.damage(dir.read("ARecord.dat")));
+        Program next(dir);
+        EXPECT_TRUE(mentions(next.shown, c.notice)) << texts(next.shown);
+        // Both winners of the first batch stay drawn, a cut record or not.
+        EXPECT_EQ(std::count(next.session.lists().StateList.begin(), next.session.lists().StateList.end(), "|ISOK|"), 2);
+        next.batch();
+        next.batch();
+        EXPECT_EQ(dir.read("ARecord.cut.txt"), c.setAside);
+
+        // Every record reads back whole, with a name of the list, after a restart.
+        Program after(dir);
+        EXPECT_EQ(after.session.AwardWinnerNames(), next.session.AwardWinnerNames());
+        EXPECT_EQ(after.session.AwardWinnerNames()[0].size(), c.setAside == "0|P\r\n" ? 5u : 6u);
+        for (const auto &name : after.session.AwardWinnerNames()[0]) {
+            ASSERT_LT(entryOf(after.session, name), 20u) << name;
+            EXPECT_EQ(after.session.lists().StateList[entryOf(after.session, name)], "|ISOK|");
+        }
+        EXPECT_EQ(std::count(after.session.lists().StateList.begin(), after.session.lists().StateList.end(), "|ISOK|"), 6);
     }
 }
 

@@ -234,13 +234,40 @@ CommitResult apply(const fs::path &programDir, const Journal &j, const CommitInt
     return result;
 }
 
+// A record file that does not end with a line end lost the end of its last
+// write: that cut line is kept aside in ARecord.cut.txt and taken out, so the
+// next record starts a line of its own instead of merging into it.
+Status setAsideCutLine(const fs::path &programDir, std::string &setAside)
+{
+    const fs::path path = programFile(programDir, files::kRecord);
+    const auto last = lastByteOf(path);
+    if (!last || *last == '\n' || *last == '\r')
+        return Ok{};
+    auto text = readFile(path);
+    if (!text)
+        return text.error();
+    const std::string_view cut = cutRecordLine(*text);
+    if (Status kept = appendFileDurable(programFile(programDir, kCutRecords), std::string(cut) + "\r\n"); !kept)
+        return kept;
+    if (Status cutBack = truncateFileDurable(path, static_cast<long long>(text->size() - cut.size())); !cutBack)
+        return cutBack;
+    setAside = cut;
+    return Ok{};
+}
+
 }  // namespace
 
 CommitResult applyDrawCommit(const fs::path &programDir, const DrawCommit &commit, const CommitInterrupt &interrupt)
 {
+    CommitResult result;
+    if (!commit.clearRecord && !commit.recordBlock.empty()) {
+        if (Status repaired = setAsideCutLine(programDir, result.setAside); !repaired) {
+            result.errors.push_back(repaired.error());
+            return result;  // nothing of the stop is written rather than a merged record
+        }
+    }
     Journal j{commit, fileLength(programFile(programDir, files::kRecord)),
               fileLength(programFile(programDir, files::kLog))};
-    CommitResult result;
     Status journal = writeFileAtomic(programFile(programDir, kCommitJournal), serialize(j));
     if (!journal) {
         // Nothing has changed on disk: the stop is not saved at all, rather than half.
@@ -251,7 +278,9 @@ CommitResult applyDrawCommit(const fs::path &programDir, const DrawCommit &commi
         result.interrupted = true;
         return result;
     }
-    return apply(programDir, j, interrupt, false);
+    CommitResult applied = apply(programDir, j, interrupt, false);
+    applied.setAside = std::move(result.setAside);
+    return applied;
 }
 
 RecoveryResult finishPendingCommit(const fs::path &programDir)

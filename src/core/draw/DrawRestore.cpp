@@ -68,6 +68,13 @@ void DrawSession::restoreWinners(const std::string &recordText, const std::strin
     if (!records.badLines.empty())
         problems.push_back(TSL_GBK("中奖记录文件ARecord.dat第") + lineNumbers(records.badLines) +
                            TSL_GBK("行的奖项序号不是0到49之间的数字，这些行没有读入中奖名单。"));
+    if (!records.nulLines.empty())
+        problems.push_back(TSL_GBK("中奖记录文件ARecord.dat第") + lineNumbers(records.nulLines) +
+                           TSL_GBK("行含有空字符（文件已损坏），该行中其余的中奖记录和其后的记录都已读入。"));
+    if (!records.cutLine.empty() && records.cutLine.find('\0') == std::string::npos)
+        problems.push_back(TSL_GBK("中奖记录文件ARecord.dat的最后一行“") + records.cutLine +
+                           TSL_GBK("”不完整（上次写入没有完成），没有读入中奖名单；下一次停止抽奖时会把它移到") +
+                           kCutRecords + TSL_GBK("中保存。"));
     m_awardWinners = std::move(records.winners);
     m_awardWinnerNames = std::move(records.names);
     bool anyRecord = !records.badLines.empty();

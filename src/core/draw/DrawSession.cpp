@@ -699,6 +699,10 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
     if (position)
         m_positionUnsaved = !result.settingsWritten;
     m_saveOwed = !(result.recordWritten && result.orderWritten && result.stateWritten && result.settingsWritten);
+    if (!result.setAside.empty())
+        notify(out, TSL_GBK("中奖记录文件ARecord.dat的最后一行不完整（上次写入没有完成），已移到") + kCutRecords +
+                        TSL_GBK("中保存，新的中奖记录从下一行开始。"),
+               ErrorCode::Inconsistent);
     for (const auto &error : result.errors)
         notifyError(out, error, TSL_GBK("抽奖结果保存失败："));
 }
