@@ -120,5 +120,36 @@ TEST(DrawIntegrity, ACutOrNulDamagedRecordFileNeverMergesOrHidesTheNextRecords)
     }
 }
 
+TEST(DrawIntegrity, FieldsSplitOnWholeGbkCharactersAndABarInANameIsRefused)
+{
+    // The second byte of 東, 億, 瑋 and 質 is 0x7C, the byte of "|".
+    DrawFolder dir(0, {{"東區一等獎", 2, 1, "2"}, {"億元獎", 1, 1, "1"}}, "scrolldown=0\r\n");
+    dir.writeLines("data.txt", {"李東", "王億", "陳瑋", "質"});
+    {
+        Program run(dir);
+        EXPECT_TRUE(run.shown.notices.empty()) << texts(run.shown);
+        EXPECT_EQ(run.session.awards().AwardCount, 2);
+        EXPECT_EQ(run.session.awards()[0].name, G("東區一等獎"));
+        EXPECT_EQ(run.session.awards()[0].prizeName, G("奖品0"));
+        run.batch();
+        run.batch();
+    }
+    Program next(dir);
+    EXPECT_TRUE(next.shown.notices.empty()) << texts(next.shown);
+    std::set<std::string> names;
+    for (int a = 0; a < 2; ++a)
+        for (const auto &name : next.session.AwardWinnerNames()[a])
+            names.insert(name);
+    EXPECT_EQ(names.size(), 3u);
+    for (const auto &name : names)
+        EXPECT_LT(entryOf(next.session, name), 4u) << name;
+
+    // A "|" of its own in a name could not be told from the record's separator.
+    DrawFolder barred(0, {{"奖", 1, 1, "1"}});
+    barred.write("data.txt", "P0\r\nP1\r\nA|B\r\n");
+    Program refused(barred);
+    EXPECT_TRUE(mentions(refused.shown, "参选名单data.txt第3行“A|B”含有竖线“|”")) << texts(refused.shown);
+}
+
 }  // namespace
 }  // namespace tessaly

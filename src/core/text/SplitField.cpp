@@ -37,6 +37,18 @@ std::vector<size_t> separatorPositions(std::string_view text, char separator)
     return positions;
 }
 
+bool fitsAsLastField(std::string_view text)
+{
+    size_t at = 0;
+    size_t last = 0;
+    for (; at < text.size(); at = nextGbkChar(text, at)) {
+        if (text[at] == '|')
+            return false;
+        last = at;
+    }
+    return text.empty() || static_cast<unsigned char>(text[last]) < 0x81 || last + 1 < text.size();
+}
+
 std::string SplitField(std::string_view text, char separator, int n)
 {
     if (n < 1)

@@ -23,4 +23,9 @@ std::vector<size_t> separatorPositions(std::string_view text, char separator);
 // followed by a trail byte, otherwise one.
 size_t nextGbkChar(std::string_view text, size_t at);
 
+// True when a text can stand as the last field of a "|"-joined line and read
+// back the same: no "|" of its own, and no GBK lead byte left without its
+// second byte at the end.
+bool fitsAsLastField(std::string_view text);
+
 }  // namespace tessaly
