@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <functional>
+#include <csignal>
 #include <set>
+#include <sys/resource.h>
 
 namespace tessaly {
 namespace {
@@ -149,6 +151,79 @@ TEST(DrawIntegrity, FieldsSplitOnWholeGbkCharactersAndABarInANameIsRefused)
     barred.write("data.txt", "P0\r\nP1\r\nA|B\r\n");
     Program refused(barred);
     EXPECT_TRUE(mentions(refused.shown, "参选名单data.txt第3行“A|B”含有竖线“|”")) << texts(refused.shown);
+}
+
+// Lets files grow only to `limit` bytes, as a full disk would: a write past it
+// stops part way and fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = limit;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+TEST(DrawIntegrity, AnAppendTornByAFullDiskIsCutBackBeforeItIsWrittenAgain)
+{
+    struct Case {
+        std::string what;
+        bool tearAtLineEnd;  // the disk filled exactly after the batch's first record line
+        bool retryAtClose;
+    };
+    const Case cases[] = {
+        {"torn inside a line, retried by the next stop", false, false},
+        {"torn after a whole line, retried by the next stop", true, false},
+        {"torn after a whole line, retried at close", true, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        // Long names and a long history, so that the record file is the largest file written.
+        DrawFolder dir(0, {{"奖", 24, 12, "2+2+2+2+2+2+2+2+2+2+2+2"}}, "privacy=1\r\nprivacystart=5\r\nprivacyend=8\r\n");
+        std::string data;
+        for (int i = 0; i < 40; ++i)
+            data += "P" + std::to_string(100 + i) + "-" + std::string(26, 'x') + "\r\n";
+        dir.write("data.txt", data);
+        Program run(dir);
+        for (int b = 0; b < 9; ++b)
+            run.batch();
+        const auto size = std::filesystem::file_size(dir / "ARecord.dat");
+        DrawOutcome torn;
+        {
+            const auto &lists = run.session.lists();
+            const size_t line = recordLine(0, lists.DisplayList[0], lists.NameList[0]).size();
+            FileSizeLimit full(size + (c.tearAtLineEnd ? line : 20));
+            torn = run.batch();
+        }
+        ASSERT_FALSE(torn.notices.empty());
+        EXPECT_EQ(torn.notices[0].code, ErrorCode::FileWrite) << texts(torn);
+        if (c.retryAtClose)
+            run.session.FormClose(0, 0);
+        else
+            run.batch();
+
+        Program after(dir);
+        EXPECT_EQ(after.session.AwardWinnerNames(), run.session.AwardWinnerNames());
+        EXPECT_EQ(after.session.AwardWinners(), run.session.AwardWinners());
+        recordedOnce(after.session);
+        for (const auto &line : splitLines(dir.read("ARecord.dat"))) {
+            RecordFields fields;
+            if (line.empty())
+                continue;
+            ASSERT_TRUE(parseRecordLine(line, fields)) << line;
+            EXPECT_EQ(entryOf(after.session, fields.name), entryOf(after.session, fields.name)) << line;
+            ASSERT_LT(entryOf(after.session, fields.name), 40u) << line;
+            EXPECT_EQ(after.session.lists().DisplayList[entryOf(after.session, fields.name)], fields.display) << line;
+        }
+        EXPECT_FALSE(dir.exists(kCommitJournal));
+    }
 }
 
 }  // namespace
