@@ -226,5 +226,73 @@ TEST(DrawIntegrity, AnAppendTornByAFullDiskIsCutBackBeforeItIsWrittenAgain)
     }
 }
 
+TEST(DrawIntegrity, AFailedRestoreRefusesToDrawAndChangesNothingOnDisk)
+{
+    struct Case {
+        std::string file;
+        bool asFolder;  // unreadable: a folder stands where the file was
+        std::string replacement;
+    };
+    const Case cases[] = {
+        {"tmda.jpg", true, ""}, {"colip.jpg", true, ""}, {"ARecord.dat", true, ""},
+        {"data.txt", false, "P0\r\nP|1\r\n"},  // a list the loader refuses
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        DrawFolder dir(12, {{"一等奖", 2, 1, "2"}, {"二等奖", 6, 3, "2+2+2"}});
+        {
+            Program run(dir);
+            run.batch();
+        }
+        const std::string saved = dir.read(c.file);
+        std::filesystem::remove(dir / c.file);
+        if (c.asFolder)
+            std::filesystem::create_directory(dir / c.file);
+        else
+            dir.write(c.file, c.replacement);
+        auto files = [&dir] {
+            Lines all;
+            for (const char *name : {"set.dat", "ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt", "data.txt"})
+                all.push_back(std::filesystem::is_directory(dir / name) ? "(folder)" : dir.read(name));
+            return all;
+        };
+        const Lines before = files();
+
+        Program broken(dir);
+        EXPECT_FALSE(broken.shown.notices.empty());
+        DrawSession &s = broken.session;
+        const DrawOutcome refused = s.PrepareBatch();
+        EXPECT_TRUE(mentions(refused, "为了不覆盖已保存的抽奖结果，现在不能抽奖")) << texts(refused);
+        for (int i = 0; i < 4; ++i)
+            s.FormKeyUp(kSpace);
+        s.StopButtonClick();
+        EXPECT_FALSE(s.flags().Rolling);
+        EXPECT_FALSE(s.flags().BatchReady);
+        EXPECT_TRUE(mentions(s.GiveUp(1, 0, true), "为了不覆盖已保存的抽奖结果，现在不能抽奖"));
+        s.FormClose(0, 0);
+        Lines after = files();
+        after[0] = before[0];  // the window position is still kept
+        EXPECT_EQ(after, before);
+
+        // Once the file reads again, the draw goes on where it stopped.
+        std::filesystem::remove_all(dir / c.file);
+        dir.write(c.file, saved);
+        Program mended(dir);
+        EXPECT_TRUE(mended.shown.notices.empty()) << texts(mended.shown);
+        EXPECT_EQ(mended.session.AwardWinnerNames()[1].size(), 2u);
+        mended.batch();
+        EXPECT_EQ(mended.session.AwardWinnerNames()[1].size(), 4u);
+
+        // A reset after a failed restore starts the draw afresh.
+        std::filesystem::remove(dir / "tmda.jpg");
+        std::filesystem::create_directory(dir / "tmda.jpg");
+        Program reset(dir);
+        std::filesystem::remove(dir / "tmda.jpg");
+        reset.session.ResetDraw(false);
+        reset.batch();
+        EXPECT_EQ(reset.session.AwardWinnerNames()[1].size(), 2u);
+    }
+}
+
 }  // namespace
 }  // namespace tessaly

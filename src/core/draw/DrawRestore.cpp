@@ -28,15 +28,19 @@ void DrawSession::RestoreDraw(DrawOutcome &out)
         if (data.code() == ErrorCode::FileMissing)
             return true;  // not saved yet: an empty list
         notifyError(out, data.error());
+        m_restoreFailure = data.error().message;
         return false;
     };
     std::string orderText, stateText, recordText;
     if (!readOrEmpty(files::kDrawOrder, orderText) || !readOrEmpty(files::kDrawnMarks, stateText) ||
         !readOrEmpty(files::kRecord, recordText))
         return;
-    auto settings = openSettingsFor(m_dir, out);
-    if (!settings)
+    auto settings = openSettings(m_dir);
+    if (!settings) {
+        notifyError(out, settings.error());
+        m_restoreFailure = settings.error().message;
         return;
+    }
     m_captions.readyLuckVisible = m_options.readyLuckVisible;
 
     // What does not fit is named, what is sound is used, and no file is touched.

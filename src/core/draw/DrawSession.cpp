@@ -108,13 +108,18 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     // Half-written files of an interrupted replace are dropped, and a stop or
     // reset that a crash cut short is finished, before anything is read.
     removeStaleTemporaries(m_dir);
+    m_restoreFailure.clear();
     RecoveryResult recovered = finishPendingCommit(m_dir);
     for (const auto &error : recovered.errors)
         notifyError(out, error);
+    if (recovered.found && !recovered.finished)
+        m_restoreFailure = recovered.errors.empty() ? std::string(kCommitJournal) : recovered.errors.front().message;
 
     auto settings = openSettingsFor(m_dir, out);
-    if (!settings)
+    if (!settings) {
+        m_restoreFailure = TSL_GBK("无法读取set.dat");
         return out;
+    }
     m_flags.PhotoMode = settings->readBool("Option", "ispho", false);
     const int ntfs = settings->readInteger("Option", "ntfs", 0);
     m_flags.PredeterminedActive = ntfs == 2;
@@ -132,10 +137,12 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     } else {
         readConfig(*settings, out);
         readConfigGrade(*settings, out);
-        if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded)
+        if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded) {
             notifyError(out, loaded.error());
-        else
+            m_restoreFailure = loaded.error().message;
+        } else if (m_restoreFailure.empty()) {
             RestoreDraw(out);
+        }
         prepareBatch(out);
         out.actions.push_back(StageAction::ComposeMarquee);
     }
@@ -242,6 +249,7 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out)
 
     m_lists = std::move(fresh);
     m_listSum = listFingerprint(m_lists.NameList);
+    m_restoreFailure.clear();
     m_lastBatch.clear();
     m_pool.clear();
     m_state.OrderCursor = -1;
@@ -298,6 +306,8 @@ DrawOutcome DrawSession::FormClose(int left, int top)
     }
     writeOptions(m_dir, {{"Option", "Mformleft", std::to_string(left)}, {"Option", "Mformtop", std::to_string(top)}},
                  out);
+    if (!m_restoreFailure.empty())
+        return out;  // the winners were never read: a summary of nobody would mislead
     const std::string block = m_unsavedLog + closingLogBlock(timestamp(), m_grade.awards, m_awardWinnerNames);
     if (Status appended = appendFileDurable(programFile(m_dir, files::kLog), block); !appended)
         notifyError(out, appended.error());
@@ -394,8 +404,22 @@ std::string DrawSession::guestText(const IniStore &settings) const
                                std::to_string(m_state.CurrentAward + 1) + "-" + std::to_string(m_state.CurrentBatch));
 }
 
+bool DrawSession::refuseUnrestored(DrawOutcome &out) const
+{
+    if (m_restoreFailure.empty())
+        return false;
+    notify(out,
+           TSL_GBK("上次的抽奖记录没有读入：") + m_restoreFailure +
+               TSL_GBK("\n为了不覆盖已保存的抽奖结果，现在不能抽奖。请修复这个文件后重新启动软件；"
+                       "如果要放弃上次的抽奖结果，请使用“重新开始抽奖”。"),
+           ErrorCode::Inconsistent);
+    return true;
+}
+
 void DrawSession::prepareBatch(DrawOutcome &out)
 {
+    if (refuseUnrestored(out))
+        return;
     if (m_flags.AdjustMode) {
         notify(out, TSL_GBK("请再按一次菜单\"调整界面位置\"退出设计状态才能抽奖!"));
         return;
@@ -469,7 +493,7 @@ void DrawSession::loadTextBlockRule()
 
 void DrawSession::startRolling(DrawOutcome &out)
 {
-    if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady)
+    if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady || !m_restoreFailure.empty())
         return;
     m_captions.boss.clear();
     m_flags.Rolling = true;

@@ -138,6 +138,8 @@ private:
     void SetUpSupplement(int award, int count, DrawOutcome &out);
     void readConfig(const IniStore &settings, DrawOutcome &out);
     void readConfigGrade(const IniStore &settings, DrawOutcome &out);
+    // True, with the notice saying what to mend, while the saved draw could not be read.
+    bool refuseUnrestored(DrawOutcome &out) const;
     void prepareBatch(DrawOutcome &out);
     void startRolling(DrawOutcome &out);
     void stopBatch(DrawOutcome &out);
@@ -200,6 +202,9 @@ private:
     std::string m_unsavedRecord;
     std::string m_unsavedLog;
     std::string m_listSum;  // listFingerprint of the loaded list, saved with the position
+    // Why the saved draw could not be read at the start; until a reset nothing
+    // is drawn, so nothing overwrites it.
+    std::string m_restoreFailure;
 };
 
 }  // namespace tessaly
