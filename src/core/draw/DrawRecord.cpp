@@ -37,6 +37,7 @@ DrawPosition readDrawPosition(const IniStore &settings)
     p.CurrentBatch = settings.readInteger("Option", "currentSxtimes", 1);
     p.OrderCursor = settings.readInteger("Option", "currentnowgotodata", 0);
     p.DrawnInAward = settings.readInteger("Option", "currentovernum", 0);
+    p.OrderFloor = settings.readInteger("Option", "currentorderfloor", 0);
     p.listSum = settings.readString("Option", "currentlistsum");
     return p;
 }
@@ -46,7 +47,8 @@ std::vector<SettingWrite> drawPositionWrites(const DrawPosition &p)
     std::vector<SettingWrite> writes{{"Option", "currentLucki", std::to_string(p.CurrentAward)},
                                      {"Option", "currentSxtimes", std::to_string(p.CurrentBatch)},
                                      {"Option", "currentnowgotodata", std::to_string(p.OrderCursor)},
-                                     {"Option", "currentovernum", std::to_string(p.DrawnInAward)}};
+                                     {"Option", "currentovernum", std::to_string(p.DrawnInAward)},
+                                     {"Option", "currentorderfloor", std::to_string(p.OrderFloor)}};
     if (!p.listSum.empty())
         writes.push_back({"Option", "currentlistsum", p.listSum});
     return writes;

@@ -21,6 +21,7 @@ struct DrawPosition {
     int CurrentBatch = 1;
     int OrderCursor = 0;
     int DrawnInAward = 0;
+    int OrderFloor = 0;
     // The participant list the position was saved with (listFingerprint);
     // empty in files saved before it was kept.
     std::string listSum;

@@ -136,6 +136,7 @@ void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, 
         m_pool = std::move(order);
         m_state.OrderCursor = p.OrderCursor;
         m_state.RollCount = m_state.OrderCursor + 1;
+        m_state.OrderFloor = std::clamp(p.OrderFloor, 0, static_cast<int>(m_pool.size()));
         if (const int removed = removeDrawnFromPlay(); removed > 0)
             problems.push_back(TSL_GBK("抽奖顺序文件tmda.jpg中尚未抽到的部分有") + std::to_string(removed) +
                                TSL_GBK("个已中奖的人员，已将他们移出，不会再次中奖。"));
@@ -149,6 +150,7 @@ void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, 
     m_pool.clear();
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
+    m_state.OrderFloor = 0;
     const LGrade *a = award(m_state.CurrentAward);
     if (a && a->batchCount >= m_state.CurrentBatch) {
         // The rest of the award is decided again among those not drawn yet.
@@ -163,14 +165,16 @@ int DrawSession::removeDrawnFromPlay()
     // With canreAward a winner may be taken again: the order stands as built.
     if (m_options.canreAward || m_state.OrderCursor < 0)
         return 0;
+    const auto drawn = [this](int entry) { return m_lists.StateList[static_cast<size_t>(entry)] == kDrawnMark; };
+    const auto floor = m_pool.begin() + std::min(m_state.OrderFloor, m_state.OrderCursor + 1);
     const auto inPlay = m_pool.begin() + m_state.OrderCursor + 1;
-    const auto kept = std::stable_partition(m_pool.begin(), inPlay, [this](int entry) {
-        return m_lists.StateList[static_cast<size_t>(entry)] != kDrawnMark;
-    });
+    const int belowFloor = static_cast<int>(std::count_if(m_pool.begin(), floor, drawn));
+    const auto kept = std::stable_partition(m_pool.begin(), inPlay, [&drawn](int entry) { return !drawn(entry); });
     const int removed = static_cast<int>(inPlay - kept);
     if (removed == 0)
         return 0;
     m_pool.erase(kept, inPlay);
+    m_state.OrderFloor -= belowFloor;
     m_state.OrderCursor -= removed;
     m_state.RollCount = m_state.OrderCursor + 1;
     m_orderUnsaved = true;
