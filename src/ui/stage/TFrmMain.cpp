@@ -12,12 +12,14 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
+#include "ui/photo/PhotoStage.h"
 #include "ui/settings/TForm_awardphoset.h"
 #include "ui/settings/TForm_setaward.h"
 #include "ui/stage/CorrectionDialogs.h"
 #include "ui/stage/LabelMenu.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
+#include "ui/winners/TForm_float2.h"
 #include "ui/stage/TFrmSplash.h"
 
 #include <QApplication>
@@ -42,6 +44,12 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     setAttribute(Qt::WA_OpaquePaintEvent);
     createElements();
     createMenus();
+    m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
+                               GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { apply(out); },
+                               [this](QWidget *slot) { AttachHandle(slot); }, [this] { return AdjustMode; },
+                               [this] { ArrangeAllSlots(true); }},
+                              this);
+    m_photos->addModeItems(m_menuSettings);
     m_session->setSlotStage(this);
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer2.setTimerType(Qt::PreciseTimer);
@@ -86,11 +94,12 @@ void TFrmMain::createElements()
     Image_Award->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Image_Award, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         QMenu menu(this);
+        menu.setObjectName(QStringLiteral("PopupMenu_awpho"));
         menu.addAction(QStringLiteral("设置图片大小"), this, [this] {
             TForm_awardphoset dialog(m_programDir, Image_Award->size(), m_services.messages, this);
             if (dialog.exec() == QDialog::Accepted)
                 Image_Award->resize(dialog.pictureSize());
-        });
+        })->setObjectName(QStringLiteral("Npaw1"));
         menu.exec(Image_Award->mapToGlobal(pos));
     });
 
@@ -248,6 +257,9 @@ bool TFrmMain::FormKeyDown(QKeyEvent *event)
     case Qt::Key_F6:
         NC1Click();
         return true;
+    case Qt::Key_F7:
+        NC2Click();
+        return true;
     case Qt::Key_F1:
         NC4Click();
         return true;
@@ -332,6 +344,22 @@ void TFrmMain::apply(const DrawOutcome &outcome)
             break;
         case StageAction::ClearSlots:
             clearSlots();
+            m_photos->clearSlots();
+            break;
+        case StageAction::StartPhotoRolling:
+            m_photos->StartPhotoRolling();
+            break;
+        case StageAction::StopPhotoRolling:
+            m_photos->StopPhotoRolling();
+            break;
+        case StageAction::ShowPhotoWinners:
+            m_photos->ShowPhotoWinners();
+            break;
+        case StageAction::LoadPhotos:
+            m_photos->LoadPhotos();
+            break;
+        case StageAction::ShowPhotoPrompt:
+            m_photos->ShowPhotoPrompt();
             break;
         case StageAction::StartTimer1:
             startTimer(Timer1);
@@ -368,6 +396,9 @@ void TFrmMain::apply(const DrawOutcome &outcome)
         }
         case StageAction::ShowResults:
             NC1Click();
+            break;
+        case StageAction::ShowWinnersWindow:
+            NC2Click();
             break;
         case StageAction::AutoLayoutMain:
             AutoLayoutMain();
@@ -508,6 +539,22 @@ void TFrmMain::NC1Click()
     m_results->ShowResultsWindow();
 }
 
+void TFrmMain::NC2Click()
+{
+    if (m_winners)
+        m_winners->close();
+    const WinnerArray &display = m_session->AwardWinners();
+    const WinnerArray &names = m_session->AwardWinnerNames();
+    m_winners = new TForm_float2(m_programDir, {m_services.messages, m_services.pickers}, m_stage,
+                                 {m_session->awards(), WinnerLists(display.data(), display.size()),
+                                  WinnerLists(names.data(), names.size()), Award->isVisible(),
+                                  m_session->grade().ScrollDown, m_session->flags().PhotoMode},
+                                 m_session->state().BatchAward, this);
+    m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    m_winners->show();
+    m_winners->FormShow();
+}
+
 void TFrmMain::NC4Click()
 {
     if (LayoutDirty)
@@ -570,6 +617,11 @@ void TFrmMain::stopRollingForSettings()
 {
     if (m_session->flags().Rolling)
         apply(m_session->StopBatch());
+}
+
+bool TFrmMain::photoMode() const
+{
+    return m_session->flags().PhotoMode;
 }
 
 void TFrmMain::resetDrawAfterSettings()

@@ -19,6 +19,7 @@
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
 #include "ui/effects/Tmyfontdialog.h"
+#include "ui/photo/PhotoStage.h"
 #include "ui/stage/LabelMenu.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TForm_changpo.h"
@@ -108,6 +109,8 @@ void TFrmMain::createMenus()
         a->setShortcutContext(Qt::WidgetShortcut);  // the keys are handled by the window itself
         return a;
     };
+    shortcut(m_menuFunctions->addAction(QStringLiteral("显示中奖名单"), this, &TFrmMain::NC2Click), Qt::Key_F7)
+        ->setObjectName(QStringLiteral("NC2"));
     shortcut(m_menuFunctions->addAction(QStringLiteral("重新开始抽奖"), this, &TFrmMain::NC4Click), Qt::Key_F1)
         ->setObjectName(QStringLiteral("NC4"));
     NC5 = m_menuFunctions->addMenu(QStringLiteral("从某奖项开始抽"));
@@ -161,7 +164,9 @@ void TFrmMain::NA2Click()
         m->move(0, m->y());
     WriteConfig();
     const int n = m_session->state().BatchSize;
-    if (n > kMaxSlots)
+    if (m_session->flags().PhotoMode)
+        m_photos->SavePhotoSlotPositions(n);
+    else if (n > kMaxSlots)
         WriteConfiglabel20(n);
     else if (n > 0)
         WriteConfiglabel(n);
