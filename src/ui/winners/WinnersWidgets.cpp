@@ -47,6 +47,7 @@ WinnersCanvas::WinnersCanvas(QWidget *parent) : QWidget(parent)
 void WinnersCanvas::setBackground(const QImage &image)
 {
     m_background = image;
+    m_tile = image.isNull() ? QPixmap() : QPixmap::fromImage(image);
     update();
 }
 
@@ -56,7 +57,7 @@ void WinnersCanvas::paintEvent(QPaintEvent *event)
     if (m_background.isNull())
         p.fillRect(event->rect(), Qt::black);
     else
-        p.drawTiledPixmap(event->rect(), QPixmap::fromImage(m_background), event->rect().topLeft());
+        p.drawTiledPixmap(event->rect(), m_tile, event->rect().topLeft());
 }
 
 WinnersTextBlock::WinnersTextBlock(QWidget *parent) : QWidget(parent)
@@ -184,16 +185,20 @@ std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &n
         auto it = m_cache.constFind(sizeKey + toQt(names[i]));
         if (it != m_cache.constEnd())
             out[i] = *it;
-        else if (m_source && !(out[i] = m_source(names[i])).isNull())
-            out[i] = out[i].scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         else
             wanted.push_back(i);
     }
     if (!wanted.empty()) {
+        // Scaling a decoded picture and decoding a file both run on every core.
         std::atomic<size_t> next{0};
         auto work = [&] {
-            for (size_t k; (k = next.fetch_add(1)) < wanted.size();)
-                out[wanted[k]] = decode(names[wanted[k]], tile);
+            for (size_t k; (k = next.fetch_add(1)) < wanted.size();) {
+                const std::string &name = names[wanted[k]];
+                QImage decoded = m_source ? m_source(name) : QImage();
+                out[wanted[k]] = decoded.isNull()
+                                     ? decode(name, tile)
+                                     : decoded.scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            }
         };
         const size_t threads =
             std::min<size_t>(wanted.size(), std::max(1u, std::thread::hardware_concurrency())) - 1;
@@ -203,9 +208,9 @@ std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &n
         work();
         for (auto &t : pool)
             t.join();
+        for (size_t i : wanted)
+            m_cache.insert(sizeKey + toQt(names[i]), out[i]);
     }
-    for (size_t i = 0; i < names.size(); ++i)
-        m_cache.insert(sizeKey + toQt(names[i]), out[i]);
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 #include <filesystem>
@@ -30,6 +31,7 @@ protected:
 
 private:
     QImage m_background;
+    QPixmap m_tile;  // the background ready to paint
 };
 
 // Lines of text in one font and colour, in character cells so that padded
@@ -97,7 +99,8 @@ public:
     // The pictures of photo\<name>.jpg scaled to `tile`; a null image for a
     // name without a readable photo.
     std::vector<QImage> pictures(const std::vector<std::string> &names, QSize tile);
-    // Pictures decoded elsewhere (photo mode's table), taken instead of decoding.
+    // Pictures decoded elsewhere (photo mode's table), taken instead of
+    // decoding; called from several threads at once, so it must only read.
     void setSource(std::function<QImage(const std::string &name)> source) { m_source = std::move(source); }
     void clear() { m_cache.clear(); }
 
