@@ -2,6 +2,7 @@
 
 #include "core/files/Paths.h"
 #include "core/participants/Jpeg.h"
+#include "core/participants/PhotoTable.h"
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 #include "ui/common/CellText.h"
@@ -13,7 +14,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
+#include <unordered_map>
 
 namespace tessaly {
 
@@ -157,6 +160,22 @@ void PhotoTile::paintEvent(QPaintEvent *)
     p.setPen(Qt::NoPen);
     p.drawEllipse(QPoint(width() / 2, height() / 3), r, r);
     p.drawRoundedRect(QRect(width() / 2 - 2 * r, height() / 3 + r + 4, 4 * r, 2 * r), r / 2.0, r / 2.0);
+}
+
+std::function<QImage(const std::string &)> photoTableSource(const PhotoTable &table,
+                                                         const std::vector<std::string> &names)
+{
+    auto index = std::make_shared<std::unordered_map<std::string, int>>();
+    for (size_t i = 0; i < names.size(); ++i)
+        index->emplace(names[i], static_cast<int>(i));
+    return [&table, index](const std::string &name) {
+        auto it = index->find(name);
+        const RgbImage *photo = it == index->end() ? nullptr : table.photo(it->second);
+        if (!photo || photo->empty())
+            return QImage();
+        // Wraps the table's pixels without copying; the caller scales them into its own image.
+        return QImage(photo->bits(), photo->width, photo->height, photo->bytesPerLine(), QImage::Format_RGB32);
+    };
 }
 
 QImage WinnerPhotoCache::decode(const std::string &name, QSize tile) const

@@ -93,6 +93,13 @@ private:
 // Decoded winner pictures by name and tile size, so paging back and forth
 // decodes each photo once. Missing ones are decoded on several threads at a
 // time, scaled down while decoding.
+class PhotoTable;
+
+// Photo mode's decoded pictures by winner name (the first entry of that
+// name); read-only, so the cache may call it from several threads.
+std::function<QImage(const std::string &name)> photoTableSource(const PhotoTable &table,
+                                                               const std::vector<std::string> &names);
+
 class WinnerPhotoCache {
 public:
     explicit WinnerPhotoCache(std::filesystem::path programDir) : m_dir(std::move(programDir)) {}
