@@ -41,6 +41,7 @@ class TFrmFloat;
 class TRzButton;
 class TSkyScrollText;
 class TStretchHandle;
+class SpecialSettings;
 
 class TFrmMain : public QWidget, public AwardSettingsHost, public SlotStage {
     Q_OBJECT
@@ -59,6 +60,7 @@ public:
     void FormShow();
 
     DrawSession &session() { return *m_session; }
+    SpecialSettings &special() { return *m_special; }
     int StageWidth() const { return m_stage.width(); }
     int StageHeight() const { return m_stage.height(); }
     QString ScreenKey() const;
@@ -210,6 +212,7 @@ private:
     int m_tickCount = 0;
 
     QPointer<TFrmFloat> m_results;
+    SpecialSettings *m_special = nullptr;
     QMenu *m_menuInterface = nullptr;
     QMenu *m_menuSettings = nullptr;
     QMenu *m_menuFunctions = nullptr;
