@@ -46,6 +46,11 @@ TEST(PhotoGrid, RefusesWhatCannotBeLaidOut)
     EXPECT_EQ(placePhotoGrid({3, 10, 10, 10, 100, 100}, 0, 1024).code(), ErrorCode::BadInput);
     EXPECT_EQ(placePhotoGrid({3, 10, 10, 10, 100, 100}, 2002, 1024).code(), ErrorCode::BadInput);
     EXPECT_TRUE(placePhotoGrid({3, 10, 10, 10, 100, 100}, 2001, 1024).ok());
+    EXPECT_EQ(placePhotoGrid({3, 10, 10, 10, 2000000000, 100}, 9, 1024).code(), ErrorCode::BadInput) << "overflow";
+    TempProgramDir dir;
+    dir.write("set.dat", "[0phoautoset]\r\n100=0|-5|x|10|99999999|0|clRed|0|y|[]\r\n");
+    auto store = IniStore::open(dir / "set.dat");
+    EXPECT_EQ(readPhotoAutoSet(*store, 50).grid, (PhotoGridSpec{1, 0, 100, 10, 10000, 1})) << "brought into range";
 }
 
 TEST(PhotoGrid, WinnersGridNeverHasMoreColumnsThanPictures)
