@@ -154,7 +154,8 @@ GridExtent gridExtent(const PhotoGridSpec &s, int n)
 
 PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int stageHeight)
 {
-    const double availableWidth = stageWidth - 20.0;
+    // A tenth of the width stays free at the sides, the lowest seventh for the captions and buttons.
+    const double availableWidth = stageWidth - std::max(20, stageWidth / 10);
     const double availableHeight = stageHeight - std::max(120, stageHeight / 7) - static_cast<double>(spec.top);
     if (n < 1 || spec.columns < 1 || spec.width < 1 || spec.height < 1 || availableWidth < 1 || availableHeight < 1)
         return spec;
