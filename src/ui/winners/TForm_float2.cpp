@@ -150,6 +150,8 @@ void TForm_float2::fitCanvas()
             content = content.united(w->geometry());
     const int barWidth = m_scroll->verticalScrollBar()->sizeHint().width();
     const bool tall = content.bottom() + 20 > height();
+    const bool wide = content.right() + 1 > this->width() - (tall ? barWidth : 0);
+    m_scroll->setHorizontalScrollBarPolicy(wide ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     const int width = std::max(this->width() - (tall ? barWidth : 0), content.right() + 1);
     const int height = std::max(this->height(), tall ? content.bottom() + 21 : 0);
     m_canvas->resize(width, height);
