@@ -53,19 +53,23 @@ void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, 
         notifyError(out, committed.error());
 }
 
-// The names of one section of Read.reb or write.reb, in key order. Keys that
-// are missing or not Base64 name nobody (an empty name would match a blank line).
+// The names of one section of Read.reb or write.reb, keys 1 to coun in order,
+// whatever gaps the section has. Keys that are missing or not Base64 name
+// nobody (an empty name would match a blank line).
 std::vector<std::string> listNames(const IniStore &store, const std::string &section)
 {
-    std::vector<std::string> names;
-    const int count = std::min<int>(store.readInteger(section, "coun", 0), static_cast<int>(store.keys(section).size()));
-    for (int i = 1; i <= count; ++i) {
-        const std::string key = std::to_string(i);
-        if (!store.hasKey(section, key))
-            continue;
-        if (auto name = base64Decode(store.readString(section, key)))
-            names.push_back(std::move(*name));
+    const int count = store.readInteger(section, "coun", 0);
+    std::vector<int> numbered;
+    for (const auto &key : store.keys(section)) {
+        int i = 0;
+        if (parseInteger(key, i) && i >= 1 && i <= count && std::to_string(i) == key)
+            numbered.push_back(i);
     }
+    std::sort(numbered.begin(), numbered.end());
+    std::vector<std::string> names;
+    for (int i : numbered)
+        if (auto name = base64Decode(store.readString(section, std::to_string(i))))
+            names.push_back(std::move(*name));
     return names;
 }
 
