@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
     tessaly::setupApplication(app);
     const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
     tessaly::QtMessageService messages;
-    tessaly::DesktopFileOpener opener;
+    tessaly::DesktopFileOpener opener(messages);
     tessaly::QtPickerService pickers;
 
     if (!tessaly::installationComplete(programDir)) {
