@@ -15,6 +15,7 @@
 #include "ui/common/PickerService.h"
 #include "ui/common/QtValues.h"
 #include "ui/effects/TAAFontDialog.h"
+#include "ui/event/CheckWindow.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
@@ -131,6 +132,10 @@ void TFrmMain::createMenus()
     m_menuHelp = new QMenu(this);
     m_menuHelp->addAction(QStringLiteral("操作提示"), this, &TFrmMain::ND1Click)->setObjectName(QStringLiteral("ND1"));
     m_menuHelp->addAction(QStringLiteral("帮助"), this, &TFrmMain::ND2Click)->setObjectName(QStringLiteral("ND2"));
+    m_menuHelp->addAction(QStringLiteral("检查抽奖设置"), this, [this] {
+        CheckWindow window(m_programDir, this);
+        window.exec();
+    })->setObjectName(QStringLiteral("NDcheck"));
 
     menuButton(ControlBar1, QStringLiteral("界面"), m_menuInterface);
     menuButton(ControlBar1, QStringLiteral("设定"), m_menuSettings);
