@@ -134,6 +134,32 @@ T *field(QWidget *dialog, const char *name)
     return dialog->findChild<T *>(QString::fromLatin1(name));
 }
 
+// A stage that only records, in order, what the award settings window asks of it.
+class OrderHost : public AwardSettingsHost {
+public:
+    void saveLayoutIfDirty() override {}
+    void stopRollingForSettings() override {}
+    void setElementVisible(const QString &, bool) override {}
+    int stageWidth() const override { return 1000; }
+    bool photoMode() const override { return false; }
+    int elementTop(const QString &) const override { return 0; }
+    int elementLeft(const QString &) const override { return 0; }
+    void setElementLeft(const QString &, int) override {}
+    int titleTextWidth(const QString &, const QString &) const override { return 100; }
+    void arrangeAllSlots() override { calls << QStringLiteral("arrange"); }
+    void resetDrawAfterSettings() override { calls << QStringLiteral("reset"); }
+    int recordedWinners() const override { return 5; }
+    void reloadAfterSettings() override { calls << QStringLiteral("reload"); }
+    QStringList calls;
+};
+
+class ScriptedSettings : public TForm_setaward {
+public:
+    using TForm_setaward::TForm_setaward;
+    QStringList editAward(const QStringList &) override { return next; }
+    QStringList next;
+};
+
 bool stageHasFocus(const Stage &st)
 {
     return QApplication::focusWidget() == st.window.get();
@@ -504,6 +530,23 @@ private slots:
         QCOMPARE(st.session().grade().IntervalTime, 70);
         QCOMPARE(st.session().options().startkey, 13);
         QCOMPARE(st.session().state().CurrentBatch, 2);
+    }
+
+    void theSlotsAreArrangedForTheNewTableAfterTheReset()
+    {
+        Stage st;
+        OrderHost host;
+        ScriptedSettings dialog(st.dir, host, st.s.messages);
+        dialog.next = {QStringLiteral("三等奖"), QStringLiteral("7"), QStringLiteral("1"), QStringLiteral("7"),
+                       QStringLiteral("杯子"), QString()};
+        dialog.findChild<QPushButton *>(QStringLiteral("Button3"))->click();  // add an award
+        st.s.messages.shown.clear();
+        st.s.messages.setNextAnswer(true);  // reset
+        st.s.messages.setNextAnswer(true);  // arrange
+        dialog.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+        QCOMPARE(host.calls, (QStringList{QStringLiteral("reset"), QStringLiteral("arrange")}));
+        QVERIFY(st.s.messages.shown[0].text.contains(QStringLiteral("已抽出的5名")));
+        QCOMPARE(st.value("Grade", "2"), utf8ToGbk("三等奖|7|1|7|杯子|"));
     }
 
     void leavingTheAwardSettingsUnsavedUndoesTheHideBoxes()
