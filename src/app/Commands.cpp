@@ -3,6 +3,7 @@
 #include "core/event/EventFolder.h"
 #include "core/event/PreEventCheck.h"
 #include "core/text/Gbk.h"
+#include "core/winners/ResultsExport.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -36,6 +37,23 @@ int runCheck(const CommandLine &line, const fs::path &executableDir)
     std::erase(text, '\r');  // the report is written with CR LF like every file; a terminal wants LF
     std::cout << text;
     return report.blocking() ? 1 : 0;
+}
+
+int runExport(const CommandLine &line, const fs::path &executableDir)
+{
+    auto folder = commandFolder(line, executableDir);
+    if (!folder) {
+        std::cerr << gbkToUtf8(folder.error().message) << "\n";
+        return 1;
+    }
+    const auto format = exportFormatFromName(line.format);
+    Status written = exportResults(*folder, format.value_or(ExportFormat::Text), line.output);
+    if (!written) {
+        std::cerr << gbkToUtf8(written.error().message) << "\n";
+        return 1;
+    }
+    std::cout << "已导出抽奖结果：" << fs::absolute(line.output).string() << "\n";
+    return 0;
 }
 
 }  // namespace
@@ -78,6 +96,7 @@ int runTerminalCommand(const std::vector<std::string> &args, const fs::path &exe
     case CommandLine::Command::Check:
         return runCheck(*line, executableDir);
     case CommandLine::Command::Export:
+        return runExport(*line, executableDir);
     case CommandLine::Command::Import:
         std::cerr << "tessaly: this command is not available in this build\n";
         return 2;

@@ -192,6 +192,15 @@ TEST(EventFolder, RehearsalLeavesTheRealFolderByteForByteUnchanged)
     }
     EXPECT_EQ(snapshot(real.path()), before);
     EXPECT_FALSE(fs::exists(copyPath)) << "the rehearsal copy is thrown away";
+
+    // A rehearsal that was killed leaves its copy; the next rehearsal removes it.
+    auto left = makeRehearsalCopy(real.path());
+    ASSERT_TRUE(left.ok());
+    auto next = makeRehearsalCopy(real.path());
+    ASSERT_TRUE(next.ok());
+    EXPECT_FALSE(fs::exists(*left));
+    EXPECT_TRUE(fs::exists(*next));
+    removeRehearsalCopy(*next);
 }
 
 TEST(CommandLine, ParsesEveryCommandAndRefusesWhatItDoesNotKnow)

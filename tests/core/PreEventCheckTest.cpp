@@ -3,6 +3,7 @@
 #include "DrawFixtures.h"
 
 #include "core/event/PreEventCheck.h"
+#include "core/participants/Jpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,13 @@ void setOption(const DrawFolder &d, const std::string &key, const std::string &v
     auto settings = IniStore::open(d / "set.dat");
     settings->writeString("Option", key, value);
     ASSERT_TRUE(settings->commit().ok());
+}
+
+// A real JPEG of a few pixels.
+std::string tinyJpeg()
+{
+    RgbImage image{2, 2, {0xffff0000u, 0xff00ff00u, 0xff0000ffu, 0xffffffffu}};
+    return *encodeJpeg(image, 80);
 }
 
 // The first finding whose text holds the words, or nothing.
@@ -87,15 +95,15 @@ TEST(PreEventCheck, FindsEachProblemAtItsLevel)
              setOption(d, "ispho", "1");
              for (int i = 0; i < 20; ++i)
                  if (i != 4)
-                     d.write("photo/P" + std::to_string(i) + ".JPG", std::string("\xFF\xD8\xFF\xE0", 4) + "xx\xFF\xD9");
+                     d.write("photo/P" + std::to_string(i) + ".JPG", tinyJpeg());
          },
          "没有照片（名单第 5 行）", Level::Blocking},
         {"undecodable photo and a photo of nobody",
          [](DrawFolder &d) {
              setOption(d, "ispho", "1");
              for (int i = 0; i < 20; ++i)
-                 d.write("photo/P" + std::to_string(i) + ".jpg", i == 2 ? "not a jpeg" : "\xFF\xD8\xFF\xE0xx\xFF\xD9");
-             d.write("photo/Stranger.jpg", "\xFF\xD8\xFF\xE0xx\xFF\xD9");
+                 d.write("photo/P" + std::to_string(i) + ".jpg", i == 2 ? "not a jpeg" : tinyJpeg());
+             d.write("photo/Stranger.jpg", tinyJpeg());
          },
          "无法解码", Level::Warning},
         {"missing sound",

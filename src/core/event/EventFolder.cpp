@@ -268,6 +268,16 @@ Result<int> fillFromTemplate(const fs::path &templateDir, const fs::path &folder
 Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
 {
     std::error_code ec;
+    // Copies left by a rehearsal that was killed are removed once nobody holds them.
+    for (const auto &entry : fs::directory_iterator(fs::temp_directory_path(ec), ec)) {
+        if (entry.path().filename().string().rfind("tessaly-rehearsal-", 0) != 0)
+            continue;
+        auto lock = EventLock::acquire(entry.path());
+        if (lock.ok()) {
+            *lock = EventLock();
+            removeRehearsalCopy(entry.path());
+        }
+    }
     fs::path pattern = fs::temp_directory_path(ec) / "tessaly-rehearsal-XXXXXX";
     std::string buffer = pattern.string();
     if (ec || ::mkdtemp(buffer.data()) == nullptr)

@@ -3,10 +3,12 @@
 #include "draw/DrawRecord.h"
 #include "files/FileIo.h"
 #include "files/Paths.h"
+#include "participants/Jpeg.h"
 #include "participants/ParticipantList.h"
 #include "settings/AwardTable.h"
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
+#include "special/Grouping.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
 #include "text/SplitField.h"
@@ -169,16 +171,16 @@ void checkGrouping(const IniStore &settings, int awardCount, size_t entries, Fin
         if (trimBlanks(value).empty())
             continue;
         ++ranges;
-        const std::string lines = SplitField(value, ':', 2);
-        int first = 0, last = 0;
+        const auto range = parseGroupRange(value);
+        const long long first = range ? range->first : 0, last = range ? range->last : 0;
         const std::string where = TSL_GBK("奖项分组“") + value + TSL_GBK("”");
-        if (!parseInteger(SplitField(lines, '-', 1), first) || !parseInteger(SplitField(lines, '-', 2), last)) {
+        if (!range) {
             out.addGbk(Level::Blocking, where + TSL_GBK("的行号范围无法识别。"));
             ++bad;
         } else if (first < 1 || first > last) {
             out.addGbk(Level::Blocking, where + TSL_GBK("的起始行在结束行之后或小于 1。"));
             ++bad;
-        } else if (static_cast<size_t>(last) > entries) {
+        } else if (static_cast<unsigned long long>(last) > entries) {
             out.addGbk(Level::Blocking, where + TSL_GBK("超出名单范围（名单只有 ") + std::to_string(entries) +
                                             TSL_GBK(" 行）。"));
             ++bad;
@@ -237,20 +239,10 @@ std::optional<std::vector<std::string>> checkList(const fs::path &folder, Findin
     return lines;
 }
 
-bool looksLikeJpeg(const fs::path &path)
+// Decoded at the smallest scale: enough to know the photo will show.
+bool photoDecodes(const fs::path &path)
 {
-    auto data = readFile(path);
-    if (!data || data->size() < 4)
-        return false;
-    const auto *b = reinterpret_cast<const unsigned char *>(data->data());
-    const size_t n = data->size();
-    // Start of image, and an end-of-image marker near the end (a cut file lacks it).
-    if (!(b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF))
-        return false;
-    for (size_t i = n; i >= 2 && i + 64 >= n; --i)
-        if (b[i - 2] == 0xFF && b[i - 1] == 0xD9)
-            return true;
-    return false;
+    return loadJpegFile(path, DecodeBox{1, 1}).ok();
 }
 
 void checkPhotos(const fs::path &folder, const std::vector<std::string> &lines, Findings &out)
@@ -269,7 +261,7 @@ void checkPhotos(const fs::path &folder, const std::vector<std::string> &lines, 
         const fs::path file = resolveStoredPath(folder, stored);
         if (!fs::is_regular_file(file, ec))
             missing.push_back(i + 1);
-        else if (!looksLikeJpeg(file))
+        else if (!photoDecodes(file))
             broken.push_back(i + 1);
     }
     std::vector<std::string> orphans;

@@ -34,4 +34,9 @@ QString QtPickerService::pickSaveFileAt(QWidget *parent, const QString &caption,
                                                                                   : QString();
 }
 
+QString QtPickerService::pickFolder(QWidget *parent, const QString &caption)
+{
+    return QFileDialog::getExistingDirectory(parent, caption);
+}
+
 }  // namespace tessaly

@@ -27,6 +27,13 @@ public:
         (void)start;
         return pickSaveFile(parent, caption, filter, suffix);
     }
+    // A folder dialog; the empty text on cancel.
+    virtual QString pickFolder(QWidget *parent, const QString &caption)
+    {
+        (void)parent;
+        (void)caption;
+        return {};
+    }
 };
 
 // The real dialogs.
@@ -38,6 +45,7 @@ public:
                          const QString &suffix) override;
     QString pickSaveFileAt(QWidget *parent, const QString &caption, const QString &filter, const QString &suffix,
                            const QString &start) override;
+    QString pickFolder(QWidget *parent, const QString &caption) override;
 };
 
 }  // namespace tessaly

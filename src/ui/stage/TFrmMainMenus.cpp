@@ -110,6 +110,8 @@ void TFrmMain::createMenus()
         a->setShortcutContext(Qt::WidgetShortcut);  // the keys are handled by the window itself
         return a;
     };
+    shortcut(m_menuFunctions->addAction(QStringLiteral("显示中奖名单"), this, &TFrmMain::NC2Click), Qt::Key_F7)
+        ->setObjectName(QStringLiteral("NC2"));
     shortcut(m_menuFunctions->addAction(QStringLiteral("重新开始抽奖"), this, &TFrmMain::NC4Click), Qt::Key_F1)
         ->setObjectName(QStringLiteral("NC4"));
     NC5 = m_menuFunctions->addMenu(QStringLiteral("从某奖项开始抽"));

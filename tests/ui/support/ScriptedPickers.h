@@ -29,6 +29,10 @@ public:
     {
         return m_files.isEmpty() ? QString() : m_files.takeFirst();
     }
+    QString pickFolder(QWidget *, const QString &) override
+    {
+        return m_files.isEmpty() ? QString() : m_files.takeFirst();
+    }
 
     QString pickSaveFileAt(QWidget *parent, const QString &caption, const QString &filter, const QString &suffix,
                            const QString &start) override
