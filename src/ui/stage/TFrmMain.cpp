@@ -13,6 +13,7 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
+#include "ui/photo/PhotoStage.h"
 #include "ui/settings/TForm_awardphoset.h"
 #include "ui/settings/TForm_setaward.h"
 #include "ui/stage/CorrectionDialogs.h"
@@ -44,6 +45,12 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     setAttribute(Qt::WA_OpaquePaintEvent);
     createElements();
     createMenus();
+    m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
+                               GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { apply(out); },
+                               [this](QWidget *slot) { AttachHandle(slot); }, [this] { return AdjustMode; },
+                               [this] { ArrangeAllSlots(true); }},
+                              this);
+    m_photos->addModeItems(m_menuSettings);
     m_session->setSlotStage(this);
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer2.setTimerType(Qt::PreciseTimer);
@@ -90,11 +97,12 @@ void TFrmMain::createElements()
     Image_Award->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Image_Award, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         QMenu menu(this);
+        menu.setObjectName(QStringLiteral("PopupMenu_awpho"));
         menu.addAction(QStringLiteral("设置图片大小"), this, [this] {
             TForm_awardphoset dialog(m_programDir, Image_Award->size(), m_services.messages, this);
             if (dialog.exec() == QDialog::Accepted)
                 Image_Award->resize(dialog.pictureSize());
-        });
+        })->setObjectName(QStringLiteral("Npaw1"));
         menu.exec(Image_Award->mapToGlobal(pos));
     });
 
@@ -353,6 +361,22 @@ void TFrmMain::apply(const DrawOutcome &outcome)
             break;
         case StageAction::ClearSlots:
             clearSlots();
+            m_photos->clearSlots();
+            break;
+        case StageAction::StartPhotoRolling:
+            m_photos->StartPhotoRolling();
+            break;
+        case StageAction::StopPhotoRolling:
+            m_photos->StopPhotoRolling();
+            break;
+        case StageAction::ShowPhotoWinners:
+            m_photos->ShowPhotoWinners();
+            break;
+        case StageAction::LoadPhotos:
+            m_photos->LoadPhotos();
+            break;
+        case StageAction::ShowPhotoPrompt:
+            m_photos->ShowPhotoPrompt();
             break;
         case StageAction::StartTimer1:
             startTimer(Timer1);
@@ -544,6 +568,8 @@ void TFrmMain::NC2Click()
                                   m_session->grade().ScrollDown, m_session->flags().PhotoMode},
                                  m_session->state().BatchAward, this);
     m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_session->photosLoaded())
+        m_winners->photoCache().setSource(photoTableSource(m_photos->table(), m_session->lists().NameList));
     m_winners->show();
     m_winners->FormShow();
 }
@@ -613,6 +639,11 @@ void TFrmMain::stopRollingForSettings()
 {
     if (m_session->flags().Rolling)
         apply(m_session->StopBatch());
+}
+
+bool TFrmMain::photoMode() const
+{
+    return m_session->flags().PhotoMode;
 }
 
 void TFrmMain::resetDrawAfterSettings()
