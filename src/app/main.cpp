@@ -37,7 +37,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("抽奖软件"));
     tessaly::setupApplication(app);
     tessaly::QtMessageService messages;
-    tessaly::DesktopFileOpener opener;
+    tessaly::DesktopFileOpener opener(messages);
     tessaly::QtPickerService pickers;
 
     // Qt has taken its own options (-platform ...); what is left is ours.

@@ -128,6 +128,7 @@ private slots:
         for (bool back : {false, true}) {
             Stage st(kTwoAwards, 5);  // 5 entries: 2 + 3 winners leave nobody unless one comes back
             st.batch();
+            st.s.messages.setNextAnswer(true);
             onDialog([back](QWidget *d) {
                 field<QComboBox>(d, "ComboBox1")->setCurrentIndex(0);
                 field<QListWidget>(d, "ListBox1")->setCurrentRow(0);

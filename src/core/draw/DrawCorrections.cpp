@@ -2,6 +2,7 @@
 // up a winner, supplementing a batch or an award, and renaming a prize.
 #include "draw/DrawSession.h"
 
+#include "draw/CorrectionLog.h"
 #include "draw/DrawRecord.h"
 #include "draw/StatusTemplate.h"
 #include "files/FileIo.h"
@@ -25,6 +26,26 @@ void failure(DrawOutcome &out, const Error &error)
     out.notices.push_back({TSL_GBK("出错"), error.message, error.code});
 }
 
+// "|" separates the fields of a stored award: a name holding one would shift
+// every later field of its line.
+bool holdsSeparator(const std::string &text)
+{
+    return text.find('|') != std::string::npos;
+}
+
+const char *const kSeparatorRefusal = "奖项名称和奖品名称中不能含有“|”字符！请重新输入";
+
+}  // namespace
+
+// A correction reaches log.txt with its time, so the history still tells who finally won.
+void DrawSession::logCorrection(const std::string &block, DrawOutcome &out)
+{
+    if (Status logged = appendFileDurable(programFile(m_dir, files::kLog), block); !logged)
+        failure(out, logged.error());
+}
+
+namespace {
+
 }  // namespace
 
 DrawOutcome DrawSession::Restart()
@@ -41,6 +62,22 @@ DrawOutcome DrawSession::Restart()
     m_flags.PredeterminedActive = listsAlways;
     resetDraw(listsAlways, out);
     return out;
+}
+
+std::string DrawSession::startFromQuestion(int index) const
+{
+    // Asked only when the current award has begun and is not finished: the
+    // jump would leave its remaining winners undrawn.
+    const LGrade *current = award(m_state.CurrentAward);
+    const LGrade *target = award(index);
+    if (!current || !target || m_flags.SupplementMode)
+        return {};
+    const bool begun = m_state.DrawnInAward > 0 || m_flags.Rolling;
+    if (!begun || m_state.CurrentBatch > current->batchCount)
+        return {};
+    return TSL_GBK("当前奖项“") + current->name + TSL_GBK("”还没有抽完（已抽出") +
+           std::to_string(m_state.DrawnInAward) + TSL_GBK("名，共") + std::to_string(current->winners) +
+           TSL_GBK("名）。是否要从“") + target->name + TSL_GBK("”开始抽？");
 }
 
 DrawOutcome DrawSession::StartFromAward(int index)
@@ -108,6 +145,8 @@ DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
     }
     names.erase(names.begin() + position);
     shown.erase(shown.begin() + position);
+    if (const LGrade *a = award(index))
+        logCorrection(giveUpLogBlock(timestamp(), a->name, name, returnToPool), out);
 
     if (returnToPool) {
         // The entry that was drawn under this name comes back, not an undrawn namesake.
@@ -164,6 +203,10 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
         notice(out, TSL_GBK("请选择或输入要补奖的奖项"));
         return out;
     }
+    if (holdsSeparator(name) || holdsSeparator(prizeName)) {
+        notice(out, utf8ToGbk(kSeparatorRefusal));
+        return out;
+    }
     int count = 0;
     if (!parseInteger(trimBlanks(countText), count) || count < 1) {
         // A supplement of nobody would prepare an empty batch.
@@ -182,11 +225,13 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
             *focusCount = true;
         return out;
     }
+    // The first listed award of a repeated name, as the list shows it first.
     int index = -1;
-    for (int i = 0; i < m_state.AwardCount; ++i)
+    for (int i = 0; i < m_state.AwardCount && index < 0; ++i)
         if (m_grade.awards[i].name == name)
             index = i;
-    if (index < 0) {
+    const bool newAward = index < 0;
+    if (newAward) {
         if (m_state.AwardCount >= kMaxAwards) {
             notice(out, TSL_GBK("奖项最多只能设定50个，不能再增加新奖项。请补抽已有的奖项"));
             return out;
@@ -201,15 +246,16 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
         m_grade.awards[index] = added;
         m_grade.awards.AwardCount = ++m_state.AwardCount;
     }
-    SetUpSupplement(index, count, out);
+    if (SetUpSupplement(index, count, out))
+        logCorrection(supplementLogBlock(timestamp(), name, count, newAward, m_grade.awards[index].prizeName), out);
     return out;
 }
 
-void DrawSession::SetUpSupplement(int index, int count, DrawOutcome &out)
+bool DrawSession::SetUpSupplement(int index, int count, DrawOutcome &out)
 {
     m_state.BatchAward = index;
     if (!BuildDrawOrder(index, count, true, m_flags.PredeterminedActive, out))
-        return;
+        return false;
     const LGrade *a = award(index);
     m_flags.SupplementMode = true;
     m_captions.Award = a->prizeName;
@@ -226,6 +272,7 @@ void DrawSession::SetUpSupplement(int index, int count, DrawOutcome &out)
     m_flags.BatchReady = true;
     notice(out, TSL_GBK("补奖设置完成。可以开始补奖。"));
     out.notices.back().code = ErrorCode::None;
+    return true;
 }
 
 std::string DrawSession::storedPrizeName(int index) const
@@ -243,6 +290,10 @@ DrawOutcome DrawSession::RenamePrize(int index, const std::string &prizeName)
         notice(out, TSL_GBK("请选择奖项名称"));
         return out;
     }
+    if (holdsSeparator(prizeName)) {
+        notice(out, utf8ToGbk(kSeparatorRefusal));
+        return out;
+    }
     auto settings = openSettings(m_dir);
     if (!settings) {
         failure(out, settings.error());
@@ -258,6 +309,7 @@ DrawOutcome DrawSession::RenamePrize(int index, const std::string &prizeName)
     for (int f = 1; f <= std::max(6, fieldCount(line, '|')); ++f)
         fields.push_back(SplitField(line, '|', f));
     const std::string prize = trimBlanks(prizeName);
+    const std::string oldPrize = m_grade.awards[index].prizeName;
     fields[4] = prize;
     std::string value;
     for (size_t f = 0; f < fields.size(); ++f)
@@ -268,6 +320,7 @@ DrawOutcome DrawSession::RenamePrize(int index, const std::string &prizeName)
         return out;
     }
     m_grade.awards[index].prizeName = prize;
+    logCorrection(prizeRenameLogBlock(timestamp(), m_grade.awards[index].name, oldPrize, prize), out);
     return out;
 }
 

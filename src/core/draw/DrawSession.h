@@ -66,6 +66,9 @@ public:
     // After the operator confirmed: a running roll is stopped (and recorded),
     // the restart block goes to log.txt and the whole draw returns to the pool.
     DrawOutcome Restart();
+    // The question to ask before continuing from `award` when the current
+    // award has begun and is unfinished (GBK); empty when there is nothing to ask.
+    std::string startFromQuestion(int award) const;
     // Continues the draw with another award; people already drawn stay drawn.
     DrawOutcome StartFromAward(int award);
     // Gives up the winner at `position` of the award's list: only that
@@ -83,6 +86,10 @@ public:
     DrawOutcome RenamePrize(int award, const std::string &prizeName);
     // The prize name stored for an award (field 5 of its Grade line).
     std::string storedPrizeName(int award) const;
+
+    // Re-reads the options and the roll interval after settings that leave
+    // the draw as it is were saved; the window re-reads its appearance.
+    DrawOutcome ReloadOptions();
 
     // --- Photo mode ---
 
@@ -153,7 +160,8 @@ private:
         std::string records;
     };
 
-    void SetUpSupplement(int award, int count, DrawOutcome &out);
+    bool SetUpSupplement(int award, int count, DrawOutcome &out);
+    void logCorrection(const std::string &block, DrawOutcome &out);
     void readConfig(const IniStore &settings, DrawOutcome &out);
     void readConfigGrade(const IniStore &settings, DrawOutcome &out);
     // True, with the notice saying what to mend, while the saved draw could not be read.

@@ -15,7 +15,7 @@ namespace tessaly {
 std::vector<int> splitBatches(int winners, int batches);
 
 // Which field a refusal points the operator to.
-enum class GradeField { None, Winners, Batches, BatchCounts };
+enum class GradeField { None, Winners, Batches, BatchCounts, Name, PrizeName };
 
 struct Refusal {
     std::string message;  // GBK
@@ -29,8 +29,12 @@ struct Refusal {
 std::optional<Refusal> checkGrade(const std::string &winners, const std::string &batches,
                                   const std::vector<std::string> &counts, std::string &detail);
 
+// An award or prize name may not hold "|", the separator of the stored award
+// line: the award and every later one would drop out of the draw.
+std::optional<Refusal> checkAwardNames(const std::string &name, const std::string &prizeName);
+
 // Checks of the award table before it is saved: at least one award, no more
-// than 50, numeric winners, and not more winners than participants.
+// than 50, numeric winners, no "|" in a name, and not more winners than participants.
 std::optional<Refusal> checkAwardRows(const std::vector<std::vector<std::string>> &rows, size_t participants,
                                       int &totalWinners);
 

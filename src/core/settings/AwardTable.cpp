@@ -5,6 +5,8 @@
 #include "text/Gbk.h"
 #include "text/SplitField.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
 int LGrade::batchWinners(int k) const
@@ -21,6 +23,70 @@ std::string gradeValue(const LGrade &g)
                          g.prizeName, g.prizePicture});
 }
 
+namespace {
+
+std::string joinFields(const std::string &value, int from, int to)
+{
+    std::string text;
+    for (int f = from; f <= to; ++f) {
+        if (f > from)
+            text += '|';
+        text += SplitField(value, '|', f);
+    }
+    return text;
+}
+
+// True when the detail holds one number per batch and they add up to the winners.
+bool detailAddsUp(const std::string &detail, int winners, int batches)
+{
+    if (fieldCount(detail, '+') != batches)
+        return false;
+    long long sum = 0;
+    for (int k = 1; k <= fieldCount(detail, '+'); ++k) {
+        int n = 0;
+        if (!parseInteger(SplitField(detail, '+', k), n))
+            return false;
+        sum += n;
+    }
+    return sum == winners;
+}
+
+}  // namespace
+
+ParsedGrade parseGradeValue(const std::string &value)
+{
+    ParsedGrade p;
+    // Counted by separators: an empty picture after the last "|" is a field too.
+    const int fields = static_cast<int>(std::count(value.begin(), value.end(), '|')) + 1;
+    const int extra = std::max(0, fields - 6);
+    // With extra fields, every place of the extra "|" in the award name is
+    // tried; the rest of them belong to the prize name.
+    for (int a = 0; a <= extra; ++a) {
+        LGrade g;
+        g.name = joinFields(value, 1, 1 + a);
+        const std::string winners = SplitField(value, '|', 2 + a);
+        const std::string batches = SplitField(value, '|', 3 + a);
+        const bool winnersOk = parseInteger(winners, g.winners);
+        const bool batchesOk = parseInteger(batches, g.batchCount);
+        g.batchDetail = SplitField(value, '|', 4 + a);
+        if (a == 0 && (!winnersOk || !batchesOk)) {
+            p.grade = g;
+            p.badWinners = !winnersOk;
+            p.badNumber = winnersOk ? batches : winners;
+        }
+        if (!winnersOk || !batchesOk || (extra > 0 && !detailAddsUp(g.batchDetail, g.winners, g.batchCount)))
+            continue;
+        const int last = std::max(6, fields);
+        g.prizeName = joinFields(value, 5 + a, last - 1);
+        g.prizePicture = SplitField(value, '|', last);
+        p.grade = std::move(g);
+        p.numbersOk = true;
+        p.separatorInName = extra > 0;
+        return p;
+    }
+    return p;
+}
+
 AwardTable loadAwardTable(const IniStore &settings, std::vector<std::string> &problems)
 {
     AwardTable table;
@@ -32,24 +98,20 @@ AwardTable loadAwardTable(const IniStore &settings, std::vector<std::string> &pr
     if (count < 0)
         count = 0;
     for (int i = 0; i < count; ++i) {
-        std::string value = settings.readString("Grade", std::to_string(i));
-        LGrade g;
-        g.name = SplitField(value, '|', 1);
-        std::string winners = SplitField(value, '|', 2);
-        std::string batches = SplitField(value, '|', 3);
-        bool winnersOk = parseInteger(winners, g.winners);
-        bool batchesOk = parseInteger(batches, g.batchCount);
-        if (!winnersOk || !batchesOk) {
-            const std::string &bad = winnersOk ? batches : winners;
-            problems.push_back(TSL_GBK("奖项设置有误：第") + std::to_string(i + 1) + TSL_GBK("个奖项“") + g.name +
-                               (winnersOk ? TSL_GBK("”的批数“") : TSL_GBK("”的中奖人数“")) + bad +
+        ParsedGrade parsed = parseGradeValue(settings.readString("Grade", std::to_string(i)));
+        if (!parsed.numbersOk) {
+            problems.push_back(TSL_GBK("奖项设置有误：第") + std::to_string(i + 1) + TSL_GBK("个奖项“") +
+                               parsed.grade.name +
+                               (parsed.badWinners ? TSL_GBK("”的中奖人数“") : TSL_GBK("”的批数“")) +
+                               parsed.badNumber +
                                TSL_GBK("”不是数字。请在“主副标题/奖项设置”中改正，之后的奖项暂不读取。"));
             break;
         }
-        g.batchDetail = SplitField(value, '|', 4);
-        g.prizeName = SplitField(value, '|', 5);
-        g.prizePicture = SplitField(value, '|', 6);
-        table[i] = std::move(g);
+        if (parsed.separatorInName)
+            problems.push_back(TSL_GBK("奖项设置有误：第") + std::to_string(i + 1) + TSL_GBK("个奖项“") +
+                               parsed.grade.name + TSL_GBK("”的奖项名称或奖品名称中含有“|”字符。") +
+                               TSL_GBK("请在“主副标题/奖项设置”中修改。"));
+        table[i] = std::move(parsed.grade);
         table.AwardCount = i + 1;
     }
     return table;

@@ -36,6 +36,19 @@ struct AwardTable {
 // The stored Grade value of one award: name|winners|batches|detail|prize|picture.
 std::string gradeValue(const LGrade &grade);
 
+// One stored Grade value read into an award. A value with more than six fields
+// holds a "|" in its award or prize name; the split that gives numeric winners
+// and batches and a batch detail summing to the winners is taken, and
+// `separatorInName` says so. `numbersOk` is false when no split gives numbers.
+struct ParsedGrade {
+    LGrade grade;
+    bool numbersOk = false;
+    bool separatorInName = false;
+    std::string badNumber;  // the winners or batches text that is not a number
+    bool badWinners = false;
+};
+ParsedGrade parseGradeValue(const std::string &value);
+
 // Loads the table; a Grade value whose winners or batches field is not a number
 // stops the loading there, and its problem is added to `problems` (GBK, naming
 // the award and the value).

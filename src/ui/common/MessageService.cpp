@@ -1,28 +1,91 @@
 #include "ui/common/MessageService.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QMessageBox>
+#include <QVariant>
 
 namespace tessaly {
+namespace {
+
+const char *const kStageProperty = "tessalyStage";
+
+// Keeps a box centred on the stage through every size it takes while showing.
+class CentreOnStage : public QObject {
+public:
+    explicit CentreOnStage(QWidget *stage) : m_stage(stage) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Show) {
+            auto *box = static_cast<QWidget *>(watched);
+            const QRect stage(m_stage->mapToGlobal(QPoint(0, 0)), m_stage->size());
+            box->move(stage.center() - QPoint(box->width() / 2, box->height() / 2));
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_stage;
+};
+
+int showBox(QMessageBox &box, QWidget *parent)
+{
+    QWidget *stage = MessageService::stageBehind(parent);
+    CentreOnStage centre(stage);
+    if (stage) {
+        // Read from the audience's distance: at least twice the desktop's
+        // font, more on a stage taller than 1080 pixels.
+        box.setFont(MessageService::stageFont(stage->height()));
+        box.installEventFilter(&centre);
+    }
+    const int answer = box.exec();
+    if (stage)
+        box.removeEventFilter(&centre);
+    return answer;
+}
+
+}  // namespace
+
+void MessageService::markAsStage(QWidget *window)
+{
+    window->setProperty(kStageProperty, true);
+}
+
+QWidget *MessageService::stageBehind(QWidget *parent)
+{
+    for (QWidget *w = parent; w; w = w->parentWidget())
+        if (w->isWindow() && w->property(kStageProperty).toBool())
+            return w;
+    return nullptr;
+}
+
+QFont MessageService::stageFont(int stageHeight)
+{
+    QFont font = QApplication::font();
+    const double factor = std::max(2.0, stageHeight / 540.0);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * factor);
+    else
+        font.setPixelSize(static_cast<int>(font.pixelSize() * factor));
+    return font;
+}
 
 void QtMessageService::notify(QWidget *parent, const QString &title, const QString &text, Icon icon)
 {
-    switch (icon) {
-    case Icon::Information:
-        QMessageBox::information(parent, title, text);
-        break;
-    case Icon::Warning:
-        QMessageBox::warning(parent, title, text);
-        break;
-    case Icon::Critical:
-        QMessageBox::critical(parent, title, text);
-        break;
-    }
+    const QMessageBox::Icon shown = icon == Icon::Warning    ? QMessageBox::Warning
+                                    : icon == Icon::Critical ? QMessageBox::Critical
+                                                             : QMessageBox::Information;
+    QMessageBox box(shown, title, text, QMessageBox::Ok, parent);
+    showBox(box, parent);
 }
 
 bool QtMessageService::ask(QWidget *parent, const QString &title, const QString &text)
 {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return showBox(box, parent) == QMessageBox::Yes;
 }
 
 }  // namespace tessaly

@@ -2,6 +2,7 @@
 // answer it in advance instead of blocking on a modal box.
 #pragma once
 
+#include <QFont>
 #include <QString>
 
 class QWidget;
@@ -17,6 +18,14 @@ public:
     virtual void notify(QWidget *parent, const QString &title, const QString &text, Icon icon = Icon::Information) = 0;
     // A Yes/No question with a question icon; true for Yes.
     virtual bool ask(QWidget *parent, const QString &title, const QString &text) = 0;
+
+    // The stage window: boxes over it, or over a dialog opened from it, are
+    // shown large and centred on it, to be read on the projector.
+    static void markAsStage(QWidget *window);
+    // The stage window `parent` lies on, or nullptr.
+    static QWidget *stageBehind(QWidget *parent);
+    // The font of a box over a stage of that height.
+    static QFont stageFont(int stageHeight);
 };
 
 // The real boxes.

@@ -21,7 +21,13 @@ QString QtPickerService::pickOpenFile(QWidget *parent, const QString &caption, c
 QString QtPickerService::pickSaveFile(QWidget *parent, const QString &caption, const QString &filter,
                                      const QString &suffix)
 {
-    QFileDialog dialog(parent, caption, QString(), filter);
+    return pickSaveFileAt(parent, caption, filter, suffix, QString());
+}
+
+QString QtPickerService::pickSaveFileAt(QWidget *parent, const QString &caption, const QString &filter,
+                                       const QString &suffix, const QString &start)
+{
+    QFileDialog dialog(parent, caption, start, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().first()

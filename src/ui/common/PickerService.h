@@ -20,6 +20,13 @@ public:
     // A save-file dialog adding `suffix` when the name has none; the empty text on cancel.
     virtual QString pickSaveFile(QWidget *parent, const QString &caption, const QString &filter,
                                  const QString &suffix) = 0;
+    // The same, opening at `start` (a folder and a suggested file name).
+    virtual QString pickSaveFileAt(QWidget *parent, const QString &caption, const QString &filter,
+                                   const QString &suffix, const QString &start)
+    {
+        (void)start;
+        return pickSaveFile(parent, caption, filter, suffix);
+    }
     // A folder dialog; the empty text on cancel.
     virtual QString pickFolder(QWidget *parent, const QString &caption)
     {
@@ -36,6 +43,8 @@ public:
     QString pickOpenFile(QWidget *parent, const QString &caption, const QString &filter) override;
     QString pickSaveFile(QWidget *parent, const QString &caption, const QString &filter,
                          const QString &suffix) override;
+    QString pickSaveFileAt(QWidget *parent, const QString &caption, const QString &filter, const QString &suffix,
+                           const QString &start) override;
     QString pickFolder(QWidget *parent, const QString &caption) override;
 };
 

@@ -25,6 +25,10 @@ public:
     virtual void arrangeAllSlots() = 0;
     // Returns every participant and award to the pool after the table changed.
     virtual void resetDrawAfterSettings() = 0;
+    // Winners recorded so far, which a reset would clear.
+    virtual int recordedWinners() const { return 0; }
+    // Applies saved settings that leave the draw where it is (titles, speed, keys, hide boxes).
+    virtual void reloadAfterSettings() {}
 };
 
 }  // namespace tessaly

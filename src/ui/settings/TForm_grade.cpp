@@ -96,9 +96,15 @@ void TForm_grade::choosePicture()
     const QString file = m_pickPicture(this);
     if (file.isEmpty())
         return;
-    const QString stored = storePrizePicture(m_programDir, file);
-    if (!stored.isEmpty())
-        m_ui->Edit5->setText(stored);
+    // A failed copy leaves the field as it was and says why.
+    auto stored = importIntoProgramFolder(m_programDir, file.toStdString(), "Awardimg");
+    if (!stored) {
+        m_messages.notify(this, QStringLiteral("提示"),
+                          QStringLiteral("奖品图片复制失败，奖品图片没有改变：\n%1").arg(toQt(stored.error().message)),
+                          MessageService::Icon::Warning);
+        return;
+    }
+    m_ui->Edit5->setText(toQt(*stored));
 }
 
 void TForm_grade::Button1Click()
@@ -109,13 +115,20 @@ void TForm_grade::Button1Click()
         counts.push_back(item ? fromQt(item->text()) : std::string());
     }
     std::string detail;
-    if (auto refusal = checkGrade(fromQt(m_ui->Edit2->text()), fromQt(m_ui->Edit3->text()), counts, detail)) {
+    auto refusal = checkAwardNames(fromQt(m_ui->Edit1->text()), fromQt(m_ui->Edit4->text()));
+    if (!refusal)
+        refusal = checkGrade(fromQt(m_ui->Edit2->text()), fromQt(m_ui->Edit3->text()), counts, detail);
+    if (refusal) {
         m_messages.notify(this, toQt(refusal->caption), toQt(refusal->message),
                           toQt(refusal->caption) == QStringLiteral("提示") ? MessageService::Icon::Information : MessageService::Icon::Critical);
         if (refusal->focus == GradeField::Winners)
             m_ui->Edit2->setFocus();
         else if (refusal->focus == GradeField::Batches)
             m_ui->Edit3->setFocus();
+        else if (refusal->focus == GradeField::Name)
+            m_ui->Edit1->setFocus();
+        else if (refusal->focus == GradeField::PrizeName)
+            m_ui->Edit4->setFocus();
         return;
     }
     m_ui->Button1->setEnabled(false);

@@ -2,6 +2,7 @@
 
 #include "ui_TForm_setaward.h"
 
+#include "core/draw/AwardSaveDecision.h"
 #include "core/files/FileIo.h"
 #include "core/files/Paths.h"
 #include "core/settings/AwardSettings.h"
@@ -140,8 +141,16 @@ void TForm_setaward::loadFromSettings(const IniStore &s)
     for (int i = 0; i < std::min(count, kMaxAwards); ++i) {
         const std::string value = s.readString("Grade", std::to_string(i));
         QStringList cells;
-        for (int f = 1; f <= 6; ++f)
-            cells << toQt(SplitField(value, '|', f));
+        // A name holding "|" shows whole, so the check at OK can name it.
+        const ParsedGrade parsed = parseGradeValue(value);
+        if (parsed.separatorInName) {
+            const LGrade &g = parsed.grade;
+            cells << toQt(g.name) << QString::number(g.winners) << QString::number(g.batchCount) << toQt(g.batchDetail)
+                  << toQt(g.prizeName) << toQt(g.prizePicture);
+        } else {
+            for (int f = 1; f <= 6; ++f)
+                cells << toQt(SplitField(value, '|', f));
+        }
         addRow(cells);
     }
     if (m_ui->StringGrid1->rowCount() == 0)
@@ -297,11 +306,91 @@ bool TForm_setaward::checkSpeed()
 
 void TForm_setaward::Button2Click()
 {
-    // Undo the live preview of the hide boxes.
+    reject();
+}
+
+void TForm_setaward::reject()
+{
+    // "取消", Esc and the close box all undo the live preview of the hide boxes.
     if (auto settings = openSettings(m_programDir))
         for (const HideBox &h : m_hideBoxes)
             m_host.setElementVisible(QString::fromLatin1(h.element), settings->readBool(h.element, "Visible", true));
-    reject();
+    QDialog::reject();
+}
+
+std::vector<SettingWrite> TForm_setaward::collectWrites(const IniStore &s, const std::vector<std::vector<std::string>> &rows,
+                                                        int total, std::vector<std::pair<QString, int>> &titleLefts) const
+{
+    auto flag = [](bool on) { return std::string(on ? "1" : "0"); };
+    std::vector<SettingWrite> w;
+    if (total > 100)
+        w.push_back({"Option", "oneRzMarqueeStatus", "1"});
+    const std::string first = fromQt(m_ui->Edit1->text()), second = fromQt(m_ui->Edit2->text());
+    for (const char *section : {"FirstTitle", "SFirstTitle", "SFirstTitle2"})
+        w.push_back({section, "Caption", first});
+    for (const char *section : {"SecondTitle", "SSecondTitle", "SSecondTitle2"})
+        w.push_back({section, "Caption", second});
+    w.push_back({"RzMarqueeStatus1", "text", fromQt(m_ui->Edit3->text())});
+    w.push_back({"Option", "IntervalTime", fromQt(m_ui->Edit4->text().trimmed())});
+    for (const HideBox &h : m_hideBoxes)
+        w.push_back({h.element, "Visible", flag(!h.box->isChecked())});
+    w.push_back({"RzMarqueeStatus1", "Active", flag(!m_ui->CheckBox5->isChecked())});
+    w.push_back({"Option", "canreAward", flag(!m_ui->CheckBox9->isChecked())});
+    w.push_back({"Award", "Top", std::to_string(m_host.elementTop(QStringLiteral("Award")))});
+    w.push_back({"Option", "privacystart", fromQt(m_ui->Edit5->text())});
+    w.push_back({"Option", "privacyend", fromQt(m_ui->Edit6->text())});
+    w.push_back({"Option", m_host.photoMode() ? "canshowtxtpho" : "privacy", flag(m_ui->CheckBox10->isChecked())});
+    w.push_back({"Option", "Statuscenter", flag(m_ui->CheckBox13->isChecked())});
+    w.push_back({"Option", "Gradecenter", flag(m_ui->CheckBox14->isChecked())});
+
+    // Titles: centred on the stage in their own fonts, the results window's in its fonts.
+    const int stageWidth = m_host.stageWidth();
+    const std::pair<const char *, QCheckBox *> titles[] = {{"FirstTitle", m_ui->CheckBox11},
+                                                            {"SecondTitle", m_ui->CheckBox12}};
+    for (const auto &[name, centre] : titles) {
+        const QString element = QString::fromLatin1(name);
+        const QString caption = element == QLatin1String("FirstTitle") ? m_ui->Edit1->text() : m_ui->Edit2->text();
+        int left = m_host.elementLeft(element);
+        if (centre->isChecked())
+            left = roundHalfEven((stageWidth - m_host.titleTextWidth(element, caption)) / 2.0);
+        titleLefts.emplace_back(element, left);
+        w.push_back({name, "Left", std::to_string(left)});
+    }
+    QtTextMeasurer measurer;
+    for (const auto &[section, caption] : {std::pair{"SFirstTitle", first}, std::pair{"SSecondTitle", second}}) {
+        FontSpec font = defaultSlotFont();
+        font.name = s.readString(section, "Font.Name", font.name);
+        font.size = s.readInteger(section, "Font.Size", 36);
+        font.charset = s.readInteger(section, "Font.Charset", kGb2312Charset);
+        const int width = measurer.measure(font, caption).width;
+        w.push_back({section, "Left", std::to_string(roundHalfEven((stageWidth - width) / 2.0))});
+        w.push_back({section, "Width", std::to_string(width)});
+    }
+
+    w.push_back({"Option", "runfrom", flag(m_ui->CheckBox16->isChecked())});
+    w.push_back({"Option", "canready", flag(m_ui->CheckBox15->isChecked())});
+    const QString keyText = m_ui->ComboBox2->currentText();
+    bool known = false;
+    for (const auto &k : kStartKeys) {
+        if (keyText == QString::fromUtf8(k.label)) {
+            w.push_back({"Option", "startkey", std::to_string(k.code)});
+            known = true;
+        }
+    }
+    if (!known) {
+        w.push_back({"Option", "startkey", std::to_string(m_customKey)});
+        w.push_back({"Option", "startkeystr", fromQt(keyText)});
+    }
+    w.push_back({"Option", "scrolldown", m_ui->ComboBox1->currentIndex() == 1 ? "1" : "0"});
+    for (size_t r = 0; r < rows.size(); ++r) {
+        std::vector<std::string> trimmed;
+        for (const auto &cell : rows[r])
+            trimmed.push_back(trimBlanks(cell));
+        trimmed.resize(6);
+        w.push_back({"Grade", std::to_string(r), joinCompound(trimmed)});
+    }
+    w.push_back({"option", "Lucks", std::to_string(rows.size())});
+    return w;
 }
 
 void TForm_setaward::Button1Click()
@@ -321,93 +410,43 @@ void TForm_setaward::Button1Click()
     }
     if (!checkSpeed())
         return;
-    if (!m_messages.ask(this, QStringLiteral("重要提示"),
-                        QStringLiteral("所有参选名单(或图片)和所有奖项都将全部回归奖池！是否继续?（如已正式开始抽奖，请慎重选择）")))
-        return;
-    m_ui->Button1->setEnabled(false);
-
     auto opened = openSettings(m_programDir);
     if (!opened) {
         m_messages.notify(this, QStringLiteral("提示"), toQt(opened.error().message));
-        m_ui->Button1->setEnabled(true);
         return;
     }
     IniStore &s = *opened;
-    if (total > 100)
-        s.writeBool("Option", "oneRzMarqueeStatus", true);
-    const std::string first = fromQt(m_ui->Edit1->text()), second = fromQt(m_ui->Edit2->text());
-    for (const char *section : {"FirstTitle", "SFirstTitle", "SFirstTitle2"})
-        s.writeString(section, "Caption", first);
-    for (const char *section : {"SecondTitle", "SSecondTitle", "SSecondTitle2"})
-        s.writeString(section, "Caption", second);
-    s.writeString("RzMarqueeStatus1", "text", fromQt(m_ui->Edit3->text()));
-    s.writeString("Option", "IntervalTime", fromQt(m_ui->Edit4->text().trimmed()));
-    for (const HideBox &h : m_hideBoxes)
-        s.writeBool(h.element, "Visible", !h.box->isChecked());
-    s.writeBool("RzMarqueeStatus1", "Active", !m_ui->CheckBox5->isChecked());
-    s.writeBool("Option", "canreAward", !m_ui->CheckBox9->isChecked());
-    s.writeInteger("Award", "Top", m_host.elementTop(QStringLiteral("Award")));
-    s.writeString("Option", "privacystart", fromQt(m_ui->Edit5->text()));
-    s.writeString("Option", "privacyend", fromQt(m_ui->Edit6->text()));
-    s.writeBool("Option", m_host.photoMode() ? "canshowtxtpho" : "privacy", m_ui->CheckBox10->isChecked());
-    s.writeBool("Option", "Statuscenter", m_ui->CheckBox13->isChecked());
-    s.writeBool("Option", "Gradecenter", m_ui->CheckBox14->isChecked());
-
-    // Titles: centred on the stage in their own fonts, the results window's in its fonts.
-    const int stageWidth = m_host.stageWidth();
-    const std::pair<const char *, QCheckBox *> titles[] = {{"FirstTitle", m_ui->CheckBox11},
-                                                            {"SecondTitle", m_ui->CheckBox12}};
-    for (const auto &[name, centre] : titles) {
-        const QString element = QString::fromLatin1(name);
-        const QString caption = element == QLatin1String("FirstTitle") ? m_ui->Edit1->text() : m_ui->Edit2->text();
-        if (centre->isChecked())
-            m_host.setElementLeft(element, roundHalfEven((stageWidth - m_host.titleTextWidth(element, caption)) / 2.0));
-        s.writeInteger(name, "Left", m_host.elementLeft(element));
-    }
-    QtTextMeasurer measurer;
-    for (const auto &[section, caption] : {std::pair{"SFirstTitle", first}, std::pair{"SSecondTitle", second}}) {
-        FontSpec font = defaultSlotFont();
-        font.name = s.readString(section, "Font.Name", font.name);
-        font.size = s.readInteger(section, "Font.Size", 36);
-        font.charset = s.readInteger(section, "Font.Charset", kGb2312Charset);
-        const int width = measurer.measure(font, caption).width;
-        s.writeInteger(section, "Left", roundHalfEven((stageWidth - width) / 2.0));
-        s.writeInteger(section, "Width", width);
-    }
-
-    s.writeBool("Option", "runfrom", m_ui->CheckBox16->isChecked());
-    s.writeBool("Option", "canready", m_ui->CheckBox15->isChecked());
-    const QString keyText = m_ui->ComboBox2->currentText();
-    bool known = false;
-    for (const auto &k : kStartKeys) {
-        if (keyText == QString::fromUtf8(k.label)) {
-            s.writeInteger("Option", "startkey", k.code);
-            known = true;
-        }
-    }
-    if (!known) {
-        s.writeInteger("Option", "startkey", m_customKey);
-        s.writeString("Option", "startkeystr", fromQt(keyText));
-    }
-    s.writeString("Option", "scrolldown", m_ui->ComboBox1->currentIndex() == 1 ? "1" : "0");
-    for (size_t r = 0; r < rows.size(); ++r) {
-        std::vector<std::string> trimmed;
-        for (const auto &cell : rows[r])
-            trimmed.push_back(trimBlanks(cell));
-        trimmed.resize(6);
-        s.writeString("Grade", std::to_string(r), joinCompound(trimmed));
-    }
-    s.writeInteger("option", "Lucks", static_cast<int>(rows.size()));
+    std::vector<std::pair<QString, int>> titleLefts;
+    const std::vector<SettingWrite> writes = collectWrites(s, rows, total, titleLefts);
+    // Only a change that decides the draw returns everything to the pool, and
+    // the question says how many recorded winners that clears.
+    const bool resets = decideAwardSave(s, writes).resetsDraw;
+    if (resets &&
+        !m_messages.ask(this, QStringLiteral("重要提示"), toQt(awardResetQuestion(m_host.recordedWinners()))))
+        return;
+    m_ui->Button1->setEnabled(false);
+    for (const auto &[element, left] : titleLefts)
+        m_host.setElementLeft(element, left);
+    for (const SettingWrite &w : writes)
+        s.writeString(w.section, w.key, w.value);
     if (auto committed = s.commit(); !committed) {
         m_messages.notify(this, QStringLiteral("提示"), toQt(committed.error().message));
         m_ui->Button1->setEnabled(true);
         return;
     }
 
-    if (m_gradeChanged &&
-        m_messages.ask(this, QStringLiteral("提示"), QStringLiteral("奖项参数有改变！是否要让软件重新对抽奖滚动区进行排版?")))
-        m_host.arrangeAllSlots();
+    if (!resets) {
+        m_host.reloadAfterSettings();
+        accept();
+        return;
+    }
+    const bool arrange =
+        m_gradeChanged &&
+        m_messages.ask(this, QStringLiteral("提示"), QStringLiteral("奖项参数有改变！是否要让软件重新对抽奖滚动区进行排版?"));
+    // The reset reads the new table first, so the slots are arranged for it and not for the old one.
     m_host.resetDrawAfterSettings();
+    if (arrange)
+        m_host.arrangeAllSlots();
     accept();
 }
 

@@ -3,6 +3,7 @@
 // participant and award to the pool.
 #pragma once
 
+#include "core/draw/DrawRecord.h"
 #include "core/settings/IniStore.h"
 
 #include <QDialog>
@@ -28,6 +29,8 @@ public:
 
     // Opens the single-award dialog; overridable so tests can fill it in.
     virtual QStringList editAward(const QStringList &row);
+    // Undoes the live preview of the hide boxes however the window is left unsaved.
+    void reject() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -39,6 +42,9 @@ private:
     };
 
     void loadFromSettings(const IniStore &settings);
+    // Every value the save writes, in order; the titles' new lefts go to `titleLefts`.
+    std::vector<SettingWrite> collectWrites(const IniStore &settings, const std::vector<std::vector<std::string>> &rows,
+                                            int total, std::vector<std::pair<QString, int>> &titleLefts) const;
     void addRow(const QStringList &cells, int at = -1);
     QStringList rowCells(int row) const;
     void Button1Click();

@@ -20,8 +20,9 @@ void fillAwardNames(QComboBox *list, const DrawSession &session)
 
 }  // namespace
 
-TForm_giveup::TForm_giveup(DrawSession &session, ApplyOutcome apply, QWidget *parent)
-    : QDialog(parent), m_ui(new Ui::TForm_giveup), m_session(session), m_apply(std::move(apply))
+TForm_giveup::TForm_giveup(DrawSession &session, ApplyOutcome apply, MessageService &messages, QWidget *parent)
+    : QDialog(parent), m_ui(new Ui::TForm_giveup), m_session(session), m_apply(std::move(apply)),
+      m_messages(messages)
 {
     m_ui->setupUi(this);
     fillAwardNames(m_ui->ComboBox1, session);
@@ -51,6 +52,11 @@ void TForm_giveup::Button1Click()
 {
     const int row = m_ui->ListBox1->currentRow();
     if (row < 0)
+        return;
+    // Taking a prize back in front of the audience is asked once more.
+    const QString question = QStringLiteral("是否确定让“%1”放弃“%2”的中奖资格？")
+                                 .arg(m_ui->ListBox1->item(row)->text(), m_ui->ComboBox1->currentText());
+    if (!m_messages.ask(this, QStringLiteral("提示"), question))
         return;
     m_apply(m_session.GiveUp(m_ui->ComboBox1->currentIndex(), row, m_ui->CheckBox1->isChecked()));
     fillWinners();

@@ -24,7 +24,7 @@ using ApplyOutcome = std::function<void(const DrawOutcome &)>;
 class TForm_giveup : public QDialog {
     Q_OBJECT
 public:
-    TForm_giveup(DrawSession &session, ApplyOutcome apply, QWidget *parent = nullptr);
+    TForm_giveup(DrawSession &session, ApplyOutcome apply, MessageService &messages, QWidget *parent = nullptr);
     ~TForm_giveup() override;
 
 private:
@@ -34,6 +34,7 @@ private:
     Ui::TForm_giveup *m_ui;
     DrawSession &m_session;
     ApplyOutcome m_apply;
+    MessageService &m_messages;
 };
 
 class TForm_supplement : public QDialog {

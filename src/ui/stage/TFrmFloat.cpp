@@ -10,6 +10,7 @@
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
 #include "ui/common/QtValues.h"
+#include "ui/common/ResultExport.h"
 #include "ui/effects/TAAFontDialog.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TAAScrollText.h"
@@ -535,13 +536,8 @@ void TFrmFloat::chooseBackground()
 
 void TFrmFloat::exportResults()
 {
-    const QString file = m_services.pickers.pickSaveFile(this, QStringLiteral("导出抽取结果"),
-                                                         QStringLiteral("文本文件(*.txt)"), QStringLiteral("txt"));
-    if (file.isEmpty())
-        return;
-    Status written = writeFileAtomic(file.toStdString(), joinLines(m_results.lines));
-    if (!written)
-        m_services.messages.notify(this, QStringLiteral("提示"), toQt(written.error().message));
+    exportResultText(this, m_services.pickers, m_services.messages, m_programDir, QStringLiteral("导出抽取结果"),
+                     joinLines(m_results.lines));
 }
 
 void TFrmFloat::editText(TAALabel *label, const char *section)

@@ -6,6 +6,7 @@
 #include "core/stage/ResultsText.h"
 #include "core/text/Gbk.h"
 #include "ui/common/FileOpener.h"
+#include "ui/common/FocusKeeper.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/VirtualKeys.h"
@@ -60,6 +61,8 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     connect(&Timer2, &QTimer::timeout, this, &TFrmMain::Timer2Timer);
     // The window sees every key before its controls.
     qApp->installEventFilter(this);
+    MessageService::markAsStage(this);
+    m_focusKeeper = new FocusKeeper(this, [this] { m_startKeyDown = false; });
 }
 
 TFrmMain::~TFrmMain()
@@ -127,6 +130,9 @@ void TFrmMain::createElements()
     GoButton->setObjectName(QStringLiteral("GoButton"));
     StopButton = new TRzButton(QStringLiteral("停止"), this);
     StopButton->setObjectName(QStringLiteral("StopButton"));
+    // The buttons never take the keyboard: a key meant for the draw must not press them.
+    GoButton->setFocusPolicy(Qt::NoFocus);
+    StopButton->setFocusPolicy(Qt::NoFocus);
     connect(GoButton, &QPushButton::clicked, this, &TFrmMain::GoButtonClick);
     connect(StopButton, &QPushButton::clicked, this, &TFrmMain::StopButtonClick);
     for (TRzButton *b : {GoButton, StopButton}) {
@@ -242,12 +248,19 @@ bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
 
 bool TFrmMain::FormKeyDown(QKeyEvent *event)
 {
+    // A key by itself; the keypad's own Enter counts as Enter.
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     const int vk = virtualKeyFromQt(event->key());
-    if (vk != 0 && vk == m_session->options().startkey && event->modifiers() == Qt::NoModifier)
+    if (vk != 0 && vk == m_session->options().startkey && plain) {
+        if (!event->isAutoRepeat())
+            m_startKeyDown = true;
         return true;  // the start key acts on release only
+    }
     if (event->isAutoRepeat())
         return false;
-    switch (event->key()) {
+    // Function keys act by themselves only: with a modifier the key falls
+    // through to the hot keys (Shift+F5 is not "临时修改奖品").
+    if (plain) switch (event->key()) {
     case Qt::Key_Escape:
         if (AdjustMode) {
             NA2Click();
@@ -291,11 +304,15 @@ bool TFrmMain::FormKeyDown(QKeyEvent *event)
 
 bool TFrmMain::FormKeyUp(QKeyEvent *event)
 {
+    // Only the release of a press the stage took as the start key acts; a
+    // release whose press went to a closing dialog, or came with a modifier, does not.
     const int vk = virtualKeyFromQt(event->key());
-    if (vk == 0 || vk != m_session->options().startkey)
+    if (vk == 0 || vk != m_session->options().startkey || !m_startKeyDown)
         return false;
-    if (!event->isAutoRepeat())
-        apply(m_session->FormKeyUp(vk));
+    if (event->isAutoRepeat())
+        return true;
+    m_startKeyDown = false;
+    apply(m_session->FormKeyUp(vk));
     return true;
 }
 
@@ -575,7 +592,7 @@ void TFrmMain::NC6Click()
 void TFrmMain::NC7Click()
 {
     stopRollingForSettings();
-    TForm_giveup dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, this);
+    TForm_giveup dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, m_services.messages, this);
     dialog.exec();
     ComposeMarquee();
 }
@@ -589,6 +606,9 @@ void TFrmMain::NC9Click()
 
 void TFrmMain::StartFromAward(int award)
 {
+    const std::string question = m_session->startFromQuestion(award);
+    if (!question.empty() && !m_services.messages.ask(this, QStringLiteral("提示"), toQt(question)))
+        return;
     apply(m_session->StartFromAward(award));
 }
 
@@ -627,6 +647,19 @@ bool TFrmMain::photoMode() const
 void TFrmMain::resetDrawAfterSettings()
 {
     ResetDraw(false);
+}
+
+int TFrmMain::recordedWinners() const
+{
+    int n = 0;
+    for (const auto &award : m_session->AwardWinners())
+        n += static_cast<int>(award.size());
+    return n;
+}
+
+void TFrmMain::reloadAfterSettings()
+{
+    apply(m_session->ReloadOptions());
 }
 
 void TFrmMain::saveLayoutIfDirty()

@@ -32,6 +32,7 @@ namespace tessaly {
 class DrawSession;
 struct DrawOutcome;
 class FileOpener;
+class FocusKeeper;
 class MessageService;
 class PickerService;
 class PhotoStage;
@@ -123,6 +124,8 @@ public:
     int titleTextWidth(const QString &element, const QString &caption) const override;
     void arrangeAllSlots() override { ArrangeAllSlots(false); }
     void resetDrawAfterSettings() override;
+    int recordedWinners() const override;
+    void reloadAfterSettings() override;
 
     // The stage elements, by their component names.
     TAALabel *FirstTitle = nullptr;
@@ -208,6 +211,8 @@ private:
 
     bool AdjustMode = false;
     bool LayoutDirty = false;
+    bool m_startKeyDown = false;  // the start key went down by itself on the stage; its release acts
+    FocusKeeper *m_focusKeeper = nullptr;
     bool m_autoHideBar = true;
     bool m_windowMode = false;  // runfrom, read with the appearance
     QPoint m_barDragStart;

@@ -3,6 +3,7 @@
 // buttons and the slots.
 #include "ui/stage/TFrmMain.h"
 
+#include "core/draw/AwardSaveDecision.h"
 #include "core/draw/DrawSession.h"
 #include "core/files/Paths.h"
 #include "core/settings/EffectRecord.h"
@@ -30,6 +31,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
+#include <QImageReader>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QToolButton>
@@ -183,6 +185,10 @@ void TFrmMain::NA3Click()
 {
     if (!m_services.messages.ask(this, QStringLiteral("提示"), QStringLiteral("是否要恢复到软件安装时的默认设置？")))
         return;
+    // Winners already drawn would be cleared: that is asked on its own.
+    if (const int recorded = recordedWinners();
+        recorded > 0 && !m_services.messages.ask(this, QStringLiteral("重要提示"), toQt(factoryResetQuestion(recorded))))
+        return;
     report(restoreFactorySettings(m_programDir));
     LayoutDirty = false;
     auto settings = openSettings(m_programDir);
@@ -221,7 +227,7 @@ void TFrmMain::ND1Click()
 
 void TFrmMain::ND2Click()
 {
-    m_services.opener.open(QString::fromStdString(programFile(m_programDir, "Tessaly.CHM").string()));
+    m_services.opener.open(QString::fromStdString(programFile(m_programDir, "Tessaly.html").string()));
 }
 
 void TFrmMain::chooseBackground(int index)
@@ -229,6 +235,17 @@ void TFrmMain::chooseBackground(int index)
     std::string stored;
     if (index > 0) {
         stored = "img\\" + std::to_string(index) + ".jpg";
+        // A missing or unreadable picture is reported and the stored background stays.
+        const QString file = QString::fromStdString(resolveStoredPath(m_programDir, stored).string());
+        QImageReader reader(file);
+        if (!storedFileExists(m_programDir, stored) || !reader.canRead()) {
+            const QString reason = storedFileExists(m_programDir, stored) ? reader.errorString()
+                                                                          : QStringLiteral("文件不存在。");
+            m_services.messages.notify(this, QStringLiteral("提示"),
+                                       QStringLiteral("无法加载背景图片：\n%1\n\n原因：%2").arg(file, reason),
+                                       MessageService::Icon::Warning);
+            return;
+        }
     } else {
         const QString file = m_services.pickers.pickOpenFile(
             this, QStringLiteral("选择背景图片"), QStringLiteral("图片文件 (*.jpg *.jpeg *.png *.bmp)"));

@@ -34,7 +34,15 @@ public:
         return m_files.isEmpty() ? QString() : m_files.takeFirst();
     }
 
+    QString pickSaveFileAt(QWidget *parent, const QString &caption, const QString &filter, const QString &suffix,
+                           const QString &start) override
+    {
+        saveStarts.append(start);
+        return pickSaveFile(parent, caption, filter, suffix);
+    }
+
     QList<QColor> colorStarts;  // the colour each colour picker opened at
+    QStringList saveStarts;     // where each save picker with a start opened
 
 private:
     QList<QColor> m_colors;
