@@ -4,6 +4,7 @@
 #include "ui/common/FileOpener.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
+#include "ui/sound/SoundPlayer.h"
 #include "ui/stage/TFrmMain.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 
 int main(int argc, char *argv[])
 {
+    tessaly::selectMediaBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("抽奖软件"));
     tessaly::setupApplication(app);

@@ -36,6 +36,7 @@ class MessageService;
 class PickerService;
 class PictureBox;
 class SlotLabel;
+class SoundPlayer;
 class TAALabel;
 class TFrmFloat;
 class TRzButton;
@@ -59,6 +60,7 @@ public:
     void FormShow();
 
     DrawSession &session() { return *m_session; }
+    SoundPlayer &sound() { return *m_sound; }
     int StageWidth() const { return m_stage.width(); }
     int StageHeight() const { return m_stage.height(); }
     QString ScreenKey() const;
@@ -74,6 +76,7 @@ public:
     void ND1Click();  // tips
     void ND2Click();  // help file
     void openAwardSettings();
+    void openSoundSettings();
     void NC1Click();  // show the results window
     void NC4Click();  // restart the draw
     void NC6Click();  // supplement
@@ -193,6 +196,7 @@ private:
     SystemClock m_clock;
     std::unique_ptr<DrawSession> m_session;
     QtTextMeasurer m_measurer;
+    SoundPlayer *m_sound = nullptr;
 
     StretchedPicture m_background;
     QMap<const QWidget *, FontSpec> m_fonts;  // the stored form of each element's font

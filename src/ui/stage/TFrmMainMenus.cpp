@@ -86,6 +86,8 @@ void TFrmMain::createMenus()
     m_menuSettings = new QMenu(this);
     m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
         ->setObjectName(QStringLiteral("NB1"));
+    m_menuSettings->addAction(QStringLiteral("抽奖音效设置"), this, &TFrmMain::openSoundSettings)
+        ->setObjectName(QStringLiteral("NBmusic"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
     NB3->setObjectName(QStringLiteral("NB3"));
     NB3->setCheckable(true);
