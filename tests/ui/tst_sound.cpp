@@ -215,6 +215,15 @@ private slots:
                 results = w;
         results->close();
         QCOMPARE(st.window->sound().channel(), SoundChannel::Stopped);
+
+        // So has the winners window.
+        st.window->NC2Click();
+        QCOMPARE(st.playing(), QStringLiteral("bg4.mp3"));
+        QCOMPARE(st.window->sound().channel(), SoundChannel::Playing);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->inherits("tessaly::TForm_float2") && w->isVisible())
+                w->close();
+        QCOMPARE(st.window->sound().channel(), SoundChannel::Stopped);
     }
 
     void withoutAnAudioOutputTheDrawIsSilentAndF9DoesNothing()
