@@ -25,6 +25,7 @@
 #include "ui/stage/TForm_changpo.h"
 #include "ui/stage/TForm_changpo20.h"
 #include "ui/stage/TFrmSplash.h"
+#include "ui/special/SpecialSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -75,6 +76,8 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("Nbj11"));
     m_menuInterface->addAction(QStringLiteral("恢复默认设置"), this, &TFrmMain::NA3Click)
         ->setObjectName(QStringLiteral("NA3"));
+    m_menuInterface->addAction(QStringLiteral("锁定屏幕"), m_special, &SpecialSettings::lockScreen)
+        ->setObjectName(QStringLiteral("NA8"));
     m_menuInterface->addSeparator();
     auto *minimise = m_menuInterface->addAction(QStringLiteral("最小化窗口"), this, &QWidget::showMinimized);
     minimise->setObjectName(QStringLiteral("NA4"));
@@ -90,6 +93,8 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("NB1"));
     m_menuSettings->addAction(QStringLiteral("抽奖音效设置"), this, &TFrmMain::openSoundSettings)
         ->setObjectName(QStringLiteral("NBmusic"));
+    m_menuSettings->addAction(QStringLiteral("奖项分组设置"), m_special, &SpecialSettings::openGrouping)
+        ->setObjectName(QStringLiteral("Nfz"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
     NB3->setObjectName(QStringLiteral("NB3"));
     NB3->setCheckable(true);
