@@ -172,6 +172,25 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 15000);
     }
 
+    void requestsInQuickSuccessionEndOnTheLastOne()
+    {
+        // An operator hammering the start key: every request replaces the last,
+        // the channel never locks up, and the last sound is the one that plays.
+        SoundPlayer player(QDir::tempPath().toStdString());
+        const QString files[] = {kDist + "/wav/bg2.mp3", kDist + "/wav/start3.mp3", kDist + "/wav/stop1.wav",
+                                 kTestSounds + "/tone.wma"};
+        for (int i = 0; i < 40; ++i) {
+            player.PlaySoundFile(files[i % 4], i % 2 == 0);
+            if (i % 3 == 0)
+                player.StopSound();
+            if (i % 5 == 0)
+                QTest::qWait(i % 10 == 0 ? 1 : 30);
+        }
+        QSignalSpy loaded(&player, &SoundPlayer::loaded);
+        player.PlaySoundFile(files[2], false);
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty() && loaded.last().at(0).toString() == files[2], 20000);
+    }
+
     void theStagePlaysEachMomentAndF9TogglesTheMusic()
     {
         Stage st(true);

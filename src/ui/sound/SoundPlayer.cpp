@@ -46,7 +46,8 @@ SoundPlayer::SoundPlayer(std::filesystem::path programDir, QObject *parent)
 
 SoundPlayer::~SoundPlayer()
 {
-    m_thread.quit();
+    SoundWorker *worker = m_worker;
+    QMetaObject::invokeMethod(worker, [worker] { worker->finish(); }, Qt::QueuedConnection);
     m_thread.wait();
 }
 

@@ -3,6 +3,7 @@
 #include <QAudioOutput>
 #include <QFileInfo>
 #include <QMediaPlayer>
+#include <QThread>
 #include <QUrl>
 
 namespace tessaly {
@@ -12,6 +13,8 @@ namespace {
 // Long enough for a large file on a slow disk; a check never waits forever.
 constexpr int kCheckTimeoutMs = 15000;
 constexpr int kLengthWaitMs = 1000;
+// How long a file may take to open before the channel is used regardless.
+constexpr int kOpenTimeoutMs = 5000;
 
 QString missingFileReason()
 {
@@ -27,6 +30,10 @@ QString reasonOf(const QMediaPlayer &player)
 
 SoundWorker::SoundWorker()
 {
+    m_openTimeout.setParent(this);
+    m_openTimeout.setSingleShot(true);
+    m_openTimeout.setInterval(kOpenTimeoutMs);
+    connect(&m_openTimeout, &QTimer::timeout, this, &SoundWorker::settled);
     m_checkTimeout.setParent(this);
     m_checkTimeout.setSingleShot(true);
     // A file that plays but never tells its length passes once it has buffered.
@@ -66,6 +73,8 @@ void SoundWorker::ensureChannel()
         }
     });
     connect(media, &QMediaPlayer::mediaStatusChanged, this, [this, media](QMediaPlayer::MediaStatus status) {
+        if (m_opening && status != QMediaPlayer::LoadingMedia && status != QMediaPlayer::StalledMedia)
+            QMetaObject::invokeMethod(this, &SoundWorker::settled, Qt::QueuedConnection);
         if (m_path.isEmpty())
             return;
         switch (status) {
@@ -94,12 +103,46 @@ void SoundWorker::ensureChannel()
             return;
         const QString path = m_path;
         m_path.clear();
-        media->stop();
         emit failed(m_request, path, reasonOf(*media));
     });
 }
 
 void SoundWorker::play(quint64 request, const QString &path, bool loop)
+{
+    if (m_opening) {
+        m_pending = Pending{true, request, path, loop};
+        return;
+    }
+    startPlaying(request, path, loop);
+}
+
+void SoundWorker::settled()
+{
+    if (!m_opening)
+        return;
+    m_opening = false;
+    m_openTimeout.stop();
+    if (m_pending) {
+        const Pending next = *m_pending;
+        m_pending.reset();
+        if (next.play)
+            startPlaying(next.request, next.path, next.loop);
+        else
+            stop();
+    }
+    if (!m_opening && m_finishing)
+        thread()->quit();
+}
+
+void SoundWorker::finish()
+{
+    m_finishing = true;
+    m_pending.reset();
+    if (!m_opening)
+        thread()->quit();
+}
+
+void SoundWorker::startPlaying(quint64 request, const QString &path, bool loop)
 {
     ensureChannel();
     QMediaPlayer &media = *m_channel.media;
@@ -119,6 +162,8 @@ void SoundWorker::play(quint64 request, const QString &path, bool loop)
     } else {
         media.setSource(QUrl());
         media.setSource(url);
+        m_opening = true;
+        m_openTimeout.start();
     }
     media.setLoops(loop ? QMediaPlayer::Infinite : QMediaPlayer::Once);
     media.play();
@@ -126,6 +171,10 @@ void SoundWorker::play(quint64 request, const QString &path, bool loop)
 
 void SoundWorker::stop()
 {
+    if (m_opening) {
+        m_pending = Pending{};
+        return;
+    }
     if (m_channel.media)
         m_channel.media->stop();
 }

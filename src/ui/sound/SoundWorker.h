@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class QAudioOutput;
 class QMediaPlayer;
@@ -22,6 +23,8 @@ public:
     void play(quint64 request, const QString &path, bool loop);
     void stop();
     void check(const QString &path);
+    // Ends the sound thread once the channel is quiet enough to be torn down.
+    void finish();
 
 signals:
     void loaded(quint64 request, const QString &path, qint64 durationMs);
@@ -36,6 +39,8 @@ private:
     };
     static Player makePlayer(bool muted);
     void ensureChannel();
+    void startPlaying(quint64 request, const QString &path, bool loop);
+    void settled();
     void ensureProbe();
     void nextCheck();
     void finishCheck(bool ok, const QString &reason);
@@ -44,6 +49,20 @@ private:
     quint64 m_request = 0;
     QString m_path;
     bool m_reported = false;
+    // Qt 6.4's GStreamer player can deadlock when it is given a new source or
+    // stopped while the last file is still being opened (its decoder adding
+    // pads). So the channel is left alone until the file has opened or failed,
+    // and the latest request waits.
+    struct Pending {
+        bool play = false;
+        quint64 request = 0;
+        QString path;
+        bool loop = false;
+    };
+    bool m_opening = false;
+    std::optional<Pending> m_pending;
+    bool m_finishing = false;
+    QTimer m_openTimeout;
 
     Player m_probe;
     QQueue<QString> m_checks;
