@@ -2,6 +2,8 @@
 // keys, fonts and per-row counts stored per award, the photo layout dialog,
 // the background rules and both exports, checked on screen and on disk.
 #include "support/TestServices.h"
+#include "ui/photo/PhotoStage.h"
+#include "ui/stage/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 #include "ui/winners/TForm_float2.h"
 #include "ui/winners/WinnersWidgets.h"
@@ -271,6 +273,48 @@ private slots:
         }
     }
 
+    void theEndOfAPhotoDrawOffersThisWindowWithTheLoadedPhotos()
+    {
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        {
+            auto s = openSettings(dir);
+            s->writeString("Option", "Lucks", "2");
+            s->writeString("Option", "scrolldown", "0");
+            s->writeString("Grade", "0", utf8ToGbk("三人奖|3|1|3|奖品甲|"));
+            s->writeString("Grade", "1", utf8ToGbk("五人奖|5|1|5|奖品乙|"));
+            for (const char *k : {"2", "3", "4"})
+                s->deleteKey("Grade", k);
+            QVERIFY(s->commit());
+        }
+        test::TestServices services;
+        TFrmMain stage(dir, {services.messages, services.opener, services.pickers}, QSize(1024, 768));
+        stage.resize(1024, 768);
+        stage.show();
+        stage.FormShow();
+        stage.photos().NB7->trigger();
+        auto press = [&stage] {
+            QTest::keyPress(&stage, Qt::Key_Space);
+            QTest::keyRelease(&stage, Qt::Key_Space);
+        };
+        press();  // 加载
+        QCOMPARE(stage.GoButton->text(), QStringLiteral("开始"));
+        for (int i = 0; i < 6 && stage.session().state().DrawnInAward < 5; ++i)
+            press();
+        QCOMPARE(int(stage.session().AwardWinnerNames()[1].size()), 5);
+        services.messages.setNextAnswer(true);  // "奖项已抽完!是否要查看抽取结果?"
+        press();
+        QCOMPARE(services.messages.shown.last().text, QStringLiteral("奖项已抽完!是否要查看抽取结果?"));
+        auto *w = stage.findChild<TForm_float2 *>();
+        QVERIFY(w);
+        QVERIFY(w->photoMode());
+        QCOMPARE(w->viewedAward(), 1);
+        QCOMPARE(int(w->pictures().size()), 5);
+        for (PhotoTile *p : w->pictures())
+            QVERIFY(!p->missing());
+    }
+
     void theLayoutDialogRefusesBlankAndZeroAndStoresTheGrid()
     {
         Drawn d;
@@ -295,6 +339,25 @@ private slots:
         QCOMPARE(d.value("float2pho", key.c_str()), std::string("2|50|10|10|100|150"));
         QCOMPARE(w->pictures().front()->size(), QSize(100, 150));
         QCOMPARE(w->pictures()[1]->y(), w->pictures()[0]->y());
+    }
+
+    void captionAndNameFontsAreStoredPerAward()
+    {
+        Drawn d;
+        auto w = d.openPhotos();
+        const std::string key = std::to_string(w->viewedAward());
+        onDialog([](QWidget *dialog) {
+            field<QLineEdit>(dialog, "sizeEdit")->setText(QStringLiteral("30"));
+            field<QPushButton>(dialog, "okButton")->click();
+        });
+        std::unique_ptr<QMenu> menu(w->createCaptionMenu(w.get()));
+        QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu_phoGrade"));
+        menu->findChild<QAction *>(QStringLiteral("NPPG1"))->trigger();
+        QCOMPARE(gbkToUtf8(d.value("float2Labelli", key.c_str())), std::string("5|clWhite|30|黑体|[fsBold]|134"));
+        QCOMPARE(w->Label_li->font().pointSize(), 30);
+        onDialog([](QWidget *dialog) { field<QPushButton>(dialog, "cancelButton")->click(); });
+        w->chooseNamesFont();  // a cancel still writes the names' font as it stands
+        QCOMPARE(gbkToUtf8(d.value("float2Labeltx", key.c_str())), std::string("5|clYellow|16|黑体|[fsBold]|134"));
     }
 
     void anAwardWithoutWinnersStartsTheLayoutFromTheStoredSize()
