@@ -20,5 +20,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program needs at run time beyond the libraries it links: the Chinese
 # standard buttons, a CJK font, the desktop opener and the sound decoders.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-translations-l10n, fonts-wqy-microhei, xdg-utils, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+    "qt6-translations-l10n, fonts-wqy-microhei, xdg-utils, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, gstreamer1.0-plugins-bad, gstreamer1.0-plugins-ugly, gstreamer1.0-libav")
+# MIDI sounds need a General MIDI soundfont; the ALSA sink serves a machine without PulseAudio.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm, gstreamer1.0-alsa")
 include(CPack)

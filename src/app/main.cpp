@@ -9,6 +9,7 @@
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
 #include "ui/event/RehearsalBadge.h"
+#include "ui/sound/SoundPlayer.h"
 #include "ui/stage/TFrmMain.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ int main(int argc, char *argv[])
     if (tessaly::isTerminalCommand(rawArgs))
         return tessaly::runTerminalCommand(rawArgs, executableDir());
 
+    tessaly::selectMediaBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("抽奖软件"));
     tessaly::setupApplication(app);

@@ -8,6 +8,7 @@
 #include "files/Paths.h"
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
+#include "sound/SoundRules.h"
 #include "special/Grouping.h"
 #include "special/SpecialLists.h"
 #include "stage/SlotLayout.h"
@@ -171,7 +172,7 @@ void DrawSession::finishShow(DrawOutcome &out)
     if (m_showHint)
         out.actions.push_back(StageAction::ShowTips);
     m_flags.StartingUp = false;
-    if (m_grade.sounds.canbmusic && m_flags.AudioReady)
+    if (soundPlays(SoundMoment::StageShown, m_grade.sounds, m_flags.AudioReady))
         out.actions.push_back(StageAction::StartBackgroundMusic);
 }
 
@@ -504,7 +505,7 @@ void DrawSession::startRolling(DrawOutcome &out)
         m_flags.TickBusy = true;
         out.actions.push_back(StageAction::StartTimer1);
     }
-    if (m_grade.sounds.cansmusic && m_flags.AudioReady)
+    if (soundPlays(SoundMoment::RollingStarted, m_grade.sounds, m_flags.AudioReady))
         out.actions.push_back(StageAction::PlayStartSound);
 }
 
@@ -595,7 +596,7 @@ void DrawSession::stopBatch(DrawOutcome &out)
     }
     AppendBatchRecord(batch, awardName, std::move(commit), withPosition, out);
 
-    if (m_grade.sounds.canemusic && m_flags.AudioReady)
+    if (soundPlays(SoundMoment::RollingStopped, m_grade.sounds, m_flags.AudioReady))
         out.actions.push_back(StageAction::PlayStopSound);
     m_flags.BatchReady = false;
     out.actions.push_back(StageAction::ComposeMarquee);

@@ -132,6 +132,8 @@ public:
     const StageCaptions &captions() const { return m_captions; }
     const DrawOptions &options() const { return m_options; }
     const GradeConfig &grade() const { return m_grade; }
+    // The sound dialog's OK replaces the sounds in memory.
+    void setSoundSettings(const SoundSettings &sounds) { m_grade.sounds = sounds; }
     const AwardTable &awards() const { return m_grade.awards; }
     const ParticipantLists &lists() const { return m_lists; }
     const std::vector<int> &PoolList() const { return m_pool; }

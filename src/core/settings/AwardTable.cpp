@@ -124,19 +124,6 @@ void saveAwardTable(IniStore &settings, const AwardTable &table)
         settings.writeString("Grade", std::to_string(i), gradeValue(table[i]));
 }
 
-namespace {
-
-std::string soundPath(const IniStore &settings, const std::filesystem::path &programDir, const char *key,
-                      const char *fallback)
-{
-    std::string stored = settings.readString("Option", key);
-    if (!stored.empty() && storedFileExists(programDir, stored))
-        return stored;
-    return fallback;
-}
-
-}  // namespace
-
 GradeConfig readConfigGrade(const IniStore &settings, const std::filesystem::path &programDir)
 {
     GradeConfig c;
@@ -145,14 +132,7 @@ GradeConfig readConfigGrade(const IniStore &settings, const std::filesystem::pat
     c.templates.bCaption = settings.readString("GrStatus", "bCaption");
     c.templates.bhCaption = settings.readString("GrStatus", "bhCaption");
 
-    c.sounds.bmusic = soundPath(settings, programDir, "bmusic", "wav\\bg2.mp3");
-    c.sounds.smusic = soundPath(settings, programDir, "smusic", "wav\\start3.mp3");
-    c.sounds.emusic = soundPath(settings, programDir, "emusic", "wav\\stop1.wav");
-    c.sounds.sbmusic = soundPath(settings, programDir, "sbmusic", "wav\\bg4.mp3");
-    c.sounds.canbmusic = settings.readBool("Option", "canbmusic", true);
-    c.sounds.cansmusic = settings.readBool("Option", "cansmusic", true);
-    c.sounds.canemusic = settings.readBool("Option", "canemusic", true);
-    c.sounds.cansbmusic = settings.readBool("Option", "cansbmusic", true);
+    c.sounds = readSoundSettings(settings, programDir);
 
     // A malformed interval falls back to the usual 40 ms; a timer needs at least 1 ms.
     int interval = 40;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "settings/IniStore.h"
+#include "sound/SoundSettings.h"
 
 #include <array>
 #include <filesystem>
@@ -62,12 +63,6 @@ struct StatusTemplates {
     std::string qCaption;  // when a batch is prepared
     std::string bCaption;  // when a supplement is set up
     std::string bhCaption; // after a supplement stop
-};
-
-struct SoundSettings {
-    // Stored forms ("wav\bg2.mp3"), each the default unless the key names an existing file.
-    std::string bmusic, smusic, emusic, sbmusic;
-    bool canbmusic = true, cansmusic = true, canemusic = true, cansbmusic = true;
 };
 
 // What ReadConfigGrade loads: templates, sounds, roll interval, the awards and

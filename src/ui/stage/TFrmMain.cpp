@@ -16,6 +16,8 @@
 #include "ui/photo/PhotoStage.h"
 #include "ui/settings/TForm_awardphoset.h"
 #include "ui/settings/TForm_setaward.h"
+#include "ui/settings/TForm_setmusic.h"
+#include "ui/sound/SoundPlayer.h"
 #include "ui/stage/CorrectionDialogs.h"
 #include "ui/stage/LabelMenu.h"
 #include "ui/stage/StageWidgets.h"
@@ -44,6 +46,7 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     setWindowTitle(QStringLiteral("Tessaly抽奖软件 V3.55"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_sound = new SoundPlayer(m_programDir, this);
     m_special = new SpecialSettings(m_programDir, *m_session, {m_services.messages, m_services.pickers},
                                     [this](bool useLists) { ResetDraw(useLists); }, this);
     createElements();
@@ -288,6 +291,9 @@ bool TFrmMain::FormKeyDown(QKeyEvent *event)
     case Qt::Key_F5:
         NC9Click();
         return true;
+    case Qt::Key_F9:
+        m_sound->on(SoundMoment::ToggleKey, m_session->grade().sounds);
+        return true;
     case Qt::Key_F11:
         showMinimized();
         return true;
@@ -336,7 +342,7 @@ void TFrmMain::closeEvent(QCloseEvent *event)
 
 void TFrmMain::FormShow()
 {
-    apply(m_session->FormCreate(false));
+    apply(m_session->FormCreate(m_sound->AudioReady()));
     apply(m_session->FormShow(fromQt(ScreenKey())));
 }
 
@@ -423,6 +429,15 @@ void TFrmMain::apply(const DrawOutcome &outcome)
             tips->show();
             break;
         }
+        case StageAction::StartBackgroundMusic:
+            m_sound->on(SoundMoment::StageShown, m_session->grade().sounds);
+            break;
+        case StageAction::PlayStartSound:
+            m_sound->on(SoundMoment::RollingStarted, m_session->grade().sounds);
+            break;
+        case StageAction::PlayStopSound:
+            m_sound->on(SoundMoment::RollingStopped, m_session->grade().sounds);
+            break;
         case StageAction::OpenFile:
             m_services.opener.open(QString::fromStdString(outcome.file.string()));
             break;
@@ -552,6 +567,7 @@ void TFrmMain::NC1Click()
         m_results->showFullScreen();
     }
     m_results->ShowResultsWindow();
+    m_sound->followWindow(m_results, m_session->grade().sounds);
 }
 
 void TFrmMain::NC2Click()
@@ -570,6 +586,7 @@ void TFrmMain::NC2Click()
         m_winners->photoCache().setSource(photoTableSource(m_photos->table(), m_session->lists().NameList));
     m_winners->show();
     m_winners->FormShow();
+    m_sound->followWindow(m_winners, m_session->grade().sounds);
 }
 
 void TFrmMain::NC4Click()
@@ -708,6 +725,12 @@ int TFrmMain::titleTextWidth(const QString &name, const QString &caption) const
 void TFrmMain::openAwardSettings()
 {
     TForm_setaward dialog(m_programDir, *this, m_services.messages, this);
+    dialog.exec();
+}
+
+void TFrmMain::openSoundSettings()
+{
+    TForm_setmusic dialog(m_programDir, *m_session, *m_sound, m_services.messages, m_services.pickers, this);
     dialog.exec();
 }
 

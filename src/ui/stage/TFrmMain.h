@@ -38,6 +38,7 @@ class PickerService;
 class PhotoStage;
 class PictureBox;
 class SlotLabel;
+class SoundPlayer;
 class TAALabel;
 class TFrmFloat;
 class TForm_float2;
@@ -63,6 +64,7 @@ public:
     void FormShow();
 
     DrawSession &session() { return *m_session; }
+    SoundPlayer &sound() { return *m_sound; }
     SpecialSettings &special() { return *m_special; }
     // Photo mode: the picture slots and the decoded photos.
     PhotoStage &photos() { return *m_photos; }
@@ -81,6 +83,7 @@ public:
     void ND1Click();  // tips
     void ND2Click();  // help file
     void openAwardSettings();
+    void openSoundSettings();
     void NC1Click();  // show the results window
     void NC2Click();  // show the winners window
     void NC4Click();  // restart the draw
@@ -204,6 +207,7 @@ private:
     SystemClock m_clock;
     std::unique_ptr<DrawSession> m_session;
     QtTextMeasurer m_measurer;
+    SoundPlayer *m_sound = nullptr;
 
     StretchedPicture m_background;
     QMap<const QWidget *, FontSpec> m_fonts;  // the stored form of each element's font

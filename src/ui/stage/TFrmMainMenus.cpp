@@ -93,6 +93,8 @@ void TFrmMain::createMenus()
     m_menuSettings = new QMenu(this);
     m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
         ->setObjectName(QStringLiteral("NB1"));
+    m_menuSettings->addAction(QStringLiteral("抽奖音效设置"), this, &TFrmMain::openSoundSettings)
+        ->setObjectName(QStringLiteral("NBmusic"));
     m_menuSettings->addAction(QStringLiteral("奖项分组设置"), m_special, &SpecialSettings::openGrouping)
         ->setObjectName(QStringLiteral("Nfz"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
