@@ -155,11 +155,15 @@ void TFrmMain::NA2Click()
     if (m->x() < 0 || m->x() + m->width() > width())
         m->move(0, m->y());
     WriteConfig();
+    // Only slots that stand on the stage are stored: a batch that is prepared but
+    // not rolling shows none, and the last loaded layout belongs to another size.
     const int n = m_session->state().BatchSize;
-    if (n > kMaxSlots)
-        WriteConfiglabel20(n);
-    else if (n > 0)
-        WriteConfiglabel(n);
+    if (n > 0 && n == slotsOnStage()) {
+        if (n > kMaxSlots)
+            WriteConfiglabel20(n);
+        else
+            WriteConfiglabel(n);
+    }
     LayoutDirty = false;
     myDrag->detach();
 }
@@ -455,7 +459,10 @@ void TFrmMain::openBlockArrangement()
     };
     TForm_changpo20 dialog(current, {StageWidth(), StageHeight()}, applyValues, m_services.messages, this);
     dialog.exec();
-    WriteConfiglabel20(static_cast<int>(m_session->GridWinners().size()));
+    // Stored under the batch on the stage: the entries shown may still be the last batch's.
+    const int n = m_session->state().BatchSize;
+    if (n > kMaxSlots)
+        WriteConfiglabel20(n);
 }
 
 }  // namespace tessaly
