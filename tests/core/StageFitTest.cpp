@@ -156,6 +156,30 @@ TEST(StageFit, ANewBatchSizeTakesTheLookOfTheNearestSlotLayout)
     EXPECT_FALSE(hasOwnSlotStyle(*store, 36));
 }
 
+TEST(StageFit, TheButtonsMakeRoomForThePrizePicture)
+{
+    struct Case {
+        int stage, limit, go, stop;
+    };
+    const Case cases[] = {
+        {1024, 1024, 336, 612},  // 76-pixel buttons, 200 apart, centred
+        {1024, 688, 336, 612},   // just clear
+        {1024, 650, 374, 574},   // the gap narrows to 2*650 - 1024 - 152 = 124
+        {900, 400, 228, 324},    // the smallest gap, and the pair moves left
+        {300, 200, 28, 124},     // moved as far as the limit asks
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(placeButtonPair(c.stage, 76, 76, 200, c.limit), std::pair(c.go, c.stop)) << c.stage << " " << c.limit;
+}
+
+TEST(StageFit, ContrastFollowsTheUsualFormula)
+{
+    EXPECT_NEAR(contrastRatio(relativeLuminance(255, 255, 255), relativeLuminance(0, 0, 0)), 21.0, 1e-9);
+    EXPECT_NEAR(contrastRatio(relativeLuminance(255, 255, 0), relativeLuminance(0, 0, 128)), 14.9, 0.1);
+    // Maroon buttons on the old festive red: why the shipped buttons changed.
+    EXPECT_NEAR(contrastRatio(relativeLuminance(128, 0, 0), relativeLuminance(200, 10, 20)), 1.9, 0.1);
+}
+
 TEST(StageFit, AWindowIsKeptOnTheScreenWithItsFrame)
 {
     const StageRect screen{0, 0, 1920, 1040};

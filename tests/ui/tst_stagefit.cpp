@@ -4,6 +4,7 @@
 // names stay readable on a 1920x1080 projector.
 #include "support/TestServices.h"
 #include "ui/stage/StageWidgets.h"
+#include "ui/stage/TFrmFloat.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
@@ -13,6 +14,7 @@
 #include "ui/common/Fonts.h"
 #include "ui/common/GbkText.h"
 #include "ui/effects/TAALabel.h"
+#include "ui/effects/TAAScrollText.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
 
@@ -192,6 +194,187 @@ private slots:
                 distinct << what, qWarning().noquote() << p;
         }
         QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("%1 faults").arg(problems.size())));
+    }
+
+    void aWindowLaysOutItsClientAreaAndFollowsAResize()
+    {
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        {
+            auto settings = openSettings(dir);
+            settings->writeBool("Option", "runfrom", true);
+            (void)settings->commit();
+        }
+        TFrmMain w(dir, {s.messages, s.opener, s.pickers}, QSize(3840, 2160));
+        w.resize(900, 700);
+        w.show();
+        w.FormShow();
+        // The stage is the client area, not the screen, from the first layout on.
+        QCOMPARE(QSize(w.StageWidth(), w.StageHeight()), QSize(900, 700));
+        QCOMPARE(w.RzMarqueeStatus1->geometry(), QRect(0, 700 - 44, 900, 44));
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+
+        w.resize(1200, 640);
+        QTRY_COMPARE_WITH_TIMEOUT(openSettings(dir)->readString("Option", "screenmain"), std::string("1200*640"), 3000);
+        auto settings = openSettings(dir);
+        // The client size is kept, so the window does not grow by its frame at every start.
+        QCOMPARE(settings->readInteger("Option", "fromwidth", 0), 1200);
+        QCOMPARE(settings->readInteger("Option", "fromheight", 0), 640);
+        QCOMPARE(w.RzMarqueeStatus1->geometry(), QRect(0, 640 - 44, 1200, 44));
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+    }
+
+    void adjustmentModeStoresOnlyTheSlotsOnTheStage()
+    {
+        Stage st(QSize(1024, 768), false, 12);
+        TFrmMain &w = *st.window;
+        DrawSession &session = w.session();
+        auto press = [&] {
+            QTest::keyPress(&w, Qt::Key_Space);
+            QTest::keyRelease(&w, Qt::Key_Space);
+        };
+        // The first batch (25) rolls and stops; the next (35) is prepared but shows no slots yet.
+        if (!session.flags().BatchReady)
+            press();
+        const int first = session.state().BatchSize;
+        press();
+        press();
+        press();
+        const int next = session.state().BatchSize;
+        QVERIFY(session.flags().BatchReady);
+        QVERIFY(next != first);
+        QCOMPARE(w.slotsOnStage(), 0);
+        const std::string before = openSettings(st.dir)->readString(blockSection(next), "screen");
+        w.NA2Click();
+        w.NA2Click();
+        QVERIFY(!w.adjustMode());
+        QCOMPARE(openSettings(st.dir)->readString(blockSection(next), "screen"), before);
+        QVERIFY(!openSettings(st.dir)->hasKey(blockSection(next), "Left"));
+
+        // Once the batch rolls, its own layout is what adjustment mode stores.
+        press();
+        QCOMPARE(w.slotsOnStage(), next);
+        w.Label21->move(w.Label21->x(), w.Label21->y() + 7);
+        const int top = w.Label21->y();
+        w.NA2Click();
+        w.NA2Click();
+        QCOMPARE(openSettings(st.dir)->readInteger(blockSection(next), "Top", 0), top);
+    }
+
+    void theResultsOpenAtTheTopAndCanBeReadWithoutScrolling()
+    {
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        {
+            // Six long entries to a line, as an operator might ask for.
+            auto settings = openSettings(dir);
+            settings->writeInteger("Option", "Floatrownum", 6);
+            (void)settings->commit();
+        }
+        AwardTable awards;
+        std::array<std::vector<std::string>, 50> winners;
+        for (int a = 0; a < 5; ++a) {
+            awards[a] = LGrade{utf8ToGbk("奖项") + std::to_string(a), 1, "40", 40, utf8ToGbk("奖品"), ""};
+            for (int i = 0; i < 40; ++i)
+                winners[size_t(a)].push_back(utf8ToGbk("研发中心-软件部-张三丰 00") + std::to_string(10000 + a * 100 + i));
+        }
+        awards.AwardCount = 5;
+        TFrmFloat w(dir, {s.messages, s.pickers}, QSize(1024, 768), {awards, WinnerLists(winners.data(), 50), true});
+        w.show();
+        w.ShowResultsWindow();
+        TSkyScrollText *list = w.SkyScrollText1;
+        // The columns fit the window: fewer winners to a line than asked.
+        QVERIFY(w.results().blockWidth <= 1024 - 40);
+        QVERIFY(list->x() >= 0 && list->x() + list->width() <= 1024);
+        QVERIFY(list->y() + list->height() <= w.Label_return->y());
+        // It opens at the top and rests there before it scrolls.
+        QCOMPARE(list->textPosition().y(), 0);
+        QTest::qWait(600);
+        QCOMPARE(list->textPosition().y(), 0);
+
+        // Stopped, it moves by hand: a page, a line, to the end and back to the top.
+        QTest::keyClick(&w, Qt::Key_G);
+        QVERIFY(!list->active());
+        QTest::keyClick(&w, Qt::Key_PageDown);
+        const int page = -list->textPosition().y();
+        QVERIFY(page > 100);
+        QTest::keyClick(&w, Qt::Key_Down);
+        QVERIFY(-list->textPosition().y() > page);
+        QTest::keyClick(&w, Qt::Key_End);
+        QCOMPARE(list->textPosition().y() + list->textSize().height(), list->height());
+        QTest::keyClick(&w, Qt::Key_PageUp);
+        QVERIFY(list->textPosition().y() + list->textSize().height() > list->height());
+        QTest::keyClick(&w, Qt::Key_Home);
+        QCOMPARE(list->textPosition().y(), 0);
+        QWheelEvent wheel(QPointF(500, 400), QPointF(500, 400), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&w, &wheel);
+        QVERIFY(list->textPosition().y() < 0);
+        w.close();
+    }
+
+    void theShippedBackgroundsLeaveTheTextReadable()
+    {
+        // Where text stands on a stretched background, as parts of its width and height.
+        struct Area {
+            const char *what;
+            QRectF part;
+        };
+        const Area stageAreas[] = {{"titles", {0.2, 0.02, 0.6, 0.14}},
+                                   {"slots", {0.15, 0.16, 0.7, 0.56}},
+                                   {"captions and buttons", {0.1, 0.72, 0.65, 0.2}},
+                                   {"marquee", {0.0, 0.955, 1.0, 0.045}}};
+        const Area resultsAreas[] = {{"titles", {0.2, 0.02, 0.6, 0.2}}, {"list", {0.2, 0.2, 0.6, 0.75}}};
+        // The shipped text colours: yellow, white and aqua; silver on the results window.
+        const QColor stageTexts[] = {QColor(255, 255, 0), QColor(255, 255, 255), QColor(0, 255, 255)};
+        const QColor resultsTexts[] = {QColor(255, 255, 0), QColor(255, 255, 255), QColor(192, 192, 192)};
+        const QColor buttonFace(255, 200, 0);
+        QStringList problems;
+        auto check = [&](const QString &file, const auto &areas, const auto &texts, bool buttons) {
+            const QImage picture(QStringLiteral(TESSALY_DIST_DIR "/") + file);
+            QVERIFY2(!picture.isNull(), qPrintable(file));
+            for (const Area &area : areas) {
+                const QRect r(int(area.part.x() * picture.width()), int(area.part.y() * picture.height()),
+                              int(area.part.width() * picture.width()), int(area.part.height() * picture.height()));
+                std::vector<double> lum;
+                for (int y = r.top(); y <= r.bottom(); y += 3)
+                    for (int x = r.left(); x <= r.right(); x += 3) {
+                        const QRgb c = picture.pixel(x, y);
+                        lum.push_back(relativeLuminance(qRed(c), qGreen(c), qBlue(c)));
+                    }
+                std::sort(lum.begin(), lum.end());
+                double mean = 0;
+                for (double l : lum)
+                    mean += l / lum.size();
+                const double bright = lum[lum.size() * 95 / 100];  // all but the brightest specks
+                for (const QColor &t : texts) {
+                    const double text = relativeLuminance(t.red(), t.green(), t.blue());
+                    if (contrastRatio(text, mean) < 4.5 || contrastRatio(text, bright) < 3.0)
+                        problems << QStringLiteral("%1 %2: %3 on it %4:1 (brightest parts %5:1)")
+                                        .arg(file, area.what, t.name())
+                                        .arg(contrastRatio(text, mean), 0, 'f', 1)
+                                        .arg(contrastRatio(text, bright), 0, 'f', 1);
+                }
+                if (buttons && QByteArray(area.what) == "captions and buttons") {
+                    const double face = relativeLuminance(buttonFace.red(), buttonFace.green(), buttonFace.blue());
+                    if (contrastRatio(face, mean) < 3.0)
+                        problems << QStringLiteral("%1: buttons %2:1").arg(file).arg(contrastRatio(face, mean));
+                }
+            }
+        };
+        for (int i = 0; i <= 10; ++i)
+            check(QStringLiteral("img/%1.jpg").arg(i), stageAreas, stageTexts, true);
+        check(QStringLiteral("img/show.jpg"), resultsAreas, resultsTexts, false);
+        for (const QString &p : problems)
+            qWarning().noquote() << p;
+        QVERIFY(problems.isEmpty());
+        // The shipped buttons carry that face.
+        auto settings = openSettings(TESSALY_DIST_DIR);
+        QCOMPARE(settings->readString("GoButton", "Color"), std::string("$0000C8FF"));
     }
 };
 

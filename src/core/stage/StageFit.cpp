@@ -265,6 +265,38 @@ std::optional<SlotStyle> existingSlotStyle(const IniStore &store, int n)
     return std::nullopt;
 }
 
+std::pair<int, int> placeButtonPair(int stageWidth, int goWidth, int stopWidth, int gap, int rightLimit)
+{
+    auto lefts = [&](int g) {
+        const int go = roundHalfEven((stageWidth - goWidth - stopWidth - g) / 2.0);
+        return std::pair{go, go + goWidth + g};
+    };
+    auto pair = lefts(gap);
+    if (pair.second + stopWidth <= rightLimit)
+        return pair;
+    const int narrower = std::max(20, std::min(gap, 2 * rightLimit - stageWidth - goWidth - stopWidth));
+    pair = lefts(narrower);
+    if (pair.second + stopWidth > rightLimit) {
+        const int shift = std::min(pair.second + stopWidth - rightLimit, std::max(0, pair.first - 10));
+        pair = {pair.first - shift, pair.second - shift};
+    }
+    return pair;
+}
+
+double relativeLuminance(int red, int green, int blue)
+{
+    auto linear = [](int channel) {
+        const double c = std::clamp(channel, 0, 255) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
+}
+
+double contrastRatio(double a, double b)
+{
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
 StageRect fitWindowOnScreen(const StageRect &available, const StageRect &client, const FrameMargins &frame)
 {
     StageRect out = client;

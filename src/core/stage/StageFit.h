@@ -87,6 +87,16 @@ std::optional<SlotStyle> existingSlotStyle(const IniStore &store, int n);
 // The batch size has a slot font of its own in the settings.
 bool hasOwnSlotStyle(const IniStore &store, int n);
 
+// The lefts of the start and stop buttons: centred with `gap` between them,
+// the gap narrowed (to 20 at least) and then the pair moved left when the stop
+// button would reach `rightLimit` (the prize picture's left, less a margin).
+std::pair<int, int> placeButtonPair(int stageWidth, int goWidth, int stopWidth, int gap, int rightLimit);
+
+// Contrast of two colours as the accessibility guidelines define it: from 1
+// (the same) to 21 (black on white); text reads well from 4.5 up.
+double relativeLuminance(int red, int green, int blue);
+double contrastRatio(double luminanceA, double luminanceB);
+
 // A window of the wanted client size and position, kept with its frame on the
 // available screen area: shrunk to fit, then moved inside.
 struct FrameMargins {

@@ -352,9 +352,14 @@ void TFrmMain::AutoLayoutMain()
     RzMarqueeStatus1->setGeometry(0, H - marqueeHeight, W, RzMarqueeStatus1->height());
     const int goWidth = storedSize(s, "GoButton", "Width", "76");
     const int stopWidth = storedSize(s, "StopButton", "Width", "76");
-    GoButton->move(roundHalfEven((W - goWidth - stopWidth - 200) / 2.0),
-                   H - marqueeHeight - storedSize(s, "GoButton", "Height", "33") - 10);
-    StopButton->move(goWidth + GoButton->x() + 200, GoButton->y());
+    const int buttonsTop = H - marqueeHeight - storedSize(s, "GoButton", "Height", "33") - 10;
+    // The pair stays clear of the prize picture in the corner on a narrow stage.
+    const int pictureTop = H - marqueeHeight - storedSize(s, "Image_Award", "Height", "60") - 10;
+    const int pictureLeft = W - storedSize(s, "Image_Award", "Width", "80") - 10;
+    const bool pictureBeside = Image_Award->isVisibleTo(this) && pictureTop < buttonsTop + GoButton->height();
+    const auto [goLeft, stopLeft] = placeButtonPair(W, goWidth, stopWidth, 200, pictureBeside ? pictureLeft - 10 : W);
+    GoButton->move(goLeft, buttonsTop);
+    StopButton->move(stopLeft, GoButton->y());
     CentreOnStage(Status);
     Status->move(Status->x(), GoButton->y() - storedSize(s, "Status", "Height", "33") - 10);
     CentreOnStage(boss);
