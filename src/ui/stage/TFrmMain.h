@@ -39,6 +39,7 @@ class PictureBox;
 class SlotLabel;
 class TAALabel;
 class TFrmFloat;
+class TForm_float2;
 class TRzButton;
 class TSkyScrollText;
 class TStretchHandle;
@@ -82,6 +83,7 @@ public:
     void ND2Click();  // help file
     void openAwardSettings();
     void NC1Click();  // show the results window
+    void NC2Click();  // show the winners window
     void NC4Click();  // restart the draw
     void NC6Click();  // supplement
     void NC7Click();  // give up winners
@@ -227,6 +229,7 @@ private:
     int m_tickCount = 0;
 
     QPointer<TFrmFloat> m_results;
+    QPointer<TForm_float2> m_winners;
     QMenu *m_menuInterface = nullptr;
     QMenu *m_menuSettings = nullptr;
     QMenu *m_menuFunctions = nullptr;
