@@ -25,15 +25,29 @@
 #include "ui/stage/TForm_changpo20.h"
 #include "ui/stage/TFrmSplash.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 
 namespace tessaly {
 namespace {
+
+void releaseMenuButton(QToolButton *button)
+{
+    if (!button->rect().contains(button->mapFromGlobal(QCursor::pos()))) {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(button, &leave);
+        button->setAttribute(Qt::WA_UnderMouse, false);
+    }
+    button->setDown(false);
+    button->update();
+}
 
 QToolButton *menuButton(QWidget *bar, const QString &caption, QMenu *menu)
 {
@@ -43,6 +57,11 @@ QToolButton *menuButton(QWidget *bar, const QString &caption, QMenu *menu)
     button->setPopupMode(QToolButton::InstantPopup);
     button->setFocusPolicy(Qt::NoFocus);
     bar->layout()->addWidget(button);
+    // A dialog opened from the menu swallows the pointer's leaving the button, which then stayed
+    // highlighted after the dialog closed: release it once the menu is gone.
+    QObject::connect(menu, &QMenu::aboutToHide, button, [button] {
+        QTimer::singleShot(0, button, [button] { releaseMenuButton(button); });
+    });
     return button;
 }
 
