@@ -35,6 +35,7 @@ struct DrawOutcome;
 class FileOpener;
 class MessageService;
 class PickerService;
+class PhotoStage;
 class PictureBox;
 class SlotLabel;
 class TAALabel;
@@ -66,6 +67,8 @@ public:
     void windowResized();
 
     DrawSession &session() { return *m_session; }
+    // Photo mode: the picture slots and the decoded photos.
+    PhotoStage &photos() { return *m_photos; }
     int StageWidth() const { return m_stage.width(); }
     int StageHeight() const { return m_stage.height(); }
     QString ScreenKey() const;
@@ -125,7 +128,7 @@ public:
     void stopRollingForSettings() override;
     void setElementVisible(const QString &element, bool visible) override;
     int stageWidth() const override { return StageWidth(); }
-    bool photoMode() const override { return false; }
+    bool photoMode() const override;
     int elementTop(const QString &element) const override;
     int elementLeft(const QString &element) const override;
     void setElementLeft(const QString &element, int left) override;
@@ -228,6 +231,7 @@ private:
     qint64 m_lastTickMicros = 0;
     int m_tickCount = 0;
 
+    PhotoStage *m_photos = nullptr;
     QPointer<TFrmFloat> m_results;
     QPointer<TForm_float2> m_winners;
     QMenu *m_menuInterface = nullptr;

@@ -19,6 +19,7 @@
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
 #include "ui/effects/Tmyfontdialog.h"
+#include "ui/photo/PhotoStage.h"
 #include "ui/stage/LabelMenu.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TForm_changpo.h"
@@ -184,7 +185,9 @@ void TFrmMain::NA2Click()
     // Only slots that stand on the stage are stored: a batch that is prepared but
     // not rolling shows none, and the last loaded layout belongs to another size.
     const int n = m_session->state().BatchSize;
-    if (n > 0 && n == slotsOnStage()) {
+    if (m_session->flags().PhotoMode)
+        m_photos->SavePhotoSlotPositions(n);
+    else if (n > 0 && n == slotsOnStage()) {
         if (n > kMaxSlots)
             WriteConfiglabel20(n);
         else
