@@ -9,6 +9,7 @@
 
 #include "core/draw/DrawSession.h"
 #include "core/settings/Settings.h"
+#include "core/stage/PhotoGrid.h"
 #include "core/stage/StageFit.h"
 #include "core/text/Gbk.h"
 #include "ui/common/Fonts.h"
@@ -194,6 +195,36 @@ private slots:
                 distinct << what, qWarning().noquote() << p;
         }
         QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("%1 faults").arg(problems.size())));
+    }
+
+    void photoLayoutsFitEveryScreen()
+    {
+        // Photo mode lays its picture pictures out from the shipped defaults for the screen.
+        QStringList problems;
+        for (QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080), QSize(2560, 1440),
+                             QSize(3840, 2160), QSize(1008, 681), QSize(1904, 993)}) {
+            QTemporaryDir tmp;
+            const std::filesystem::path dir = tmp.path().toStdString();
+            std::filesystem::copy(TESSALY_DIST_DIR "/set.dat", dir / "set.dat");
+            auto store = openSettings(dir);
+            const std::string key = screenKey(screen.width(), screen.height());
+            const StageRect stage{0, 0, screen.width(), screen.height()};
+            for (int n : kBatchSizes) {
+                QVERIFY(ensurePhotoSlotLayout(*store, n, screen.width(), screen.height(), key).ok());
+                const PhotoSlotLayout layout = readPhotoSlotLayout(*store, n);
+                std::vector<StageRect> pictures;
+                for (int i = 1; i <= n; ++i) {
+                    const PhotoRect r = layout.rect(i);
+                    pictures.push_back({r.left, r.top, r.width, r.height});
+                    if (!pictures.back().inside(stage))
+                        problems << QStringLiteral("%1x%2 batch %3: photo %4 outside")
+                                        .arg(screen.width()).arg(screen.height()).arg(n).arg(i);
+                }
+                if (!overlappingPairs(pictures).empty())
+                    problems << QStringLiteral("%1x%2 batch %3: photos overlap").arg(screen.width()).arg(screen.height()).arg(n);
+            }
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.mid(0, 10).join(QLatin1String("; "))));
     }
 
     void aWindowLaysOutItsClientAreaAndFollowsAResize()
