@@ -12,6 +12,7 @@
 #include "core/stage/PhotoGrid.h"
 #include "core/stage/StageFit.h"
 #include "core/text/Gbk.h"
+#include "ui/common/CellText.h"
 #include "ui/common/Fonts.h"
 #include "ui/common/GbkText.h"
 #include "ui/effects/TAALabel.h"
@@ -19,6 +20,7 @@
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
 
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
@@ -225,6 +227,32 @@ private slots:
             }
         }
         QVERIFY2(problems.isEmpty(), qPrintable(problems.mid(0, 10).join(QLatin1String("; "))));
+    }
+
+    void aTextBlockIsAsWideAsWhatIsDrawn()
+    {
+        // Digits and Latin letters may be wider than their cells: the measured size must still hold them.
+        const QStringList lines{QStringLiteral("研发中心-软件部-张三丰 0012345  市场中心-销售部-李四 WWWWMMMM")};
+        for (int size : {9, 13, 20, 36}) {
+            QFont font = toQFont(withSize(defaultSlotFont(), size));
+            const QSize measured = cellTextSize(font, lines);
+            QImage canvas(measured.width() * 2 + 100, measured.height() + 10, QImage::Format_ARGB32);
+            canvas.fill(Qt::transparent);
+            {
+                QPainter p(&canvas);
+                p.setPen(Qt::black);
+                drawCellText(p, font, lines, QPointF(0, 0));
+            }
+            int rightmost = 0;
+            for (int y = 0; y < canvas.height(); ++y)
+                for (int x = canvas.width() - 1; x > rightmost; --x)
+                    if (qAlpha(canvas.pixel(x, y)) > 0) {
+                        rightmost = x;
+                        break;
+                    }
+            QVERIFY2(rightmost < measured.width(), qPrintable(QStringLiteral("size %1: drawn to %2, measured %3")
+                                                                  .arg(size).arg(rightmost).arg(measured.width())));
+        }
     }
 
     void aWindowLaysOutItsClientAreaAndFollowsAResize()
