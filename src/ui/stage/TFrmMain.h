@@ -44,6 +44,7 @@ class TForm_float2;
 class TRzButton;
 class TSkyScrollText;
 class TStretchHandle;
+class SpecialSettings;
 
 class TFrmMain : public QWidget, public AwardSettingsHost, public SlotStage {
     Q_OBJECT
@@ -67,6 +68,7 @@ public:
     void windowResized();
 
     DrawSession &session() { return *m_session; }
+    SpecialSettings &special() { return *m_special; }
     // Photo mode: the picture slots and the decoded photos.
     PhotoStage &photos() { return *m_photos; }
     int StageWidth() const { return m_stage.width(); }
@@ -233,6 +235,7 @@ private:
 
     PhotoStage *m_photos = nullptr;
     QPointer<TFrmFloat> m_results;
+    SpecialSettings *m_special = nullptr;
     QPointer<TForm_float2> m_winners;
     QMenu *m_menuInterface = nullptr;
     QMenu *m_menuSettings = nullptr;
