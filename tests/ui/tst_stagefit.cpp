@@ -350,6 +350,8 @@ private slots:
         QVERIFY(w.results().blockWidth <= 1024 - 40);
         QVERIFY(list->x() >= 0 && list->x() + list->width() <= 1024);
         QVERIFY(list->y() + list->height() <= w.Label_return->y());
+        // The lines are as wide as the block was measured: the numbers at their ends are whole.
+        QCOMPARE(list->textSize().width(), w.results().blockWidth);
         // It opens at the top and rests there before it scrolls.
         QCOMPARE(list->textPosition().y(), 0);
         QTest::qWait(600);

@@ -288,9 +288,9 @@ const QImage &TSkyScrollText::block() const
     if (m_wordWrap && !horizontal(m_direction))
         lines = wrapLines(lines, font(), width());
     m_lineHeight = fm.lineSpacing();
-    const qreal cell = cellWidth(font());
     auto lineWidth = [&](const QString &line) {
-        return m_cellAligned ? static_cast<int>(std::ceil(cellCount(line) * cell)) : fm.horizontalAdvance(line);
+        // Cell-aligned lines are as wide as what is drawn, digits reaching past their cells included.
+        return m_cellAligned ? cellTextSize(font(), {line}).width() : fm.horizontalAdvance(line);
     };
     int blockWidth = 1;
     for (const QString &line : lines)
