@@ -2,6 +2,7 @@
 
 #include "core/draw/Random.h"
 #include "core/participants/ListTools.h"
+#include "core/participants/TextSearch.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -66,6 +67,20 @@ TEST(ListTools, SpacesAndTwoCharacterNames)
     EXPECT_EQ(widened.lines, (Lines{G("张") + "  " + G("三"), "AB  CD", G("王小明"), "ABC", "ABCDE"}));
     EXPECT_TRUE(widened.changed);
     EXPECT_FALSE(widenTwoCharNames({"ABC"}).changed);
+}
+
+TEST(ListTools, SaveRefusesAnEmptyListAndWritesCrLf)
+{
+    test::TempProgramDir dir;
+    dir.write("data.txt", "old\r\n");
+    for (const Lines &empty : {Lines{}, Lines{" ", "\t", ""}}) {
+        Status s = saveParticipantList(dir.path(), empty);
+        EXPECT_EQ(s.code(), ErrorCode::BadInput);
+        EXPECT_EQ(s.error().message, G("抽奖名单为空，不能保存！"));
+    }
+    EXPECT_EQ(dir.read("data.txt"), "old\r\n");
+    ASSERT_TRUE(saveParticipantList(dir.path(), {"A", "", G("张三")}).ok());
+    EXPECT_EQ(dir.read("data.txt"), "A\r\n\r\n" + G("张三") + "\r\n");
 }
 
 TEST(ListTools, ShuffleKeepsEveryLine)
@@ -211,6 +226,35 @@ TEST(Padding, NeverMoreThanThirtyFiveBlanksAndReportsWhetherItPadded)
     EXPECT_FALSE(padLines({" AB", "AB"}, pad(PadWay::End)).padded);  // trimmed only
     EXPECT_FALSE(padLines({"AB", "ABCD"}, pad(PadWay::BeforeText, "Z")).padded);
     EXPECT_TRUE(padLines({}, pad(PadWay::End)).lines.empty());
+}
+
+}  // namespace
+}  // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+TEST(TextSearch, DirectionCaseAndWholeWord)
+{
+    const std::u16string text = u"Li li LiWang 李Li";
+    struct Case {
+        const char16_t *what;
+        size_t selStart, selEnd;
+        SearchOptions options;
+        std::optional<size_t> at;
+    };
+    const Case cases[] = {
+        {u"li", 0, 0, {true, false, false}, 0},    // no match case: Li matches
+        {u"li", 0, 0, {true, true, false}, 3},     // match case
+        {u"Li", 0, 2, {true, true, false}, 6},     // from the end of the selection
+        {u"Li", 0, 2, {true, true, true}, 14},     // whole word: LiWang is no match, 李 delimits
+        {u"Li", 14, 16, {false, true, false}, 6},  // upward from the start of the selection
+        {u"Li", 1, 1, {false, true, false}, std::nullopt},
+        {u"Wang", 0, 0, {true, false, true}, std::nullopt},
+        {u"", 0, 0, {true, false, false}, std::nullopt},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(findText(text, c.what, c.selStart, c.selEnd, c.options), c.at) << c.selStart << "-" << c.selEnd;
 }
 
 }  // namespace

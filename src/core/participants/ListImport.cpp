@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -400,6 +401,20 @@ std::string formatDateSerial(double serial, std::string_view code)
         }
     }
     return out;
+}
+
+std::optional<SheetFormat> sniffSheetFormat(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    char head[8] = {};
+    if (!in.read(head, sizeof head) && in.gcount() == 0)
+        return std::nullopt;
+    std::string_view bytes(head, static_cast<size_t>(in.gcount()));
+    if (bytes.starts_with("PK\x03\x04"))
+        return SheetFormat::Xlsx;
+    if (bytes == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return SheetFormat::Xls;
+    return SheetFormat::Csv;
 }
 
 Result<ReadSheet> readSpreadsheet(const fs::path &path)

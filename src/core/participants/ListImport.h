@@ -7,6 +7,7 @@
 #include "Result.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,9 @@ struct ReadSheet {
     SheetFormat format = SheetFormat::Xlsx;
     std::string sheetName;  // UTF-8; empty for .csv
 };
+
+// The format a file's first bytes show; nothing when it cannot be read.
+std::optional<SheetFormat> sniffSheetFormat(const std::filesystem::path &path);
 
 // Reads the first worksheet, choosing the reader by the file's content.
 Result<ReadSheet> readSpreadsheet(const std::filesystem::path &path);

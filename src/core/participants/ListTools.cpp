@@ -1,6 +1,8 @@
 #include "participants/ListTools.h"
 
 #include "draw/Random.h"
+#include "files/FileIo.h"
+#include "files/Paths.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
 
@@ -108,6 +110,13 @@ ToolResult widenTwoCharNames(const std::vector<std::string> &lines, const LinePr
         report(progress, i);
     }
     return r;
+}
+
+Status saveParticipantList(const std::filesystem::path &programDir, const std::vector<std::string> &lines)
+{
+    if (std::all_of(lines.begin(), lines.end(), isBlankLine))
+        return makeError(ErrorCode::BadInput, TSL_GBK("抽奖名单为空，不能保存！"));
+    return writeFileAtomic(programFile(programDir, "data.txt"), joinLines(lines));
 }
 
 std::vector<std::string> shuffleLines(std::vector<std::string> lines, RandomSource &random)

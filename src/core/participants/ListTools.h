@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ ToolResult removeAllSpaces(const std::vector<std::string> &lines, const LineProg
 
 // Every 4-byte line becomes its first 2 bytes, two blanks and its last 2 bytes.
 ToolResult widenTwoCharNames(const std::vector<std::string> &lines, const LineProgress &progress = {});
+
+// Writes the lines to data.txt of the program folder, each followed by CR LF,
+// through an atomic replace. A list that is empty once trimmed is refused.
+Status saveParticipantList(const std::filesystem::path &programDir, const std::vector<std::string> &lines);
 
 // Moves a uniformly chosen remaining line to the end of the result until none is left.
 std::vector<std::string> shuffleLines(std::vector<std::string> lines, RandomSource &random);

@@ -23,6 +23,7 @@
 #include "ui/stage/TForm_changpo.h"
 #include "ui/stage/TForm_changpo20.h"
 #include "ui/stage/TFrmSplash.h"
+#include "ui/participants/TTextedit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -84,8 +85,10 @@ void TFrmMain::createMenus()
     quit->setShortcutContext(Qt::WidgetShortcut);
 
     m_menuSettings = new QMenu(this);
-    m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
+    m_menuSettings->addAction(QStringLiteral("编辑抽奖人员名单"), this, &TFrmMain::openListEditor)
         ->setObjectName(QStringLiteral("NB1"));
+    m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
+        ->setObjectName(QStringLiteral("NB2"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
     NB3->setObjectName(QStringLiteral("NB3"));
     NB3->setCheckable(true);
@@ -456,6 +459,12 @@ void TFrmMain::openBlockArrangement()
     TForm_changpo20 dialog(current, {StageWidth(), StageHeight()}, applyValues, m_services.messages, this);
     dialog.exec();
     WriteConfiglabel20(static_cast<int>(m_session->GridWinners().size()));
+}
+
+void TFrmMain::openListEditor()
+{
+    TTextedit editor(m_programDir, *this, *m_session, {m_services.messages, m_services.pickers}, this);
+    editor.exec();
 }
 
 }  // namespace tessaly
