@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Tessaly needs (only those missing), then configures
-# and builds into build/. Used by both README commands.
+# and builds into build/ (or $TESSALY_BUILD_DIR). Used by both README commands.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -23,5 +23,6 @@ fi
 
 extra=()
 [ "${CI:-}" = "true" ] && extra+=(-DTESSALY_WERROR=ON)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release "${extra[@]}" "$@"
-cmake --build build -j"$(nproc)"
+build="${TESSALY_BUILD_DIR:-build}"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release "${extra[@]}" "$@"
+cmake --build "$build" -j"$(nproc)"

@@ -1,0 +1,61 @@
+// JPEG decoding and encoding on libjpeg-turbo. A decoded picture is a plain
+// buffer of 32-bit pixels 0xffRRGGBB in native byte order, rows without padding:
+// exactly the layout of a QImage of Format_RGB32, so the window wraps it without
+// conversion and a rolling paint only stretches ready pixels.
+#pragma once
+
+#include "Result.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // width * height, row after row
+
+    bool empty() const { return width <= 0 || height <= 0; }
+    int bytesPerLine() const { return width * 4; }
+    const unsigned char *bits() const { return reinterpret_cast<const unsigned char *>(pixels.data()); }
+    std::size_t byteCount() const { return pixels.size() * sizeof(std::uint32_t); }
+};
+
+// The size a picture is decoded to. A box of 0 by 0 (or a side of 0) asks for
+// the full picture.
+struct DecodeBox {
+    int width = 0;
+    int height = 0;
+};
+
+// Pictures whose decoded size would pass this many pixels are refused, so a
+// forged header cannot ask for gigabytes.
+inline constexpr std::int64_t kMaxDecodedPixels = 64ll * 1024 * 1024;
+
+// The smallest reduction libjpeg offers (1/8 to 8/8) that still gives at least
+// box width by box height; the full size when even that is smaller than the box.
+struct JpegScale {
+    int num = 1;
+    int denom = 1;
+};
+JpegScale chooseJpegScale(int jpegWidth, int jpegHeight, DecodeBox box);
+
+// Decodes a JPEG held in memory, scaled by chooseJpegScale. A picture with a
+// recoverable flaw (cut short, say) still decodes; one that cannot be read is
+// an error with the decoder's message.
+Result<RgbImage> decodeJpeg(std::span<const unsigned char> bytes, DecodeBox box = {});
+Result<RgbImage> loadJpegFile(const std::filesystem::path &file, DecodeBox box = {});
+
+// The picture encoded as a baseline JPEG (4:2:0) at a quality of 1 to 100.
+Result<std::string> encodeJpeg(const RgbImage &image, int quality = 75);
+// Encodes and replaces the file atomically.
+Status saveJpegFile(const std::filesystem::path &file, const RgbImage &image, int quality = 75);
+
+// The picture stretched to a new size by sampling (the import's resize).
+RgbImage scaleImage(const RgbImage &image, int width, int height);
+
+}  // namespace tessaly

@@ -1,0 +1,162 @@
+#include "stage/PhotoGrid.h"
+
+#include "settings/Encodings.h"
+#include "text/Gbk.h"
+#include "text/SplitField.h"
+
+#include <algorithm>
+
+namespace tessaly {
+
+namespace {
+
+constexpr const char *kAutoSetSection = "0phoautoset";
+// The shipped default; its face is stored as it always was.
+constexpr const char *kDefaultAutoSet = "5|10|100|10|400|300|clWhite|10|宋书|[]";
+
+int fieldInt(std::string_view text, int n, int def)
+{
+    int value = 0;
+    return parseInteger(SplitField(text, '|', n), value) ? value : def;
+}
+
+}  // namespace
+
+std::string photoSectionPositions(int n) { return std::to_string(n) + "pho"; }
+std::string photoSectionAll(int n) { return std::to_string(n) + "phoall"; }
+
+Result<std::vector<SlotPosition>> placePhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth)
+{
+    if (spec.columns < 1)
+        return makeError(ErrorCode::BadInput, utf8ToGbk("列数至少为1。"));
+    if (n < 1 || n > kMaxPhotoSlots)
+        return makeError(ErrorCode::BadInput, utf8ToGbk("图片数应在1到2001之间。"));
+    const int k = spec.columns;
+    const int rows = n % k == 0 ? n / k : n / k + 1;
+    const int rowStep = (n < 3 || rows == 1) ? spec.height : spec.height + spec.rowGap;
+    const int left =
+        roundHalfEven((static_cast<double>(stageWidth) - static_cast<double>(k) * spec.width -
+                       static_cast<double>(k - 1) * spec.columnGap) / 2.0);
+    std::vector<SlotPosition> positions(static_cast<size_t>(n));
+    for (int i = 1; i <= n; ++i) {
+        const int row = (i - 1) / k, column = (i - 1) % k;
+        positions[static_cast<size_t>(i - 1)] = {column * (spec.width + spec.columnGap) + left,
+                                                 spec.top + row * rowStep};
+    }
+    return positions;
+}
+
+Result<std::vector<SlotPosition>> placeWinnerPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth)
+{
+    PhotoGridSpec capped = spec;
+    if (n >= 1)
+        capped.columns = std::min(spec.columns, n);
+    return placePhotoGrid(capped, n, stageWidth);
+}
+
+Status LayoutPhotoGrid(IniStore &store, const PhotoGridSpec &spec, int n, int stageWidth, const std::string &screen)
+{
+    auto placed = placePhotoGrid(spec, n, stageWidth);
+    if (!placed)
+        return placed.error();
+    const std::string pho = photoSectionPositions(n), all = photoSectionAll(n);
+    for (int i = 1; i <= n; ++i) {
+        const auto &p = (*placed)[static_cast<size_t>(i - 1)];
+        store.writeInteger(pho, std::to_string(i) + "Left", p.left);
+        store.writeInteger(pho, std::to_string(i) + "Top", p.top);
+    }
+    store.writeInteger(all, "Height", spec.height);
+    store.writeInteger(all, "Width", spec.width);
+    store.writeString(all, "screen", screen);
+    return Ok{};
+}
+
+FontSpec parsePhotoCaptionFont(std::string_view text)
+{
+    FontSpec font;
+    font.color = colorFromString(SplitField(text, '|', 1)).value_or(colors::clWhite);
+    font.size = fieldInt(text, 2, 10);
+    if (font.size < 1)
+        font.size = 10;
+    font.height = fontHeightForSize(font.size);
+    font.name = SplitField(text, '|', 3);
+    font.style = fontStyleFromString(SplitField(text, '|', 4));
+    return font;
+}
+
+std::string formatPhotoCaptionFont(const FontSpec &font)
+{
+    return joinCompound({colorToString(font.color), std::to_string(font.size), font.name,
+                         fontStyleToString(font.style)});
+}
+
+std::string photoAutoSetKey(int n) { return n > 30 ? "100" : std::to_string(n); }
+
+PhotoAutoSet readPhotoAutoSet(const IniStore &store, int n)
+{
+    static const std::string def = utf8ToGbk(kDefaultAutoSet);
+    const std::string value = store.readString(kAutoSetSection, photoAutoSetKey(n), def);
+    PhotoAutoSet set;
+    set.grid = {fieldInt(value, 1, 5),   fieldInt(value, 2, 10),  fieldInt(value, 3, 100),
+                fieldInt(value, 4, 10),  fieldInt(value, 5, 400), fieldInt(value, 6, 300)};
+    set.captionFont = joinCompound({SplitField(value, '|', 7), SplitField(value, '|', 8), SplitField(value, '|', 9),
+                                    SplitField(value, '|', 10)});
+    return set;
+}
+
+PhotoRect PhotoSlotLayout::rect(int i) const
+{
+    const SlotPosition p = i >= 1 && i <= static_cast<int>(positions.size()) ? positions[static_cast<size_t>(i - 1)]
+                                                                             : SlotPosition{100, 100};
+    return {p.left, p.top, width, height};
+}
+
+PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n)
+{
+    static const std::string defCaption = utf8ToGbk(kDefaultPhotoCaption);
+    PhotoSlotLayout l;
+    const std::string pho = photoSectionPositions(n), all = photoSectionAll(n);
+    l.width = store.readInteger(all, "Width", 400);
+    l.height = store.readInteger(all, "Height", 300);
+    l.screen = store.readString(all, "screen");
+    l.captionFont = parsePhotoCaptionFont(store.readString(all, "txt", defCaption));
+    const int count = std::clamp(n, 0, kMaxPhotoSlots);
+    l.positions.resize(static_cast<size_t>(count));
+    for (int i = 1; i <= count; ++i)
+        l.positions[static_cast<size_t>(i - 1)] = {store.readInteger(pho, std::to_string(i) + "Left", 100),
+                                                   store.readInteger(pho, std::to_string(i) + "Top", 100)};
+    return l;
+}
+
+Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, const std::string &screen)
+{
+    if (store.hasKey(photoSectionAll(n), "screen") && store.readString(photoSectionAll(n), "screen") == screen)
+        return false;
+    const PhotoAutoSet set = readPhotoAutoSet(store, n);
+    auto laid = LayoutPhotoGrid(store, set.grid, n, stageWidth, screen);
+    if (!laid)
+        return laid.error();
+    store.writeString(photoSectionAll(n), "txt", set.captionFont);
+    return true;
+}
+
+void writePhotoSlotPositions(IniStore &store, int n, const std::vector<PlacedPhotoSlot> &slots,
+                             const std::string &screen)
+{
+    const std::string pho = photoSectionPositions(n), all = photoSectionAll(n);
+    for (const auto &s : slots) {
+        store.writeInteger(pho, std::to_string(s.index) + "Top", s.rect.top);
+        store.writeInteger(pho, std::to_string(s.index) + "Left", s.rect.left);
+        store.writeInteger(all, "Width", s.rect.width);
+        store.writeInteger(all, "Height", s.rect.height);
+    }
+    store.writeString(all, "screen", screen);
+}
+
+SlotPosition photoCaptionPosition(const PhotoRect &picture, TextSize caption)
+{
+    return {picture.left + roundHalfEven((picture.width - caption.width) / 2.0),
+            picture.top + picture.height - caption.height - 10};
+}
+
+}  // namespace tessaly

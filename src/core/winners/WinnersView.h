@@ -1,0 +1,78 @@
+// The winners window's rules: the stored look of each award (text block,
+// photo grid and caption fonts), the text block of one award with its fall
+// back to one winner per row, and paging through the awards.
+#pragma once
+
+#include "settings/AwardTable.h"
+#include "settings/FontKeys.h"
+#include "settings/IniStore.h"
+#include "stage/ResultsText.h"
+#include "stage/TextMeasurer.h"
+
+#include <string>
+
+namespace tessaly {
+
+// float2txt/<award>: winners per row, the block's font and its stored position.
+struct WinnersTextStyle {
+    int perRow = 3;
+    FontSpec font;
+    int left = 50;
+    int top = 20;
+};
+
+// float2pho/<award>: the photo grid of the award.
+struct WinnersPhotoStyle {
+    int columns = 5;
+    int captionTop = 50;  // top of the award caption
+    int columnGap = 10;
+    int rowGap = 10;
+    int width = 160;
+    int height = 120;
+};
+
+enum class WinnersCaption { Names, Award };  // float2Labeltx, float2Labelli
+
+WinnersTextStyle readWinnersTextStyle(const IniStore &settings, int award);
+void writeWinnersTextStyle(IniStore &settings, int award, const WinnersTextStyle &style);
+WinnersPhotoStyle readWinnersPhotoStyle(const IniStore &settings, int award);
+void writeWinnersPhotoStyle(IniStore &settings, int award, const WinnersPhotoStyle &style);
+FontSpec readWinnersCaptionFont(const IniStore &settings, WinnersCaption which, int award);
+void writeWinnersCaptionFont(IniStore &settings, WinnersCaption which, int award, const FontSpec &font);
+
+// The block centred on the window ("整体自动居中", one value for all awards).
+bool readWinnersTextCentred(const IniStore &settings);
+void writeWinnersTextCentred(IniStore &settings, bool on);
+
+// Where a block of `block` size sits when centred: halves rounded to even, and
+// top 20 when the block is higher than the window.
+struct Point {
+    int x = 0, y = 0;
+    bool operator==(const Point &) const = default;
+};
+Point centredTextBlock(TextSize block, TextSize stage);
+
+struct WinnersTextView {
+    ResultsText text;
+    WinnersTextStyle style;
+    TextSize size;
+    Point position;
+    bool fellBack = false;  // the block was too wide: one winner per row, written to float2txt
+};
+
+// The text view of one award: composed with the award's own style; a block
+// wider than the stage falls back to one winner per row (stored in `settings`,
+// which the caller commits); placed centred or at the stored position.
+WinnersTextView buildWinnersTextView(IniStore &settings, const AwardTable &awards, WinnerLists winners, int award,
+                                     bool showPrize, const TextMeasurer &measurer, TextSize stage);
+
+// The lines of a block as one text for the measurer (a CR between lines).
+std::string blockText(const std::vector<std::string> &lines);
+
+enum class PageCommand { Previous, Next, First, Last };
+
+// The award a paging command shows. With ScrollDown the awards run upwards
+// from the first index; otherwise every command goes the other way.
+int pageAward(int current, int awardCount, bool scrollDown, PageCommand command);
+
+}  // namespace tessaly

@@ -1,0 +1,134 @@
+#include "TempProgramDir.h"
+
+#include "core/participants/Jpeg.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+using test::TempProgramDir;
+
+// Left half red, right half blue: flat areas survive JPEG nearly exactly.
+RgbImage halves(int width, int height)
+{
+    RgbImage image{width, height, std::vector<std::uint32_t>(static_cast<size_t>(width * height))};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.pixels[static_cast<size_t>(y * width + x)] = x < width / 2 ? 0xffff0000u : 0xff0000ffu;
+    return image;
+}
+
+std::span<const unsigned char> bytesOf(const std::string &s)
+{
+    return {reinterpret_cast<const unsigned char *>(s.data()), s.size()};
+}
+
+bool near(std::uint32_t pixel, std::uint32_t want)
+{
+    for (int shift : {0, 8, 16, 24}) {
+        const int a = static_cast<int>((pixel >> shift) & 0xff), b = static_cast<int>((want >> shift) & 0xff);
+        if (std::abs(a - b) > 12)
+            return false;
+    }
+    return true;
+}
+
+TEST(Jpeg, ScaledDecodeIsTheSmallestThatStillCoversTheBox)
+{
+    struct Case {
+        int width, height;
+        DecodeBox box;
+        int wantWidth, wantHeight;
+    };
+    const Case cases[] = {
+        {1600, 1200, {400, 300}, 400, 300},   // exactly a quarter
+        {1600, 1200, {401, 300}, 600, 450},   // a pixel more needs 3/8
+        {1600, 1200, {200, 300}, 400, 300},   // the taller side decides
+        {1600, 1200, {0, 0}, 1600, 1200},     // no box: full size
+        {1600, 1200, {100, 0}, 1600, 1200},   // half a box is no box
+        {400, 300, {800, 600}, 400, 300},     // never enlarged
+        {1600, 1200, {1, 1}, 200, 150},       // never below an eighth
+        {1601, 1201, {200, 150}, 201, 151},   // sizes round up
+    };
+    for (const auto &c : cases) {
+        const JpegScale s = chooseJpegScale(c.width, c.height, c.box);
+        EXPECT_EQ((c.width * s.num + s.denom - 1) / s.denom, c.wantWidth) << c.width << " to " << c.box.width;
+        EXPECT_EQ((c.height * s.num + s.denom - 1) / s.denom, c.wantHeight) << c.height << " to " << c.box.height;
+    }
+}
+
+TEST(Jpeg, EncodedPictureDecodesToRgb32PixelsAtTheScaledSize)
+{
+    auto encoded = encodeJpeg(halves(64, 48), 95);
+    ASSERT_TRUE(encoded.ok());
+    auto full = decodeJpeg(bytesOf(*encoded));
+    ASSERT_TRUE(full.ok()) << full.error().message;
+    EXPECT_EQ(full->width, 64);
+    EXPECT_EQ(full->height, 48);
+    EXPECT_TRUE(near(full->pixels[5 * 64 + 3], 0xffff0000u)) << std::hex << full->pixels[5 * 64 + 3];
+    EXPECT_TRUE(near(full->pixels[5 * 64 + 60], 0xff0000ffu)) << std::hex << full->pixels[5 * 64 + 60];
+
+    auto half = decodeJpeg(bytesOf(*encoded), {32, 24});
+    ASSERT_TRUE(half.ok());
+    EXPECT_EQ(half->width, 32);
+    EXPECT_EQ(half->height, 24);
+    EXPECT_EQ(half->pixels.size(), 32u * 24u);
+    for (std::uint32_t p : half->pixels)
+        ASSERT_EQ(p >> 24, 0xffu) << "every pixel opaque, as RGB32 wants";
+}
+
+TEST(Jpeg, FilesRoundTripAndBrokenOnesAreRefusedOrSalvaged)
+{
+    TempProgramDir dir;
+    ASSERT_TRUE(saveJpegFile(dir / "a.jpg", halves(40, 30), 90).ok());
+    auto loaded = loadJpegFile(dir / "a.jpg");
+    ASSERT_TRUE(loaded.ok());
+    EXPECT_EQ(loaded->width, 40);
+
+    const std::string good = dir.read("a.jpg");
+    RgbImage busy = halves(320, 240);
+    for (size_t i = 0; i < busy.pixels.size(); ++i)
+        busy.pixels[i] ^= static_cast<std::uint32_t>(i * 2654435761u) & 0x00ffffffu;
+    const std::string large = *encodeJpeg(busy, 90);
+    struct Case {
+        const char *what;
+        std::string bytes;
+        bool decodes;
+    };
+    std::string hugeHeader = good;
+    // The SOF0 marker carries height and width; claim 65000 by 65000.
+    const auto sof = hugeHeader.find("\xff\xc0");
+    ASSERT_NE(sof, std::string::npos);
+    hugeHeader[sof + 5] = hugeHeader[sof + 7] = static_cast<char>(0xfd);
+    hugeHeader[sof + 6] = hugeHeader[sof + 8] = static_cast<char>(0xe8);
+    const Case cases[] = {
+        {"empty", "", false},
+        {"not a picture", "hello, world", false},
+        {"only the start marker", "\xff\xd8\xff", false},
+        {"cut in the middle of the data", large.substr(0, large.size() * 2 / 3), true},
+        {"a header asking for gigapixels", hugeHeader, false},
+    };
+    for (const auto &c : cases) {
+        auto decoded = decodeJpeg(bytesOf(c.bytes));
+        EXPECT_EQ(decoded.ok(), c.decodes) << c.what;
+        if (!decoded.ok()) {
+            EXPECT_FALSE(decoded.error().message.empty()) << c.what;
+        }
+    }
+    EXPECT_EQ(loadJpegFile(dir / "missing.jpg").code(), ErrorCode::FileMissing);
+}
+
+TEST(Jpeg, ResizeKeepsFlatColoursAndTheRequestedSize)
+{
+    const RgbImage scaled = scaleImage(halves(100, 50), 10, 20);
+    EXPECT_EQ(scaled.width, 10);
+    EXPECT_EQ(scaled.height, 20);
+    EXPECT_EQ(scaled.pixels[0], 0xffff0000u);
+    EXPECT_EQ(scaled.pixels[9], 0xff0000ffu);
+    EXPECT_TRUE(scaleImage(halves(4, 4), 0, 3).empty());
+    EXPECT_TRUE(scaleImage(RgbImage{}, 3, 3).empty());
+}
+
+}  // namespace
+}  // namespace tessaly
