@@ -216,8 +216,10 @@ DrawOrder buildDrawOrder(const ParticipantLists &lists, const DrawOrderRequest &
                 remaining.push_back(pool[p]);
     }
 
-    if (request.useLists)
+    if (request.useLists) {
+        order.setAside = static_cast<int>(setAside.size());
         order.PoolList = std::move(setAside);
+    }
     order.PoolList.insert(order.PoolList.end(), remaining.begin(), remaining.end());
     // A supplement does not force the people predetermined for its award.
     if (request.keep)

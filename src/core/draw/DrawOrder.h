@@ -47,7 +47,8 @@ struct DrawOrder {
     // the end. Empty when the pool was empty.
     std::vector<int> PoolList;
     PoolShortage shortage = PoolShortage::None;
-    int chosen = 0;  // winners at the end of PoolList
+    int chosen = 0;    // winners at the end of PoolList
+    int setAside = 0;  // entries at the start of PoolList that roll but may not win this award
 
     bool built() const { return shortage != PoolShortage::Empty; }
 };

@@ -35,6 +35,7 @@ DrawPosition readDrawPosition(const IniStore &settings)
     p.CurrentBatch = settings.readInteger("Option", "currentSxtimes", 1);
     p.OrderCursor = settings.readInteger("Option", "currentnowgotodata", 0);
     p.DrawnInAward = settings.readInteger("Option", "currentovernum", 0);
+    p.OrderFloor = settings.readInteger("Option", "currentorderfloor", 0);
     return p;
 }
 
@@ -43,7 +44,8 @@ std::vector<SettingWrite> drawPositionWrites(const DrawPosition &p)
     return {{"Option", "currentLucki", std::to_string(p.CurrentAward)},
             {"Option", "currentSxtimes", std::to_string(p.CurrentBatch)},
             {"Option", "currentnowgotodata", std::to_string(p.OrderCursor)},
-            {"Option", "currentovernum", std::to_string(p.DrawnInAward)}};
+            {"Option", "currentovernum", std::to_string(p.DrawnInAward)},
+            {"Option", "currentorderfloor", std::to_string(p.OrderFloor)}};
 }
 
 std::string recordLine(int award, std::string_view display, std::string_view name)

@@ -21,6 +21,7 @@ struct DrawPosition {
     int CurrentBatch = 1;
     int OrderCursor = 0;
     int DrawnInAward = 0;
+    int OrderFloor = 0;
 };
 
 DrawPosition readDrawPosition(const IniStore &settings);
@@ -29,7 +30,7 @@ struct SettingWrite {
     std::string section, key, value;
 };
 
-// The four keys of section Option that hold the position.
+// The keys of section Option that hold the position.
 std::vector<SettingWrite> drawPositionWrites(const DrawPosition &position);
 
 // One winner's line of ARecord.dat: award|display|name, CR LF.

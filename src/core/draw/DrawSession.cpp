@@ -7,6 +7,8 @@
 #include "files/Paths.h"
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
+#include "special/Grouping.h"
+#include "special/SpecialLists.h"
 #include "stage/SlotLayout.h"
 #include "text/Base64.h"
 #include "text/Gbk.h"
@@ -51,22 +53,6 @@ void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, 
         settings->writeString(w.section, w.key, w.value);
     if (Status committed = settings->commit(); !committed)
         notifyError(out, committed.error());
-}
-
-// The names of one section of Read.reb or write.reb, in key order. Keys that
-// are missing or not Base64 name nobody (an empty name would match a blank line).
-std::vector<std::string> listNames(const IniStore &store, const std::string &section)
-{
-    std::vector<std::string> names;
-    const int count = std::min<int>(store.readInteger(section, "coun", 0), static_cast<int>(store.keys(section).size()));
-    for (int i = 1; i <= count; ++i) {
-        const std::string key = std::to_string(i);
-        if (!store.hasKey(section, key))
-            continue;
-        if (auto name = base64Decode(store.readString(section, key)))
-            names.push_back(std::move(*name));
-    }
-    return names;
 }
 
 std::string joinNames(const std::vector<std::string> &names)
@@ -165,6 +151,8 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     const bool onerun = settings->readBool("Option", "onerun", true);
     const std::string screenmain = settings->readString("Option", "screenmain");
     m_showHint = settings->readBool("Option", "showhint", false);
+    if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
+        notify(out, unreadable, ErrorCode::BadValue);
 
     if (ntfs == 1) {
         // The lists apply once, at this start only.
@@ -287,6 +275,7 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out)
     m_pool.clear();
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
+    m_state.OrderFloor = 0;
     bool built = false;
     if (const LGrade *a = award(m_state.CurrentAward))
         built = BuildDrawOrder(m_state.CurrentAward, a->winners, false, useLists, out);
@@ -376,27 +365,22 @@ bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useL
         request.ntcanrandom = settings->readBool("Option", "ntcanrandom", true);
         const std::string range = settings->readString("Grfz", std::to_string(awardIndex));
         if (m_flags.GroupingEnabled && !trimBlanks(range).empty()) {
-            // award|label:first-last, lines counted from 1
-            const std::string lines = SplitField(range, ':', 2);
-            int first = 0, last = 0;
-            if (parseInteger(SplitField(lines, '-', 1), first) && parseInteger(SplitField(lines, '-', 2), last)) {
-                request.range = entryRangeOfLines(first, last, m_lists.size());
-            } else {
+            // A range that cannot be read holds nobody; the start named it already.
+            if (auto lines = parseGroupRange(range))
+                request.range = entryRangeOfLines(lines->first, lines->last, m_lists.size());
+            else
                 request.range = {};
-                notify(out, TSL_GBK("奖项分组设置“") + range + TSL_GBK("”中的行号范围无法识别，该奖项没有可抽取的人员。"),
-                       ErrorCode::BadValue);
-            }
         }
         if (useLists) {
             const int lucks = std::clamp(settings->readInteger("Option", "Lucks", 0), 0, kMaxAwards);
             if (auto reb = openIniFile(m_dir, files::kPredetermined)) {
                 for (int k = 0; k < lucks; ++k)
-                    request.predetermined.push_back(listNames(*reb, std::to_string(k + 1)));
+                    request.predetermined.push_back(readListNames(*reb, std::to_string(k + 1)));
             } else {
                 notifyError(out, reb.error());
             }
             if (auto reb = openIniFile(m_dir, files::kExclusions))
-                request.excluded = listNames(*reb, std::to_string(awardIndex + 1));
+                request.excluded = readListNames(*reb, std::to_string(awardIndex + 1));
             else
                 notifyError(out, reb.error());
         }
@@ -411,6 +395,7 @@ bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useL
         m_pool.clear();
         m_state.OrderCursor = -1;
         m_state.RollCount = 0;
+        m_state.OrderFloor = 0;
         return false;
     }
     if (order.shortage == PoolShortage::Short)
@@ -419,6 +404,7 @@ bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useL
     m_pool = std::move(order.PoolList);
     m_state.OrderCursor = static_cast<int>(m_pool.size()) - 1;
     m_state.RollCount = static_cast<int>(m_pool.size());
+    m_state.OrderFloor = order.setAside;
     return true;
 }
 
@@ -462,7 +448,10 @@ void DrawSession::prepareBatch(DrawOutcome &out)
     if (!a)
         return;  // IsDrawComplete keeps the position inside the table
 
-    m_state.BatchSize = std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount, 0));
+    // Excluded people and those kept for other awards roll but never win
+    // here, even when a short pool leaves the batch asking for them.
+    m_state.BatchSize =
+        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
     m_state.BatchAward = m_state.CurrentAward;
     m_slotTexts.fill({});
     m_gridText.clear();
@@ -644,7 +633,7 @@ DrawSession::TakenBatch DrawSession::takeWinners(DrawOutcome &out)
         m_gridWinners.clear();
     }
     int taken = 0;
-    while (taken < m_state.BatchSize && m_state.OrderCursor >= 0 &&
+    while (taken < m_state.BatchSize && m_state.OrderCursor >= std::max(m_state.OrderFloor, 0) &&
            m_state.OrderCursor < static_cast<int>(m_pool.size())) {
         const size_t t = static_cast<size_t>(m_pool[static_cast<size_t>(m_state.OrderCursor)]);
         const std::string &display = m_lists.DisplayList[t];
@@ -723,7 +712,7 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
     const bool position = withPosition || m_positionUnsaved;
     if (position) {
         auto writes = drawPositionWrites(
-            {m_state.CurrentAward, m_state.CurrentBatch, m_state.OrderCursor, m_state.DrawnInAward});
+            {m_state.CurrentAward, m_state.CurrentBatch, m_state.OrderCursor, m_state.DrawnInAward, m_state.OrderFloor});
         commit.settings.insert(commit.settings.begin(), writes.begin(), writes.end());
     }
 
@@ -891,6 +880,7 @@ void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, 
         m_pool = std::move(order);
         m_state.OrderCursor = p.OrderCursor;
         m_state.RollCount = m_state.OrderCursor + 1;
+        m_state.OrderFloor = std::clamp(p.OrderFloor, 0, static_cast<int>(m_pool.size()));
         return;
     }
     problems.push_back(badLine ? TSL_GBK("抽奖顺序文件tmda.jpg第") + std::to_string(badLine) +
@@ -900,6 +890,7 @@ void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, 
     m_pool.clear();
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
+    m_state.OrderFloor = 0;
     const LGrade *a = award(m_state.CurrentAward);
     if (a && a->batchCount >= m_state.CurrentBatch) {
         // The rest of the award is decided again among those not drawn yet.

@@ -20,6 +20,7 @@ struct DrawState {
     int DrawnInAward = 0;   // winners drawn in CurrentAward (currentovernum)
     int OrderCursor = -1;   // PoolList index the next stop takes; -1 when none is left (currentnowgotodata)
     int RollCount = 0;      // PoolList entries still in play: positions 0 to RollCount - 1
+    int OrderFloor = 0;     // PoolList positions below it roll but never win this award (currentorderfloor)
     int BatchSize = 0;      // winners of the prepared or rolling batch
     bool ScrollDown = true; // awards are drawn from the last one down to the first
     int BatchAward = 0;     // award the current batch is recorded under (a supplement's own award)
