@@ -343,9 +343,10 @@ std::string safeFolderName(std::string_view gbkName, std::string_view fallback, 
 }
 
 Result<PictureExport> exportWinnerPictures(const fs::path &programDir, const AwardTable &awards, WinnerLists names,
-                                           const fs::path &target)
+                                           const fs::path &target, const std::function<void(int done)> &progress)
 {
     PictureExport report;
+    int done = 0;
     std::error_code ec;
     const fs::path base = fs::weakly_canonical(target, ec);
     const int count = std::min<int>(kMaxAwards, static_cast<int>(names.size()));
@@ -362,6 +363,8 @@ Result<PictureExport> exportWinnerPictures(const fs::path &programDir, const Awa
         if (ec)
             return makeError(ErrorCode::FileWrite, TSL_GBK("导出中奖图片失败") + "\n" + utf8ToGbk(ec.message()));
         for (const auto &name : list) {
+            if (progress)
+                progress(done++);
             const std::string stored = std::string(files::kPhotoFolder) + "\\" + name + ".jpg";
             bool unsafe = false;
             const std::string fileName = safeFolderName(name, "_", &unsafe) + ".jpg";

@@ -8,6 +8,7 @@
 #include "stage/ResultsText.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,8 +69,9 @@ struct PictureExport {
 // Copies the photo of every winner into `target`\<award>(<count>)\, one folder
 // per award with winners, in table order. Missing photos are skipped and
 // listed; the first failure to create or write stops with its error.
+// `progress` hears how many winners are done after each one.
 Result<PictureExport> exportWinnerPictures(const std::filesystem::path &programDir, const AwardTable &awards,
-                                           WinnerLists names,
-                                           const std::filesystem::path &target);
+                                           WinnerLists names, const std::filesystem::path &target,
+                                           const std::function<void(int done)> &progress = {});
 
 }  // namespace tessaly

@@ -28,4 +28,9 @@ QString QtPickerService::pickSaveFile(QWidget *parent, const QString &caption, c
                                                                                   : QString();
 }
 
+QString QtPickerService::pickFolder(QWidget *parent, const QString &caption)
+{
+    return QFileDialog::getExistingDirectory(parent, caption);
+}
+
 }  // namespace tessaly

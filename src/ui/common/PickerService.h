@@ -20,6 +20,13 @@ public:
     // A save-file dialog adding `suffix` when the name has none; the empty text on cancel.
     virtual QString pickSaveFile(QWidget *parent, const QString &caption, const QString &filter,
                                  const QString &suffix) = 0;
+    // A folder dialog; the empty text on cancel.
+    virtual QString pickFolder(QWidget *parent, const QString &caption)
+    {
+        (void)parent;
+        (void)caption;
+        return {};
+    }
 };
 
 // The real dialogs.
@@ -29,6 +36,7 @@ public:
     QString pickOpenFile(QWidget *parent, const QString &caption, const QString &filter) override;
     QString pickSaveFile(QWidget *parent, const QString &caption, const QString &filter,
                          const QString &suffix) override;
+    QString pickFolder(QWidget *parent, const QString &caption) override;
 };
 
 }  // namespace tessaly

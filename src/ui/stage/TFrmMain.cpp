@@ -18,6 +18,7 @@
 #include "ui/stage/LabelMenu.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
+#include "ui/winners/TForm_float2.h"
 #include "ui/stage/TFrmSplash.h"
 
 #include <QApplication>
@@ -248,6 +249,9 @@ bool TFrmMain::FormKeyDown(QKeyEvent *event)
     case Qt::Key_F6:
         NC1Click();
         return true;
+    case Qt::Key_F7:
+        NC2Click();
+        return true;
     case Qt::Key_F1:
         NC4Click();
         return true;
@@ -368,6 +372,9 @@ void TFrmMain::apply(const DrawOutcome &outcome)
         }
         case StageAction::ShowResults:
             NC1Click();
+            break;
+        case StageAction::ShowWinnersWindow:
+            NC2Click();
             break;
         case StageAction::AutoLayoutMain:
             AutoLayoutMain();
@@ -506,6 +513,22 @@ void TFrmMain::NC1Click()
         m_results->showFullScreen();
     }
     m_results->ShowResultsWindow();
+}
+
+void TFrmMain::NC2Click()
+{
+    if (m_winners)
+        m_winners->close();
+    const WinnerArray &display = m_session->AwardWinners();
+    const WinnerArray &names = m_session->AwardWinnerNames();
+    m_winners = new TForm_float2(m_programDir, {m_services.messages, m_services.pickers}, m_stage,
+                                 {m_session->awards(), WinnerLists(display.data(), display.size()),
+                                  WinnerLists(names.data(), names.size()), Award->isVisible(),
+                                  m_session->grade().ScrollDown, m_session->flags().PhotoMode},
+                                 m_session->state().BatchAward, this);
+    m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    m_winners->show();
+    m_winners->FormShow();
 }
 
 void TFrmMain::NC4Click()

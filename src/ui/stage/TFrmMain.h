@@ -38,6 +38,7 @@ class PictureBox;
 class SlotLabel;
 class TAALabel;
 class TFrmFloat;
+class TForm_float2;
 class TRzButton;
 class TSkyScrollText;
 class TStretchHandle;
@@ -76,6 +77,7 @@ public:
     void openAwardSettings();
     void openListEditor();  // "编辑抽奖人员名单"
     void NC1Click();  // show the results window
+    void NC2Click();  // show the winners window
     void NC4Click();  // restart the draw
     void NC6Click();  // supplement
     void NC7Click();  // give up winners
@@ -211,6 +213,7 @@ private:
     int m_tickCount = 0;
 
     QPointer<TFrmFloat> m_results;
+    QPointer<TForm_float2> m_winners;
     QMenu *m_menuInterface = nullptr;
     QMenu *m_menuSettings = nullptr;
     QMenu *m_menuFunctions = nullptr;

@@ -14,6 +14,7 @@
 #include "ui/common/PickerService.h"
 #include "ui/common/QtValues.h"
 #include "ui/effects/TAAFontDialog.h"
+#include "ui/event/CheckWindow.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
@@ -110,6 +111,8 @@ void TFrmMain::createMenus()
         a->setShortcutContext(Qt::WidgetShortcut);  // the keys are handled by the window itself
         return a;
     };
+    shortcut(m_menuFunctions->addAction(QStringLiteral("显示中奖名单"), this, &TFrmMain::NC2Click), Qt::Key_F7)
+        ->setObjectName(QStringLiteral("NC2"));
     shortcut(m_menuFunctions->addAction(QStringLiteral("重新开始抽奖"), this, &TFrmMain::NC4Click), Qt::Key_F1)
         ->setObjectName(QStringLiteral("NC4"));
     NC5 = m_menuFunctions->addMenu(QStringLiteral("从某奖项开始抽"));
@@ -132,6 +135,10 @@ void TFrmMain::createMenus()
     m_menuHelp = new QMenu(this);
     m_menuHelp->addAction(QStringLiteral("操作提示"), this, &TFrmMain::ND1Click)->setObjectName(QStringLiteral("ND1"));
     m_menuHelp->addAction(QStringLiteral("帮助"), this, &TFrmMain::ND2Click)->setObjectName(QStringLiteral("ND2"));
+    m_menuHelp->addAction(QStringLiteral("检查抽奖设置"), this, [this] {
+        CheckWindow window(m_programDir, this);
+        window.exec();
+    })->setObjectName(QStringLiteral("NDcheck"));
 
     menuButton(ControlBar1, QStringLiteral("界面"), m_menuInterface);
     menuButton(ControlBar1, QStringLiteral("设定"), m_menuSettings);

@@ -29,6 +29,10 @@ public:
     {
         return m_files.isEmpty() ? QString() : m_files.takeFirst();
     }
+    QString pickFolder(QWidget *, const QString &) override
+    {
+        return m_files.isEmpty() ? QString() : m_files.takeFirst();
+    }
 
     QList<QColor> colorStarts;  // the colour each colour picker opened at
 

@@ -1,0 +1,35 @@
+// The check an organiser runs before an event: is the list right, are the
+// photos and sounds there, will the awards add up, is a draw already under way.
+// It only reads the event folder.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+struct CheckFinding {
+    enum class Level { Ok, Info, Warning, Blocking };
+    Level level = Level::Info;
+    std::string text;  // GBK, one line
+};
+
+struct CheckReport {
+    std::vector<CheckFinding> findings;
+
+    bool blocking() const;
+    int count(CheckFinding::Level level) const;
+};
+
+CheckReport checkEventFolder(const std::filesystem::path &folder);
+
+// One line per finding, each behind its level in brackets, then a summary
+// line; GBK with CR LF.
+std::string formatCheckReport(const CheckReport &report, const std::filesystem::path &folder);
+
+// Whether a file's first bytes look like a sound the player decodes (MP3, WAV,
+// WMA, MIDI, Ogg, FLAC).
+bool looksLikeSound(std::string_view head);
+
+}  // namespace tessaly

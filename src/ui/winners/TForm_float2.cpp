@@ -1,0 +1,527 @@
+#include "ui/winners/TForm_float2.h"
+
+#include "core/files/Paths.h"
+#include "core/settings/FontKeys.h"
+#include "core/settings/Settings.h"
+#include "core/stage/PhotoGrid.h"
+#include "core/text/Gbk.h"
+#include "core/winners/ResultsExport.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/MessageService.h"
+#include "ui/common/PickerService.h"
+#include "ui/common/QtValues.h"
+#include "ui/effects/TAALabel.h"
+#include "ui/effects/TStretchHandle.h"
+#include "ui/stage/LabelMenu.h"
+#include "ui/winners/WinnersDialogs.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace tessaly {
+namespace {
+
+QString joinedNames(const std::vector<std::string> &names, int most)
+{
+    QStringList shown;
+    for (size_t i = 0; i < names.size() && static_cast<int>(i) < most; ++i)
+        shown << toQt(names[i]);
+    QString text = shown.join(QStringLiteral("、"));
+    if (static_cast<int>(names.size()) > most)
+        text += QStringLiteral(" 等 %1 个").arg(names.size());
+    return text;
+}
+
+}  // namespace
+
+TForm_float2::TForm_float2(std::filesystem::path programDir, Services services, QSize stage, Winners winners,
+                           int award, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_dir(std::move(programDir)), m_services(services), m_stage(stage),
+      m_data(winners), m_award(std::clamp(award, 0, std::max(winners.awards.AwardCount - 1, 0))), m_photos(m_dir)
+{
+    setObjectName(QStringLiteral("TForm_float2"));
+    setWindowTitle(QStringLiteral("查看中奖名单"));
+    setFocusPolicy(Qt::StrongFocus);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("WinnersScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setFocusPolicy(Qt::NoFocus);  // Page Up, Page Down and Space belong to the window
+    m_scroll->setWidgetResizable(false);
+    m_canvas = new WinnersCanvas;
+    m_canvas->resize(stage);
+    m_scroll->setWidget(m_canvas);
+    m_scroll->setGeometry(rect());
+    // Every scroll repaints the whole canvas: the tiled background must not smear.
+    for (QScrollBar *bar : {m_scroll->horizontalScrollBar(), m_scroll->verticalScrollBar()})
+        connect(bar, &QScrollBar::valueChanged, m_canvas, qOverload<>(&QWidget::update));
+
+    Label_tx = new WinnersTextBlock(m_canvas);
+    Label_tx->hide();
+    connect(Label_tx, &WinnersTextBlock::mouseMoved, this, [this] {
+        if (m_adjustMode && !m_drag->isAttached(Label_tx)) {
+            m_drag->detach();
+            m_drag->attach(Label_tx);
+        }
+    });
+    Label_li = new CaptionText(m_canvas);
+    Label_li->setObjectName(QStringLiteral("Label_li"));
+    Label_li->setContextMenuPolicy(Qt::CustomContextMenu);
+    Label_li->hide();
+    connect(Label_li, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        std::unique_ptr<QMenu> menu(createCaptionMenu(this));
+        menu->exec(Label_li->mapToGlobal(pos));
+    });
+    m_drag = new TStretchHandle(m_canvas);
+    m_drag->setObjectName(QStringLiteral("myDrag"));
+    m_drag->hide();
+
+    Label_return = newStageLabel(this, "Label_return");
+    Label_return->setCaption(QStringLiteral("返回"));
+    Label_return->setCursor(Qt::PointingHandCursor);
+    Label_return->setContextMenuPolicy(Qt::NoContextMenu);
+    connect(Label_return, &TAALabel::clicked, this, &TForm_float2::back);
+
+    auto s = openSettings(m_dir);
+    if (s && s->readBool("Option", "runfrom", false)) {
+        // Windowed mode: a sizeable window of the stored size and place, whose
+        // inside is the stage.
+        move(s->readInteger("Option", "Mformleft", 0), s->readInteger("Option", "Mformtop", 0));
+        m_stage = QSize(std::max(1, s->readInteger("Option", "fromwidth", 800)),
+                        std::max(1, s->readInteger("Option", "fromheight", 600)));
+        resize(m_stage);
+    } else {
+        setWindowFlag(Qt::FramelessWindowHint);
+        setGeometry(QRect(QPoint(0, 0), m_stage));
+    }
+    m_canvas->resize(m_stage);
+    if (s)
+        m_canvas->setBackground(winnersBackground(m_dir, s->readString("Option", "S2ImgBG", "img\\show.jpg"), m_stage));
+}
+
+WinnerLists::element_type &TForm_float2::namesOf(int award) const
+{
+    static const std::vector<std::string> none;
+    return award >= 0 && static_cast<size_t>(award) < m_data.names.size() ? m_data.names[static_cast<size_t>(award)]
+                                                                           : none;
+}
+
+void TForm_float2::FormShow()
+{
+    if (m_data.photoMode)
+        buildPhotoView();
+    else
+        buildTextView();
+    FontSpec font = defaultSlotFont();
+    font.color = colors::clYellow;
+    font.size = 9;
+    font.height = fontHeightForSize(9);
+    if (auto s = openSettings(m_dir))
+        font = readFontKeys(*s, "label_return", font);
+    Label_return->setFont(toQFont(font));
+    Label_return->setFontColor(font.color);
+    Label_return->setCaption(QStringLiteral("返回"));
+    Label_return->move(m_stage.width() - 55, 20);
+    Label_return->raise();
+    Label_return->show();
+    setFocus();
+}
+
+void TForm_float2::resizeEvent(QResizeEvent *event)
+{
+    m_scroll->setGeometry(rect());
+    fitCanvas();
+    QWidget::resizeEvent(event);
+}
+
+void TForm_float2::fitCanvas()
+{
+    // The canvas covers the window and grows with what lies beyond it, so
+    // the window scrolls only when the content is larger than the window.
+    QRect content;
+    for (QWidget *w : m_canvas->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (w->isVisibleTo(m_canvas) && w != m_drag)
+            content = content.united(w->geometry());
+    const int barWidth = m_scroll->verticalScrollBar()->sizeHint().width();
+    const bool tall = content.bottom() + 20 > height();
+    const int width = std::max(this->width() - (tall ? barWidth : 0), content.right() + 1);
+    const int height = std::max(this->height(), tall ? content.bottom() + 21 : 0);
+    m_canvas->resize(width, height);
+    m_canvas->update();
+    Label_return->raise();
+}
+
+void TForm_float2::notifyFailure(const tessaly::Status &status)
+{
+    if (!status)
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(status.error().message));
+}
+
+// --- Text view ---
+
+void TForm_float2::showTextBlock(const ResultsText &text, const FontSpec &font)
+{
+    QStringList lines;
+    for (const auto &l : text.lines)
+        lines << toQt(l);
+    Label_tx->setText(lines, toQFont(font), toQColor(font.color));
+}
+
+void TForm_float2::buildTextView()
+{
+    Label_li->hide();
+    for (PhotoTile *p : m_pictures)
+        p->hide();
+    for (CaptionText *c : m_captions)
+        c->hide();
+    auto s = openSettings(m_dir);
+    if (!s) {
+        notifyFailure(s.error());
+        return;
+    }
+    const WinnersTextView v = buildWinnersTextView(*s, m_data.awards, m_data.display, m_award, m_data.showPrize,
+                                                   m_measurer, {m_stage.width(), m_stage.height()});
+    if (v.fellBack)
+        notifyFailure(s->commit());
+    m_textStyle = v.style;
+    showTextBlock(v.text, v.style.font);
+    Label_tx->move(v.position.x, v.position.y);
+    Label_tx->show();
+    fitCanvas();
+}
+
+void TForm_float2::writeTextStyle()
+{
+    auto s = openSettings(m_dir);
+    if (!s) {
+        notifyFailure(s.error());
+        return;
+    }
+    WinnersTextStyle style = m_textStyle;
+    style.left = Label_tx->x();
+    style.top = Label_tx->y();
+    writeWinnersTextStyle(*s, m_award, style);
+    notifyFailure(s->commit());
+}
+
+void TForm_float2::chooseTextFont()
+{
+    if (auto chosen = chooseFont(this, m_services.messages, m_services.pickers, m_textStyle.font))
+        m_textStyle.font = *chosen;
+    writeTextStyle();  // also after a cancel, with the block where it stands
+    buildTextView();
+}
+
+void TForm_float2::choosePerRow()
+{
+    TForm_float2showgs dialog(m_textStyle.perRow, m_services.messages, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_textStyle.perRow = dialog.perRow();
+    writeTextStyle();
+    const ResultsText text =
+        composeAwardResultsText(m_data.awards, m_data.display, m_award, m_textStyle.perRow, m_data.showPrize);
+    showTextBlock(text, m_textStyle.font);
+    Label_tx->move(roundHalfEven((m_stage.width() - Label_tx->width()) / 2.0), Label_tx->y());
+    Label_tx->show();
+    fitCanvas();
+    if (Label_tx->width() > m_stage.width())
+        m_services.messages.notify(this, QStringLiteral("提示"),
+                                   QStringLiteral("一行文本宽度大于了屏幕宽度!请重新调整每行显示个数或调小字体"));
+}
+
+void TForm_float2::toggleCentre()
+{
+    auto s = openSettings(m_dir);
+    if (!s) {
+        notifyFailure(s.error());
+        return;
+    }
+    const bool on = !readWinnersTextCentred(*s);
+    writeWinnersTextCentred(*s, on);
+    notifyFailure(s->commit());
+    if (on) {
+        const Point p = centredTextBlock({Label_tx->width(), Label_tx->height()}, {m_stage.width(), m_stage.height()});
+        Label_tx->move(p.x, p.y);
+        fitCanvas();
+    }
+}
+
+void TForm_float2::toggleAdjustMode()
+{
+    if (auto s = openSettings(m_dir)) {
+        writeWinnersTextCentred(*s, false);
+        notifyFailure(s->commit());
+    }
+    m_adjustMode = !m_adjustMode;
+    if (m_adjustMode)
+        return;
+    if (Label_tx->isVisibleTo(m_canvas) && !Label_tx->blank())
+        writeTextStyle();
+    m_drag->detach();
+}
+
+void TForm_float2::back()
+{
+    if (m_adjustMode)
+        toggleAdjustMode();
+    else
+        close();
+}
+
+// --- Photo view ---
+
+void TForm_float2::buildPhotoView()
+{
+    Label_tx->hide();
+    auto s = openSettings(m_dir);
+    if (!s) {
+        notifyFailure(s.error());
+        return;
+    }
+    const WinnersPhotoStyle style = readWinnersPhotoStyle(*s, m_award);
+    m_namesFont = readWinnersCaptionFont(*s, WinnersCaption::Names, m_award);
+    m_captionFont = readWinnersCaptionFont(*s, WinnersCaption::Award, m_award);
+    const std::vector<std::string> &names = namesOf(m_award);
+    const int n = static_cast<int>(std::min<size_t>(names.size(), kMaxPhotoSlots));
+
+    const LGrade &grade = m_data.awards[m_award];
+    Label_li->setText(toQt(grade.name) + QStringLiteral("(%1名，").arg(names.size()) + toQt(grade.prizeName) +
+                          QStringLiteral(")"),
+                      toQFont(m_captionFont), toQColor(m_captionFont.color));
+    Label_li->move(roundHalfEven((m_stage.width() - Label_li->width()) / 2.0), style.captionTop);
+    Label_li->show();
+
+    PhotoGridSpec grid{style.columns, style.columnGap, style.captionTop + Label_li->height() + style.rowGap,
+                       style.rowGap, style.width, style.height};
+    auto placed = n > 0 ? placeWinnerPhotoGrid(grid, n, m_stage.width())
+                        : Result<std::vector<SlotPosition>>(std::vector<SlotPosition>{});
+    if (!placed) {
+        notifyFailure(placed.error());
+        placed = std::vector<SlotPosition>{};
+    }
+    const QSize tile(std::max(1, style.width), std::max(1, style.height));
+    const std::vector<QImage> images =
+        m_photos.pictures(std::vector<std::string>(names.begin(), names.begin() + static_cast<long>(placed->size())), tile);
+    const QFont namesFont = toQFont(m_namesFont);
+    const QColor namesColor = toQColor(m_namesFont.color);
+    // The widgets of earlier pages are kept and reused: paging only moves and refills them.
+    while (m_pictures.size() < placed->size()) {
+        auto *picture = new PhotoTile(m_canvas);
+        picture->setObjectName(QStringLiteral("imgli_%1").arg(m_pictures.size() + 1));
+        m_pictures.push_back(picture);
+        m_captions.push_back(new CaptionText(m_canvas));
+    }
+    for (size_t i = 0; i < m_pictures.size(); ++i) {
+        if (i >= placed->size()) {
+            m_pictures[i]->hide();
+            m_captions[i]->hide();
+            continue;
+        }
+        const SlotPosition &at = (*placed)[i];
+        PhotoTile *picture = m_pictures[i];
+        picture->setGeometry(at.left, at.top, tile.width(), tile.height());
+        picture->setImage(images[i]);
+        picture->show();
+        CaptionText *caption = m_captions[i];
+        caption->setText(toQt(names[i]), namesFont, namesColor);
+        const SlotPosition c = photoCaptionPosition({at.left, at.top, tile.width(), tile.height()},
+                                                    {caption->width(), caption->height()});
+        caption->move(c.left, c.top);
+        caption->show();
+        caption->raise();
+    }
+    m_shownPictures = static_cast<int>(placed->size());
+    fitCanvas();
+}
+
+std::vector<PhotoTile *> TForm_float2::pictures() const
+{
+    return {m_pictures.begin(), m_pictures.begin() + m_shownPictures};
+}
+
+std::vector<CaptionText *> TForm_float2::captions() const
+{
+    return {m_captions.begin(), m_captions.begin() + m_shownPictures};
+}
+
+void TForm_float2::arrangePhotos()
+{
+    std::optional<QSize> first;
+    if (m_shownPictures > 0)
+        first = m_pictures.front()->size();
+    TForm_float2changpspho dialog(m_dir, m_award, first, m_services.messages, this);
+    dialog.exec();
+    buildPhotoView();
+}
+
+void TForm_float2::chooseNamesFont()
+{
+    if (auto chosen = chooseFont(this, m_services.messages, m_services.pickers, m_namesFont))
+        m_namesFont = *chosen;
+    if (auto s = openSettings(m_dir)) {
+        writeWinnersCaptionFont(*s, WinnersCaption::Names, m_award, m_namesFont);
+        notifyFailure(s->commit());
+    }
+    buildPhotoView();
+}
+
+void TForm_float2::chooseCaptionFont()
+{
+    if (auto chosen = chooseFont(this, m_services.messages, m_services.pickers, m_captionFont))
+        m_captionFont = *chosen;
+    if (auto s = openSettings(m_dir)) {
+        writeWinnersCaptionFont(*s, WinnersCaption::Award, m_award, m_captionFont);
+        notifyFailure(s->commit());
+    }
+    buildPhotoView();
+}
+
+// --- Paging, keys and menus ---
+
+void TForm_float2::page(PageCommand command)
+{
+    m_award = pageAward(m_award, m_data.awards.AwardCount, m_data.scrollDown, command);
+    m_scroll->verticalScrollBar()->setValue(0);
+    if (m_data.photoMode)
+        buildPhotoView();
+    else
+        buildTextView();
+}
+
+void TForm_float2::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageUp: page(PageCommand::First); return;
+    case Qt::Key_PageDown: page(PageCommand::Last); return;
+    case Qt::Key_Space: page(PageCommand::Previous); return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: page(PageCommand::Next); return;
+    case Qt::Key_Escape: back(); return;
+    default: QWidget::keyPressEvent(event);
+    }
+}
+
+void TForm_float2::contextMenuEvent(QContextMenuEvent *event)
+{
+    std::unique_ptr<QMenu> menu(createPopupMenu(this));
+    menu->exec(event->globalPos());
+}
+
+QMenu *TForm_float2::createPopupMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    auto item = [this, menu](const char *name, const QString &caption, auto slot) {
+        QAction *a = menu->addAction(caption, this, slot);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    const bool photos = m_data.photoMode;
+    menu->setObjectName(QString::fromLatin1(photos ? "PopupMenu_pho" : "PopupMenu1"));
+    item(photos ? "Npho6" : "N6", QStringLiteral("上一奖项  Space"), [this] { page(PageCommand::Previous); });
+    item(photos ? "Npho7" : "N7", QStringLiteral("下一奖项  Enter"), [this] { page(PageCommand::Next); });
+    item(photos ? "Npho8" : "N10", QStringLiteral("最前奖项  PgUp"), [this] { page(PageCommand::First); });
+    item(photos ? "Npho9" : "N11", QStringLiteral("最后奖项  PgDn"), [this] { page(PageCommand::Last); });
+    menu->addSeparator();
+    if (photos) {
+        item("NPho1", QStringLiteral("位置分列编排"), &TForm_float2::arrangePhotos);
+        item("Npho2", QStringLiteral("设置文字字体"), &TForm_float2::chooseNamesFont);
+        item("Npho5", QStringLiteral("更换背景图片..."), &TForm_float2::chooseBackground);
+        item("Npho3", QStringLiteral("导出中奖图片..."), &TForm_float2::exportPictures);
+        item("Npho4", QStringLiteral("返回主界面"), &QWidget::close);
+        return menu;
+    }
+    item("N1", QStringLiteral("设置字体"), &TForm_float2::chooseTextFont);
+    item("N3", QStringLiteral("更换背景图片..."), &TForm_float2::chooseBackground);
+    item("N2", QStringLiteral("每行显示个数"), &TForm_float2::choosePerRow);
+    QAction *centre = item("N9", QStringLiteral("整体自动居中"), &TForm_float2::toggleCentre);
+    centre->setCheckable(true);
+    auto s = openSettings(m_dir);
+    centre->setChecked(!s || readWinnersTextCentred(*s));
+    QAction *adjust = item("N12", QStringLiteral("调整界面位置"), &TForm_float2::toggleAdjustMode);
+    adjust->setCheckable(true);
+    adjust->setChecked(m_adjustMode);
+    item("N4", QStringLiteral("导出抽取结果..."), &TForm_float2::exportResults);
+    item("N5", QStringLiteral("返回主界面"), &QWidget::close);
+    return menu;
+}
+
+QMenu *TForm_float2::createCaptionMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->setObjectName(QStringLiteral("PopupMenu_phoGrade"));
+    menu->addAction(QStringLiteral("设置字体"), this, &TForm_float2::chooseCaptionFont)
+        ->setObjectName(QStringLiteral("NPPG1"));
+    return menu;
+}
+
+// --- Background and exports ---
+
+void TForm_float2::chooseBackground()
+{
+    const QString file = m_services.pickers.pickOpenFile(this, QStringLiteral("选择背景图片"),
+                                                         QStringLiteral("图片文件 (*.jpg *.jpeg *.bmp *.png)"));
+    if (file.isEmpty())
+        return;
+    auto imported = importIntoProgramFolder(m_dir, file.toStdString(), "img");
+    if (!imported)
+        return;  // a failed copy changes nothing
+    auto s = openSettings(m_dir);
+    if (!s) {
+        notifyFailure(s.error());
+        return;
+    }
+    s->writeString("Option", "S2ImgBG", *imported);
+    if (Status c = s->commit(); !c) {
+        notifyFailure(c);
+        return;
+    }
+    m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("重新进入此页面时背景才生效"));
+}
+
+void TForm_float2::exportResults()
+{
+    const QString file = m_services.pickers.pickSaveFile(
+        this, QStringLiteral("导出抽取结果"),
+        QStringLiteral("文本文件(*.txt);;Excel 工作簿(*.xlsx);;CSV 文件(*.csv)"), QStringLiteral("txt"));
+    if (file.isEmpty())
+        return;
+    const std::filesystem::path path = file.toStdString();
+    notifyFailure(tessaly::exportResults(m_dir, exportFormatForPath(path), path));
+}
+
+void TForm_float2::exportPictures()
+{
+    const QString folder = m_services.pickers.pickFolder(this, QStringLiteral("请选择文件夹"));
+    if (folder.isEmpty())
+        return;
+    int total = 0;
+    for (int a = 0; a < std::min<int>(kMaxAwards, static_cast<int>(m_data.names.size())); ++a)
+        total += static_cast<int>(m_data.names[static_cast<size_t>(a)].size());
+    QProgressDialog progress(QStringLiteral("正在导出中奖图片..."), QString(), 0, std::max(total, 1), this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(300);
+    auto result = exportWinnerPictures(m_dir, m_data.awards, m_data.names, folder.toStdString(), [&](int done) {
+        progress.setValue(done);
+        QApplication::processEvents();
+    });
+    progress.reset();
+    if (!result) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(result.error().message));
+        return;
+    }
+    QString text = QStringLiteral("导出中奖图片完成");
+    if (!result->renamed.empty())
+        text += QStringLiteral("\n奖项名称中不能用作文件夹名的字符已替换为“_”：") + joinedNames(result->renamed, 10);
+    if (!result->missing.empty())
+        text += QStringLiteral("\n以下照片不存在，未能导出：") + joinedNames(result->missing, 20);
+    m_services.messages.notify(this, QStringLiteral("提示"), text);
+}
+
+}  // namespace tessaly

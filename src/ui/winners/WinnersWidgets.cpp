@@ -1,0 +1,212 @@
+#include "ui/winners/WinnersWidgets.h"
+
+#include "core/files/Paths.h"
+#include "core/participants/Jpeg.h"
+#include "core/text/Gbk.h"
+#include "core/text/Lines.h"
+#include "ui/common/CellText.h"
+#include "ui/common/GbkText.h"
+
+#include <QFontMetricsF>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace tessaly {
+
+QImage winnersBackground(const std::filesystem::path &programDir, const std::string &stored, QSize stage)
+{
+    QImage bitmap(stage, QImage::Format_RGB32);
+    bitmap.fill(Qt::black);
+    const std::string ext = asciiLower(std::filesystem::path(gbkToUtf8(stored)).extension().string());
+    if (!storedFileExists(programDir, stored))
+        return bitmap;
+    const QString file = QString::fromStdString(resolveStoredPath(programDir, stored).string());
+    if (ext == ".jpg") {
+        QImage picture(file);
+        if (!picture.isNull())
+            bitmap = picture.convertToFormat(QImage::Format_RGB32)
+                         .scaled(stage, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else if (ext == ".bmp") {
+        QImage picture(file);
+        if (!picture.isNull())
+            bitmap = picture.convertToFormat(QImage::Format_RGB32);
+    }
+    return bitmap;
+}
+
+WinnersCanvas::WinnersCanvas(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("WinnersCanvas"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void WinnersCanvas::setBackground(const QImage &image)
+{
+    m_background = image;
+    update();
+}
+
+void WinnersCanvas::paintEvent(QPaintEvent *event)
+{
+    QPainter p(this);
+    if (m_background.isNull())
+        p.fillRect(event->rect(), Qt::black);
+    else
+        p.drawTiledPixmap(event->rect(), QPixmap::fromImage(m_background), event->rect().topLeft());
+}
+
+WinnersTextBlock::WinnersTextBlock(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Label_tx"));
+    setAttribute(Qt::WA_TranslucentBackground);
+    setMouseTracking(true);
+}
+
+void WinnersTextBlock::setText(const QStringList &lines, const QFont &font, const QColor &color)
+{
+    m_lines = lines;
+    m_color = color;
+    setFont(font);
+    resize(cellTextSize(font, lines));
+    update();
+}
+
+bool WinnersTextBlock::blank() const
+{
+    return m_lines.join(QString()).trimmed().isEmpty();
+}
+
+void WinnersTextBlock::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setPen(m_color);
+    // Each line centred in the block, counted in cells like the padding.
+    const qreal cell = cellWidth(font());
+    const qreal lineHeight = QFontMetricsF(font()).height();
+    int widest = 0;
+    for (const QString &line : m_lines)
+        widest = std::max(widest, cellCount(line));
+    qreal y = 0;
+    for (const QString &line : m_lines) {
+        drawCellText(p, font(), {line}, QPointF((widest - cellCount(line)) * cell / 2.0, y));
+        y += lineHeight;
+    }
+}
+
+void WinnersTextBlock::mouseMoveEvent(QMouseEvent *event)
+{
+    emit mouseMoved();
+    QWidget::mouseMoveEvent(event);
+}
+
+CaptionText::CaptionText(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void CaptionText::setText(const QString &text, const QFont &font, const QColor &color)
+{
+    m_text = text;
+    m_color = color;
+    setFont(font);
+    const QFontMetrics m(font);
+    resize(std::max(1, m.horizontalAdvance(text)), m.height());
+    update();
+}
+
+void CaptionText::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setPen(m_color);
+    p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter, m_text);
+}
+
+PhotoTile::PhotoTile(QWidget *parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PhotoTile::setImage(const QImage &image)
+{
+    m_image = image;
+    update();
+}
+
+void PhotoTile::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    if (!m_image.isNull()) {
+        if (m_image.size() == size())
+            p.drawImage(0, 0, m_image);
+        else
+            p.drawImage(rect(), m_image);
+        return;
+    }
+    // No photo: a quiet grey card, so the name under it still tells who won.
+    p.fillRect(rect(), QColor(60, 60, 70));
+    p.setPen(QColor(120, 120, 135));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    const int r = std::min(width(), height()) / 5;
+    p.setBrush(QColor(95, 95, 110));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPoint(width() / 2, height() / 3), r, r);
+    p.drawRoundedRect(QRect(width() / 2 - 2 * r, height() / 3 + r + 4, 4 * r, 2 * r), r / 2.0, r / 2.0);
+}
+
+QImage WinnerPhotoCache::decode(const std::string &name, QSize tile) const
+{
+    // A name that would reach outside photo\ has no photo there.
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
+        name.find("..") != std::string::npos)
+        return {};
+    const std::string stored = "photo\\" + name + ".jpg";
+    if (!storedFileExists(m_dir, stored))
+        return {};
+    auto decoded = loadJpegFile(resolveStoredPath(m_dir, stored), {tile.width(), tile.height()});
+    if (!decoded || decoded->empty())
+        return {};
+    const QImage wrapped(decoded->bits(), decoded->width, decoded->height, decoded->bytesPerLine(),
+                         QImage::Format_RGB32);
+    return wrapped.scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);  // a deep copy
+}
+
+std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &names, QSize tile)
+{
+    const QString sizeKey = QStringLiteral("%1x%2|").arg(tile.width()).arg(tile.height());
+    std::vector<QImage> out(names.size());
+    std::vector<size_t> wanted;
+    for (size_t i = 0; i < names.size(); ++i) {
+        auto it = m_cache.constFind(sizeKey + toQt(names[i]));
+        if (it != m_cache.constEnd())
+            out[i] = *it;
+        else if (m_source && !(out[i] = m_source(names[i])).isNull())
+            out[i] = out[i].scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        else
+            wanted.push_back(i);
+    }
+    if (!wanted.empty()) {
+        std::atomic<size_t> next{0};
+        auto work = [&] {
+            for (size_t k; (k = next.fetch_add(1)) < wanted.size();)
+                out[wanted[k]] = decode(names[wanted[k]], tile);
+        };
+        const size_t threads =
+            std::min<size_t>(wanted.size(), std::max(1u, std::thread::hardware_concurrency())) - 1;
+        std::vector<std::thread> pool;
+        for (size_t t = 0; t < threads; ++t)
+            pool.emplace_back(work);
+        work();
+        for (auto &t : pool)
+            t.join();
+    }
+    for (size_t i = 0; i < names.size(); ++i)
+        m_cache.insert(sizeKey + toQt(names[i]), out[i]);
+    return out;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,112 @@
+// The pieces the winners window is built from: the scrolled canvas with its
+// tiled background, the text block laid out in character cells, plain
+// captions, the winner pictures, and the decoded pictures kept for paging.
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+// The window's background: a JPEG stretched to the stage, a BMP as it is,
+// anything else (or a missing file) blank. The canvas tiles it.
+QImage winnersBackground(const std::filesystem::path &programDir, const std::string &stored, QSize stage);
+
+class WinnersCanvas : public QWidget {
+    Q_OBJECT
+public:
+    explicit WinnersCanvas(QWidget *parent = nullptr);
+    void setBackground(const QImage &image);
+    const QImage &background() const { return m_background; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_background;
+};
+
+// Lines of text in one font and colour, in character cells so that padded
+// winners line up in columns; sized to its text.
+class WinnersTextBlock : public QWidget {
+    Q_OBJECT
+public:
+    explicit WinnersTextBlock(QWidget *parent = nullptr);
+    void setText(const QStringList &lines, const QFont &font, const QColor &color);
+    const QStringList &lines() const { return m_lines; }
+    QColor color() const { return m_color; }
+    bool blank() const;
+
+signals:
+    void mouseMoved();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QStringList m_lines;
+    QColor m_color;
+};
+
+// One line of transparent text sized to itself.
+class CaptionText : public QWidget {
+    Q_OBJECT
+public:
+    explicit CaptionText(QWidget *parent = nullptr);
+    void setText(const QString &text, const QFont &font, const QColor &color);
+    const QString &text() const { return m_text; }
+    QColor color() const { return m_color; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_text;
+    QColor m_color;
+};
+
+// A winner's picture, already scaled to the tile; without one a placeholder.
+class PhotoTile : public QWidget {
+    Q_OBJECT
+public:
+    explicit PhotoTile(QWidget *parent = nullptr);
+    void setImage(const QImage &image);
+    const QImage &image() const { return m_image; }
+    bool missing() const { return m_image.isNull(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QImage m_image;
+};
+
+// Decoded winner pictures by name and tile size, so paging back and forth
+// decodes each photo once. Missing ones are decoded on several threads at a
+// time, scaled down while decoding.
+class WinnerPhotoCache {
+public:
+    explicit WinnerPhotoCache(std::filesystem::path programDir) : m_dir(std::move(programDir)) {}
+    // The pictures of photo\<name>.jpg scaled to `tile`; a null image for a
+    // name without a readable photo.
+    std::vector<QImage> pictures(const std::vector<std::string> &names, QSize tile);
+    // Pictures decoded elsewhere (photo mode's table), taken instead of decoding.
+    void setSource(std::function<QImage(const std::string &name)> source) { m_source = std::move(source); }
+    void clear() { m_cache.clear(); }
+
+private:
+    QImage decode(const std::string &name, QSize tile) const;
+
+    std::filesystem::path m_dir;
+    std::function<QImage(const std::string &)> m_source;
+    QHash<QString, QImage> m_cache;  // key: size and name
+};
+
+}  // namespace tessaly

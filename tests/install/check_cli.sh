@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The terminal commands of the built program on a copy of the demo event with
+# two recorded winners: check, export in each format, and wrong arguments.
+# Arguments: the built executable, the dist folder.
+set -euo pipefail
+exe="$1"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+cp -r "$2" "$work/event"
+ev="$work/event"
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$exe" check "$ev" > "$work/check.txt" || fail "check of the demo: $(cat "$work/check.txt")"
+grep -q '结论' "$work/check.txt" || fail "check prints no conclusion"
+
+# Two winners of the first award as a stop records them.
+printf '0|\xd5\xc5\xce\xb0|\xd5\xc5\xce\xb0\r\n0|\xc0\xee\xc4\xc8|\xc0\xee\xc4\xc8\r\n\r\n' > "$ev/ARecord.dat"
+for f in txt csv xlsx; do
+    "$exe" export "$ev" --format "$f" -o "$work/out.$f" > /dev/null || fail "export $f"
+    [ -s "$work/out.$f" ] || fail "export $f wrote nothing"
+done
+iconv -f GBK -t UTF-8 "$work/out.txt" | grep -q '张伟' || fail "text export lacks a winner"
+head -c 3 "$work/out.csv" | od -An -tx1 | grep -q 'ef bb bf' || fail "csv has no byte-order mark"
+grep -q '李娜' "$work/out.csv" || fail "csv lacks a winner"
+[ "$(head -c 2 "$work/out.xlsx")" = "PK" ] || fail "xlsx is not a zip"
+
+# Wrong arguments exit with 2; a blocking problem with 1.
+set +e
+"$exe" export "$ev" --format pdf -o x > /dev/null 2>&1; [ $? -eq 2 ] || fail "bad format not refused"
+"$exe" frobnicate > /dev/null 2>&1; [ $? -eq 2 ] || fail "unknown command not refused"
+printf '5\r\n999999\r\n' > "$ev/tmda.jpg"
+"$exe" check "$ev" > "$work/check2.txt"; [ $? -eq 1 ] || fail "check passed a broken draw order"
+set -e
+grep -q '\[阻止\]' "$work/check2.txt" || fail "blocking finding not shown"
+echo "1 passed, 0 failed"

@@ -1,0 +1,350 @@
+// The winners window after a real draw on the stage: both views, the paging
+// keys, fonts and per-row counts stored per award, the photo layout dialog,
+// the background rules and both exports, checked on screen and on disk.
+#include "support/TestServices.h"
+#include "ui/stage/TFrmMain.h"
+#include "ui/winners/TForm_float2.h"
+#include "ui/winners/WinnersWidgets.h"
+
+#include "core/draw/DrawSession.h"
+#include "core/settings/Settings.h"
+#include "core/text/Gbk.h"
+#include "core/text/Lines.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+#include <functional>
+
+using namespace tessaly;
+
+namespace {
+
+// Three awards drawn to the end on the real stage, then "显示中奖名单".
+struct Drawn {
+    explicit Drawn(const std::string &options = "scrolldown=1\r\n")
+    {
+        dir = tmp.path().toStdString();
+        std::ofstream(dir / "set.dat", std::ios::binary)
+            << utf8ToGbk("[Option]\r\nscreenmain=1024*768\r\n" + options +
+                         "Lucks=3\r\n[Grade]\r\n0=一等奖|2|1|2|电视|\r\n1=二等奖|7|1|7|手机|\r\n2=三等奖|3|1|3|耳机|\r\n");
+        {
+            std::ofstream list(dir / "data.txt", std::ios::binary);
+            for (int i = 0; i < 30; ++i)
+                list << "P" << i << "\r\n";
+        }
+        for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
+            std::ofstream(dir / name, std::ios::binary);
+        stage = std::make_unique<TFrmMain>(dir, TFrmMain::Services{s.messages, s.opener, s.pickers}, QSize(1024, 768));
+        stage->resize(1024, 768);
+        stage->show();
+        stage->FormShow();
+        DrawSession &session = stage->session();
+        for (int i = 0; i < 3; ++i) {
+            if (!session.flags().BatchReady)
+                stage->GoButtonClick();
+            stage->GoButtonClick();
+            stage->StopButtonClick();
+        }
+    }
+    TForm_float2 *openWithF7()
+    {
+        QTest::keyPress(stage.get(), Qt::Key_F7);
+        return stage->findChild<TForm_float2 *>();
+    }
+    // The window over the same draw in photo mode.
+    std::unique_ptr<TForm_float2> openPhotos()
+    {
+        const DrawSession &session = stage->session();
+        const WinnerArray &display = session.AwardWinners();
+        const WinnerArray &names = session.AwardWinnerNames();
+        auto w = std::make_unique<TForm_float2>(
+            dir, TForm_float2::Services{s.messages, s.pickers}, QSize(1024, 768),
+            TForm_float2::Winners{session.awards(), WinnerLists(display.data(), 50), WinnerLists(names.data(), 50), true,
+                                  session.grade().ScrollDown, true},
+            session.state().BatchAward);
+        w->show();
+        w->FormShow();
+        return w;
+    }
+    std::string value(const char *section, const char *key) { return openSettings(dir)->readString(section, key); }
+    const std::vector<std::string> &names(int award) { return stage->session().AwardWinnerNames()[award]; }
+
+    QTemporaryDir tmp;
+    std::filesystem::path dir;
+    test::TestServices s;
+    std::unique_ptr<TFrmMain> stage;
+};
+
+// Runs `fill` on the modal dialog as soon as it shows; one still open
+// afterwards is closed, so a failing test never hangs.
+void onDialog(const std::function<void(QWidget *)> &fill)
+{
+    QTimer::singleShot(0, [fill] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        fill(dialog);
+        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            d->reject();
+    });
+}
+
+template <typename T>
+T *field(QWidget *dialog, const char *name)
+{
+    return dialog->findChild<T *>(QString::fromLatin1(name));
+}
+
+void writeJpeg(const std::filesystem::path &file, QColor color)
+{
+    std::filesystem::create_directories(file.parent_path());
+    QImage image(80, 100, QImage::Format_RGB32);
+    image.fill(color);
+    QVERIFY(image.save(QString::fromStdString(file.string()), "JPG"));
+}
+
+}  // namespace
+
+class TestWinners : public QObject {
+    Q_OBJECT
+private slots:
+    void theTextViewPagesWithTheClickerKeys_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QList<int>>("shown");  // award after Space, Enter, PgUp, PgDn, Space
+        QTest::newRow("awards upwards") << QStringLiteral("scrolldown=1\r\n") << QList<int>{0, 1, 0, 2, 1};
+        QTest::newRow("awards downwards") << QStringLiteral("scrolldown=0\r\n") << QList<int>{2, 1, 2, 0, 1};
+    }
+    void theTextViewPagesWithTheClickerKeys()
+    {
+        QFETCH(QString, options);
+        QFETCH(QList<int>, shown);
+        Drawn d(options.toStdString());
+        TForm_float2 *w = d.openWithF7();
+        QVERIFY(w);
+        QVERIFY(!w->photoMode());
+        QCOMPARE(w->viewedAward(), d.stage->session().state().BatchAward);
+        const int keys[] = {Qt::Key_Space, Qt::Key_Return, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Space};
+        for (int i = 0; i < 5; ++i) {
+            QTest::keyClick(w, Qt::Key(keys[i]));
+            QCOMPARE(w->viewedAward(), shown[i]);
+        }
+        // Award 1 holds 7 winners, 3 to a row: the last one is padded under the others.
+        while (w->viewedAward() != 1)
+            QTest::keyClick(w, Qt::Key_Return);
+        const QStringList lines = w->Label_tx->lines();
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines[0], QStringLiteral("二等奖(7名)"));
+        QCOMPARE(lines[1], QStringLiteral("(手机)"));
+        QCOMPARE(lines[4].size(), lines[2].size());
+        QCOMPARE(lines[5], QStringLiteral("  "));
+        QVERIFY(w->Label_tx->isVisible());
+        QCOMPARE(w->Label_tx->x(), qRound((1024 - w->Label_tx->width()) / 2.0));
+        QTest::keyClick(w, Qt::Key_Escape);
+        QVERIFY(!w->isVisible());
+    }
+
+    void fontsAndPerRowCountsAreStoredPerAward()
+    {
+        Drawn d;
+        TForm_float2 *w = d.openWithF7();
+        const int award = w->viewedAward();
+        const char *key = award == 0 ? "0" : award == 1 ? "1" : "2";
+        onDialog([](QWidget *dialog) {
+            field<QLineEdit>(dialog, "sizeEdit")->setText(QStringLiteral("28"));
+            field<QPushButton>(dialog, "okButton")->click();
+        });
+        w->chooseTextFont();
+        QCOMPARE(QString::fromStdString(gbkToUtf8(d.value("float2txt", key))).section(QLatin1Char('|'), 0, 5),
+                 QStringLiteral("3|clYellow|28|黑体|[fsBold]|134"));
+        QCOMPARE(w->Label_tx->font().pointSize(), 28);
+
+        // Blank and zero are refused; 1 is stored with the font and position.
+        onDialog([](QWidget *dialog) {
+            for (const char *text : {"", "0"}) {
+                field<QLineEdit>(dialog, "Edit1")->setText(QString::fromLatin1(text));
+                field<QPushButton>(dialog, "Button1")->click();
+            }
+            field<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("1"));
+            field<QPushButton>(dialog, "Button1")->click();
+        });
+        d.s.messages.shown.clear();
+        w->choosePerRow();
+        QCOMPARE(d.s.messages.shown.size(), 2);
+        QCOMPARE(d.s.messages.shown[0].text, QStringLiteral("您输入的不是数字，请输入数字"));
+        const QString stored = QString::fromStdString(gbkToUtf8(d.value("float2txt", key)));
+        QCOMPARE(stored.section(QLatin1Char('|'), 0, 2), QStringLiteral("1|clYellow|28"));
+        QCOMPARE(stored.section(QLatin1Char('|'), 6, 6).toInt(), w->Label_tx->x());
+        QCOMPARE(w->Label_tx->lines().size(), 1 + int(d.names(award).size()) + 2);  // heading, prize, names, blank
+
+        // Another award keeps its own look; coming back shows the stored one.
+        QTest::keyClick(w, Qt::Key_PageUp);
+        QTest::keyClick(w, Qt::Key_PageDown);
+        QTest::keyClick(w, Qt::Key_PageUp);
+        QCOMPARE(w->viewedAward(), 0);
+        QCOMPARE(w->Label_tx->font().pointSize(), award == 0 ? 28 : 20);
+    }
+
+    void centringAndTheAdjustModeLeaveTextcenterOff()
+    {
+        Drawn d;
+        TForm_float2 *w = d.openWithF7();
+        w->toggleAdjustMode();
+        QVERIFY(w->adjustMode());
+        QCOMPARE(d.value("float2txt", "Textcenter"), std::string("0"));
+        w->Label_tx->move(33, 44);
+        QTest::keyClick(w, Qt::Key_Escape);  // leaves the mode and stores where the block stands
+        QVERIFY(!w->adjustMode());
+        QVERIFY(w->isVisible());
+        const QString stored =
+            QString::fromStdString(gbkToUtf8(d.value("float2txt", std::to_string(w->viewedAward()).c_str())));
+        QCOMPARE(stored.section(QLatin1Char('|'), 6, 7), QStringLiteral("33|44"));
+        QCOMPARE(d.value("float2txt", "Textcenter"), std::string("0"));
+        w->toggleCentre();
+        QCOMPARE(d.value("float2txt", "Textcenter"), std::string("1"));
+        QCOMPARE(w->Label_tx->x(), qRound((1024 - w->Label_tx->width()) / 2.0));
+        std::unique_ptr<QMenu> menu(w->createPopupMenu(w));
+        QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
+        QVERIFY(menu->findChild<QAction *>(QStringLiteral("N9"))->isChecked());
+        QVERIFY(!menu->findChild<QAction *>(QStringLiteral("N12"))->isChecked());
+    }
+
+    void thePhotoViewShowsEveryWinnerWithANameAndAPlaceholder()
+    {
+        Drawn d;
+        // Award 0 has two winners: the second one's photo is missing.
+        writeJpeg(d.dir / "photo" / (d.names(0)[0] + ".jpg"), Qt::red);
+        auto w = d.openPhotos();
+        while (w->viewedAward() != 0)
+            QTest::keyClick(w.get(), Qt::Key_PageUp);
+        QCOMPARE(w->Label_li->text(), QStringLiteral("一等奖(2名，电视)"));
+        QCOMPARE(w->Label_li->x(), qRound((1024 - w->Label_li->width()) / 2.0));
+        QVERIFY(!w->Label_tx->isVisible());
+        const auto pictures = w->pictures();
+        QCOMPARE(int(pictures.size()), 2);
+        QCOMPARE(pictures[0]->objectName(), QStringLiteral("imgli_1"));
+        QVERIFY(!pictures[0]->missing());
+        QCOMPARE(pictures[0]->image().pixelColor(40, 40).red(), 254);
+        QVERIFY(pictures[1]->missing());
+        // 2 winners and 5 columns: one row of two, centred on the stage.
+        QCOMPARE(pictures[0]->geometry(), QRect((1024 - 2 * 160 - 10) / 2, 50 + w->Label_li->height() + 10, 160, 120));
+        QCOMPARE(pictures[1]->x(), pictures[0]->x() + 170);
+        const auto captions = w->captions();
+        QCOMPARE(captions[1]->text(), QString::fromStdString(d.names(0)[1]));
+        QCOMPARE(captions[1]->y() + captions[1]->height(), pictures[1]->y() + 120 - 10);
+
+        // Paging reuses the pictures; a larger award adds more.
+        QTest::keyClick(w.get(), Qt::Key_PageDown);
+        QCOMPARE(int(w->pictures().size()), int(d.names(2).size()));
+        QTest::keyClick(w.get(), Qt::Key_Space);
+        QCOMPARE(int(w->pictures().size()), 7);
+        std::unique_ptr<QMenu> menu(w->createPopupMenu(w.get()));
+        QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu_pho"));
+        QVERIFY(menu->findChild<QAction *>(QStringLiteral("Npho3")));
+    }
+
+    void theLayoutDialogRefusesBlankAndZeroAndStoresTheGrid()
+    {
+        Drawn d;
+        auto w = d.openPhotos();
+        const std::string key = std::to_string(w->viewedAward());
+        onDialog([](QWidget *dialog) {
+            QCOMPARE(field<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("5"));
+            QCOMPARE(field<QLineEdit>(dialog, "Edit4")->text(), QStringLiteral("160"));  // the first picture's size
+            field<QLineEdit>(dialog, "Edit1")->setText(QString());
+            field<QPushButton>(dialog, "Button1")->click();
+            field<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("0"));
+            field<QPushButton>(dialog, "Button1")->click();
+            field<QLineEdit>(dialog, "Edit1")->setText(QStringLiteral("2"));
+            field<QLineEdit>(dialog, "Edit4")->setText(QStringLiteral("100"));
+            field<QLineEdit>(dialog, "Edit5")->setText(QStringLiteral("150"));
+            field<QPushButton>(dialog, "Button1")->click();
+        });
+        w->arrangePhotos();
+        QCOMPARE(d.s.messages.shown.size(), 2);
+        QCOMPARE(d.s.messages.shown[0].text, QStringLiteral("列数不能为空。"));
+        QCOMPARE(d.s.messages.shown[1].text, QStringLiteral("列数必须大于0。"));
+        QCOMPARE(d.value("float2pho", key.c_str()), std::string("2|50|10|10|100|150"));
+        QCOMPARE(w->pictures().front()->size(), QSize(100, 150));
+        QCOMPARE(w->pictures()[1]->y(), w->pictures()[0]->y());
+    }
+
+    void anAwardWithoutWinnersStartsTheLayoutFromTheStoredSize()
+    {
+        Drawn d;
+        const AwardTable &awards = d.stage->session().awards();
+        WinnerArray none;
+        {
+            auto s = openSettings(d.dir);
+            s->writeString("float2pho", "0", "4|60|12|14|90|110");
+            QVERIFY(s->commit());
+        }
+        TForm_float2 w(d.dir, {d.s.messages, d.s.pickers}, QSize(1024, 768),
+                       {awards, WinnerLists(none.data(), 50), WinnerLists(none.data(), 50), true, true, true}, 0);
+        w.show();
+        w.FormShow();
+        QVERIFY(w.pictures().empty());
+        onDialog([](QWidget *dialog) {
+            QCOMPARE(field<QLineEdit>(dialog, "Edit4")->text(), QStringLiteral("90"));
+            QCOMPARE(field<QLineEdit>(dialog, "Edit5")->text(), QStringLiteral("110"));
+        });
+        w.arrangePhotos();
+    }
+
+    void theExportsWriteTheResultsAndCopyThePhotos()
+    {
+        Drawn d;
+        for (int a = 0; a < 3; ++a)
+            for (size_t i = 0; i < d.names(a).size(); ++i)
+                if (!(a == 1 && i == 0))  // one photo is missing
+                    writeJpeg(d.dir / "photo" / (d.names(a)[i] + ".jpg"), Qt::blue);
+        auto w = d.openPhotos();
+        const QString out = QString::fromStdString((d.dir / "out").string());
+        QDir().mkpath(out);
+        d.s.pickers.setNextFile(out);
+        w->exportPictures();
+        QCOMPARE(d.s.messages.shown.size(), 1);
+        QVERIFY(d.s.messages.shown[0].text.startsWith(QStringLiteral("导出中奖图片完成")));
+        QVERIFY(d.s.messages.shown[0].text.contains(QString::fromStdString(d.names(1)[0])));
+        QVERIFY(QFileInfo::exists(out + QStringLiteral("/一等奖(2)/") + QString::fromStdString(d.names(0)[1]) +
+                                  QStringLiteral(".jpg")));
+        QCOMPARE(QDir(out + QStringLiteral("/二等奖(7)")).entryList(QDir::Files).size(), 6);
+
+        d.s.pickers.setNextFile(out + QStringLiteral("/results.csv"));
+        w->exportResults();
+        std::ifstream csv((d.dir / "out" / "results.csv").string(), std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(csv), std::istreambuf_iterator<char>()};
+        QCOMPARE(int(splitLines(text).size()), 1 + 12);
+        QVERIFY(text.rfind("\xEF\xBB\xBF", 0) == 0);
+        QCOMPARE(d.s.messages.shown.size(), 1);  // no failure reported
+    }
+
+    void backgroundsAreStretchedKeptOrLeftBlank()
+    {
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        QImage small(40, 30, QImage::Format_RGB32);
+        small.fill(Qt::green);
+        QDir().mkpath(tmp.path() + QStringLiteral("/img"));
+        QVERIFY(small.save(tmp.path() + QStringLiteral("/img/show.jpg")));
+        QVERIFY(small.save(tmp.path() + QStringLiteral("/img/show.bmp")));
+        QVERIFY(small.save(tmp.path() + QStringLiteral("/img/show.png")));
+        const QSize stage(200, 100);
+        QCOMPARE(winnersBackground(dir, "img\\show.jpg", stage).size(), stage);
+        QCOMPARE(winnersBackground(dir, "img\\show.bmp", stage).size(), QSize(40, 30));
+        const QImage png = winnersBackground(dir, "img\\show.png", stage);
+        QCOMPARE(png.size(), stage);
+        QCOMPARE(png.pixelColor(10, 10), QColor(Qt::black));
+        QCOMPARE(winnersBackground(dir, "img\\gone.jpg", stage).pixelColor(10, 10), QColor(Qt::black));
+    }
+};
+
+QTEST_MAIN(TestWinners)
+#include "tst_winners.moc"
