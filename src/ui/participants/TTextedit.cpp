@@ -13,6 +13,7 @@
 #include "ui/common/PickerService.h"
 #include "ui/participants/FindReplaceDialog.h"
 #include "ui/participants/ListToolDialogs.h"
+#include "ui/participants/TPhotoListPanel.h"
 #include "ui/participants/TTextedit_ex.h"
 #include "ui/settings/AwardSettingsHost.h"
 
@@ -47,7 +48,7 @@ void TTextedit::setReminderPending(bool on)
     g_reminder = on;
 }
 
-TTextedit::TTextedit(std::filesystem::path programDir, AwardSettingsHost &host, const DrawSession &session,
+TTextedit::TTextedit(std::filesystem::path programDir, AwardSettingsHost &host, DrawSession &session,
                      Services services, QWidget *parent)
     : QDialog(parent), m_programDir(std::move(programDir)), m_host(host), m_session(session), m_services(services)
 {
@@ -56,6 +57,12 @@ TTextedit::TTextedit(std::filesystem::path programDir, AwardSettingsHost &host, 
     setModal(true);
     resize(900, 680);
     auto *layout = new QVBoxLayout(this);
+    if (session.flags().PhotoMode) {
+        // The photo face: the pictures of photo\ instead of text lines, no main menu.
+        Panel1 = new TPhotoListPanel(m_programDir, host, session, services.messages, services.pickers, this);
+        layout->addWidget(Panel1);
+        return;
+    }
     createTextFace();
     createMenus();
     layout->setMenuBar(MainMenu1);
@@ -549,7 +556,12 @@ int TTextedit::replaceAll(const QString &what, const QString &with, const Search
 
 void TTextedit::closeEvent(QCloseEvent *event)
 {
-    if (changed()) {
+    if (Panel1) {
+        if (!Panel1->canClose()) {
+            event->ignore();
+            return;
+        }
+    } else if (changed()) {
         switch (m_services.messages.askYesNoCancel(this, QStringLiteral("提示"),
                                                    QStringLiteral("抽奖名单已改变，是否要保存？"))) {
         case MessageService::Answer::Yes:

@@ -26,6 +26,7 @@ class FindReplaceDialog;
 class LineNumberEdit;
 class MessageService;
 class PickerService;
+class TPhotoListPanel;
 
 class TTextedit : public QDialog {
     Q_OBJECT
@@ -35,7 +36,7 @@ public:
         PickerService &pickers;
     };
 
-    TTextedit(std::filesystem::path programDir, AwardSettingsHost &host, const DrawSession &session,
+    TTextedit(std::filesystem::path programDir, AwardSettingsHost &host, DrawSession &session,
               Services services, QWidget *parent = nullptr);
     ~TTextedit() override;
 
@@ -85,6 +86,7 @@ public:
     QLabel *Label1 = nullptr;
     FindReplaceDialog *FindDialog1 = nullptr;
     FindReplaceDialog *ReplaceDialog1 = nullptr;
+    TPhotoListPanel *Panel1 = nullptr;  // the photo face, in photo mode
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -101,7 +103,7 @@ private:
 
     std::filesystem::path m_programDir;
     AwardSettingsHost &m_host;
-    const DrawSession &m_session;
+    DrawSession &m_session;
     Services m_services;
     QPrinter m_printer;
 };
