@@ -122,6 +122,15 @@ def settings():
     for n, size in ((1, 60), (3, 48), (5, 40), (15, 28)):
         out += [f"[{n}all]", "Width=10", "Height=10"] + font_keys("黑体", size, "clYellow") + [
             "Transparent=1", "Color=32768", "screen=", ""]
+    # Photo grids of the demo batch sizes (key 100 for every batch above 30), 4:3 slots drawn for
+    # 1920x1080; a grid that does not fit a smaller stage is shrunk when it is arranged.
+    out += ["[0phoautoset]",
+            "1=1|10|200|10|480|360|clWhite|24|黑体|[fsBold]",
+            "3=3|40|220|10|440|330|clWhite|20|黑体|[fsBold]",
+            "5=5|24|240|10|336|252|clWhite|18|黑体|[fsBold]",
+            "15=5|20|150|14|288|216|clWhite|14|黑体|[fsBold]",
+            "25=7|14|150|12|216|162|clWhite|12|黑体|[fsBold]",
+            "100=10|10|150|8|160|120|clWhite|11|黑体|[]", ""]
     return out
 
 

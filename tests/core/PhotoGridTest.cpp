@@ -90,7 +90,8 @@ TEST(PhotoGrid, DefaultLayoutReplacesOneMadeForAnotherScreen)
         {"stored for another screen", 3, "1920*1080", true, {42, 60, 300, 200}},
         {"stored for this screen stays", 3, "1024*768", false, {7, 8, 9, 9}},
         {"forty slots use key 100", 40, "", true, {94, 40, 100, 80}},
-        {"a size without its own key takes the shipped default", 7, "", true, {-508, 100, 400, 300}},
+        // 5 columns of 400 cannot stand on 1024 pixels: 4 columns, shrunk to 0.616.
+        {"a shipped default too wide for the stage is fitted", 7, "", true, {11, 100, 246, 184}},
     };
     for (const auto &c : cases) {
         TempProgramDir dir;
@@ -101,7 +102,7 @@ TEST(PhotoGrid, DefaultLayoutReplacesOneMadeForAnotherScreen)
         dir.write("set.dat", file);
         auto store = IniStore::open(dir / "set.dat");
         ASSERT_TRUE(store.ok());
-        auto replaced = ensurePhotoSlotLayout(*store, c.n, 1024, "1024*768");
+        auto replaced = ensurePhotoSlotLayout(*store, c.n, 1024, 768, "1024*768");
         ASSERT_TRUE(replaced.ok()) << c.what;
         EXPECT_EQ(*replaced, c.replaced) << c.what;
         EXPECT_EQ(readPhotoSlotLayout(*store, c.n).rect(1), c.firstSlot) << c.what;
@@ -111,12 +112,34 @@ TEST(PhotoGrid, DefaultLayoutReplacesOneMadeForAnotherScreen)
     TempProgramDir dir;
     dir.write("set.dat", autoset);
     auto store = IniStore::open(dir / "set.dat");
-    ASSERT_TRUE(ensurePhotoSlotLayout(*store, 40, 1024, "1024*768").ok());
+    ASSERT_TRUE(ensurePhotoSlotLayout(*store, 40, 1024, 768, "1024*768").ok());
     const FontSpec caption = readPhotoSlotLayout(*store, 40).captionFont;
     EXPECT_EQ(caption.color, colors::clYellow);
     EXPECT_EQ(caption.size, 9);
     EXPECT_EQ(caption.name, G("宋体"));
     EXPECT_EQ(caption.style, 0u);
+}
+
+TEST(PhotoGrid, DefaultsThatLeaveTheStageAreFitted)
+{
+    struct Case {
+        const char *what;
+        PhotoGridSpec spec;
+        int n, stageWidth, stageHeight;
+        PhotoGridSpec fitted;
+    };
+    const Case cases[] = {
+        {"fits: unchanged", {3, 10, 100, 10, 300, 200}, 6, 1920, 1080, {3, 10, 100, 10, 300, 200}},
+        {"too wide: fewer columns", {5, 10, 100, 10, 400, 300}, 7, 1024, 768, {4, 6, 100, 6, 246, 184}},
+        // 60 slots in 9 columns would need 7 rows of 135: 10 columns of 174 by 131 stand in 1080 pixels.
+        {"too tall: more columns", {9, 10, 100, 8, 180, 135}, 60, 1920, 1080, {10, 9, 100, 7, 174, 131}},
+        {"no room below the top: unchanged", {2, 0, 950, 0, 100, 100}, 4, 1920, 1080, {2, 0, 950, 0, 100, 100}},
+    };
+    for (const auto &c : cases) {
+        const PhotoGridSpec fitted = fitPhotoGrid(c.spec, c.n, c.stageWidth, c.stageHeight);
+        EXPECT_EQ(fitted, c.fitted) << c.what << ": " << fitted.columns << " columns of " << fitted.width << "x"
+                                    << fitted.height << ", gaps " << fitted.columnGap << "/" << fitted.rowGap;
+    }
 }
 
 TEST(PhotoGrid, CaptionFontRoundTripsThroughItsText)

@@ -84,6 +84,17 @@ public:
     // The prize name stored for an award (field 5 of its Grade line).
     std::string storedPrizeName(int award) const;
 
+    // --- Photo mode ---
+
+    // Text mode (false) or photo mode (true), stored as ispho: a running roll
+    // is stopped and recorded, photo mode rebuilds data.txt from photo\, and
+    // the draw returns to the pool. Photo mode then waits for "加载".
+    DrawOutcome switchPhotoMode(bool photo);
+    // The load found photos of the list missing. Before anyone is drawn the list
+    // is rebuilt from the folder and the draw starts over on it (`rescanned`);
+    // once winners are recorded the list stays, so the records keep their meaning.
+    DrawOutcome rescanPhotoFolder(bool &rescanned);
+
     // --- Result files ---
 
     DrawOutcome WriteWinnersFile();

@@ -128,12 +128,58 @@ PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n)
     return l;
 }
 
-Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, const std::string &screen)
+namespace {
+
+struct GridExtent {
+    double width = 0;
+    double height = 0;
+};
+
+GridExtent gridExtent(const PhotoGridSpec &s, int n)
+{
+    const int rows = (n + s.columns - 1) / s.columns;
+    const int rowStep = (n < 3 || rows == 1) ? s.height : s.height + s.rowGap;
+    return {static_cast<double>(s.columns) * s.width + static_cast<double>(s.columns - 1) * s.columnGap,
+            static_cast<double>(rows - 1) * rowStep + s.height};
+}
+
+}  // namespace
+
+PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int stageHeight)
+{
+    const double availableWidth = stageWidth - 20.0;
+    const double availableHeight = stageHeight - std::max(120, stageHeight / 7) - static_cast<double>(spec.top);
+    if (n < 1 || spec.columns < 1 || spec.width < 1 || spec.height < 1 || availableWidth < 1 || availableHeight < 1)
+        return spec;
+    const GridExtent asStored = gridExtent(spec, n);
+    if (asStored.width <= availableWidth && asStored.height <= availableHeight)
+        return spec;
+    PhotoGridSpec best = spec;
+    double bestScale = 0;
+    for (int k = 1; k <= std::min(n, 100); ++k) {
+        PhotoGridSpec trial = spec;
+        trial.columns = k;
+        const GridExtent e = gridExtent(trial, n);
+        const double scale = std::min({availableWidth / e.width, availableHeight / e.height, 1.0});
+        if (scale > bestScale) {
+            bestScale = scale;
+            best = trial;
+        }
+    }
+    auto scaled = [bestScale](int v) { return std::max(0, static_cast<int>(v * bestScale)); };
+    best.width = std::max(1, scaled(spec.width));
+    best.height = std::max(1, scaled(spec.height));
+    best.columnGap = scaled(spec.columnGap);
+    best.rowGap = scaled(spec.rowGap);
+    return best;
+}
+
+Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, int stageHeight, const std::string &screen)
 {
     if (store.hasKey(photoSectionAll(n), "screen") && store.readString(photoSectionAll(n), "screen") == screen)
         return false;
     const PhotoAutoSet set = readPhotoAutoSet(store, n);
-    auto laid = LayoutPhotoGrid(store, set.grid, n, stageWidth, screen);
+    auto laid = LayoutPhotoGrid(store, fitPhotoGrid(set.grid, n, stageWidth, stageHeight), n, stageWidth, screen);
     if (!laid)
         return laid.error();
     store.writeString(photoSectionAll(n), "txt", set.captionFont);

@@ -78,9 +78,15 @@ struct PhotoSlotLayout {
 };
 PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n);
 
-// Replaces the layout of n by the default arrangement when it was stored for
-// another screen (or never). Returns whether it did.
-Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, const std::string &screen);
+// A default arrangement that would put slots off the stage (wider than it, or
+// reaching below the lowest 1/7 where the buttons and captions stand) is
+// shrunk to the column count that lets the slots be largest, keeping the
+// slots' proportions. One that fits comes back unchanged.
+PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int stageHeight);
+
+// Replaces the layout of n by the default arrangement, fitted to the stage,
+// when it was stored for another screen (or never). Returns whether it did.
+Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, int stageHeight, const std::string &screen);
 
 // Stores slots moved by hand: each listed slot's position, the common size (the
 // last slot listed sets it) and the screen.

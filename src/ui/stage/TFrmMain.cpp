@@ -12,6 +12,7 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
+#include "ui/photo/PhotoStage.h"
 #include "ui/settings/TForm_awardphoset.h"
 #include "ui/settings/TForm_setaward.h"
 #include "ui/stage/CorrectionDialogs.h"
@@ -43,6 +44,12 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     setAttribute(Qt::WA_OpaquePaintEvent);
     createElements();
     createMenus();
+    m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
+                               GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { apply(out); },
+                               [this](QWidget *slot) { AttachHandle(slot); }, [this] { return AdjustMode; },
+                               [this] { ArrangeAllSlots(true); }},
+                              this);
+    m_photos->addModeItems(m_menuSettings);
     m_session->setSlotStage(this);
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer2.setTimerType(Qt::PreciseTimer);
@@ -87,11 +94,12 @@ void TFrmMain::createElements()
     Image_Award->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Image_Award, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         QMenu menu(this);
+        menu.setObjectName(QStringLiteral("PopupMenu_awpho"));
         menu.addAction(QStringLiteral("设置图片大小"), this, [this] {
             TForm_awardphoset dialog(m_programDir, Image_Award->size(), m_services.messages, this);
             if (dialog.exec() == QDialog::Accepted)
                 Image_Award->resize(dialog.pictureSize());
-        });
+        })->setObjectName(QStringLiteral("Npaw1"));
         menu.exec(Image_Award->mapToGlobal(pos));
     });
 
@@ -336,6 +344,22 @@ void TFrmMain::apply(const DrawOutcome &outcome)
             break;
         case StageAction::ClearSlots:
             clearSlots();
+            m_photos->clearSlots();
+            break;
+        case StageAction::StartPhotoRolling:
+            m_photos->StartPhotoRolling();
+            break;
+        case StageAction::StopPhotoRolling:
+            m_photos->StopPhotoRolling();
+            break;
+        case StageAction::ShowPhotoWinners:
+            m_photos->ShowPhotoWinners();
+            break;
+        case StageAction::LoadPhotos:
+            m_photos->LoadPhotos();
+            break;
+        case StageAction::ShowPhotoPrompt:
+            m_photos->ShowPhotoPrompt();
             break;
         case StageAction::StartTimer1:
             startTimer(Timer1);
@@ -593,6 +617,11 @@ void TFrmMain::stopRollingForSettings()
 {
     if (m_session->flags().Rolling)
         apply(m_session->StopBatch());
+}
+
+bool TFrmMain::photoMode() const
+{
+    return m_session->flags().PhotoMode;
 }
 
 void TFrmMain::resetDrawAfterSettings()

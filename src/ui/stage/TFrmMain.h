@@ -34,6 +34,7 @@ struct DrawOutcome;
 class FileOpener;
 class MessageService;
 class PickerService;
+class PhotoStage;
 class PictureBox;
 class SlotLabel;
 class TAALabel;
@@ -60,6 +61,8 @@ public:
     void FormShow();
 
     DrawSession &session() { return *m_session; }
+    // Photo mode: the picture slots and the decoded photos.
+    PhotoStage &photos() { return *m_photos; }
     int StageWidth() const { return m_stage.width(); }
     int StageHeight() const { return m_stage.height(); }
     QString ScreenKey() const;
@@ -112,7 +115,7 @@ public:
     void stopRollingForSettings() override;
     void setElementVisible(const QString &element, bool visible) override;
     int stageWidth() const override { return StageWidth(); }
-    bool photoMode() const override { return false; }
+    bool photoMode() const override;
     int elementTop(const QString &element) const override;
     int elementLeft(const QString &element) const override;
     void setElementLeft(const QString &element, int left) override;
@@ -212,6 +215,7 @@ private:
     qint64 m_lastTickMicros = 0;
     int m_tickCount = 0;
 
+    PhotoStage *m_photos = nullptr;
     QPointer<TFrmFloat> m_results;
     QPointer<TForm_float2> m_winners;
     QMenu *m_menuInterface = nullptr;

@@ -19,6 +19,7 @@
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
 #include "ui/effects/Tmyfontdialog.h"
+#include "ui/photo/PhotoStage.h"
 #include "ui/stage/LabelMenu.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TForm_changpo.h"
@@ -166,7 +167,9 @@ void TFrmMain::NA2Click()
         m->move(0, m->y());
     WriteConfig();
     const int n = m_session->state().BatchSize;
-    if (n > kMaxSlots)
+    if (m_session->flags().PhotoMode)
+        m_photos->SavePhotoSlotPositions(n);
+    else if (n > kMaxSlots)
         WriteConfiglabel20(n);
     else if (n > 0)
         WriteConfiglabel(n);

@@ -1,0 +1,83 @@
+// Switching between text and photo mode, and the rebuild of the photo list
+// when pictures vanished before a load.
+#include "draw/DrawSession.h"
+
+#include "settings/Settings.h"
+#include "text/Gbk.h"
+
+#include <algorithm>
+
+namespace tessaly {
+namespace {
+
+void failure(DrawOutcome &out, const Error &error)
+{
+    out.notices.push_back({TSL_GBK("出错"), error.message, error.code});
+}
+
+// The photos are decoded by the operator's "加载", not by a reset on the way.
+void dropLoad(DrawOutcome &out)
+{
+    std::erase(out.actions, StageAction::LoadPhotos);
+}
+
+}  // namespace
+
+DrawOutcome DrawSession::switchPhotoMode(bool photo)
+{
+    DrawOutcome out;
+    if (m_flags.PhotoMode == photo)
+        return out;
+    if (m_flags.Rolling)
+        stopBatch(out);
+    auto settings = openSettings(m_dir);
+    if (!settings) {
+        failure(out, settings.error());
+        return out;
+    }
+    settings->writeBool("Option", "ispho", photo);
+    if (Status written = settings->commit(); !written) {
+        failure(out, written.error());
+        return out;
+    }
+    m_flags.PhotoMode = photo;
+    // The window frees the decoded photos with either switch.
+    m_photosLoaded = false;
+    out.actions.push_back(StageAction::ClearSlots);
+    if (photo) {
+        if (auto scanned = ScanPhotoFolder(m_dir); !scanned)
+            failure(out, scanned.error());
+    }
+    m_captions.GoButton = TSL_GBK("开始");
+    resetDraw(m_flags.PredeterminedActive, out);
+    dropLoad(out);
+    if (photo) {
+        m_captions.readyLuckVisible = false;
+        m_captions.GoButton = TSL_GBK("加载");
+        out.actions.push_back(StageAction::ShowPhotoPrompt);
+    }
+    return out;
+}
+
+DrawOutcome DrawSession::rescanPhotoFolder(bool &rescanned)
+{
+    DrawOutcome out;
+    rescanned = false;
+    const bool anyoneDrawn =
+        std::any_of(m_awardWinners.begin(), m_awardWinners.end(), [](const auto &list) { return !list.empty(); });
+    if (anyoneDrawn || m_flags.Rolling)
+        return out;
+    out.notices.push_back({TSL_GBK("提示"), TSL_GBK("参选图片已有改变，将重新加载图片，可能需要几分钟，请耐心等待"),
+                           ErrorCode::None});
+    if (auto scanned = ScanPhotoFolder(m_dir); !scanned) {
+        failure(out, scanned.error());
+        return out;
+    }
+    resetDraw(m_flags.PredeterminedActive, out);
+    dropLoad(out);
+    m_captions.GoButton = TSL_GBK("加载");
+    rescanned = true;
+    return out;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,64 @@
+// The decoded participant photos: one picture per entry index, decoded once
+// before a draw (in parallel over the cores) so that a rolling paint only
+// stretches ready pixels. A photo that is missing or cannot be decoded leaves
+// its place empty and is reported; the window shows the entry's name instead.
+#pragma once
+
+#include "participants/Jpeg.h"
+
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+class IniStore;
+struct AwardTable;
+
+// photo\<name>.jpg of the program folder, matched without regard to case.
+std::filesystem::path photoFile(const std::filesystem::path &programDir, const std::string &name);
+
+// Entry indices whose photo file is missing.
+std::vector<int> missingPhotos(const std::filesystem::path &programDir, const std::vector<std::string> &names);
+
+// The size photos are decoded to: the largest slot the award table's batch
+// sizes use on this screen (stored layouts made for it, otherwise their
+// default arrangement), never larger than the stage.
+DecodeBox photoDecodeBox(const IniStore &store, const AwardTable &awards, int stageWidth, int stageHeight,
+                         const std::string &screen);
+
+struct PhotoFailure {
+    int index = 0;
+    std::string file;    // GBK file name, "张三.jpg"
+    std::string reason;  // GBK
+};
+
+class PhotoTable {
+public:
+    // Decodes photo\<name>.jpg for every name into the place of its index,
+    // over `threads` workers. `progress` (when given) counts finished photos;
+    // `cancel` stops the workers early (the places left stay empty).
+    std::vector<PhotoFailure> load(const std::filesystem::path &programDir, const std::vector<std::string> &names,
+                                   DecodeBox box, int threads, std::atomic<int> *progress = nullptr,
+                                   const std::atomic<bool> *cancel = nullptr);
+
+    void clear();
+    int size() const { return static_cast<int>(m_photos.size()); }
+    // Places that hold a decoded picture.
+    int count() const { return m_count; }
+    // Nothing for an index out of range or a photo that failed.
+    const RgbImage *photo(int index) const;
+    std::size_t byteCount() const;
+
+private:
+    std::vector<RgbImage> m_photos;
+    int m_count = 0;
+};
+
+// The entries the photo slots show in one rolling paint: for each slot an
+// entry read at a random place of the first rollCount places of the pool.
+class RandomSource;
+std::vector<int> pickRollingPhotos(const std::vector<int> &pool, int rollCount, int slots, RandomSource &random);
+
+}  // namespace tessaly

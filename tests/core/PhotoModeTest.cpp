@@ -1,0 +1,187 @@
+#include "DrawFixtures.h"
+
+#include "core/participants/Jpeg.h"
+#include "core/participants/PhotoTable.h"
+#include "core/settings/AwardTable.h"
+#include "core/text/Lines.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+using test::DrawFolder;
+using test::G;
+using test::kSpace;
+using test::Program;
+using test::TempProgramDir;
+
+std::string jpegOf(int width, int height, std::uint32_t colour)
+{
+    RgbImage image{width, height, std::vector<std::uint32_t>(static_cast<size_t>(width * height), colour)};
+    return *encodeJpeg(image, 90);
+}
+
+void writePhotos(const TempProgramDir &dir, const std::vector<std::string> &files, int width = 64, int height = 48)
+{
+    for (const auto &f : files)
+        dir.write("photo/" + f, jpegOf(width, height, 0xff336699u));
+}
+
+std::vector<std::string> sortedLines(const std::string &bytes)
+{
+    auto lines = splitLines(bytes);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+TEST(PhotoMode, SwitchingStoresTheModeRebuildsTheListAndWaitsForTheLoad)
+{
+    DrawFolder dir(10, {{"奖", 2, 1, "2"}}, "onerun=0\r\n");
+    writePhotos(dir, {"Li.jpg", "Wang.JPG", "Zhao.jpg"});
+    Program run(dir);
+
+    DrawOutcome photo = run.session.switchPhotoMode(true);
+    EXPECT_EQ(dir.option("ispho"), "1");
+    EXPECT_EQ(sortedLines(dir.read("data.txt")), (std::vector<std::string>{"Li", "Wang", "Zhao"}));
+    EXPECT_EQ(run.session.lists().size(), 3u);
+    EXPECT_TRUE(photo.has(StageAction::ClearSlots));
+    EXPECT_TRUE(photo.has(StageAction::ShowPhotoPrompt));
+    EXPECT_FALSE(photo.has(StageAction::LoadPhotos)) << "the operator's 加载 decodes, not the switch";
+    EXPECT_EQ(run.session.captions().GoButton, G("加载"));
+    EXPECT_TRUE(run.session.flags().PhotoMode);
+    EXPECT_TRUE(run.session.switchPhotoMode(true).actions.empty()) << "already in photo mode";
+
+    run.session.setPhotosLoaded(true);
+    EXPECT_EQ(run.session.captions().GoButton, G("开始"));
+    DrawOutcome text = run.session.switchPhotoMode(false);
+    EXPECT_EQ(dir.option("ispho"), "0");
+    EXPECT_FALSE(text.has(StageAction::ShowPhotoPrompt));
+    EXPECT_EQ(run.session.captions().GoButton, G("开始"));
+
+    // Back to photo mode: the photos were freed with the switch, so 加载 is offered again.
+    run.session.switchPhotoMode(true);
+    EXPECT_EQ(run.session.captions().GoButton, G("加载"));
+    EXPECT_FALSE(run.session.photosLoaded());
+    EXPECT_TRUE(run.session.FormKeyUp(kSpace).has(StageAction::LoadPhotos));
+    EXPECT_FALSE(run.session.flags().Rolling);
+}
+
+TEST(PhotoMode, SwitchingDuringARollRecordsTheBatchFirst)
+{
+    DrawFolder dir(10, {{"奖", 2, 1, "2"}});
+    writePhotos(dir, {"A.jpg"});
+    Program run(dir);
+    run.session.FormKeyUp(kSpace);
+    ASSERT_TRUE(run.session.flags().Rolling);
+    DrawOutcome out = run.session.switchPhotoMode(true);
+    EXPECT_TRUE(out.has(StageAction::StopTimers));
+    EXPECT_FALSE(run.session.flags().Rolling);
+    EXPECT_NE(dir.read("log.txt").find("P"), std::string::npos) << "the stopped batch reached the history";
+}
+
+TEST(PhotoMode, AVanishedPhotoRebuildsTheListOnlyBeforeAnyoneIsDrawn)
+{
+    struct Case {
+        const char *what;
+        bool drawFirst;
+        bool rescanned;
+        size_t entriesAfter;
+    };
+    const Case cases[] = {
+        {"nobody drawn: list rebuilt from the folder", false, true, 3},
+        {"winners recorded: the list and its indices stay", true, false, 4},
+    };
+    for (const auto &c : cases) {
+        DrawFolder dir(0, {{"奖", 1, 1, "1"}}, "onerun=0\r\n");
+        writePhotos(dir, {"A.jpg", "B.jpg", "C.jpg", "D.jpg"});
+        Program run(dir);
+        run.session.switchPhotoMode(true);
+        run.session.setPhotosLoaded(true);
+        if (c.drawFirst)
+            run.batch();
+        std::filesystem::remove(dir / "photo/B.jpg");
+        EXPECT_EQ(missingPhotos(dir.path(), run.session.lists().NameList).size(), 1u) << c.what;
+        bool rescanned = false;
+        DrawOutcome out = run.session.rescanPhotoFolder(rescanned);
+        EXPECT_EQ(rescanned, c.rescanned) << c.what;
+        EXPECT_EQ(run.session.lists().size(), c.entriesAfter) << c.what;
+        EXPECT_EQ(test::mentions(out, "参选图片已有改变，将重新加载图片，可能需要几分钟，请耐心等待"), c.rescanned)
+            << c.what;
+        EXPECT_FALSE(out.has(StageAction::LoadPhotos)) << c.what;
+        for (int entry : run.session.PoolList())
+            EXPECT_LT(entry, static_cast<int>(run.session.lists().size())) << c.what;
+    }
+}
+
+TEST(PhotoMode, LoadDecodesEveryPhotoAtTheBoxAndListsWhatFailed)
+{
+    TempProgramDir dir;
+    writePhotos(dir, {"a.jpg", "b.JPG", "c.jpg"}, 160, 120);
+    dir.write("photo/broken.jpg", "not a picture");
+    const std::vector<std::string> names = {"a", "broken", "b", "missing", "c"};
+    EXPECT_EQ(missingPhotos(dir.path(), names), (std::vector<int>{3}));
+    for (int threads : {1, 3, 8}) {
+        PhotoTable table;
+        std::atomic<int> progress{0};
+        const auto failures = table.load(dir.path(), names, {40, 30}, threads, &progress);
+        EXPECT_EQ(progress.load(), 5) << threads;
+        EXPECT_EQ(table.size(), 5) << threads;
+        EXPECT_EQ(table.count(), 3) << threads;
+        ASSERT_EQ(failures.size(), 2u) << threads;
+        EXPECT_EQ(failures[0].index, 1);
+        EXPECT_EQ(failures[0].file, "broken.jpg");
+        EXPECT_EQ(failures[1].file, "missing.jpg");
+        EXPECT_FALSE(failures[1].reason.empty());
+        EXPECT_EQ(table.photo(1), nullptr);
+        EXPECT_EQ(table.photo(5), nullptr);
+        ASSERT_NE(table.photo(2), nullptr) << "b.JPG found without regard to case";
+        EXPECT_EQ(table.photo(2)->width, 40) << "decoded at a quarter, the smallest that covers 40 by 30";
+        EXPECT_EQ(table.photo(4)->height, 30);
+    }
+    PhotoTable cancelled;
+    std::atomic<bool> cancel{true};
+    cancelled.load(dir.path(), names, {}, 2, nullptr, &cancel);
+    EXPECT_EQ(cancelled.count(), 0);
+}
+
+TEST(PhotoMode, PhotosAreDecodedForTheLargestSlotOfTheAwards)
+{
+    TempProgramDir dir;
+    // Batches of 1 and 5; the layout of 1 is stored for this screen, that of 5 for another.
+    dir.write("set.dat", "[1phoall]\r\nWidth=500\r\nHeight=200\r\nscreen=1920*1080\r\n"
+                         "[5phoall]\r\nWidth=900\r\nHeight=900\r\nscreen=800*600\r\n"
+                         "[0phoautoset]\r\n5=5|10|100|10|300|350|clWhite|10|x|[]\r\n");
+    AwardTable awards;
+    awards.AwardCount = 2;
+    awards[0].batchCount = 1;
+    awards[0].batchDetail = "1";
+    awards[0].winners = 1;
+    awards[1].batchCount = 1;
+    awards[1].batchDetail = "5";
+    awards[1].winners = 5;
+    auto store = IniStore::open(dir / "set.dat");
+    const DecodeBox box = photoDecodeBox(*store, awards, 1920, 1080, "1920*1080");
+    EXPECT_EQ(box.width, 500);
+    EXPECT_EQ(box.height, 350);
+    const DecodeBox small = photoDecodeBox(*store, awards, 320, 240, "1920*1080");
+    EXPECT_LE(small.width, 320);
+    EXPECT_LE(small.height, 240);
+}
+
+TEST(PhotoMode, RollingPaintsPickOnlyEntriesStillInPlay)
+{
+    MtRandom random(3);
+    const std::vector<int> pool = {7, 8, 9, 10, 11};
+    for (int round = 0; round < 50; ++round)
+        for (int entry : pickRollingPhotos(pool, 3, 20, random))
+            ASSERT_TRUE(entry == 7 || entry == 8 || entry == 9) << entry;
+    EXPECT_EQ(pickRollingPhotos(pool, 3, 20, random).size(), 20u);
+    EXPECT_TRUE(pickRollingPhotos(pool, 0, 20, random).empty());
+    EXPECT_TRUE(pickRollingPhotos({}, 4, 20, random).empty());
+    EXPECT_EQ(pickRollingPhotos(pool, 99, 2, random).size(), 2u) << "a roll count beyond the pool is cut to it";
+}
+
+}  // namespace
+}  // namespace tessaly
