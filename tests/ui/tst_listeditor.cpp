@@ -4,16 +4,20 @@
 #include "ui/common/LineNumberEdit.h"
 #include "ui/participants/FindReplaceDialog.h"
 #include "ui/participants/ListToolDialogs.h"
+#include "ui/participants/TPhotoListPanel.h"
 #include "ui/participants/TTextedit.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/participants/Jpeg.h"
+#include "core/settings/IniStore.h"
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -40,10 +44,15 @@ std::vector<std::string> gbkLines(std::initializer_list<const char *> utf8)
 }
 
 struct Stage {
-    Stage()
+    explicit Stage(bool photoMode = false)
     {
         dir = tmp.path().toStdString();
         std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        if (photoMode) {
+            auto settings = IniStore::open(dir / "set.dat");
+            settings->writeBool("Option", "ispho", true);
+            (void)settings->commit();
+        }
         window = std::make_unique<TFrmMain>(dir, TFrmMain::Services{s.messages, s.opener, s.pickers}, QSize(1024, 768));
         window->resize(1024, 768);
         window->show();
@@ -250,6 +259,48 @@ private slots:
             for (size_t at = bytes.find("/Type /Page"); at != std::string::npos; at = bytes.find("/Type /Page", at + 1))
                 pages += bytes.compare(at, 12, "/Type /Pages") != 0;
         QVERIFY2(pages >= 3, std::to_string(pages).c_str());
+    }
+
+
+    void photoFaceImportsAFolderAndDeletesOnePicture()
+    {
+        Stage st(true);
+        QTemporaryDir source;
+        RgbImage img;
+        img.width = 320;
+        img.height = 240;
+        img.pixels.assign(320u * 240u, 0xff336699u);
+        for (const char *name : {"Li.jpg", "Wang.JPG", "Zhao.jpg"})
+            QVERIFY(saveJpegFile(std::filesystem::path(source.path().toStdString()) / name, img).ok());
+        auto e = st.editor();
+        QVERIFY(e->Panel1);
+        QVERIFY(!e->MainMenu1);
+        TPhotoListPanel *panel = e->Panel1;
+        panel->Edit_chaw->setText(QStringLiteral("100"));
+        panel->Edit_chah->setText(QStringLiteral("75"));
+        TTextedit::setReminderPending(false);
+        st.s.pickers.setNextFile(source.path());
+        panel->BitBtn1Click();
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("导入完成"));
+        QCOMPARE(panel->ListBox1->count(), 3);
+        QCOMPARE(panel->Label3->text(), QStringLiteral("3"));
+        QCOMPARE(st.window->session().lists().NameList.size(), size_t(3));
+        auto converted = loadJpegFile(st.dir / "photo" / "Wang.JPG");
+        QVERIFY(converted.ok());
+        QCOMPARE(converted->width, 100);
+        QVERIFY(TTextedit::reminderPending());
+        QVERIFY(readAll(st.dir / "ARecord.dat").empty());
+
+        panel->ListBox1->setCurrentRow(0);
+        const QString first = panel->ListBox1->item(0)->text();
+        panel->BitBtn3Click();
+        QCOMPARE(panel->ListBox1->count(), 2);
+        QVERIFY(panel->ListBox1->findItems(first, Qt::MatchExactly).isEmpty());
+        QCOMPARE(splitLines(readAll(st.dir / "data.txt")).size(), size_t(2));
+
+        QVERIFY(e->close());
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("下一步请到奖项设置窗口中设置奖项"));
+        TTextedit::setReminderPending(false);
     }
 };
 
