@@ -198,6 +198,10 @@ TEST(ResultsExport, UnsafeAwardNamesStayInsideTheChosenFolder)
         EXPECT_EQ(safeFolderName(G(c.name), G("奖项1"), &changed), G(c.folder)) << c.name;
         EXPECT_EQ(changed, c.changed) << c.name;
     }
+    // A stray lead byte does not carry the separator after it into the name.
+    EXPECT_EQ(safeFolderName("\x81/x", "f"), "\x81_x");
+    // A real GBK pair whose trail byte is a backslash stays one character.
+    EXPECT_EQ(safeFolderName(G("癨"), "f"), G("癨"));
 }
 
 TEST(ResultsExport, PicturesAreCopiedPerAwardAndMissingOnesNamed)

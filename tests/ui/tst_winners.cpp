@@ -7,6 +7,7 @@
 #include "ui/winners/WinnersWidgets.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/participants/PhotoTable.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
@@ -248,6 +249,26 @@ private slots:
         std::unique_ptr<QMenu> menu(w->createPopupMenu(w.get()));
         QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu_pho"));
         QVERIFY(menu->findChild<QAction *>(QStringLiteral("Npho3")));
+    }
+
+    void photosComeFromPhotoModesTableWhenItIsLoaded()
+    {
+        Drawn d;
+        const std::vector<std::string> &list = d.stage->session().lists().NameList;
+        for (const auto &name : list)
+            writeJpeg(d.dir / "photo" / (name + ".jpg"), Qt::green);
+        PhotoTable table;
+        QVERIFY(table.load(d.dir, list, {80, 100}, 2).empty());
+        std::filesystem::remove_all(d.dir / "photo");  // only the table still has them
+        auto w = d.openPhotos();
+        w->photoCache().clear();
+        w->photoCache().setSource(photoTableSource(table, list));
+        QTest::keyClick(w.get(), Qt::Key_Space);
+        QVERIFY(!w->pictures().empty());
+        for (PhotoTile *p : w->pictures()) {
+            QVERIFY(!p->missing());
+            QVERIFY(p->image().pixelColor(20, 20).green() > 200);
+        }
     }
 
     void theLayoutDialogRefusesBlankAndZeroAndStoresTheGrid()

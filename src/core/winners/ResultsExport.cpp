@@ -95,6 +95,17 @@ std::vector<RecordedBatch> readRecordedBatches(std::string_view record)
     return batches;
 }
 
+// A lead byte with a trail byte GBK accepts; anything else is taken byte by
+// byte, so a stray lead byte can never hide a separator after it.
+bool isGbkPair(std::string_view text, size_t i)
+{
+    if (i + 1 >= text.size())
+        return false;
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    const unsigned char trail = static_cast<unsigned char>(text[i + 1]);
+    return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+}
+
 bool isNumberPart(std::string_view part)
 {
     return std::all_of(part.begin(), part.end(), [](char c) {
@@ -167,7 +178,7 @@ std::string winnerNameOf(std::string_view entry)
     };
     for (size_t i = 0; i < line.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(line[i]);
-        if (c >= 0x81 && i + 1 < line.size()) {  // a GBK pair: its trail byte is never a separator
+        if (isGbkPair(line, i)) {  // its trail byte is never a separator
             part += line.substr(i, 2);
             ++i;
         } else if (c == '\t' || c == ',' || (c == ' ' && i + 1 < line.size() && line[i + 1] == ' ')) {
@@ -317,7 +328,7 @@ std::string safeFolderName(std::string_view gbkName, std::string_view fallback, 
     const std::string trimmed = trimBlanks(gbkName);
     for (size_t i = 0; i < trimmed.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(trimmed[i]);
-        if (c >= 0x81 && i + 1 < trimmed.size()) {
+        if (isGbkPair(trimmed, i)) {
             name += trimmed.substr(i, 2);
             ++i;
             continue;

@@ -551,6 +551,8 @@ void TFrmMain::NC2Click()
                                   m_session->grade().ScrollDown, m_session->flags().PhotoMode},
                                  m_session->state().BatchAward, this);
     m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    if (m_session->photosLoaded())
+        m_winners->photoCache().setSource(photoTableSource(m_photos->table(), m_session->lists().NameList));
     m_winners->show();
     m_winners->FormShow();
 }

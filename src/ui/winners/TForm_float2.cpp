@@ -128,8 +128,8 @@ void TForm_float2::FormShow()
     Label_return->setFontColor(font.color);
     Label_return->setCaption(QStringLiteral("返回"));
     Label_return->move(m_stage.width() - 55, 20);
-    Label_return->raise();
     Label_return->show();
+    fitCanvas();
     setFocus();
 }
 
@@ -154,6 +154,10 @@ void TForm_float2::fitCanvas()
     const int height = std::max(this->height(), tall ? content.bottom() + 21 : 0);
     m_canvas->resize(width, height);
     m_canvas->update();
+    // The back label keeps clear of the scroll bar when there is one.
+    const int left = m_stage.width() - 55;
+    Label_return->move(tall ? std::min(left, this->width() - barWidth - Label_return->width() - 4) : left,
+                       Label_return->y());
     Label_return->raise();
 }
 

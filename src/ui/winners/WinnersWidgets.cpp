@@ -2,6 +2,7 @@
 
 #include "core/files/Paths.h"
 #include "core/participants/Jpeg.h"
+#include "core/participants/PhotoTable.h"
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 #include "ui/common/CellText.h"
@@ -13,7 +14,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <thread>
+#include <unordered_map>
 
 namespace tessaly {
 
@@ -47,6 +50,7 @@ WinnersCanvas::WinnersCanvas(QWidget *parent) : QWidget(parent)
 void WinnersCanvas::setBackground(const QImage &image)
 {
     m_background = image;
+    m_tile = image.isNull() ? QPixmap() : QPixmap::fromImage(image);
     update();
 }
 
@@ -56,7 +60,7 @@ void WinnersCanvas::paintEvent(QPaintEvent *event)
     if (m_background.isNull())
         p.fillRect(event->rect(), Qt::black);
     else
-        p.drawTiledPixmap(event->rect(), QPixmap::fromImage(m_background), event->rect().topLeft());
+        p.drawTiledPixmap(event->rect(), m_tile, event->rect().topLeft());
 }
 
 WinnersTextBlock::WinnersTextBlock(QWidget *parent) : QWidget(parent)
@@ -158,6 +162,22 @@ void PhotoTile::paintEvent(QPaintEvent *)
     p.drawRoundedRect(QRect(width() / 2 - 2 * r, height() / 3 + r + 4, 4 * r, 2 * r), r / 2.0, r / 2.0);
 }
 
+std::function<QImage(const std::string &)> photoTableSource(const PhotoTable &table,
+                                                         const std::vector<std::string> &names)
+{
+    auto index = std::make_shared<std::unordered_map<std::string, int>>();
+    for (size_t i = 0; i < names.size(); ++i)
+        index->emplace(names[i], static_cast<int>(i));
+    return [&table, index](const std::string &name) {
+        auto it = index->find(name);
+        const RgbImage *photo = it == index->end() ? nullptr : table.photo(it->second);
+        if (!photo || photo->empty())
+            return QImage();
+        // Wraps the table's pixels without copying; the caller scales them into its own image.
+        return QImage(photo->bits(), photo->width, photo->height, photo->bytesPerLine(), QImage::Format_RGB32);
+    };
+}
+
 QImage WinnerPhotoCache::decode(const std::string &name, QSize tile) const
 {
     // A name that would reach outside photo\ has no photo there.
@@ -184,16 +204,20 @@ std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &n
         auto it = m_cache.constFind(sizeKey + toQt(names[i]));
         if (it != m_cache.constEnd())
             out[i] = *it;
-        else if (m_source && !(out[i] = m_source(names[i])).isNull())
-            out[i] = out[i].scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         else
             wanted.push_back(i);
     }
     if (!wanted.empty()) {
+        // Scaling a decoded picture and decoding a file both run on every core.
         std::atomic<size_t> next{0};
         auto work = [&] {
-            for (size_t k; (k = next.fetch_add(1)) < wanted.size();)
-                out[wanted[k]] = decode(names[wanted[k]], tile);
+            for (size_t k; (k = next.fetch_add(1)) < wanted.size();) {
+                const std::string &name = names[wanted[k]];
+                QImage decoded = m_source ? m_source(name) : QImage();
+                out[wanted[k]] = decoded.isNull()
+                                     ? decode(name, tile)
+                                     : decoded.scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            }
         };
         const size_t threads =
             std::min<size_t>(wanted.size(), std::max(1u, std::thread::hardware_concurrency())) - 1;
@@ -203,9 +227,9 @@ std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &n
         work();
         for (auto &t : pool)
             t.join();
+        for (size_t i : wanted)
+            m_cache.insert(sizeKey + toQt(names[i]), out[i]);
     }
-    for (size_t i = 0; i < names.size(); ++i)
-        m_cache.insert(sizeKey + toQt(names[i]), out[i]);
     return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QPixmap>
 #include <QStringList>
 #include <QWidget>
 #include <filesystem>
@@ -30,6 +31,7 @@ protected:
 
 private:
     QImage m_background;
+    QPixmap m_tile;  // the background ready to paint
 };
 
 // Lines of text in one font and colour, in character cells so that padded
@@ -91,13 +93,21 @@ private:
 // Decoded winner pictures by name and tile size, so paging back and forth
 // decodes each photo once. Missing ones are decoded on several threads at a
 // time, scaled down while decoding.
+class PhotoTable;
+
+// Photo mode's decoded pictures by winner name (the first entry of that
+// name); read-only, so the cache may call it from several threads.
+std::function<QImage(const std::string &name)> photoTableSource(const PhotoTable &table,
+                                                               const std::vector<std::string> &names);
+
 class WinnerPhotoCache {
 public:
     explicit WinnerPhotoCache(std::filesystem::path programDir) : m_dir(std::move(programDir)) {}
     // The pictures of photo\<name>.jpg scaled to `tile`; a null image for a
     // name without a readable photo.
     std::vector<QImage> pictures(const std::vector<std::string> &names, QSize tile);
-    // Pictures decoded elsewhere (photo mode's table), taken instead of decoding.
+    // Pictures decoded elsewhere (photo mode's table), taken instead of
+    // decoding; called from several threads at once, so it must only read.
     void setSource(std::function<QImage(const std::string &name)> source) { m_source = std::move(source); }
     void clear() { m_cache.clear(); }
 
