@@ -10,8 +10,11 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <fcntl.h>
+#include <fstream>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -63,12 +66,41 @@ Status copyPhotos(const std::vector<fs::path> &files, const fs::path &programDir
 
 namespace {
 
+// Written through a temporary name and a rename, so a crash never leaves half a
+// picture; the whole folder is flushed to disk once at the end instead of once
+// per picture, which would cost more than the conversion itself.
 Status convertOne(const fs::path &source, const fs::path &target, int width, int height)
 {
     Result<RgbImage> picture = loadJpegFile(source, {width, height});
     if (!picture)
         return picture.error();
-    return saveJpegFile(target, scaleImage(*picture, width, height));
+    Result<std::string> encoded = encodeJpeg(scaleImage(*picture, width, height));
+    if (!encoded)
+        return encoded.error();
+    fs::path temporary = target;
+    temporary += ".importing";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(encoded->data(), static_cast<std::streamsize>(encoded->size()));
+        if (!out.flush())
+            return makeError(ErrorCode::FileWrite, TSL_GBK("无法写入图片：") + fileNameToGbk(target));
+    }
+    std::error_code ec;
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        return makeError(ErrorCode::FileWrite, TSL_GBK("无法写入图片：") + fileNameToGbk(target));
+    }
+    return Ok{};
+}
+
+void flushFolder(const fs::path &folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
 }
 
 }  // namespace
@@ -122,6 +154,7 @@ std::vector<PhotoFailure> convertPhotos(const std::vector<fs::path> &files, cons
     }
     for (auto &w : workers)
         w.join();
+    flushFolder(target);
     if (progress)
         progress(files.size());
     for (size_t i = 0; i < files.size(); ++i)
