@@ -105,6 +105,13 @@ public:
     void setSlotStage(SlotStage *stage) { m_stage = stage; }
     void setAdjustMode(bool on) { m_flags.AdjustMode = on; }
     void setPredeterminedActive(bool on) { m_flags.PredeterminedActive = on; }
+    void setGroupingEnabled(bool on) { m_flags.GroupingEnabled = on; }
+    // The special settings changed the hot keys (shortcut codes).
+    void setHotKeys(int sndfo, int sndst)
+    {
+        m_options.sndfo = sndfo;
+        m_options.sndst = sndst;
+    }
     // Photo mode: the photos of the list are loaded, the start button reads "开始".
     void setPhotosLoaded(bool loaded);
     // Tests only: stops a stop's or reset's writes after the given one.

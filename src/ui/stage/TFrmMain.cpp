@@ -21,6 +21,7 @@
 #include "ui/stage/TFrmFloat.h"
 #include "ui/winners/TForm_float2.h"
 #include "ui/stage/TFrmSplash.h"
+#include "ui/special/SpecialSettings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -42,6 +43,8 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     setWindowTitle(QStringLiteral("Tessaly抽奖软件 V3.55"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_special = new SpecialSettings(m_programDir, *m_session, {m_services.messages, m_services.pickers},
+                                    [this](bool useLists) { ResetDraw(useLists); }, this);
     createElements();
     createMenus();
     m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
@@ -281,13 +284,8 @@ bool TFrmMain::FormKeyDown(QKeyEvent *event)
     default:
         break;
     }
-    const int code = shortcutCode(*event);
-    if (code == m_session->options().sndst) {
-        m_session->setPredeterminedActive(true);
-        ResetDraw(true);
-        m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("可以重新开始抽奖"));
+    if (m_special->hotKey(shortcutCode(*event)))
         return true;
-    }
     return false;
 }
 

@@ -43,6 +43,7 @@ class TForm_float2;
 class TRzButton;
 class TSkyScrollText;
 class TStretchHandle;
+class SpecialSettings;
 
 class TFrmMain : public QWidget, public AwardSettingsHost, public SlotStage {
     Q_OBJECT
@@ -61,6 +62,7 @@ public:
     void FormShow();
 
     DrawSession &session() { return *m_session; }
+    SpecialSettings &special() { return *m_special; }
     // Photo mode: the picture slots and the decoded photos.
     PhotoStage &photos() { return *m_photos; }
     int StageWidth() const { return m_stage.width(); }
@@ -217,6 +219,7 @@ private:
 
     PhotoStage *m_photos = nullptr;
     QPointer<TFrmFloat> m_results;
+    SpecialSettings *m_special = nullptr;
     QPointer<TForm_float2> m_winners;
     QMenu *m_menuInterface = nullptr;
     QMenu *m_menuSettings = nullptr;

@@ -26,6 +26,7 @@
 #include "ui/stage/TForm_changpo20.h"
 #include "ui/stage/TFrmSplash.h"
 #include "ui/participants/TTextedit.h"
+#include "ui/special/SpecialSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -76,6 +77,8 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("Nbj11"));
     m_menuInterface->addAction(QStringLiteral("恢复默认设置"), this, &TFrmMain::NA3Click)
         ->setObjectName(QStringLiteral("NA3"));
+    m_menuInterface->addAction(QStringLiteral("锁定屏幕"), m_special, &SpecialSettings::lockScreen)
+        ->setObjectName(QStringLiteral("NA8"));
     m_menuInterface->addSeparator();
     auto *minimise = m_menuInterface->addAction(QStringLiteral("最小化窗口"), this, &QWidget::showMinimized);
     minimise->setObjectName(QStringLiteral("NA4"));
@@ -91,6 +94,8 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("NB1"));
     m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
         ->setObjectName(QStringLiteral("NB2"));
+    m_menuSettings->addAction(QStringLiteral("奖项分组设置"), m_special, &SpecialSettings::openGrouping)
+        ->setObjectName(QStringLiteral("Nfz"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
     NB3->setObjectName(QStringLiteral("NB3"));
     NB3->setCheckable(true);

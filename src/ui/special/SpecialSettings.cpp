@@ -1,0 +1,62 @@
+#include "ui/special/SpecialSettings.h"
+
+#include "core/draw/DrawSession.h"
+#include "core/special/SpecialLists.h"
+#include "ui/common/MessageService.h"
+#include "ui/special/TForm_lockscreen.h"
+#include "ui/special/TForm_mm.h"
+
+#include <QWidget>
+
+namespace tessaly {
+
+SpecialSettings::SpecialSettings(std::filesystem::path programDir, DrawSession &session, Services services,
+                                 std::function<void(bool)> resetDraw, QWidget *stage)
+    : QObject(stage), m_programDir(std::move(programDir)), m_session(session), m_services(services),
+      m_resetDraw(std::move(resetDraw)), m_stage(stage)
+{
+}
+
+void SpecialSettings::lockScreen()
+{
+    TForm_lockscreen lock(m_programDir, m_services.messages, m_stage);
+    if (lock.passwordKnown())
+        lock.exec();
+}
+
+bool SpecialSettings::hotKey(int shortcutCode)
+{
+    switch (hotKeyAction(shortcutCode, m_session.options())) {
+    case HotKey::EnableLists:
+        m_session.setPredeterminedActive(true);
+        m_resetDraw(true);
+        m_services.messages.notify(m_stage, QStringLiteral("提示"), QStringLiteral("可以重新开始抽奖"));
+        return true;
+    case HotKey::OpenAccessPrompt:
+        openAccessPrompt();
+        return true;
+    case HotKey::None:
+        break;
+    }
+    return false;
+}
+
+void SpecialSettings::openAccessPrompt()
+{
+    TForm_mm prompt(m_programDir, m_services.messages, [this] { openSpecialLists(); }, m_stage);
+    prompt.exec();
+}
+
+void SpecialSettings::openSpecialLists()
+{
+}
+
+void SpecialSettings::openGrouping()
+{
+}
+
+void SpecialSettings::openAdvanced(QWidget *)
+{
+}
+
+}  // namespace tessaly

@@ -1,0 +1,225 @@
+// The screen lock, the password change and the access-code prompt, driven
+// through their fields and checked in set.dat.
+#include "support/ScriptedMessages.h"
+#include "ui/special/TForm_lockscreen.h"
+#include "ui/special/TForm_mm.h"
+#include "ui/special/TForm_setmm.h"
+
+#include "core/settings/Settings.h"
+#include "core/text/Base64.h"
+#include "core/text/Gbk.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+using namespace tessaly;
+using tessaly::test::ScriptedMessages;
+
+namespace {
+
+struct Folder {
+    explicit Folder(const std::string &option = {})
+    {
+        dir = tmp.path().toStdString();
+        std::ofstream(dir / "set.dat", std::ios::binary) << "[Option]\r\nLucks=0\r\n" << option;
+    }
+    std::string option(const char *key) { return openSettings(dir)->readString("Option", key, "<absent>"); }
+    QTemporaryDir tmp;
+    std::filesystem::path dir;
+};
+
+template <typename T>
+T *field(QWidget &w, const char *name)
+{
+    return w.findChild<T *>(QString::fromLatin1(name));
+}
+
+void type(QWidget &w, const char *name, const QString &text)
+{
+    // Chinese cannot be typed as key clicks: it comes as the input method would put it.
+    auto *edit = field<QLineEdit>(w, name);
+    edit->clear();
+    edit->insert(text);
+}
+
+void click(QWidget &w, const char *name)
+{
+    field<QPushButton>(w, name)->click();
+}
+
+}  // namespace
+
+class TestLockScreen : public QObject {
+    Q_OBJECT
+private slots:
+    void unlocksOnlyWithThePassword_data()
+    {
+        QTest::addColumn<QString>("stored");  // locksremm as Base64 of the GBK text; "-" for no key
+        QTest::addColumn<QString>("wrong");
+        QTest::addColumn<QString>("right");
+        QTest::newRow("no key, empty entry") << "-" << "x" << "";
+        QTest::newRow("no key, blanks") << "-" << "x" << "   ";
+        QTest::newRow("chinese") << QStringLiteral("密码") << QStringLiteral("密") << QStringLiteral(" 密码 ");
+        QTest::newRow("case counts") << "Abc" << "abc" << "Abc";
+    }
+    void unlocksOnlyWithThePassword()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, wrong);
+        QFETCH(QString, right);
+        Folder folder(stored == "-" ? std::string()
+                                    : "locksremm=" + base64Encode(utf8ToGbk(stored.toStdString())) + "\r\n");
+        ScriptedMessages messages;
+        TForm_lockscreen lock(folder.dir, messages);
+        QVERIFY(lock.passwordKnown());
+        QCOMPARE(lock.windowTitle(), QStringLiteral("屏幕锁定"));
+        QVERIFY(!(lock.windowFlags() & Qt::WindowCloseButtonHint));
+        lock.show();
+        type(lock, "Edit1", wrong);
+        click(lock, "Button1");
+        QVERIFY(lock.isVisible());
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].title, QStringLiteral("错误"));
+        QCOMPARE(messages.shown[0].text, QStringLiteral("密码错误。"));
+        type(lock, "Edit1", right);
+        QTest::keyClick(field<QLineEdit>(lock, "Edit1"), Qt::Key_Return);
+        QVERIFY(!lock.isVisible());
+        QCOMPARE(lock.result(), int(QDialog::Accepted));
+        QCOMPARE(messages.shown.size(), 1);
+    }
+
+    void nothingButThePasswordTakesItDown()
+    {
+        Folder folder("locksremm=" + base64Encode("pw") + "\r\n");
+        ScriptedMessages messages;
+        TForm_lockscreen lock(folder.dir, messages);
+        lock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&lock));
+        QTest::keyClick(&lock, Qt::Key_F4, Qt::AltModifier);
+        QTest::keyClick(field<QLineEdit>(lock, "Edit1"), Qt::Key_F4, Qt::AltModifier);
+        QTest::keyClick(&lock, Qt::Key_Escape);
+        QTest::keyClick(field<QLineEdit>(lock, "Edit1"), Qt::Key_Escape);
+        QVERIFY(!lock.close());  // the window manager's close
+        lock.reject();
+        QVERIFY(lock.isVisible());
+        QVERIFY(messages.shown.isEmpty());
+    }
+
+    void aPasswordThatCannotBeReadDoesNotLock()
+    {
+        Folder folder("locksremm=@@not base64@@\r\n");
+        ScriptedMessages messages;
+        TForm_lockscreen lock(folder.dir, messages);
+        QVERIFY(!lock.passwordKnown());
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].title, QStringLiteral("出错"));
+    }
+
+    void changingThePasswordAppliesAtOnce()
+    {
+        Folder folder("locksremm=" + base64Encode(utf8ToGbk("旧")) + "\r\n");
+        ScriptedMessages messages;
+        TForm_lockscreen lock(folder.dir, messages);
+        // The link opens the change dialog; filled in there, the new password works at once.
+        lock.changePassword = [&] {
+            TForm_setmm change(folder.dir, messages, &lock);
+            change.show();
+            type(change, "Edit1", QStringLiteral("旧"));
+            type(change, "Edit2", QStringLiteral("新 密码  "));
+            type(change, "Edit3", QStringLiteral("新 密码"));
+            click(change, "Button1");
+            QCOMPARE(change.result(), int(QDialog::Accepted));
+        };
+        lock.show();
+        QLabel *link = field<QLabel>(lock, "Label4");
+        QCOMPARE(link->text(), QStringLiteral("修改密码"));
+        QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(folder.option("locksremm"), base64Encode(utf8ToGbk("新 密码")));
+        QCOMPARE(messages.shown.last().text, QStringLiteral("修改密码成功。"));
+        type(lock, "Edit1", QStringLiteral("旧"));
+        click(lock, "Button1");
+        QVERIFY(lock.isVisible());
+        type(lock, "Edit1", QStringLiteral("新 密码 "));
+        click(lock, "Button1");
+        QVERIFY(!lock.isVisible());
+    }
+
+    void aPasswordChangeChecksBothEntriesBeforeWriting_data()
+    {
+        QTest::addColumn<QString>("old");
+        QTest::addColumn<QString>("fresh");
+        QTest::addColumn<QString>("confirm");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("confirmation differs") << "a" << "b" << "c" << QStringLiteral("两次输入的密码不一致，请重新输入。")
+                                              << "Edit3";
+        QTest::newRow("old wrong") << "x" << "b" << "b " << QStringLiteral("输入的原密码不正确，请重新输入。") << "Edit1";
+    }
+    void aPasswordChangeChecksBothEntriesBeforeWriting()
+    {
+        QFETCH(QString, old);
+        QFETCH(QString, fresh);
+        QFETCH(QString, confirm);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        Folder folder("locksremm=" + base64Encode("a") + "\r\n");
+        ScriptedMessages messages;
+        TForm_setmm change(folder.dir, messages);
+        change.show();
+        QVERIFY(QTest::qWaitForWindowActive(&change));
+        type(change, "Edit1", old);
+        type(change, "Edit2", fresh);
+        type(change, "Edit3", confirm);
+        click(change, "Button1");
+        QVERIFY(change.isVisible());
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].title, QStringLiteral("出错"));
+        QCOMPARE(messages.shown[0].text, message);
+        QCOMPARE(change.focusWidget()->objectName(), focus);
+        QCOMPARE(folder.option("locksremm"), base64Encode("a"));
+        // An empty new password is allowed and cancel writes nothing.
+        click(change, "Button2");
+        QCOMPARE(folder.option("locksremm"), base64Encode("a"));
+    }
+
+    void theAccessPromptOpensTheSettingsOnlyWithTheCode_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("right");
+        QTest::newRow("no key: empty") << "" << "";
+        QTest::newRow("stored code") << QString::fromStdString("sndmm=" + base64Encode("TSL-2026") + "\r\n")
+                                     << " TSL-2026 ";
+    }
+    void theAccessPromptOpensTheSettingsOnlyWithTheCode()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, right);
+        Folder folder(option.toStdString());
+        ScriptedMessages messages;
+        int opened = 0;
+        TForm_mm prompt(folder.dir, messages, [&] { ++opened; });
+        QCOMPARE(prompt.windowTitle(), QStringLiteral("请输入密码"));
+        prompt.show();
+        QVERIFY(QTest::qWaitForWindowActive(&prompt));
+        type(prompt, "Edit1", QStringLiteral("wrong"));
+        // Enter moves on instead of confirming.
+        QTest::keyClick(field<QLineEdit>(prompt, "Edit1"), Qt::Key_Return);
+        QCOMPARE(opened, 0);
+        QVERIFY(messages.shown.isEmpty());
+        click(prompt, "Button1");
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].text, QStringLiteral("密码错误。"));
+        QCOMPARE(opened, 0);
+        type(prompt, "Edit1", right);
+        click(prompt, "Button1");
+        QCOMPARE(opened, 1);
+        QVERIFY(!prompt.isVisible());
+    }
+};
+
+QTEST_MAIN(TestLockScreen)
+#include "tst_lockscreen.moc"
