@@ -5,6 +5,7 @@
 #include "ui/common/MessageService.h"
 #include "ui/special/TForm_lockscreen.h"
 #include "ui/special/TForm_mm.h"
+#include "ui/special/TForm_ndkmdset.h"
 
 #include <QWidget>
 
@@ -49,6 +50,8 @@ void SpecialSettings::openAccessPrompt()
 
 void SpecialSettings::openSpecialLists()
 {
+    TForm_ndkmdset dialog(m_programDir, m_session, m_services.messages, m_stage);
+    dialog.exec();
 }
 
 void SpecialSettings::openGrouping()

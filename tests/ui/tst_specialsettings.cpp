@@ -1,0 +1,197 @@
+// The special settings dialog filled through its tabs and fields, checked in
+// Read.reb, write.reb and set.dat; the two hot keys on the stage's behalf.
+#include "support/ScriptedMessages.h"
+#include "support/ScriptedPickers.h"
+#include "ui/special/ShortcutEdit.h"
+#include "ui/special/SpecialListPage.h"
+#include "ui/special/SpecialSettings.h"
+#include "ui/special/TForm_ndkmdset.h"
+
+#include "core/draw/DrawSession.h"
+#include "core/settings/IniStore.h"
+#include "core/settings/Settings.h"
+#include "core/special/Secrets.h"
+#include "core/special/SpecialLists.h"
+#include "core/text/Base64.h"
+#include "core/text/Gbk.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <fstream>
+
+using namespace tessaly;
+using tessaly::test::ScriptedMessages;
+
+namespace {
+
+class FixedClock : public Clock {
+public:
+    LocalDateTime now() const override { return {2026, 12, 9, 8, 0, 0}; }
+};
+
+struct Program {
+    Program()
+    {
+        dir = tmp.path().toStdString();
+        std::ofstream(dir / "set.dat", std::ios::binary)
+            << "[Option]\r\nLucks=2\r\nonerun=0\r\nscrolldown=0\r\nscreenmain=1*1\r\n[Grade]\r\n0="
+            << utf8ToGbk("一等奖") << "|1|1|1|p|\r\n1=" << utf8ToGbk("二等奖") << "|2|1|2|p|\r\n";
+        std::ofstream(dir / "data.txt", std::ios::binary) << "Wang Wu\r\n" << utf8ToGbk("张三") << "\r\nLi Si\r\n";
+        for (const char *f : {"ARecord.dat", "tmda.jpg", "colip.jpg"})
+            std::ofstream(dir / f, std::ios::binary);
+        session = std::make_unique<DrawSession>(dir, random, clock);
+        session->FormCreate(false);
+        session->FormShow("1*1");
+    }
+    std::vector<std::string> names(const char *file, int award)
+    {
+        return readListNames(*IniStore::open(dir / file), std::to_string(award));
+    }
+    std::string option(const char *key) { return openSettings(dir)->readString("Option", key, "<absent>"); }
+
+    QTemporaryDir tmp;
+    std::filesystem::path dir;
+    FixedClock clock;
+    MtRandom random{3};
+    std::unique_ptr<DrawSession> session;
+};
+
+template <typename T>
+T *child(QObject *parent, const char *name)
+{
+    return parent->findChild<T *>(QString::fromLatin1(name));
+}
+
+void add(SpecialListPage *page, int award, const QString &text)
+{
+    page->ComboBox1->setCurrentIndex(award);
+    page->Edit1->setText(text);
+    child<QPushButton>(page, "Button1")->click();
+}
+
+}  // namespace
+
+class TestSpecialSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void listTabsEditBothFiles()
+    {
+        Program program;
+        ScriptedMessages messages;
+        TForm_ndkmdset dialog(program.dir, *program.session, messages);
+        dialog.show();
+        SpecialListPage *pre = dialog.predetermined;
+        QCOMPARE(pre->ListBox1->count(), 3);
+        QCOMPARE(pre->ComboBox1->count(), 2);
+        QCOMPARE(pre->StringGrid1->horizontalHeaderItem(1)->text(), QStringLiteral("二等奖"));
+
+        add(pre, 0, QStringLiteral("wang wu"));  // letter case aside
+        QCOMPARE(program.names("Read.reb", 1), std::vector<std::string>{"wang wu"});
+        QVERIFY(pre->Edit1->text().isEmpty());
+        QCOMPARE(pre->StringGrid1->item(0, 0)->text(), QStringLiteral("wang wu"));
+        // One blank more is somebody else.
+        add(pre, 0, QStringLiteral("Li Si "));
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.shown[0].text.startsWith(QStringLiteral("在抽奖名单中没有找到该人员")));
+        QCOMPARE(program.names("Read.reb", 1).size(), 1u);
+        // A click fills the entry; a double click adds at once.
+        pre->ComboBox1->setCurrentIndex(1);
+        QListWidgetItem *zhang = pre->ListBox1->item(1);
+        emit pre->ListBox1->itemClicked(zhang);
+        QCOMPARE(pre->Edit1->text(), QStringLiteral("张三"));
+        emit pre->ListBox1->itemDoubleClicked(pre->ListBox1->item(2));
+        QCOMPARE(program.names("Read.reb", 2), std::vector<std::string>{"Li Si"});
+        add(pre, 1, QStringLiteral("张三"));
+        QCOMPARE(program.names("Read.reb", 2), (std::vector<std::string>{"Li Si", utf8ToGbk("张三")}));
+
+        // Deleting: an empty cell below the last entry removes nobody.
+        pre->StringGrid1->setCurrentCell(5, 1);
+        child<QPushButton>(pre, "Button2")->click();
+        QCOMPARE(program.names("Read.reb", 2).size(), 2u);
+        pre->StringGrid1->setCurrentCell(0, 1);
+        child<QPushButton>(pre, "Button2")->click();
+        QCOMPARE(program.names("Read.reb", 2), std::vector<std::string>{utf8ToGbk("张三")});
+
+        // The exclusion tab writes write.reb only; clearing the predetermined
+        // tab leaves it alone.
+        dialog.PageControl1->setCurrentIndex(1);
+        add(dialog.excluded, 1, QStringLiteral("Li Si"));
+        QCOMPARE(program.names("write.reb", 2), std::vector<std::string>{"Li Si"});
+        dialog.PageControl1->setCurrentIndex(0);
+        child<QPushButton>(pre, "Button3")->click();
+        QCOMPARE(QFileInfo(QString::fromStdString((program.dir / "Read.reb").string())).size(), 0);
+        QCOMPARE(pre->StringGrid1->item(0, 0), nullptr);
+        QCOMPARE(program.names("write.reb", 2), std::vector<std::string>{"Li Si"});
+
+        // The mixing check box is written at once.
+        QVERIFY(dialog.CheckBox1->isChecked());
+        dialog.CheckBox1->click();
+        QCOMPARE(program.option("ntcanrandom"), std::string("0"));
+    }
+
+    void parametersAreStoredAndTheHotKeysApplyAtOnce()
+    {
+        Program program;
+        ScriptedMessages messages;
+        TForm_ndkmdset dialog(program.dir, *program.session, messages);
+        dialog.show();
+        dialog.PageControl1->setCurrentIndex(2);
+        QCOMPARE(dialog.Edit1->text(), QString::fromLatin1(kDefaultAccessCode));  // no sndmm yet
+        QCOMPARE(dialog.Edit2->code(), 49237);
+        QCOMPARE(dialog.Edit2->text(), QStringLiteral("Ctrl+Alt+U"));
+        QCOMPARE(dialog.Edit3->code(), 49230);
+        dialog.ComboBox1->setCurrentIndex(2);
+        dialog.Edit1->setText(QStringLiteral(" 口令 "));
+        QTest::keyClick(dialog.Edit2, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+        QTest::keyClick(dialog.Edit3, Qt::Key_F8);
+        QCOMPARE(dialog.Edit2->code(), 16384 + 8192 + 75);
+        child<QPushButton>(&dialog, "Button4")->click();
+        QCOMPARE(QString::fromStdString(program.option("sndmm")),
+                 QString::fromStdString(base64Encode(utf8ToGbk("口令"))));
+        QCOMPARE(program.option("sndfo"), std::to_string(16384 + 8192 + 75));
+        QCOMPARE(program.option("sndst"), std::string("119"));
+        QCOMPARE(program.option("ntfs"), std::string("2"));
+        QCOMPARE(program.session->options().sndfo, 16384 + 8192 + 75);
+        QCOMPARE(program.session->options().sndst, 119);
+        QVERIFY(messages.shown.last().text.contains(QStringLiteral("总是启用内定\\黑名单功能")));
+        // Reopened, the dialog shows what was stored.
+        TForm_ndkmdset again(program.dir, *program.session, messages);
+        QCOMPARE(again.Edit1->text(), QStringLiteral("口令"));
+        QCOMPARE(again.ComboBox1->currentIndex(), 2);
+        QCOMPARE(again.Edit3->text(), QStringLiteral("F8"));
+    }
+
+    void theEnablingKeyResetsTheDrawWithTheLists()
+    {
+        Program program;
+        std::ofstream(program.dir / "write.reb", std::ios::binary)
+            << "[1]\r\ncoun=2\r\n1=" << base64Encode("Wang Wu") << "\r\n2=" << base64Encode(utf8ToGbk("张三")) << "\r\n";
+        ScriptedMessages messages;
+        test::ScriptedPickers pickers;
+        QWidget stage;
+        std::vector<bool> resets;
+        SpecialSettings special(program.dir, *program.session, {messages, pickers}, [&](bool useLists) {
+            resets.push_back(useLists);
+            program.session->ResetDraw(useLists);
+        }, &stage);
+        QVERIFY(!special.hotKey(16384 + 85));  // Ctrl+U alone is nothing
+        QVERIFY(resets.empty());
+        QVERIFY(special.hotKey(49230));
+        QCOMPARE(resets, std::vector<bool>{true});
+        QVERIFY(program.session->flags().PredeterminedActive);
+        QCOMPARE(messages.shown.last().text, QStringLiteral("可以重新开始抽奖"));
+        // The excluded two roll but only Li Si can win the first award.
+        QCOMPARE(program.session->PoolList().back(), 2);
+        QCOMPARE(program.session->state().OrderFloor, 2);
+    }
+};
+
+QTEST_MAIN(TestSpecialSettings)
+#include "tst_specialsettings.moc"
