@@ -127,7 +127,37 @@ TEST(Jpeg, ResizeKeepsFlatColoursAndTheRequestedSize)
     EXPECT_EQ(scaled.pixels[0], 0xffff0000u);
     EXPECT_EQ(scaled.pixels[9], 0xff0000ffu);
     EXPECT_TRUE(scaleImage(halves(4, 4), 0, 3).empty());
+    // A mid-grey between the halves: bilinear, not nearest.
+    const RgbImage two = scaleImage(halves(2, 1), 3, 1);
+    EXPECT_NEAR(static_cast<int>(two.pixels[1] & 0xffu), 127, 2);
     EXPECT_TRUE(scaleImage(RgbImage{}, 3, 3).empty());
+}
+
+TEST(Jpeg, DecodedPhotosAreReducedToCoverTheBoxWithinTheBudget)
+{
+    struct Case {
+        int width, height;
+        DecodeBox box;
+        int wantWidth, wantHeight;
+    };
+    const Case cases[] = {
+        {600, 450, {423, 317}, 423, 318},  // what a 3/8 decode of 1600x1200 leaves: down to the box
+        {400, 300, {400, 300}, 400, 300},  // already the box
+        {300, 225, {400, 300}, 300, 225},  // smaller than the box: never enlarged
+        {600, 300, {200, 200}, 400, 200},  // proportions kept, the box covered
+        {600, 450, {0, 0}, 600, 450},      // no box
+    };
+    for (const auto &c : cases) {
+        const RgbImage out = shrinkToCover(halves(c.width, c.height), c.box);
+        EXPECT_EQ(out.width, c.wantWidth) << c.width << "x" << c.height;
+        EXPECT_EQ(out.height, c.wantHeight) << c.width << "x" << c.height;
+    }
+    // 2,001 pictures of 480x360 would need 1.3 GiB: the box shrinks to fit 1 GiB.
+    const DecodeBox fitted = boxWithinBudget({480, 360}, 2001, std::size_t(1) << 30);
+    EXPECT_LE(4.0 * fitted.width * fitted.height * 2001, static_cast<double>(std::size_t(1) << 30));
+    EXPECT_GT(fitted.width, 400);
+    EXPECT_NEAR(static_cast<double>(fitted.width) / fitted.height, 480.0 / 360.0, 0.01);
+    EXPECT_EQ(boxWithinBudget({400, 300}, 2001, std::size_t(1) << 30).width, 400);
 }
 
 }  // namespace

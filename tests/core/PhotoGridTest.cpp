@@ -46,6 +46,11 @@ TEST(PhotoGrid, RefusesWhatCannotBeLaidOut)
     EXPECT_EQ(placePhotoGrid({3, 10, 10, 10, 100, 100}, 0, 1024).code(), ErrorCode::BadInput);
     EXPECT_EQ(placePhotoGrid({3, 10, 10, 10, 100, 100}, 2002, 1024).code(), ErrorCode::BadInput);
     EXPECT_TRUE(placePhotoGrid({3, 10, 10, 10, 100, 100}, 2001, 1024).ok());
+    EXPECT_EQ(placePhotoGrid({3, 10, 10, 10, 2000000000, 100}, 9, 1024).code(), ErrorCode::BadInput) << "overflow";
+    TempProgramDir dir;
+    dir.write("set.dat", "[0phoautoset]\r\n100=0|-5|x|10|99999999|0|clRed|0|y|[]\r\n");
+    auto store = IniStore::open(dir / "set.dat");
+    EXPECT_EQ(readPhotoAutoSet(*store, 50).grid, (PhotoGridSpec{1, 0, 100, 10, 10000, 1})) << "brought into range";
 }
 
 TEST(PhotoGrid, WinnersGridNeverHasMoreColumnsThanPictures)
@@ -86,12 +91,13 @@ TEST(PhotoGrid, DefaultLayoutReplacesOneMadeForAnotherScreen)
     const std::string autoset = "[0phoautoset]\r\n3=3|20|60|10|300|200|clRed|12|" + G("黑体") + "|[fsBold]\r\n"
                                 "100=8|5|40|5|100|80|clYellow|9|" + G("宋体") + "|[]\r\n";
     const Case cases[] = {
-        {"never stored", 3, "", true, {42, 60, 300, 200}},
-        {"stored for another screen", 3, "1920*1080", true, {42, 60, 300, 200}},
+        // Three columns of 300 would fill more than the stage's middle 921 pixels: two columns at full size.
+        {"never stored", 3, "", true, {202, 60, 300, 200}},
+        {"stored for another screen", 3, "1920*1080", true, {202, 60, 300, 200}},
         {"stored for this screen stays", 3, "1024*768", false, {7, 8, 9, 9}},
         {"forty slots use key 100", 40, "", true, {94, 40, 100, 80}},
-        // 5 columns of 400 cannot stand on 1024 pixels: 4 columns, shrunk to 0.616.
-        {"a shipped default too wide for the stage is fitted", 7, "", true, {11, 100, 246, 184}},
+        // 5 columns of 400 cannot stand on 1024 pixels: 3 columns, shrunk to 0.596.
+        {"a shipped default too wide for the stage is fitted", 7, "", true, {150, 100, 238, 178}},
     };
     for (const auto &c : cases) {
         TempProgramDir dir;
@@ -130,9 +136,9 @@ TEST(PhotoGrid, DefaultsThatLeaveTheStageAreFitted)
     };
     const Case cases[] = {
         {"fits: unchanged", {3, 10, 100, 10, 300, 200}, 6, 1920, 1080, {3, 10, 100, 10, 300, 200}},
-        {"too wide: fewer columns", {5, 10, 100, 10, 400, 300}, 7, 1024, 768, {4, 6, 100, 6, 246, 184}},
-        // 60 slots in 9 columns would need 7 rows of 135: 10 columns of 174 by 131 stand in 1080 pixels.
-        {"too tall: more columns", {9, 10, 100, 8, 180, 135}, 60, 1920, 1080, {10, 9, 100, 7, 174, 131}},
+        {"too wide: fewer columns", {5, 10, 100, 10, 400, 300}, 7, 1024, 768, {3, 5, 100, 5, 238, 178}},
+        // 60 slots in 9 columns would need 7 rows of 135: 10 columns of 164 by 123 stand in 1080 pixels.
+        {"too tall: more columns", {9, 10, 100, 8, 180, 135}, 60, 1920, 1080, {10, 9, 100, 7, 164, 123}},
         {"no room below the top: unchanged", {2, 0, 950, 0, 100, 100}, 4, 1920, 1080, {2, 0, 950, 0, 100, 100}},
     };
     for (const auto &c : cases) {

@@ -119,38 +119,75 @@ Status saveJpegFile(const std::filesystem::path &file, const RgbImage &image, in
 RgbImage scaleImage(const RgbImage &image, int width, int height)
 {
     RgbImage out;
-    if (image.empty() || width <= 0 || height <= 0)
+    if (image.empty() || width <= 0 || height <= 0 ||
+        image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height))
         return out;
     out.width = width;
     out.height = height;
     out.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    // Bilinear sampling at pixel centres; a shrink by more than two is meant to
-    // follow a scaled decode, which already did the coarse reduction.
-    const double sx = static_cast<double>(image.width) / width, sy = static_cast<double>(image.height) / height;
-    auto channel = [](std::uint32_t p, int shift) { return static_cast<double>((p >> shift) & 0xffu); };
+    // Bilinear sampling at pixel centres in 16.16 fixed point; a shrink by more
+    // than two is meant to follow a scaled decode, which did the coarse part.
+    const std::int64_t stepX = (static_cast<std::int64_t>(image.width) << 16) / width;
+    const std::int64_t stepY = (static_cast<std::int64_t>(image.height) << 16) / height;
+    std::vector<int> x0s(static_cast<size_t>(width)), x1s(static_cast<size_t>(width)), wxs(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        const std::int64_t fx = std::clamp<std::int64_t>(stepX * x + stepX / 2 - 32768, 0,
+                                                         static_cast<std::int64_t>(image.width - 1) << 16);
+        x0s[static_cast<size_t>(x)] = static_cast<int>(fx >> 16);
+        x1s[static_cast<size_t>(x)] = std::min(x0s[static_cast<size_t>(x)] + 1, image.width - 1);
+        wxs[static_cast<size_t>(x)] = static_cast<int>((fx >> 8) & 0xff);
+    }
+    auto mix = [](std::uint32_t a, std::uint32_t b, int w) {
+        // Red and blue together, then green: weights of 0 to 256.
+        const std::uint32_t rb = ((a & 0xff00ffu) * static_cast<std::uint32_t>(256 - w) +
+                                  (b & 0xff00ffu) * static_cast<std::uint32_t>(w)) >> 8;
+        const std::uint32_t g = ((a & 0x00ff00u) * static_cast<std::uint32_t>(256 - w) +
+                                 (b & 0x00ff00u) * static_cast<std::uint32_t>(w)) >> 8;
+        return (rb & 0xff00ffu) | (g & 0x00ff00u);
+    };
     for (int y = 0; y < height; ++y) {
-        const double fy = std::clamp((y + 0.5) * sy - 0.5, 0.0, static_cast<double>(image.height - 1));
-        const int y0 = static_cast<int>(fy), y1 = std::min(y0 + 1, image.height - 1);
-        const double wy = fy - y0;
+        const std::int64_t fy = std::clamp<std::int64_t>(stepY * y + stepY / 2 - 32768, 0,
+                                                         static_cast<std::int64_t>(image.height - 1) << 16);
+        const int y0 = static_cast<int>(fy >> 16), y1 = std::min(y0 + 1, image.height - 1);
+        const int wy = static_cast<int>((fy >> 8) & 0xff);
+        const std::uint32_t *row0 = image.pixels.data() + static_cast<size_t>(y0) * static_cast<size_t>(image.width);
+        const std::uint32_t *row1 = image.pixels.data() + static_cast<size_t>(y1) * static_cast<size_t>(image.width);
+        std::uint32_t *dst = out.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
         for (int x = 0; x < width; ++x) {
-            const double fx = std::clamp((x + 0.5) * sx - 0.5, 0.0, static_cast<double>(image.width - 1));
-            const int x0 = static_cast<int>(fx), x1 = std::min(x0 + 1, image.width - 1);
-            const double wx = fx - x0;
-            const auto at = [&](int px, int py) {
-                return image.pixels[static_cast<size_t>(py) * static_cast<size_t>(image.width) + static_cast<size_t>(px)];
-            };
-            const std::uint32_t a = at(x0, y0), b = at(x1, y0), c = at(x0, y1), d = at(x1, y1);
-            std::uint32_t pixel = 0xff000000u;
-            for (int shift : {0, 8, 16}) {
-                const double top = channel(a, shift) * (1 - wx) + channel(b, shift) * wx;
-                const double bottom = channel(c, shift) * (1 - wx) + channel(d, shift) * wx;
-                const auto v = static_cast<std::uint32_t>(std::lround(top * (1 - wy) + bottom * wy));
-                pixel |= std::min(v, 255u) << shift;
-            }
-            out.pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] = pixel;
+            const size_t i0 = static_cast<size_t>(x0s[static_cast<size_t>(x)]);
+            const size_t i1 = static_cast<size_t>(x1s[static_cast<size_t>(x)]);
+            const int wx = wxs[static_cast<size_t>(x)];
+            dst[x] = 0xff000000u | mix(mix(row0[i0], row0[i1], wx), mix(row1[i0], row1[i1], wx), wy);
         }
     }
     return out;
+}
+
+RgbImage shrinkToCover(RgbImage image, DecodeBox box)
+{
+    if (image.empty() || box.width <= 0 || box.height <= 0)
+        return image;
+    // The smallest size of the picture's own proportions that still covers the box.
+    const double scale = std::max(static_cast<double>(box.width) / image.width,
+                                  static_cast<double>(box.height) / image.height);
+    if (scale >= 1.0)
+        return image;
+    const int width = std::max(box.width, static_cast<int>(std::ceil(image.width * scale)));
+    const int height = std::max(box.height, static_cast<int>(std::ceil(image.height * scale)));
+    if (width >= image.width && height >= image.height)
+        return image;
+    return scaleImage(image, std::min(width, image.width), std::min(height, image.height));
+}
+
+DecodeBox boxWithinBudget(DecodeBox box, int pictures, std::size_t budgetBytes)
+{
+    if (box.width <= 0 || box.height <= 0 || pictures <= 0)
+        return box;
+    const double bytes = 4.0 * box.width * box.height * pictures;
+    if (bytes <= static_cast<double>(budgetBytes))
+        return box;
+    const double scale = std::sqrt(static_cast<double>(budgetBytes) / bytes);
+    return {std::max(1, static_cast<int>(box.width * scale)), std::max(1, static_cast<int>(box.height * scale))};
 }
 
 }  // namespace tessaly

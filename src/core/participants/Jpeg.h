@@ -55,7 +55,15 @@ Result<std::string> encodeJpeg(const RgbImage &image, int quality = 75);
 // Encodes and replaces the file atomically.
 Status saveJpegFile(const std::filesystem::path &file, const RgbImage &image, int quality = 75);
 
-// The picture stretched to a new size by sampling (the import's resize).
+// The picture stretched to a new size, bilinear (the import's resize).
 RgbImage scaleImage(const RgbImage &image, int width, int height);
+
+// The picture reduced to the smallest size of its own proportions that still
+// covers the box; a picture already within that size comes back as it is.
+RgbImage shrinkToCover(RgbImage image, DecodeBox box);
+
+// A box shrunk, proportions kept, so that `pictures` pictures of its size fit
+// in `budgetBytes` of pixels; a box within the budget comes back unchanged.
+DecodeBox boxWithinBudget(DecodeBox box, int pictures, std::size_t budgetBytes);
 
 }  // namespace tessaly

@@ -77,7 +77,7 @@ std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programD
                 return;
             auto decoded = loadJpegFile(photoFile(programDir, names[static_cast<size_t>(i)]), box);
             if (decoded)
-                m_photos[static_cast<size_t>(i)] = std::move(*decoded);
+                m_photos[static_cast<size_t>(i)] = shrinkToCover(std::move(*decoded), box);
             else
                 reasons[static_cast<size_t>(i)] = decoded.error().message;
             if (progress)

@@ -34,9 +34,14 @@ struct PhotoFailure {
     std::string reason;  // GBK
 };
 
+// The pixels a photo table may hold: 2,001 photos of 400x300 take 0.9 GiB.
+inline constexpr std::size_t kPhotoTableBudget = std::size_t(1) << 30;
+
 class PhotoTable {
 public:
-    // Decodes photo\<name>.jpg for every name into the place of its index,
+    // Decodes photo\<name>.jpg for every name into the place of its index, at
+    // the smallest size of its proportions that covers the box (a scaled
+    // decode, then a bilinear reduction of what the decoder's steps left over),
     // over `threads` workers. `progress` (when given) counts finished photos;
     // `cancel` stops the workers early (the places left stay empty).
     std::vector<PhotoFailure> load(const std::filesystem::path &programDir, const std::vector<std::string> &names,

@@ -31,6 +31,11 @@ Result<std::vector<SlotPosition>> placePhotoGrid(const PhotoGridSpec &spec, int 
         return makeError(ErrorCode::BadInput, utf8ToGbk("列数至少为1。"));
     if (n < 1 || n > kMaxPhotoSlots)
         return makeError(ErrorCode::BadInput, utf8ToGbk("图片数应在1到2001之间。"));
+    // Far beyond any screen, and small enough that no position overflows.
+    constexpr int kLimit = 100000;
+    for (int v : {spec.columnGap, spec.top, spec.rowGap, spec.width, spec.height})
+        if (v < -kLimit || v > kLimit)
+            return makeError(ErrorCode::BadInput, utf8ToGbk("图片大小或间距超出范围。"));
     const int k = spec.columns;
     const int rows = n % k == 0 ? n / k : n / k + 1;
     const int rowStep = (n < 3 || rows == 1) ? spec.height : spec.height + spec.rowGap;
@@ -97,8 +102,10 @@ PhotoAutoSet readPhotoAutoSet(const IniStore &store, int n)
     static const std::string def = utf8ToGbk(kDefaultAutoSet);
     const std::string value = store.readString(kAutoSetSection, photoAutoSetKey(n), def);
     PhotoAutoSet set;
-    set.grid = {fieldInt(value, 1, 5),   fieldInt(value, 2, 10),  fieldInt(value, 3, 100),
-                fieldInt(value, 4, 10),  fieldInt(value, 5, 400), fieldInt(value, 6, 300)};
+    // A stored default that cannot make a grid is brought into range rather than refused.
+    set.grid = {std::clamp(fieldInt(value, 1, 5), 1, kMaxPhotoSlots), std::clamp(fieldInt(value, 2, 10), 0, 10000),
+                std::clamp(fieldInt(value, 3, 100), 0, 10000),     std::clamp(fieldInt(value, 4, 10), 0, 10000),
+                std::clamp(fieldInt(value, 5, 400), 1, 10000),     std::clamp(fieldInt(value, 6, 300), 1, 10000)};
     set.captionFont = joinCompound({SplitField(value, '|', 7), SplitField(value, '|', 8), SplitField(value, '|', 9),
                                     SplitField(value, '|', 10)});
     return set;
@@ -147,7 +154,8 @@ GridExtent gridExtent(const PhotoGridSpec &s, int n)
 
 PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int stageHeight)
 {
-    const double availableWidth = stageWidth - 20.0;
+    // A tenth of the width stays free at the sides, the lowest seventh for the captions and buttons.
+    const double availableWidth = stageWidth - std::max(20, stageWidth / 10);
     const double availableHeight = stageHeight - std::max(120, stageHeight / 7) - static_cast<double>(spec.top);
     if (n < 1 || spec.columns < 1 || spec.width < 1 || spec.height < 1 || availableWidth < 1 || availableHeight < 1)
         return spec;

@@ -78,8 +78,9 @@ struct PhotoSlotLayout {
 };
 PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n);
 
-// A default arrangement that would put slots off the stage (wider than it, or
-// reaching below the lowest 1/7 where the buttons and captions stand) is
+// A default arrangement that would put slots off the stage (into the tenth of
+// its width kept free at the sides, or below the lowest 1/7 where the buttons
+// and captions stand) is
 // shrunk to the column count that lets the slots be largest, keeping the
 // slots' proportions. One that fits comes back unchanged.
 PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int stageHeight);

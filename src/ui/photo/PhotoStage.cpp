@@ -232,6 +232,7 @@ void PhotoStage::LoadPhotos()
     DecodeBox box{400, 300};
     if (auto settings = openSettings(m_host.programDir))
         box = photoDecodeBox(*settings, session.awards(), stageWidth(), stageHeight(), fromQt(screenKey()));
+    box = boxWithinBudget(box, static_cast<int>(names.size()), kPhotoTableBudget);
 
     std::vector<PhotoFailure> failures;
     std::atomic<int> progress{0};
@@ -299,8 +300,28 @@ PhotoCaption *PhotoStage::caption(int i) const
     return i >= 1 && i <= static_cast<int>(m_captions.size()) ? m_captions[static_cast<size_t>(i - 1)] : nullptr;
 }
 
+const QImage *PhotoStage::winnerImage(int entry, QSize slotSize)
+{
+    const QImage *rolled = imageFor(entry);
+    const auto &names = m_host.session->lists().NameList;
+    // The table keeps photos within its memory budget; a winner whose slot is
+    // larger is decoded again from the file at the slot's size.
+    if (entry < 0 || static_cast<size_t>(entry) >= names.size() || !m_table.photo(entry) ||
+        (rolled->width() >= slotSize.width() && rolled->height() >= slotSize.height()))
+        return rolled;
+    auto decoded = loadJpegFile(photoFile(m_host.programDir, names[static_cast<size_t>(entry)]),
+                                {slotSize.width(), slotSize.height()});
+    if (!decoded)
+        return rolled;
+    const RgbImage sharp = shrinkToCover(std::move(*decoded), {slotSize.width(), slotSize.height()});
+    m_winnerImages.push_back(
+        QImage(sharp.bits(), sharp.width, sharp.height, sharp.bytesPerLine(), QImage::Format_RGB32).copy());
+    return &m_winnerImages.back();
+}
+
 void PhotoStage::clearSlots()
 {
+    m_winnerImages.clear();
     m_rollTimer.stop();
     m_rolling = false;
     for (PhotoSlot *s : m_slots)
@@ -392,6 +413,7 @@ void PhotoStage::StartPhotoRolling()
 {
     DrawSession &session = *m_host.session;
     BuildPhotoSlots(session.state().BatchSize, true);
+    m_winnerImages.clear();
     m_rolling = true;
     PaintRollingPhotos();  // at least one paint, at once
     m_rollTimer.start(std::max(1, session.grade().IntervalTime));
@@ -434,7 +456,7 @@ void PhotoStage::ShowPhotoWinners()
             continue;
         }
         const int entry = winners[static_cast<size_t>(i - 1)];
-        s->setPicture(imageFor(entry), true);
+        s->setPicture(winnerImage(entry, s->size()), true);
         if (captions && entry >= 0 && static_cast<size_t>(entry) < display.size()) {
             c->setText(toQt(display[static_cast<size_t>(entry)]));
             placeCaption(i);

@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <atomic>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -101,6 +102,7 @@ private:
     void buildImages(const std::vector<PhotoFailure> &failures, DecodeBox box);
     QImage placeholder(const std::string &name, DecodeBox box) const;
     const QImage *imageFor(int entry) const;
+    const QImage *winnerImage(int entry, QSize slotSize);
     void placeCaption(int i);
     void applyCaptionFont(const FontSpec &font);
     void showSlotMenu(PhotoSlot *slot, const QPoint &globalPos);
@@ -112,6 +114,7 @@ private:
     PhotoStageHost m_host;
     PhotoTable m_table;
     std::vector<QImage> m_images;  // per entry: wraps the table's pixels, or a placeholder
+    std::deque<QImage> m_winnerImages;  // winners decoded again for slots larger than the table's photos
     QImage m_blank;
     std::vector<PhotoSlot *> m_slots;
     std::vector<PhotoCaption *> m_captions;
