@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QThread>
 #include <benchmark/benchmark.h>
 #include <fstream>
 
@@ -140,6 +141,24 @@ void BM_PageToNextAward200_Fresh(benchmark::State &state)
     }
 }
 BENCHMARK(BM_PageToNextAward200_Fresh)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(3.0);
+
+// Paging to the next award after it had a moment on screen, as a presenter
+// gives it: its photos were decoded in the background meanwhile.
+void BM_PageToNextAward200_AfterAMoment(benchmark::State &state)
+{
+    Event &e = event();
+    auto w = e.open();
+    for (auto _ : state) {
+        state.PauseTiming();
+        w->photoCache().clear();
+        w->page(PageCommand::First);
+        QThread::msleep(800);
+        state.ResumeTiming();
+        w->page(PageCommand::Next);
+        paint(w.get());
+    }
+}
+BENCHMARK(BM_PageToNextAward200_AfterAMoment)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);  // main-thread CPU
 
 // Paging back and forth between two awards already shown once.
 void BM_PageToNextAward200_Shown(benchmark::State &state)

@@ -297,6 +297,25 @@ private slots:
         QCOMPARE(w->pictures()[1]->y(), w->pictures()[0]->y());
     }
 
+    void captionAndNameFontsAreStoredPerAward()
+    {
+        Drawn d;
+        auto w = d.openPhotos();
+        const std::string key = std::to_string(w->viewedAward());
+        onDialog([](QWidget *dialog) {
+            field<QLineEdit>(dialog, "sizeEdit")->setText(QStringLiteral("30"));
+            field<QPushButton>(dialog, "okButton")->click();
+        });
+        std::unique_ptr<QMenu> menu(w->createCaptionMenu(w.get()));
+        QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu_phoGrade"));
+        menu->findChild<QAction *>(QStringLiteral("NPPG1"))->trigger();
+        QCOMPARE(gbkToUtf8(d.value("float2Labelli", key.c_str())), std::string("5|clWhite|30|黑体|[fsBold]|134"));
+        QCOMPARE(w->Label_li->font().pointSize(), 30);
+        onDialog([](QWidget *dialog) { field<QPushButton>(dialog, "cancelButton")->click(); });
+        w->chooseNamesFont();  // a cancel still writes the names' font as it stands
+        QCOMPARE(gbkToUtf8(d.value("float2Labeltx", key.c_str())), std::string("5|clYellow|16|黑体|[fsBold]|134"));
+    }
+
     void anAwardWithoutWinnersStartsTheLayoutFromTheStoredSize()
     {
         Drawn d;

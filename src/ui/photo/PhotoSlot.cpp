@@ -1,5 +1,6 @@
 #include "ui/photo/PhotoSlot.h"
 
+#include <QGraphicsDropShadowEffect>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -46,7 +47,12 @@ PhotoCaption::PhotoCaption(int index, QWidget *parent) : QLabel(parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
-    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    // A soft shadow keeps a light caption readable on a light photo.
+    auto *shadow = new QGraphicsDropShadowEffect(this);
+    shadow->setBlurRadius(6);
+    shadow->setOffset(1, 1);
+    shadow->setColor(QColor(0, 0, 0, 220));
+    setGraphicsEffect(shadow);
     hide();
 }
 

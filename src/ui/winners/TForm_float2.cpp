@@ -105,6 +105,8 @@ TForm_float2::TForm_float2(std::filesystem::path programDir, Services services, 
         m_canvas->setBackground(winnersBackground(m_dir, s->readString("Option", "S2ImgBG", "img\\show.jpg"), m_stage));
 }
 
+TForm_float2::~TForm_float2() = default;
+
 WinnerLists::element_type &TForm_float2::namesOf(int award) const
 {
     static const std::vector<std::string> none;
@@ -150,6 +152,8 @@ void TForm_float2::fitCanvas()
             content = content.united(w->geometry());
     const int barWidth = m_scroll->verticalScrollBar()->sizeHint().width();
     const bool tall = content.bottom() + 20 > height();
+    const bool wide = content.right() + 1 > this->width() - (tall ? barWidth : 0);
+    m_scroll->setHorizontalScrollBarPolicy(wide ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     const int width = std::max(this->width() - (tall ? barWidth : 0), content.right() + 1);
     const int height = std::max(this->height(), tall ? content.bottom() + 21 : 0);
     m_canvas->resize(width, height);
@@ -343,6 +347,16 @@ void TForm_float2::buildPhotoView()
     }
     m_shownPictures = static_cast<int>(placed->size());
     fitCanvas();
+
+    // While this award is on screen, the next one's photos are decoded.
+    const int next = pageAward(m_award, m_data.awards.AwardCount, m_data.scrollDown, PageCommand::Next);
+    if (next != m_award) {
+        const WinnersPhotoStyle nextStyle = readWinnersPhotoStyle(*s, next);
+        const std::vector<std::string> &nextNames = namesOf(next);
+        m_photos.prefetch({nextNames.begin(), nextNames.begin() + static_cast<long>(std::min<size_t>(
+                                                                       nextNames.size(), kMaxPhotoSlots))},
+                          QSize(std::max(1, nextStyle.width), std::max(1, nextStyle.height)));
+    }
 }
 
 std::vector<PhotoTile *> TForm_float2::pictures() const

@@ -43,6 +43,7 @@ public:
 
     TForm_float2(std::filesystem::path programDir, Services services, QSize stage, Winners winners, int award,
                  QWidget *parent = nullptr);
+    ~TForm_float2() override;
 
     // Builds the view of the award given at opening and places the back label.
     void FormShow();

@@ -195,8 +195,66 @@ QImage WinnerPhotoCache::decode(const std::string &name, QSize tile) const
     return wrapped.scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);  // a deep copy
 }
 
+struct WinnerPhotoCache::Prefetch {
+    QString sizeKey;
+    std::vector<std::string> names;
+    std::vector<QImage> images;
+    std::atomic<size_t> done{0};
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
+WinnerPhotoCache::WinnerPhotoCache(std::filesystem::path programDir) : m_dir(std::move(programDir)) {}
+
+WinnerPhotoCache::~WinnerPhotoCache()
+{
+    absorbPrefetch();
+}
+
+void WinnerPhotoCache::clear()
+{
+    absorbPrefetch();
+    m_cache.clear();
+}
+
+void WinnerPhotoCache::absorbPrefetch()
+{
+    if (!m_prefetch)
+        return;
+    m_prefetch->stop = true;
+    m_prefetch->thread.join();
+    const size_t done = m_prefetch->done;
+    for (size_t i = 0; i < done; ++i)
+        m_cache.insert(m_prefetch->sizeKey + toQt(m_prefetch->names[i]), m_prefetch->images[i]);
+    m_prefetch.reset();
+}
+
+void WinnerPhotoCache::prefetch(const std::vector<std::string> &names, QSize tile)
+{
+    absorbPrefetch();
+    if (m_source)
+        return;  // photo mode's table is at hand: nothing to decode ahead
+    auto job = std::make_unique<Prefetch>();
+    job->sizeKey = QStringLiteral("%1x%2|").arg(tile.width()).arg(tile.height());
+    for (const auto &name : names)
+        if (!m_cache.contains(job->sizeKey + toQt(name)))
+            job->names.push_back(name);
+    if (job->names.empty())
+        return;
+    job->images.resize(job->names.size());
+    Prefetch *raw = job.get();
+    job->thread = std::thread([this, raw, tile] {
+        for (size_t i = 0; i < raw->names.size() && !raw->stop; ++i) {
+            raw->images[i] = decode(raw->names[i], tile);
+            raw->done = i + 1;
+        }
+    });
+    m_prefetch = std::move(job);
+}
+
 std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &names, QSize tile)
 {
+    absorbPrefetch();
     const QString sizeKey = QStringLiteral("%1x%2|").arg(tile.width()).arg(tile.height());
     std::vector<QImage> out(names.size());
     std::vector<size_t> wanted;

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -102,21 +103,33 @@ std::function<QImage(const std::string &name)> photoTableSource(const PhotoTable
 
 class WinnerPhotoCache {
 public:
-    explicit WinnerPhotoCache(std::filesystem::path programDir) : m_dir(std::move(programDir)) {}
+    explicit WinnerPhotoCache(std::filesystem::path programDir);
+    ~WinnerPhotoCache();
+    WinnerPhotoCache(const WinnerPhotoCache &) = delete;
+    WinnerPhotoCache &operator=(const WinnerPhotoCache &) = delete;
+
     // The pictures of photo\<name>.jpg scaled to `tile`; a null image for a
     // name without a readable photo.
     std::vector<QImage> pictures(const std::vector<std::string> &names, QSize tile);
+    // Decodes the photos of the award the presenter will most likely show
+    // next on one background thread, while the current one is on screen.
+    // Only for photos read from files; the next pictures() takes what is done.
+    void prefetch(const std::vector<std::string> &names, QSize tile);
     // Pictures decoded elsewhere (photo mode's table), taken instead of
     // decoding; called from several threads at once, so it must only read.
     void setSource(std::function<QImage(const std::string &name)> source) { m_source = std::move(source); }
-    void clear() { m_cache.clear(); }
+    void clear();
 
 private:
+    struct Prefetch;
     QImage decode(const std::string &name, QSize tile) const;
+    // Stops the background decoding and keeps what it finished.
+    void absorbPrefetch();
 
     std::filesystem::path m_dir;
     std::function<QImage(const std::string &)> m_source;
     QHash<QString, QImage> m_cache;  // key: size and name
+    std::unique_ptr<Prefetch> m_prefetch;
 };
 
 }  // namespace tessaly
