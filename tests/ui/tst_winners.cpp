@@ -2,6 +2,8 @@
 // keys, fonts and per-row counts stored per award, the photo layout dialog,
 // the background rules and both exports, checked on screen and on disk.
 #include "support/TestServices.h"
+#include "ui/photo/PhotoStage.h"
+#include "ui/stage/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 #include "ui/winners/TForm_float2.h"
 #include "ui/winners/WinnersWidgets.h"
@@ -269,6 +271,48 @@ private slots:
             QVERIFY(!p->missing());
             QVERIFY(p->image().pixelColor(20, 20).green() > 200);
         }
+    }
+
+    void theEndOfAPhotoDrawOffersThisWindowWithTheLoadedPhotos()
+    {
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        {
+            auto s = openSettings(dir);
+            s->writeString("Option", "Lucks", "2");
+            s->writeString("Option", "scrolldown", "0");
+            s->writeString("Grade", "0", utf8ToGbk("三人奖|3|1|3|奖品甲|"));
+            s->writeString("Grade", "1", utf8ToGbk("五人奖|5|1|5|奖品乙|"));
+            for (const char *k : {"2", "3", "4"})
+                s->deleteKey("Grade", k);
+            QVERIFY(s->commit());
+        }
+        test::TestServices services;
+        TFrmMain stage(dir, {services.messages, services.opener, services.pickers}, QSize(1024, 768));
+        stage.resize(1024, 768);
+        stage.show();
+        stage.FormShow();
+        stage.photos().NB7->trigger();
+        auto press = [&stage] {
+            QTest::keyPress(&stage, Qt::Key_Space);
+            QTest::keyRelease(&stage, Qt::Key_Space);
+        };
+        press();  // 加载
+        QCOMPARE(stage.GoButton->text(), QStringLiteral("开始"));
+        for (int i = 0; i < 6 && stage.session().state().DrawnInAward < 5; ++i)
+            press();
+        QCOMPARE(int(stage.session().AwardWinnerNames()[1].size()), 5);
+        services.messages.setNextAnswer(true);  // "奖项已抽完!是否要查看抽取结果?"
+        press();
+        QCOMPARE(services.messages.shown.last().text, QStringLiteral("奖项已抽完!是否要查看抽取结果?"));
+        auto *w = stage.findChild<TForm_float2 *>();
+        QVERIFY(w);
+        QVERIFY(w->photoMode());
+        QCOMPARE(w->viewedAward(), 1);
+        QCOMPARE(int(w->pictures().size()), 5);
+        for (PhotoTile *p : w->pictures())
+            QVERIFY(!p->missing());
     }
 
     void theLayoutDialogRefusesBlankAndZeroAndStoresTheGrid()
