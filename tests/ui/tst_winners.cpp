@@ -2,6 +2,7 @@
 // keys, fonts and per-row counts stored per award, the photo layout dialog,
 // the background rules and both exports, checked on screen and on disk.
 #include "support/TestServices.h"
+#include "ui/effects/TStretchHandle.h"
 #include "ui/photo/PhotoStage.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
@@ -18,6 +19,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -202,6 +204,11 @@ private slots:
         w->toggleAdjustMode();
         QVERIFY(w->adjustMode());
         QCOMPARE(d.value("float2txt", "Textcenter"), std::string("0"));
+        // Moving the mouse over the block puts the drag handle on it.
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), w->Label_tx->mapToGlobal(QPointF(5, 5)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w->Label_tx, &move);
+        QVERIFY(w->findChild<TStretchHandle *>(QStringLiteral("myDrag"))->isAttached(w->Label_tx));
         w->Label_tx->move(33, 44);
         QTest::keyClick(w, Qt::Key_Escape);  // leaves the mode and stores where the block stands
         QVERIFY(!w->adjustMode());
