@@ -88,4 +88,17 @@ bool QtMessageService::ask(QWidget *parent, const QString &title, const QString 
     return showBox(box, parent) == QMessageBox::Yes;
 }
 
+MessageService::Answer QtMessageService::askYesNoCancel(QWidget *parent, const QString &title, const QString &text)
+{
+    switch (QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                  QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 }  // namespace tessaly

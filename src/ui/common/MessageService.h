@@ -26,6 +26,13 @@ public:
     static QWidget *stageBehind(QWidget *parent);
     // The font of a box over a stage of that height.
     static QFont stageFont(int stageHeight);
+    enum class Answer { Yes, No, Cancel };
+    // A Yes/No/Cancel question with a question icon. A service without a
+    // Cancel button of its own answers through ask().
+    virtual Answer askYesNoCancel(QWidget *parent, const QString &title, const QString &text)
+    {
+        return ask(parent, title, text) ? Answer::Yes : Answer::No;
+    }
 };
 
 // The real boxes.
@@ -33,6 +40,7 @@ class QtMessageService : public MessageService {
 public:
     void notify(QWidget *parent, const QString &title, const QString &text, Icon icon) override;
     bool ask(QWidget *parent, const QString &title, const QString &text) override;
+    Answer askYesNoCancel(QWidget *parent, const QString &title, const QString &text) override;
 };
 
 }  // namespace tessaly

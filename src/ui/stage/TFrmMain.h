@@ -91,6 +91,7 @@ public:
     void ND2Click();  // help file
     void openAwardSettings();
     void openSoundSettings();
+    void openListEditor();  // "编辑抽奖人员名单"
     void NC1Click();  // show the results window
     void NC2Click();  // show the winners window
     void NC4Click();  // restart the draw
