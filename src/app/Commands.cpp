@@ -2,9 +2,20 @@
 
 #include "core/event/EventFolder.h"
 #include "core/event/PreEventCheck.h"
+#include "core/draw/Clock.h"
+#include "core/draw/DrawRecord.h"
+#include "core/draw/DrawSession.h"
+#include "core/draw/Random.h"
+#include "core/files/FileIo.h"
+#include "core/files/Paths.h"
+#include "core/participants/ListImport.h"
+#include "core/participants/ListTools.h"
+#include "core/settings/ProgramFiles.h"
 #include "core/text/Gbk.h"
+#include "core/text/Lines.h"
 #include "core/winners/ResultsExport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -56,6 +67,114 @@ int runExport(const CommandLine &line, const fs::path &executableDir)
     return 0;
 }
 
+// Parses "A-B" into two numbers from 1; false when it is not that.
+bool parseSpan(const std::string &text, int &first, int &last)
+{
+    const auto dash = text.find('-');
+    if (dash == std::string::npos)
+        return false;
+    try {
+        size_t used = 0;
+        first = std::stoi(text.substr(0, dash), &used);
+        if (used != dash)
+            return false;
+        const std::string rest = text.substr(dash + 1);
+        last = std::stoi(rest, &used);
+        return used == rest.size() && first >= 1 && last >= first;
+    } catch (...) {
+        return false;
+    }
+}
+
+int runImport(const CommandLine &line, const fs::path &executableDir)
+{
+    auto folder = commandFolder(line, executableDir);
+    if (!folder) {
+        std::cerr << gbkToUtf8(folder.error().message) << "\n";
+        return 1;
+    }
+    ImportOptions options;
+    const auto format = sniffSheetFormat(line.input);
+    const std::string ext = asciiLower(line.input.extension().string());
+    const bool sheet = format.has_value() || ext == ".csv" || ext == ".xls" || ext == ".xlsx";
+    if (sheet) {
+        options.kind = ImportOptions::Kind::Spreadsheet;
+        auto read = readSpreadsheet(line.input);
+        if (!read) {
+            std::cerr << gbkToUtf8(read.error().message) << "\n";
+            return 1;
+        }
+        size_t widest = 0;
+        for (const auto &row : read->sheet.rows)
+            widest = std::max(widest, row.size());
+        CellBlock &block = options.block;
+        block.startRow = 2;
+        block.endRow = std::max<int>(2, static_cast<int>(read->sheet.rows.size()));
+        block.startColumn = 1;
+        block.endColumn = std::clamp<int>(static_cast<int>(widest), 1, kMaxImportColumns);
+        if (!line.rows.empty() && !parseSpan(line.rows, block.startRow, block.endRow)) {
+            std::cerr << "tessaly: --rows takes A-B, such as 2-500\n";
+            return 2;
+        }
+        if (!line.cols.empty() && !parseSpan(line.cols, block.startColumn, block.endColumn)) {
+            std::cerr << "tessaly: --cols takes C-D, such as 1-3\n";
+            return 2;
+        }
+        if (line.separator)
+            block.separator = utf8ToGbk(*line.separator);
+        // The dialog's own checks, so the command refuses what the dialog refuses.
+        CellBlock checked;
+        const BlockCheck check = checkCellBlock(std::to_string(block.startRow), std::to_string(block.startColumn),
+                                                std::to_string(block.endRow), std::to_string(block.endColumn), true,
+                                                &checked);
+        if (!check.message.empty()) {
+            std::cerr << gbkToUtf8(check.message) << "\n";
+            return 2;
+        }
+    }
+    auto imported = importListFile(line.input, options);
+    if (!imported) {
+        std::cerr << gbkToUtf8(imported.error().message) << "\n";
+        return 1;
+    }
+    if (!imported->note.empty())
+        std::cout << gbkToUtf8(imported->note) << "\n";
+    if (imported->lines.empty()) {
+        std::cerr << "导入的名单是空的，data.txt 没有改动。\n";
+        return 1;
+    }
+    // A list changed under recorded winners would give their places to others.
+    auto record = readFile(programFile(*folder, files::kRecord));
+    bool drawn = false;
+    if (record) {
+        const RecordReadout readout = readRecordLines(*record);
+        drawn = std::any_of(readout.names.begin(), readout.names.end(), [](const auto &award) { return !award.empty(); });
+    } else if (record.code() != ErrorCode::FileMissing) {
+        std::cerr << gbkToUtf8(record.error().message) << "\n";
+        return 1;
+    }
+    if (drawn && !line.reset) {
+        std::cerr << "抽奖已经开始，已有中奖记录：替换名单会让所有奖项和人员回到奖池。确定要这样做请加上 --reset。\n";
+        return 1;
+    }
+    Status saved = saveParticipantList(*folder, imported->lines);
+    if (!saved) {
+        std::cerr << gbkToUtf8(saved.error().message) << "\n";
+        return 1;
+    }
+    // As the editor's save: every award and entry returns to the pool.
+    MtRandom random;
+    SystemClock clock;
+    DrawSession session(*folder, random, clock);
+    session.FormCreate(false);
+    const DrawOutcome reset = session.ResetDraw(false);
+    for (const auto &notice : reset.notices)
+        std::cerr << gbkToUtf8(notice.text) << "\n";
+    std::cout << "已导入 " << imported->lines.size() << " 行到 " << (*folder / files::kParticipants).string()
+              << "，所有奖项和人员都已回到奖池。\n";
+    return 0;
+}
+
 }  // namespace
 
 FolderInputs folderInputsFromEnvironment(const fs::path &executableDir)
@@ -98,8 +217,7 @@ int runTerminalCommand(const std::vector<std::string> &args, const fs::path &exe
     case CommandLine::Command::Export:
         return runExport(*line, executableDir);
     case CommandLine::Command::Import:
-        std::cerr << "tessaly: this command is not available in this build\n";
-        return 2;
+        return runImport(*line, executableDir);
     case CommandLine::Command::Run:
         break;
     }

@@ -32,4 +32,15 @@ printf '5\r\n999999\r\n' > "$ev/tmda.jpg"
 "$exe" check "$ev" > "$work/check2.txt"; [ $? -eq 1 ] || fail "check passed a broken draw order"
 set -e
 grep -q '\[阻止\]' "$work/check2.txt" || fail "blocking finding not shown"
+# Import: refused under recorded winners, then with --reset the list is replaced and the draw reset.
+printf '\xef\xbb\xbfName,Dept\n王小明,研发\n李四,财务\n' > "$work/staff.csv"
+set +e
+"$exe" import "$work/staff.csv" "$ev" > /dev/null 2>&1; [ $? -eq 1 ] || fail "import under recorded winners not refused"
+set -e
+"$exe" import "$work/staff.csv" "$ev" --cols 1-1 --reset > /dev/null || fail "import --reset"
+[ "$(iconv -f GBK -t UTF-8 "$ev/data.txt" | tr -d '\r' | sed 's/ *$//')" = "$(printf '王小明\n李四')" ] || fail "imported list: $(iconv -f GBK -t UTF-8 "$ev/data.txt")"
+[ ! -s "$ev/ARecord.dat" ] || fail "the records were not cleared by the reset"
+printf 'A\r\nB\r\n' > "$work/list.txt"
+"$exe" import "$work/list.txt" "$ev" > /dev/null || fail "text import"
+[ "$(tr -d '\r' < "$ev/data.txt")" = "$(printf 'A\nB')" ] || fail "text import result"
 echo "1 passed, 0 failed"

@@ -220,7 +220,7 @@ std::optional<std::vector<std::string>> checkList(const fs::path &folder, Findin
             blank.push_back(i + 1);
         else if (!seen.emplace(line, i + 1).second)
             dups.push_back(i + 1);
-        if (line.find('|') != std::string::npos)
+        if (!separatorPositions(line, '|').empty())
             bars.push_back(i + 1);
         if (line.size() > lines[longest].size())
             longest = i;
