@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,6 +57,7 @@ TForm_setfz::TForm_setfz(std::filesystem::path programDir, DrawSession &session,
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QStringList lines;
     int number = 0;
     for (const auto &entry : m_session.lists().NameList)
