@@ -294,5 +294,42 @@ TEST(DrawIntegrity, AFailedRestoreRefusesToDrawAndChangesNothingOnDisk)
     }
 }
 
+TEST(DrawIntegrity, AGiveUpOrRestartNeverLeavesAHalfDoneTrace)
+{
+    // A winner given up while the disk is full: the record waiting to be
+    // written does not come back with the next save.
+    DrawFolder dir(0, {{"奖", 24, 12, "2+2+2+2+2+2+2+2+2+2+2+2"}});
+    std::string data;
+    for (int i = 0; i < 40; ++i)
+        data += "P" + std::to_string(100 + i) + "-" + std::string(26, 'x') + "\r\n";
+    dir.write("data.txt", data);
+    Program run(dir);
+    for (int b = 0; b < 9; ++b)
+        run.batch();
+    {
+        FileSizeLimit full(std::filesystem::file_size(dir / "ARecord.dat") + 20);
+        run.batch();
+        DrawOutcome refused = run.session.GiveUp(0, 19, true);
+        EXPECT_FALSE(refused.notices.empty());
+        EXPECT_EQ(run.session.AwardWinnerNames()[0].size(), 20u) << "refused while the record cannot be saved";
+    }
+    const std::string givenUp = run.session.AwardWinnerNames()[0].back();
+    run.session.GiveUp(0, 19, true);
+    run.batch();
+    Program after(dir);
+    EXPECT_EQ(after.session.AwardWinnerNames(), run.session.AwardWinnerNames());
+    const auto &names = after.session.AwardWinnerNames()[0];
+    EXPECT_EQ(std::count(names.begin(), names.end(), givenUp), 0);
+
+    // A restart whose reset cannot read the list leaves the history as it was.
+    const std::string history = dir.read("log.txt");
+    std::filesystem::remove(dir / "data.txt");
+    std::filesystem::create_directory(dir / "data.txt");
+    DrawOutcome failed = after.session.Restart();
+    EXPECT_FALSE(failed.notices.empty());
+    EXPECT_EQ(dir.read("log.txt"), history);
+    EXPECT_EQ(after.session.AwardWinnerNames()[0].size(), names.size());
+}
+
 }  // namespace
 }  // namespace tessaly
