@@ -178,7 +178,7 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
         notice(out, TSL_GBK("现在不能补奖。请等待当前奖项抽完后进行增加新奖项或补抽本奖项或补抽其它奖项"));
         return out;
     }
-    if (availableEntries() < count + reservedWinners()) {
+    if (availableEntries() < static_cast<long long>(count) + reservedWinners()) {
         notice(out, TSL_GBK("补奖数量与剩余中奖名额之和不能大于奖池中的名单数量。请重新设置补奖数量"));
         if (focusCount)
             *focusCount = true;

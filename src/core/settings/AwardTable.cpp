@@ -5,6 +5,8 @@
 #include "text/Gbk.h"
 #include "text/SplitField.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
 int LGrade::batchWinners(int k) const
@@ -12,7 +14,7 @@ int LGrade::batchWinners(int k) const
     int n = 0;
     if (!parseInteger(SplitField(batchDetail, '+', k), n))
         return 0;
-    return n;
+    return std::clamp(n, 0, kMaxStoredCount);
 }
 
 std::string gradeValue(const LGrade &g)
@@ -45,6 +47,12 @@ AwardTable loadAwardTable(const IniStore &settings, std::vector<std::string> &pr
                                (winnersOk ? TSL_GBK("”的批数“") : TSL_GBK("”的中奖人数“")) + bad +
                                TSL_GBK("”不是数字。请在“主副标题/奖项设置”中改正，之后的奖项暂不读取。"));
             break;
+        }
+        if (g.winners < 0 || g.winners > kMaxStoredCount || g.batchCount < 0 || g.batchCount > kMaxStoredCount) {
+            problems.push_back(TSL_GBK("奖项设置有误：第") + std::to_string(i + 1) + TSL_GBK("个奖项“") + g.name +
+                               TSL_GBK("”的中奖人数或批数超出范围，已改为最近的有效值。"));
+            g.winners = std::clamp(g.winners, 0, kMaxStoredCount);
+            g.batchCount = std::clamp(g.batchCount, 0, kMaxStoredCount);
         }
         g.batchDetail = SplitField(value, '|', 4);
         g.prizeName = SplitField(value, '|', 5);
