@@ -6,6 +6,8 @@
 #include "ui/special/TForm_lockscreen.h"
 #include "ui/special/TForm_mm.h"
 #include "ui/special/TForm_ndkmdset.h"
+#include "ui/special/TForm_setadv.h"
+#include "ui/special/TForm_setfz.h"
 
 #include <QWidget>
 
@@ -56,10 +58,14 @@ void SpecialSettings::openSpecialLists()
 
 void SpecialSettings::openGrouping()
 {
+    TForm_setfz dialog(m_programDir, m_session, m_services.messages, [this] { m_resetDraw(false); }, m_stage);
+    dialog.exec();
 }
 
-void SpecialSettings::openAdvanced(QWidget *)
+void SpecialSettings::openAdvanced(QWidget *parent)
 {
+    TForm_setadv dialog(m_programDir, m_services.messages, m_services.pickers, parent ? parent : m_stage);
+    dialog.exec();
 }
 
 }  // namespace tessaly
