@@ -5,6 +5,7 @@
 
 #include "core/draw/DrawCommit.h"
 #include "core/draw/DrawRecord.h"
+#include "core/settings/FontKeys.h"
 #include "core/text/Lines.h"
 
 #include <gtest/gtest.h>
@@ -292,6 +293,80 @@ TEST(DrawIntegrity, AFailedRestoreRefusesToDrawAndChangesNothingOnDisk)
         reset.batch();
         EXPECT_EQ(reset.session.AwardWinnerNames()[1].size(), 2u);
     }
+}
+
+TEST(DrawIntegrity, AGiveUpOrRestartNeverLeavesAHalfDoneTrace)
+{
+    // A winner given up while the disk is full: the record waiting to be
+    // written does not come back with the next save.
+    DrawFolder dir(0, {{"奖", 24, 12, "2+2+2+2+2+2+2+2+2+2+2+2"}});
+    std::string data;
+    for (int i = 0; i < 40; ++i)
+        data += "P" + std::to_string(100 + i) + "-" + std::string(26, 'x') + "\r\n";
+    dir.write("data.txt", data);
+    Program run(dir);
+    for (int b = 0; b < 9; ++b)
+        run.batch();
+    {
+        FileSizeLimit full(std::filesystem::file_size(dir / "ARecord.dat") + 20);
+        run.batch();
+        DrawOutcome refused = run.session.GiveUp(0, 19, true);
+        EXPECT_FALSE(refused.notices.empty());
+        EXPECT_EQ(run.session.AwardWinnerNames()[0].size(), 20u) << "refused while the record cannot be saved";
+    }
+    const std::string givenUp = run.session.AwardWinnerNames()[0].back();
+    run.session.GiveUp(0, 19, true);
+    run.batch();
+    Program after(dir);
+    EXPECT_EQ(after.session.AwardWinnerNames(), run.session.AwardWinnerNames());
+    const auto &names = after.session.AwardWinnerNames()[0];
+    EXPECT_EQ(std::count(names.begin(), names.end(), givenUp), 0);
+
+    // A restart whose reset cannot read the list leaves the history as it was.
+    const std::string history = dir.read("log.txt");
+    std::filesystem::remove(dir / "data.txt");
+    std::filesystem::create_directory(dir / "data.txt");
+    DrawOutcome failed = after.session.Restart();
+    EXPECT_FALSE(failed.notices.empty());
+    EXPECT_EQ(dir.read("log.txt"), history);
+    EXPECT_EQ(after.session.AwardWinnerNames()[0].size(), names.size());
+}
+
+TEST(DrawIntegrity, NumbersFromSetDatAreBoundedToWhatTheyCanMean)
+{
+    struct Case {
+        std::string options;
+        std::string gradeWinners;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"currentovernum=2147483647\r\ncurrentSxtimes=2147483647\r\n", "4", "保存的抽奖位置有超出范围的数值"},
+        {"currentnowgotodata=-2147483648\r\naddgradep=-2147483648\r\n", "4", "保存的抽奖位置有超出范围的数值"},
+        {"", "-2147483648", "的中奖人数或批数超出范围"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.options + c.gradeWinners);
+        DrawFolder dir(10, {{"奖", 4, 2, "2+2"}}, "onerun=0\r\n" + c.options);
+        std::string set = dir.read("set.dat");
+        set.replace(set.find("|4|2|"), 5, "|" + c.gradeWinners + "|2|");
+        dir.write("set.dat", set);
+        Program run(dir);
+        EXPECT_TRUE(mentions(run.shown, c.notice)) << texts(run.shown);
+        EXPECT_LE(run.session.state().DrawnInAward, kMaxStoredCount);
+        EXPECT_GE(run.session.options().addgradep, 0);
+        run.batch();
+        run.session.Supplement(G("奖"), "2147483647", "");
+        Program again(dir);
+        EXPECT_LE(again.session.state().CurrentBatch, kMaxStoredCount + 1);
+    }
+
+    // A font size or a row count far past any screen is brought down to one.
+    DrawFolder fonts(1, {{"奖", 1, 1, "1"}}, "", "[FirstTitle]\r\nFont.Size=1610612736\r\nFont.Height=-2147483648\r\n");
+    auto store = IniStore::open(fonts / "set.dat");
+    const FontSpec font = readFontKeys(*store, "FirstTitle", defaultSlotFont());
+    EXPECT_EQ(font.size, kMaxFontSize);
+    EXPECT_EQ(font.height, -kMaxFontSize);
+    EXPECT_EQ(fontHeightForSize(2147483647), fontHeightForSize(kMaxFontSize));
 }
 
 }  // namespace

@@ -53,14 +53,11 @@ DrawOutcome DrawSession::Restart()
     DrawOutcome out;
     if (m_flags.Rolling)
         stopBatch(out);
-    Status logged = appendFileDurable(programFile(m_dir, files::kLog),
-                                      restartLogBlock(timestamp(), m_awardWinnerNames));
-    if (!logged)
-        failure(out, logged.error());
+    std::string block = restartLogBlock(timestamp(), m_awardWinnerNames);
     auto settings = openSettings(m_dir);
     const bool listsAlways = settings && settings->readInteger("Option", "ntfs", 0) == 2;
     m_flags.PredeterminedActive = listsAlways;
-    resetDraw(listsAlways, out);
+    resetDraw(listsAlways, out, std::move(block));
     return out;
 }
 
@@ -113,6 +110,11 @@ DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
     if (position < 0 || position >= static_cast<int>(names.size()))
         return out;
     const std::string name = names[static_cast<size_t>(position)];
+    // A record still waiting to be written would come back with it.
+    if (!settleOwedSave(out)) {
+        notice(out, TSL_GBK("这一批中奖记录还没有保存成功，现在不能放弃中奖。请先腾出磁盘空间或解决上面的问题。"));
+        return out;
+    }
 
     // Only this winner's own record goes: the position-th record line of the
     // award, so a namesake in this or another award keeps the prize.
@@ -219,7 +221,7 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
         notice(out, TSL_GBK("现在不能补奖。请等待当前奖项抽完后进行增加新奖项或补抽本奖项或补抽其它奖项"));
         return out;
     }
-    if (availableEntries() < count + reservedWinners()) {
+    if (availableEntries() < static_cast<long long>(count) + reservedWinners()) {
         notice(out, TSL_GBK("补奖数量与剩余中奖名额之和不能大于奖池中的名单数量。请重新设置补奖数量"));
         if (focusCount)
             *focusCount = true;

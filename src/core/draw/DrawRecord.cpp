@@ -33,11 +33,12 @@ std::string headLine(std::string_view timestamp, const std::string &suffix)
 DrawPosition readDrawPosition(const IniStore &settings)
 {
     DrawPosition p;
-    p.CurrentAward = settings.readInteger("Option", "currentLucki", 0);
-    p.CurrentBatch = settings.readInteger("Option", "currentSxtimes", 1);
-    p.OrderCursor = settings.readInteger("Option", "currentnowgotodata", 0);
-    p.DrawnInAward = settings.readInteger("Option", "currentovernum", 0);
-    p.OrderFloor = settings.readInteger("Option", "currentorderfloor", 0);
+    bool &out = p.outOfRange;
+    p.CurrentAward = settings.readInteger("Option", "currentLucki", 0, 0, kMaxAwards - 1, &out);
+    p.CurrentBatch = settings.readInteger("Option", "currentSxtimes", 1, 1, kMaxStoredCount, &out);
+    p.OrderCursor = settings.readInteger("Option", "currentnowgotodata", 0, -1, kMaxStoredCount, &out);
+    p.DrawnInAward = settings.readInteger("Option", "currentovernum", 0, 0, kMaxStoredCount, &out);
+    p.OrderFloor = settings.readInteger("Option", "currentorderfloor", 0, 0, kMaxStoredCount, &out);
     p.listSum = settings.readString("Option", "currentlistsum");
     return p;
 }

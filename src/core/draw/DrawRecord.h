@@ -25,6 +25,7 @@ struct DrawPosition {
     // The participant list the position was saved with (listFingerprint);
     // empty in files saved before it was kept.
     std::string listSum;
+    bool outOfRange = false;  // a stored number lay outside what it can mean and was brought inside
 };
 
 DrawPosition readDrawPosition(const IniStore &settings);

@@ -110,6 +110,8 @@ void DrawSession::restoreWinners(const std::string &recordText, const std::strin
 void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, bool listChanged,
                                   std::vector<std::string> &problems, DrawOutcome &out)
 {
+    if (p.outOfRange)
+        problems.push_back(TSL_GBK("set.dat中保存的抽奖位置有超出范围的数值，已改为最近的有效值。"));
     if (m_state.AwardCount > 0 && (p.CurrentAward < 0 || p.CurrentAward >= m_state.AwardCount)) {
         problems.push_back(TSL_GBK("保存的当前奖项序号") + std::to_string(p.CurrentAward) +
                            TSL_GBK("超出了奖项设置，已改为最近的奖项。"));

@@ -207,7 +207,7 @@ DrawOutcome DrawSession::ResetDraw(bool useLists)
     return out;
 }
 
-void DrawSession::resetDraw(bool useLists, DrawOutcome &out)
+void DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string historyBlock)
 {
     // Everything is read before anything changes, so a list that cannot be
     // read leaves the draw as it was.
@@ -258,6 +258,7 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out)
     commit.orderText = orderFileText(m_pool);
     commit.stateText = joinLines(m_lists.StateList);
     commit.settings.push_back({"Option", "addgradep", "0"});
+    commit.logBlock = std::move(historyBlock);
     saveDraw(std::move(commit), true, out);
 }
 
@@ -269,6 +270,18 @@ void DrawSession::ClearDrawRecord(DrawCommit &commit)
         list.clear();
     m_unsavedRecord.clear();
     commit.clearRecord = true;  // ARecord.dat is emptied with the save of the reset
+}
+
+bool DrawSession::settleOwedSave(DrawOutcome &out)
+{
+    if (m_saveOwed) {
+        DrawCommit commit;
+        commit.stateText = joinLines(m_lists.StateList);
+        if (m_orderUnsaved && m_positionUnsaved)
+            commit.orderText = orderFileText(m_pool);
+        saveDraw(std::move(commit), false, out);
+    }
+    return !m_saveOwed;
 }
 
 DrawOutcome DrawSession::FormCloseQuery() const
@@ -287,13 +300,7 @@ DrawOutcome DrawSession::FormClose(int left, int top)
 {
     DrawOutcome out;
     // A stop whose save failed gets one more try before the program ends.
-    if (m_saveOwed) {
-        DrawCommit commit;
-        commit.stateText = joinLines(m_lists.StateList);
-        if (m_orderUnsaved && m_positionUnsaved)
-            commit.orderText = orderFileText(m_pool);
-        saveDraw(std::move(commit), false, out);
-    }
+    settleOwedSave(out);
     writeOptions(m_dir, {{"Option", "Mformleft", std::to_string(left)}, {"Option", "Mformtop", std::to_string(top)}},
                  out);
     if (!m_restoreFailure.empty())

@@ -171,7 +171,10 @@ private:
     void prepareBatch(DrawOutcome &out);
     void startRolling(DrawOutcome &out);
     void stopBatch(DrawOutcome &out);
-    void resetDraw(bool useLists, DrawOutcome &out);
+    // historyBlock goes to log.txt with the reset's save, so only a reset that happened leaves one.
+    void resetDraw(bool useLists, DrawOutcome &out, std::string historyBlock = {});
+    // Tries again what a failed save still owes the files; true when nothing is owed.
+    bool settleOwedSave(DrawOutcome &out);
     void ClearDrawRecord(DrawCommit &commit);
     void finishShow(DrawOutcome &out);
     TakenBatch takeWinners(DrawOutcome &out);

@@ -14,7 +14,7 @@ DrawOptions readDrawOptions(const IniStore &s)
     o.startkey = s.readInteger("Option", "startkey", 32);
     o.sndfo = s.readInteger("Option", "sndfo", 49237);
     o.sndst = s.readInteger("Option", "sndst", 49230);
-    o.addgradep = s.readInteger("Option", "addgradep", 0);
+    o.addgradep = s.readInteger("Option", "addgradep", 0, 0, kMaxAwards, nullptr);
     o.canreAward = s.readBool("Option", "canreAward", false);
     return o;
 }

@@ -14,7 +14,7 @@ int LGrade::batchWinners(int k) const
     int n = 0;
     if (!parseInteger(SplitField(batchDetail, '+', k), n))
         return 0;
-    return n;
+    return std::clamp(n, 0, kMaxStoredCount);
 }
 
 std::string gradeValue(const LGrade &g)
@@ -111,6 +111,13 @@ AwardTable loadAwardTable(const IniStore &settings, std::vector<std::string> &pr
             problems.push_back(TSL_GBK("奖项设置有误：第") + std::to_string(i + 1) + TSL_GBK("个奖项“") +
                                parsed.grade.name + TSL_GBK("”的奖项名称或奖品名称中含有“|”字符。") +
                                TSL_GBK("请在“主副标题/奖项设置”中修改。"));
+        LGrade &g = parsed.grade;
+        if (g.winners < 0 || g.winners > kMaxStoredCount || g.batchCount < 0 || g.batchCount > kMaxStoredCount) {
+            problems.push_back(TSL_GBK("奖项设置有误：第") + std::to_string(i + 1) + TSL_GBK("个奖项“") + g.name +
+                               TSL_GBK("”的中奖人数或批数超出范围，已改为最近的有效值。"));
+            g.winners = std::clamp(g.winners, 0, kMaxStoredCount);
+            g.batchCount = std::clamp(g.batchCount, 0, kMaxStoredCount);
+        }
         table[i] = std::move(parsed.grade);
         table.AwardCount = i + 1;
     }

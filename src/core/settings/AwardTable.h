@@ -25,6 +25,9 @@ struct LGrade {
 };
 
 inline constexpr int kMaxAwards = 50;
+// Bound of every count read from a file (winners, batches, positions): far
+// above any list, far below where arithmetic on it could overflow.
+inline constexpr int kMaxStoredCount = 10'000'000;
 
 struct AwardTable {
     std::array<LGrade, kMaxAwards> grades;

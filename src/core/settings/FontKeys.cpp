@@ -2,6 +2,7 @@
 
 #include "text/Gbk.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tessaly {
@@ -25,6 +26,7 @@ FontSpec defaultSlotFont()
 
 int fontHeightForSize(int size)
 {
+    size = std::clamp(size, -kMaxFontSize, kMaxFontSize);
     return -static_cast<int>(std::lround(size * 96.0 / 72.0));
 }
 
@@ -34,13 +36,13 @@ FontSpec readFontKeys(const IniStore &store, std::string_view section, const Fon
     f.charset = store.readInteger(section, key(prefix, "Charset"), f.charset);
     if (auto c = colorFromString(store.readString(section, key(prefix, "Color"))))
         f.color = *c;
-    f.height = store.readInteger(section, key(prefix, "Height"), f.height);
+    f.height = store.readInteger(section, key(prefix, "Height"), f.height, -kMaxFontSize, kMaxFontSize, nullptr);
     std::string name = store.readString(section, key(prefix, "Name"));
     if (!name.empty())
         f.name = name;
     if (store.hasKey(section, key(prefix, "Pitch")))
         f.pitch = fontPitchFromString(store.readString(section, key(prefix, "Pitch")));
-    f.size = store.readInteger(section, key(prefix, "Size"), f.size);
+    f.size = store.readInteger(section, key(prefix, "Size"), f.size, 1, kMaxFontSize, nullptr);
     if (store.hasKey(section, key(prefix, "Style")))
         f.style = fontStyleFromString(store.readString(section, key(prefix, "Style")));
     return f;

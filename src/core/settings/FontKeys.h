@@ -24,6 +24,9 @@ struct FontSpec {
 // The slot font used when a layout has stored none: 48 pt bold navy 黑体.
 FontSpec defaultSlotFont();
 
+// Largest font size or height a stored layout may ask for.
+inline constexpr int kMaxFontSize = 2000;
+
 // Reads the keys in their order (so Font.Size wins over Font.Height); a missing
 // key keeps the value `base` has.
 FontSpec readFontKeys(const IniStore &store, std::string_view section, const FontSpec &base,

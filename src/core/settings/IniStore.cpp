@@ -3,6 +3,7 @@
 #include "files/FileIo.h"
 #include "text/Lines.h"
 
+#include <algorithm>
 #include <charconv>
 #include <fcntl.h>
 #include <mutex>
@@ -282,6 +283,16 @@ int IniStore::readInteger(std::string_view section, std::string_view key, int de
     if (!v || !parseInteger(unquote(*v), out))
         return def;
     return out;
+}
+
+int IniStore::readInteger(std::string_view section, std::string_view key, int def, int lo, int hi,
+                          bool *clamped) const
+{
+    const int v = readInteger(section, key, def);
+    const int bounded = std::clamp(v, lo, hi);
+    if (clamped && bounded != v)
+        *clamped = true;
+    return bounded;
 }
 
 bool IniStore::readBool(std::string_view section, std::string_view key, bool def) const

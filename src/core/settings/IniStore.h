@@ -34,6 +34,10 @@ public:
     std::string readString(std::string_view section, std::string_view key, std::string_view def = {}) const;
     // Decimal (or $hex) integer; anything else gives the default.
     int readInteger(std::string_view section, std::string_view key, int def) const;
+    // An integer limited to [lo, hi]; `clamped` (when given) is set when a
+    // stored number lay outside and was brought to the nearest bound.
+    int readInteger(std::string_view section, std::string_view key, int def, int lo, int hi,
+                    bool *clamped) const;
     // Any integer other than 0 is true; text that is not an integer gives the default.
     bool readBool(std::string_view section, std::string_view key, bool def) const;
     bool hasKey(std::string_view section, std::string_view key) const;

@@ -87,7 +87,7 @@ void appendAward(std::vector<std::string> &lines, const LGrade &grade, const std
 ResultsText composeResultsText(const AwardTable &awards, WinnerLists winners, int perRow, bool showPrize,
                                const FontSpec &font, const TextMeasurer &measurer)
 {
-    perRow = std::max(perRow, 1);
+    perRow = std::clamp(perRow, 1, kMaxResultsPerRow);  // a stored count past it would ask for gigabytes
     ResultsText r;
     const int count = std::min<int>(awards.AwardCount, static_cast<int>(winners.size()));
     Widths widths = widthsOf(winners, 0, count - 1, perRow);

@@ -12,6 +12,9 @@
 
 namespace tessaly {
 
+// Most winners the results window puts in one row (Floatrownum).
+inline constexpr int kMaxResultsPerRow = 100;
+
 using WinnerLists = std::span<const std::vector<std::string>>;  // per award index, display texts in order
 
 struct ResultsText {
