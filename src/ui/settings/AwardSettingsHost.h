@@ -5,6 +5,8 @@
 #include <QString>
 #include <string>
 
+class QWidget;
+
 namespace tessaly {
 
 class AwardSettingsHost {
@@ -29,6 +31,8 @@ public:
     virtual int recordedWinners() const { return 0; }
     // Applies saved settings that leave the draw where it is (titles, speed, keys, hide boxes).
     virtual void reloadAfterSettings() {}
+    // "高级设置": the ready prompt, status templates, logo and guest announcements.
+    virtual void openAdvancedSettings(QWidget *) {}
 };
 
 }  // namespace tessaly

@@ -662,6 +662,11 @@ void TFrmMain::reloadAfterSettings()
     apply(m_session->ReloadOptions());
 }
 
+void TFrmMain::openAdvancedSettings(QWidget *parent)
+{
+    m_special->openAdvanced(parent);
+}
+
 void TFrmMain::saveLayoutIfDirty()
 {
     if (LayoutDirty)

@@ -126,6 +126,7 @@ public:
     void resetDrawAfterSettings() override;
     int recordedWinners() const override;
     void reloadAfterSettings() override;
+    void openAdvancedSettings(QWidget *parent) override;
 
     // The stage elements, by their component names.
     TAALabel *FirstTitle = nullptr;
