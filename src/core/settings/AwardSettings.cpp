@@ -3,6 +3,7 @@
 #include "settings/IniStore.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
+#include "text/SplitField.h"
 
 namespace tessaly {
 namespace {
@@ -62,9 +63,9 @@ std::optional<Refusal> checkGrade(const std::string &winnersText, const std::str
 std::optional<Refusal> checkAwardNames(const std::string &name, const std::string &prizeName)
 {
     const char *text = "奖项名称和奖品名称中不能含有“|”字符！请重新输入";
-    if (name.find('|') != std::string::npos)
+    if (!separatorPositions(name, '|').empty())
         return refuse(utf8ToGbk(text), "提示", GradeField::Name);
-    if (prizeName.find('|') != std::string::npos)
+    if (!separatorPositions(prizeName, '|').empty())
         return refuse(utf8ToGbk(text), "提示", GradeField::PrizeName);
     return std::nullopt;
 }
@@ -86,7 +87,7 @@ std::optional<Refusal> checkAwardRows(const std::vector<std::vector<std::string>
             return refuse(TSL_GBK("第") + std::to_string(r + 1) + TSL_GBK("个奖项的中奖名额“") + cell(rows[r], 1) +
                               TSL_GBK("”不是有效的数字！请修改奖项"),
                           "提示");
-        if (cell(rows[r], 0).find('|') != std::string::npos || cell(rows[r], 4).find('|') != std::string::npos)
+        if (!separatorPositions(cell(rows[r], 0), '|').empty() || !separatorPositions(cell(rows[r], 4), '|').empty())
             return refuse(TSL_GBK("第") + std::to_string(r + 1) + TSL_GBK("个奖项“") + cell(rows[r], 0) +
                               TSL_GBK("”的奖项名称或奖品名称中含有“|”字符！请修改奖项"),
                           "提示");

@@ -57,7 +57,7 @@ ParsedGrade parseGradeValue(const std::string &value)
 {
     ParsedGrade p;
     // Counted by separators: an empty picture after the last "|" is a field too.
-    const int fields = static_cast<int>(std::count(value.begin(), value.end(), '|')) + 1;
+    const int fields = static_cast<int>(separatorPositions(value, '|').size()) + 1;
     const int extra = std::max(0, fields - 6);
     // With extra fields, every place of the extra "|" in the award name is
     // tried; the rest of them belong to the prize name.
