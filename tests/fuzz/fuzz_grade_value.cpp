@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "settings/AwardTable.h"
+#include "text/SplitField.h"
 
 #include <algorithm>
 
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     value.erase(std::find_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }),
                 value.end());
     const ParsedGrade parsed = parseGradeValue(value);
-    auto bars = [](const std::string &text) { return std::count(text.begin(), text.end(), '|'); };
+    auto bars = [](const std::string &text) { return static_cast<long>(separatorPositions(text, '|').size()); };
     const long total = bars(value);
     if (!parsed.numbersOk)
         return 0;

@@ -414,7 +414,10 @@ private slots:
         const std::string text{std::istreambuf_iterator<char>(csv), std::istreambuf_iterator<char>()};
         QCOMPARE(int(splitLines(text).size()), 1 + 12);
         QVERIFY(text.rfind("\xEF\xBB\xBF", 0) == 0);
-        QCOMPARE(d.s.messages.shown.size(), 1);  // no failure reported
+        // No failure; the operator is told where the file went, and the picker opened in the event folder.
+        QCOMPARE(d.s.messages.shown.size(), 2);
+        QCOMPARE(d.s.messages.shown[1].text, QStringLiteral("抽奖结果已保存到：\n") + out + QStringLiteral("/results.csv"));
+        QCOMPARE(d.s.pickers.saveStarts.last(), QString::fromStdString((d.dir / "抽奖结果.txt").string()));
     }
 
     void backgroundsAreStretchedKeptOrLeftBlank()

@@ -30,7 +30,7 @@ void failure(DrawOutcome &out, const Error &error)
 // every later field of its line.
 bool holdsSeparator(const std::string &text)
 {
-    return !separatorPositions(text, '|').empty();
+    return !separatorPositions(text, '|').empty();  // a 0x7C trail byte of 東 is no separator
 }
 
 const char *const kSeparatorRefusal = "奖项名称和奖品名称中不能含有“|”字符！请重新输入";

@@ -4,6 +4,7 @@
 #include "text/Gbk.h"
 #include "text/SplitField.h"
 #include "text/Lines.h"
+#include "text/SplitField.h"
 
 namespace tessaly {
 namespace {

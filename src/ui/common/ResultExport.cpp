@@ -9,12 +9,21 @@
 
 namespace tessaly {
 
+QString exportStartPath(const std::filesystem::path &programDir)
+{
+    return QDir(QString::fromStdString(programDir.string())).filePath(QStringLiteral("抽奖结果.txt"));
+}
+
+void confirmExported(QWidget *parent, MessageService &messages, const QString &file)
+{
+    messages.notify(parent, QStringLiteral("提示"), QStringLiteral("抽奖结果已保存到：\n%1").arg(QDir::toNativeSeparators(file)));
+}
+
 bool exportResultText(QWidget *parent, PickerService &pickers, MessageService &messages,
                       const std::filesystem::path &programDir, const QString &caption, const std::string &text)
 {
-    const QString start = QDir(QString::fromStdString(programDir.string())).filePath(QStringLiteral("抽奖结果.txt"));
     const QString file = pickers.pickSaveFileAt(parent, caption, QStringLiteral("文本文件(*.txt)"),
-                                                QStringLiteral("txt"), start);
+                                                QStringLiteral("txt"), exportStartPath(programDir));
     if (file.isEmpty())
         return false;
     if (Status written = writeFileAtomic(file.toStdString(), text); !written) {
@@ -24,8 +33,7 @@ bool exportResultText(QWidget *parent, PickerService &pickers, MessageService &m
                         MessageService::Icon::Warning);
         return false;
     }
-    messages.notify(parent, QStringLiteral("提示"),
-                    QStringLiteral("抽奖结果已保存到：\n%1").arg(QDir::toNativeSeparators(file)));
+    confirmExported(parent, messages, file);
     return true;
 }
 

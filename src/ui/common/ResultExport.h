@@ -14,6 +14,11 @@ namespace tessaly {
 class MessageService;
 class PickerService;
 
+// Where every export picker opens: the program folder and "抽奖结果.txt".
+QString exportStartPath(const std::filesystem::path &programDir);
+// Tells the operator where an export went.
+void confirmExported(QWidget *parent, MessageService &messages, const QString &file);
+
 // True when the text (GBK bytes, written as they are) was saved.
 bool exportResultText(QWidget *parent, PickerService &pickers, MessageService &messages,
                       const std::filesystem::path &programDir, const QString &caption, const std::string &text);

@@ -9,6 +9,7 @@
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
+#include "ui/common/ResultExport.h"
 #include "ui/common/QtValues.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TStretchHandle.h"
@@ -505,13 +506,19 @@ void TForm_float2::chooseBackground()
 
 void TForm_float2::exportResults()
 {
-    const QString file = m_services.pickers.pickSaveFile(
+    const QString file = m_services.pickers.pickSaveFileAt(
         this, QStringLiteral("导出抽取结果"),
-        QStringLiteral("文本文件(*.txt);;Excel 工作簿(*.xlsx);;CSV 文件(*.csv)"), QStringLiteral("txt"));
+        QStringLiteral("文本文件(*.txt);;Excel 工作簿(*.xlsx);;CSV 文件(*.csv)"), QStringLiteral("txt"),
+        exportStartPath(m_dir));
     if (file.isEmpty())
         return;
     const std::filesystem::path path = file.toStdString();
-    notifyFailure(tessaly::exportResults(m_dir, exportFormatForPath(path), path));
+    Status written = tessaly::exportResults(m_dir, exportFormatForPath(path), path);
+    if (!written) {
+        notifyFailure(written);
+        return;
+    }
+    confirmExported(this, m_services.messages, file);
 }
 
 void TForm_float2::exportPictures()
