@@ -50,7 +50,9 @@ TEST(DrawRecord, RecordLinesRebuildTheWinnerListsAndNameWhatCannotBeRead)
     EXPECT_EQ(r.winners[2], (std::vector<std::string>{"Li", "W**g"}));
     EXPECT_EQ(r.names[2], (std::vector<std::string>{"Li", "Wang"}));
     EXPECT_EQ(r.names[0], (std::vector<std::string>{"Zhao"}));
-    EXPECT_EQ(r.names[49], (std::vector<std::string>{"B"}));
+    // The name follows the last "|": a display text the mask left a "|" in stays whole.
+    EXPECT_EQ(r.winners[49], (std::vector<std::string>{"A|B"}));
+    EXPECT_EQ(r.names[49], (std::vector<std::string>{"C"}));
     EXPECT_EQ(r.badLines, (std::vector<int>{6, 7, 8, 9}));
 
     std::vector<int> order;

@@ -398,7 +398,7 @@ TEST(DrawSession, DamagedRecordFilesRestoreWhatIsSoundAndStayAsTheyWere)
         {"marks of another length", "colip.jpg", [](const std::string &f) { return f.substr(0, f.rfind("\r\n", f.size() - 3) + 2); },
          "已抽标记文件colip.jpg有11行，与参选名单data.txt的12行不符"},
         {"a list edited outside", "data.txt", [](const std::string &f) { return f + "P12\r\n"; },
-         "已抽标记文件colip.jpg有12行，与参选名单data.txt的13行不符"},
+         "参选名单data.txt在上次保存抽奖结果以后已被改动（保存时12人，现在13人）"},
         {"marks that lost the winners", "colip.jpg",
          [](const std::string &) { return joinLines(buildParticipantLists(Lines(12, ""), {}).StateList); },
          "没有标为已中奖，已补上标记"},

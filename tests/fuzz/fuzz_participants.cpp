@@ -1,8 +1,10 @@
 // The participant list loader: data.txt (after "~~~~", set.dat with the privacy
 // mask). Every line is one entry with its index as state, the display text is
-// the mask of the name, and the longest entry is the longest display text.
+// the mask of the name, the longest entry is the longest display text, and the
+// record line of every entry reads back as its display text and name.
 #include "FuzzSupport.h"
 
+#include "draw/DrawRecord.h"
 #include "participants/ParticipantList.h"
 
 using namespace tessaly;
@@ -28,6 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(lists.NameList[i].find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos);
         FUZZ_CHECK(lists.DisplayList[i] == applyPrivacyMask(lists.NameList[i], mask));
         longest = std::max(longest, lists.DisplayList[i].size());
+        std::string line = recordLine(7, lists.DisplayList[i], lists.NameList[i]);
+        line.resize(line.size() - 2);  // without its CR LF
+        RecordFields fields;
+        FUZZ_CHECK(parseRecordLine(line, fields));
+        FUZZ_CHECK(fields.award == 7 && fields.display == lists.DisplayList[i] && fields.name == lists.NameList[i]);
     }
     FUZZ_CHECK(lists.LongestEntry.size() == longest);
     return 0;

@@ -234,13 +234,94 @@ CommitResult apply(const fs::path &programDir, const Journal &j, const CommitInt
     return result;
 }
 
+// A record file that does not end with a line end lost the end of its last
+// write: that cut line is kept aside in ARecord.cut.txt and taken out, so the
+// next record starts a line of its own instead of merging into it.
+Status setAsideCutLine(const fs::path &programDir, std::string &setAside)
+{
+    const fs::path path = programFile(programDir, files::kRecord);
+    const auto last = lastByteOf(path);
+    if (!last || *last == '\n' || *last == '\r')
+        return Ok{};
+    auto text = readFile(path);
+    if (!text)
+        return text.error();
+    const std::string_view cut = cutRecordLine(*text);
+    if (Status kept = appendFileDurable(programFile(programDir, kCutRecords), std::string(cut) + "\r\n"); !kept)
+        return kept;
+    if (Status cutBack = truncateFileDurable(path, static_cast<long long>(text->size() - cut.size())); !cutBack)
+        return cutBack;
+    setAside = cut;
+    return Ok{};
+}
+
+// Where this commit's appends to one file begin when a journal of an earlier
+// save is still there. When that save's block stopped part way (a full disk)
+// and this commit carries the block again, the file is cut back to where the
+// block began, so it is never written twice. A block that did not get through
+// and is not carried is an error: that journal must not be replaced.
+Status resumeAppend(const fs::path &path, long long pendingAt, const std::string &pendingBlock,
+                    const std::string &block, bool mustCarry)
+{
+    if (pendingBlock.empty())
+        return Ok{};
+    auto data = readFile(path);
+    if (!data && data.code() != ErrorCode::FileMissing)
+        return data.error();
+    const std::string current = data ? std::move(*data) : std::string();
+    if (pendingAt < 0 || current.size() < static_cast<size_t>(pendingAt))
+        return Ok{};  // changed since (a give-up rewrote it): appends go to its end
+    const std::string_view tail = std::string_view(current).substr(static_cast<size_t>(pendingAt));
+    if (tail.starts_with(pendingBlock) || !std::string_view(pendingBlock).starts_with(tail))
+        return Ok{};  // the earlier block got through, or the file changed otherwise
+    if (std::string_view(block).starts_with(pendingBlock))
+        return tail.empty() ? Status(Ok{}) : truncateFileDurable(path, pendingAt);
+    if (!mustCarry)
+        return Ok{};
+    return makeError(ErrorCode::Inconsistent,
+                     TSL_GBK("上一次保存抽奖结果没有完成（见draw.journal），这次的保存没有带上那一批中奖记录，"
+                             "因此没有写入。请重新启动软件，让它先补全上一次的记录。"));
+}
+
+Status resumeAfterPending(const fs::path &programDir, const DrawCommit &commit)
+{
+    const fs::path path = programFile(programDir, kCommitJournal);
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        return Ok{};
+    auto text = readFile(path);
+    if (!text)
+        return text.error();
+    Journal pending;
+    if (!parse(*text, pending) || pending.commit.clearRecord)
+        return Ok{};  // not ours, or a reset: a whole replace that left nothing half done
+    if (!commit.clearRecord) {
+        Status record = resumeAppend(programFile(programDir, files::kRecord), pending.recordAt,
+                                     pending.commit.recordBlock, commit.recordBlock, true);
+        if (!record)
+            return record;
+    }
+    return resumeAppend(programFile(programDir, files::kLog), pending.logAt, pending.commit.logBlock, commit.logBlock,
+                        false);
+}
+
 }  // namespace
 
 CommitResult applyDrawCommit(const fs::path &programDir, const DrawCommit &commit, const CommitInterrupt &interrupt)
 {
+    CommitResult result;
+    if (Status resumed = resumeAfterPending(programDir, commit); !resumed) {
+        result.errors.push_back(resumed.error());
+        return result;
+    }
+    if (!commit.clearRecord && !commit.recordBlock.empty()) {
+        if (Status repaired = setAsideCutLine(programDir, result.setAside); !repaired) {
+            result.errors.push_back(repaired.error());
+            return result;  // nothing of the stop is written rather than a merged record
+        }
+    }
     Journal j{commit, fileLength(programFile(programDir, files::kRecord)),
               fileLength(programFile(programDir, files::kLog))};
-    CommitResult result;
     Status journal = writeFileAtomic(programFile(programDir, kCommitJournal), serialize(j));
     if (!journal) {
         // Nothing has changed on disk: the stop is not saved at all, rather than half.
@@ -251,7 +332,9 @@ CommitResult applyDrawCommit(const fs::path &programDir, const DrawCommit &commi
         result.interrupted = true;
         return result;
     }
-    return apply(programDir, j, interrupt, false);
+    CommitResult applied = apply(programDir, j, interrupt, false);
+    applied.setAside = std::move(result.setAside);
+    return applied;
 }
 
 RecoveryResult finishPendingCommit(const fs::path &programDir)

@@ -18,6 +18,8 @@
 namespace tessaly {
 
 inline constexpr const char *kCommitJournal = "draw.journal";
+// Where the cut last line of ARecord.dat is kept when a save repairs the file.
+inline constexpr const char *kCutRecords = "ARecord.cut.txt";
 
 struct DrawCommit {
     bool clearRecord = false;              // ARecord.dat is emptied first (a reset)
@@ -42,6 +44,7 @@ struct CommitResult {
     bool settingsWritten = false;
     bool logWritten = false;
     bool interrupted = false;
+    std::string setAside;       // a cut last line moved from ARecord.dat to ARecord.cut.txt
     std::vector<Error> errors;  // every failed write, for the operator
 
     bool ok() const { return errors.empty() && !interrupted; }

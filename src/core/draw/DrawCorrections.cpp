@@ -51,7 +51,7 @@ DrawOutcome DrawSession::StartFromAward(int index)
         return out;
     }
     const LGrade *a = award(index);
-    if (!a)
+    if (!a || refuseUnrestored(out))
         return out;
     // A running roll is stopped first, so its winners are recorded under the award it rolled for.
     if (m_flags.Rolling)
@@ -69,7 +69,7 @@ DrawOutcome DrawSession::StartFromAward(int index)
 DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
 {
     DrawOutcome out;
-    if (index < 0 || index >= kMaxAwards)
+    if (index < 0 || index >= kMaxAwards || refuseUnrestored(out))
         return out;
     auto &names = m_awardWinnerNames[static_cast<size_t>(index)];
     auto &shown = m_awardWinners[static_cast<size_t>(index)];
@@ -157,6 +157,8 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
     DrawOutcome out;
     if (focusCount)
         *focusCount = false;
+    if (refuseUnrestored(out))
+        return out;
     const std::string name = trimBlanks(awardText);
     if (name.empty()) {
         notice(out, TSL_GBK("请选择或输入要补奖的奖项"));

@@ -8,6 +8,8 @@
 #include "text/SplitField.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstdio>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -36,16 +38,38 @@ DrawPosition readDrawPosition(const IniStore &settings)
     p.OrderCursor = settings.readInteger("Option", "currentnowgotodata", 0);
     p.DrawnInAward = settings.readInteger("Option", "currentovernum", 0);
     p.OrderFloor = settings.readInteger("Option", "currentorderfloor", 0);
+    p.listSum = settings.readString("Option", "currentlistsum");
     return p;
 }
 
 std::vector<SettingWrite> drawPositionWrites(const DrawPosition &p)
 {
-    return {{"Option", "currentLucki", std::to_string(p.CurrentAward)},
-            {"Option", "currentSxtimes", std::to_string(p.CurrentBatch)},
-            {"Option", "currentnowgotodata", std::to_string(p.OrderCursor)},
-            {"Option", "currentovernum", std::to_string(p.DrawnInAward)},
-            {"Option", "currentorderfloor", std::to_string(p.OrderFloor)}};
+    std::vector<SettingWrite> writes{{"Option", "currentLucki", std::to_string(p.CurrentAward)},
+                                     {"Option", "currentSxtimes", std::to_string(p.CurrentBatch)},
+                                     {"Option", "currentnowgotodata", std::to_string(p.OrderCursor)},
+                                     {"Option", "currentovernum", std::to_string(p.DrawnInAward)},
+                                     {"Option", "currentorderfloor", std::to_string(p.OrderFloor)}};
+    if (!p.listSum.empty())
+        writes.push_back({"Option", "currentlistsum", p.listSum});
+    return writes;
+}
+
+std::string listFingerprint(const std::vector<std::string> &names)
+{
+    // FNV-1a over the names, each ended by a byte no name holds.
+    std::uint64_t hash = 14695981039346656037ull;
+    auto add = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 1099511628211ull;
+    };
+    for (const auto &name : names) {
+        for (char c : name)
+            add(static_cast<unsigned char>(c));
+        add('\n');
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return std::to_string(names.size()) + "-" + hex;
 }
 
 std::string recordLine(int award, std::string_view display, std::string_view name)
@@ -59,22 +83,69 @@ std::string recordLine(int award, std::string_view display, std::string_view nam
     return line;
 }
 
+bool parseRecordLine(std::string_view line, RecordFields &fields)
+{
+    const auto bars = separatorPositions(line, '|');
+    const size_t first = bars.empty() ? line.size() : bars.front();
+    if (!parseInteger(line.substr(0, first), fields.award) || fields.award < 0 || fields.award >= kMaxAwards)
+        return false;
+    if (bars.size() < 2) {
+        // Written by hand without a name: the rest is the display text.
+        fields.display = bars.empty() ? std::string() : std::string(line.substr(first + 1));
+        fields.name.clear();
+        return true;
+    }
+    fields.display = line.substr(first + 1, bars.back() - first - 1);
+    fields.name = line.substr(bars.back() + 1);
+    return true;
+}
+
+std::vector<std::string> recordFileLines(std::string_view text)
+{
+    std::string lines(text);
+    for (char &c : lines)
+        if (c == '\0')
+            c = '\n';
+    return splitLines(lines);
+}
+
+std::string_view cutRecordLine(std::string_view text)
+{
+    const size_t end = text.find_last_of("\r\n");
+    return end == std::string_view::npos ? text : text.substr(end + 1);
+}
+
 RecordReadout readRecordLines(std::string_view text)
 {
     RecordReadout out;
-    const auto lines = splitLines(text);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string &line = lines[i];
-        if (line.empty())
-            continue;  // the line after every batch; a line of blanks is a record gone wrong
-        int award = -1;
-        if (!parseInteger(SplitField(line, '|', 1), award) || award < 0 || award >= kMaxAwards) {
-            out.badLines.push_back(static_cast<int>(i + 1));
-            continue;
+    out.cutLine = cutRecordLine(text);
+    std::string_view whole = text.substr(0, text.size() - out.cutLine.size());
+    size_t lineNumber = 0;
+    size_t start = 0;
+    while (start < whole.size()) {
+        size_t end = whole.find_first_of("\r\n", start);
+        std::string_view line = whole.substr(start, end - start);
+        start = end + 1;
+        if (whole[end] == '\r' && start < whole.size() && whole[start] == '\n')
+            ++start;
+        ++lineNumber;
+        if (line.find('\0') != std::string_view::npos)
+            out.nulLines.push_back(static_cast<int>(lineNumber));
+        // A NUL stretch holds no record, but what stands beside it may.
+        for (const auto &part : recordFileLines(line)) {
+            if (part.empty())
+                continue;  // the line after every batch; a line of blanks is a record gone wrong
+            RecordFields fields;
+            if (!parseRecordLine(part, fields)) {
+                out.badLines.push_back(static_cast<int>(lineNumber));
+                continue;
+            }
+            out.winners[static_cast<size_t>(fields.award)].push_back(std::move(fields.display));
+            out.names[static_cast<size_t>(fields.award)].push_back(std::move(fields.name));
         }
-        out.winners[static_cast<size_t>(award)].push_back(SplitField(line, '|', 2));
-        out.names[static_cast<size_t>(award)].push_back(SplitField(line, '|', 3));
     }
+    if (out.cutLine.find('\0') != std::string::npos)
+        out.nulLines.push_back(static_cast<int>(lineNumber + 1));
     return out;
 }
 

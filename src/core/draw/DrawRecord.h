@@ -22,6 +22,9 @@ struct DrawPosition {
     int OrderCursor = 0;
     int DrawnInAward = 0;
     int OrderFloor = 0;
+    // The participant list the position was saved with (listFingerprint);
+    // empty in files saved before it was kept.
+    std::string listSum;
 };
 
 DrawPosition readDrawPosition(const IniStore &settings);
@@ -30,21 +33,46 @@ struct SettingWrite {
     std::string section, key, value;
 };
 
-// The keys of section Option that hold the position.
+// The keys of section Option that hold the position, the list's fingerprint
+// (currentlistsum) with them when there is one.
 std::vector<SettingWrite> drawPositionWrites(const DrawPosition &position);
+
+// Entry count and a hash of every name of the list: tmda.jpg and colip.jpg
+// speak of entries by index, so they fit only the list they were saved with.
+std::string listFingerprint(const std::vector<std::string> &names);
 
 // One winner's line of ARecord.dat: award|display|name, CR LF.
 std::string recordLine(int award, std::string_view display, std::string_view name);
+
+struct RecordFields {
+    int award = -1;
+    std::string display;
+    std::string name;
+};
+
+// A record line: the award before the first "|", the name after the last one
+// (names never hold one), the display text between them, which may hold a "|"
+// the privacy mask left. False when the award is not a number from 0 to 49.
+bool parseRecordLine(std::string_view line, RecordFields &fields);
+
+// The lines of ARecord.dat. A NUL byte ends a line here rather than the text,
+// so records written after a damaged stretch still count.
+std::vector<std::string> recordFileLines(std::string_view text);
 
 struct RecordReadout {
     WinnerArray winners;  // display texts per award, in drawing order
     WinnerArray names;    // unmasked names per award
     std::vector<int> badLines;  // line numbers (from 1) whose award is not a number from 0 to 49
+    std::vector<int> nulLines;  // line numbers (from 1) that hold NUL bytes: damage, their records still count
+    std::string cutLine;        // a last line without its line end: cut off by a failed write, not read
 };
 
 // Rebuilds the winner lists from the record file. Empty lines end batches and
 // are skipped; a line whose award field is not usable is left out and named.
 RecordReadout readRecordLines(std::string_view text);
+
+// The part of a record file after its last line end ("" when it ends with one).
+std::string_view cutRecordLine(std::string_view text);
 
 struct MarkRepair {
     std::vector<std::string> marked;   // recorded winners that were not marked drawn, now marked

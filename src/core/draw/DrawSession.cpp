@@ -1,5 +1,6 @@
 #include "draw/DrawSession.h"
 
+#include "draw/DrawNotices.h"
 #include "draw/DrawOrder.h"
 #include "draw/DrawRecord.h"
 #include "draw/StatusTemplate.h"
@@ -19,27 +20,8 @@
 
 namespace tessaly {
 namespace fs = std::filesystem;
+using namespace session;
 namespace {
-
-void notify(DrawOutcome &out, std::string text, ErrorCode code = ErrorCode::None)
-{
-    out.notices.push_back({TSL_GBK("提示"), std::move(text), code});
-}
-
-void notifyError(DrawOutcome &out, const Error &error, const std::string &lead = {})
-{
-    out.notices.push_back({TSL_GBK("出错"), lead + error.message, error.code});
-}
-
-std::optional<IniStore> openSettingsFor(const fs::path &dir, DrawOutcome &out)
-{
-    auto settings = openSettings(dir);
-    if (!settings) {
-        notifyError(out, settings.error());
-        return std::nullopt;
-    }
-    return std::move(*settings);
-}
 
 // Writes one Option key at once (ntfs, onerun, the window position).
 void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, DrawOutcome &out)
@@ -53,30 +35,6 @@ void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, 
         settings->writeString(w.section, w.key, w.value);
     if (Status committed = settings->commit(); !committed)
         notifyError(out, committed.error());
-}
-
-std::string joinNames(const std::vector<std::string> &names)
-{
-    std::string text;
-    for (const auto &name : names) {
-        if (!text.empty())
-            text += TSL_GBK("、");
-        text += name;
-    }
-    return text;
-}
-
-std::string lineNumbers(const std::vector<int> &lines)
-{
-    std::string text;
-    for (size_t i = 0; i < lines.size() && i < 10; ++i) {
-        if (i)
-            text += TSL_GBK("、");
-        text += std::to_string(lines[i]);
-    }
-    if (lines.size() > 10)
-        text += TSL_GBK("等");
-    return text;
 }
 
 }  // namespace
@@ -136,13 +94,18 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     // Half-written files of an interrupted replace are dropped, and a stop or
     // reset that a crash cut short is finished, before anything is read.
     removeStaleTemporaries(m_dir);
+    m_restoreFailure.clear();
     RecoveryResult recovered = finishPendingCommit(m_dir);
     for (const auto &error : recovered.errors)
         notifyError(out, error);
+    if (recovered.found && !recovered.finished)
+        m_restoreFailure = recovered.errors.empty() ? std::string(kCommitJournal) : recovered.errors.front().message;
 
     auto settings = openSettingsFor(m_dir, out);
-    if (!settings)
+    if (!settings) {
+        m_restoreFailure = TSL_GBK("无法读取set.dat");
         return out;
+    }
     m_flags.PhotoMode = settings->readBool("Option", "ispho", false);
     const int ntfs = settings->readInteger("Option", "ntfs", 0);
     m_flags.PredeterminedActive = ntfs == 2;
@@ -162,10 +125,12 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     } else {
         readConfig(*settings, out);
         readConfigGrade(*settings, out);
-        if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded)
+        if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded) {
             notifyError(out, loaded.error());
-        else
+            m_restoreFailure = loaded.error().message;
+        } else if (m_restoreFailure.empty()) {
             RestoreDraw(out);
+        }
         prepareBatch(out);
         out.actions.push_back(StageAction::ComposeMarquee);
     }
@@ -271,6 +236,8 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out)
     m_options.addgradep = 0;
 
     m_lists = std::move(fresh);
+    m_listSum = listFingerprint(m_lists.NameList);
+    m_restoreFailure.clear();
     m_lastBatch.clear();
     m_pool.clear();
     m_state.OrderCursor = -1;
@@ -328,6 +295,8 @@ DrawOutcome DrawSession::FormClose(int left, int top)
     }
     writeOptions(m_dir, {{"Option", "Mformleft", std::to_string(left)}, {"Option", "Mformtop", std::to_string(top)}},
                  out);
+    if (!m_restoreFailure.empty())
+        return out;  // the winners were never read: a summary of nobody would mislead
     const std::string block = m_unsavedLog + closingLogBlock(timestamp(), m_grade.awards, m_awardWinnerNames);
     if (Status appended = appendFileDurable(programFile(m_dir, files::kLog), block); !appended)
         notifyError(out, appended.error());
@@ -421,8 +390,22 @@ std::string DrawSession::guestText(const IniStore &settings) const
                                std::to_string(m_state.CurrentAward + 1) + "-" + std::to_string(m_state.CurrentBatch));
 }
 
+bool DrawSession::refuseUnrestored(DrawOutcome &out) const
+{
+    if (m_restoreFailure.empty())
+        return false;
+    notify(out,
+           TSL_GBK("上次的抽奖记录没有读入：") + m_restoreFailure +
+               TSL_GBK("\n为了不覆盖已保存的抽奖结果，现在不能抽奖。请修复这个文件后重新启动软件；"
+                       "如果要放弃上次的抽奖结果，请使用“重新开始抽奖”。"),
+           ErrorCode::Inconsistent);
+    return true;
+}
+
 void DrawSession::prepareBatch(DrawOutcome &out)
 {
+    if (refuseUnrestored(out))
+        return;
     if (m_flags.AdjustMode) {
         notify(out, TSL_GBK("请再按一次菜单\"调整界面位置\"退出设计状态才能抽奖!"));
         return;
@@ -499,7 +482,7 @@ void DrawSession::loadTextBlockRule()
 
 void DrawSession::startRolling(DrawOutcome &out)
 {
-    if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady)
+    if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady || !m_restoreFailure.empty())
         return;
     m_captions.boss.clear();
     m_flags.Rolling = true;
@@ -636,6 +619,10 @@ DrawSession::TakenBatch DrawSession::takeWinners(DrawOutcome &out)
     while (taken < m_state.BatchSize && m_state.OrderCursor >= std::max(m_state.OrderFloor, 0) &&
            m_state.OrderCursor < static_cast<int>(m_pool.size())) {
         const size_t t = static_cast<size_t>(m_pool[static_cast<size_t>(m_state.OrderCursor)]);
+        if (m_lists.StateList[t] == kDrawnMark && !m_options.canreAward) {
+            --m_state.OrderCursor;  // drawn already: never a second time
+            continue;
+        }
         const std::string &display = m_lists.DisplayList[t];
         const std::string &name = m_lists.NameList[t];
         m_lists.StateList[t] = kDrawnMark;
@@ -712,7 +699,8 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
     const bool position = withPosition || m_positionUnsaved;
     if (position) {
         auto writes = drawPositionWrites(
-            {m_state.CurrentAward, m_state.CurrentBatch, m_state.OrderCursor, m_state.DrawnInAward, m_state.OrderFloor});
+            {m_state.CurrentAward, m_state.CurrentBatch, m_state.OrderCursor, m_state.DrawnInAward,
+             m_state.OrderFloor, m_listSum});
         commit.settings.insert(commit.settings.begin(), writes.begin(), writes.end());
     }
 
@@ -725,6 +713,10 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
     if (position)
         m_positionUnsaved = !result.settingsWritten;
     m_saveOwed = !(result.recordWritten && result.orderWritten && result.stateWritten && result.settingsWritten);
+    if (!result.setAside.empty())
+        notify(out, TSL_GBK("中奖记录文件ARecord.dat的最后一行不完整（上次写入没有完成），已移到") + kCutRecords +
+                        TSL_GBK("中保存，新的中奖记录从下一行开始。"),
+               ErrorCode::Inconsistent);
     for (const auto &error : result.errors)
         notifyError(out, error, TSL_GBK("抽奖结果保存失败："));
 }
@@ -778,126 +770,6 @@ DrawOutcome DrawSession::FormKeyUp(int key)
             startRolling(out);
     }
     return out;
-}
-
-// ----------------------------------------------------------------- restore
-
-void DrawSession::RestoreDraw(DrawOutcome &out)
-{
-    auto readOrEmpty = [this, &out](const char *name, std::string &text) {
-        auto data = readFile(programFile(m_dir, name));
-        if (data) {
-            text = std::move(*data);
-            return true;
-        }
-        if (data.code() == ErrorCode::FileMissing)
-            return true;  // not saved yet: an empty list
-        notifyError(out, data.error());
-        return false;
-    };
-    std::string orderText, stateText, recordText;
-    if (!readOrEmpty(files::kDrawOrder, orderText) || !readOrEmpty(files::kDrawnMarks, stateText) ||
-        !readOrEmpty(files::kRecord, recordText))
-        return;
-    auto settings = openSettingsFor(m_dir, out);
-    if (!settings)
-        return;
-    m_captions.readyLuckVisible = m_options.readyLuckVisible;
-
-    // What does not fit is named, what is sound is used, and no file is touched.
-    std::vector<std::string> problems;
-    restoreWinners(recordText, stateText, orderText, problems);
-    restorePosition(readDrawPosition(*settings), orderText, problems, out);
-    if (!problems.empty()) {
-        std::string text = TSL_GBK("读取上次的抽奖记录时发现问题：");
-        for (const auto &problem : problems)
-            text += "\n" + problem;
-        text += "\n" + TSL_GBK("这些文件都保持原样，直到下一次停止抽奖或重新开始抽奖时才会重新保存。");
-        notify(out, text, ErrorCode::Inconsistent);
-    }
-}
-
-void DrawSession::restoreWinners(const std::string &recordText, const std::string &stateText,
-                                 const std::string &orderText, std::vector<std::string> &problems)
-{
-    RecordReadout records = readRecordLines(recordText);
-    if (!records.badLines.empty())
-        problems.push_back(TSL_GBK("中奖记录文件ARecord.dat第") + lineNumbers(records.badLines) +
-                           TSL_GBK("行的奖项序号不是0到49之间的数字，这些行没有读入中奖名单。"));
-    m_awardWinners = std::move(records.winners);
-    m_awardWinnerNames = std::move(records.names);
-    bool anyRecord = !records.badLines.empty();
-    for (const auto &names : m_awardWinnerNames)
-        anyRecord = anyRecord || !names.empty();
-
-    // A first installation ships the files empty: nothing to say then.
-    auto stateLines = splitLines(stateText);
-    const bool fresh = stateLines.empty() && trimBlanks(orderText).empty() && !anyRecord;
-    const size_t n = m_lists.size();
-    if (stateLines.size() == n)
-        m_lists.StateList = std::move(stateLines);
-    else if (!fresh)
-        problems.push_back(TSL_GBK("已抽标记文件colip.jpg有") + std::to_string(stateLines.size()) +
-                           TSL_GBK("行，与参选名单data.txt的") + std::to_string(n) +
-                           TSL_GBK("行不符，已改按中奖记录确定谁已中奖。"));
-
-    // Every recorded winner stays drawn, whatever the marks say.
-    MarkRepair repair = markRecordedWinners(m_lists, m_awardWinnerNames);
-    if (!repair.marked.empty())
-        problems.push_back(TSL_GBK("中奖记录中的") + joinNames(repair.marked) +
-                           TSL_GBK("没有标为已中奖，已补上标记，不会再次中奖。"));
-    if (!repair.missing.empty())
-        problems.push_back(TSL_GBK("中奖记录中的") + joinNames(repair.missing) +
-                           TSL_GBK("不在参选名单data.txt中。"));
-}
-
-void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, std::vector<std::string> &problems,
-                                  DrawOutcome &out)
-{
-    if (m_state.AwardCount > 0 && (p.CurrentAward < 0 || p.CurrentAward >= m_state.AwardCount)) {
-        problems.push_back(TSL_GBK("保存的当前奖项序号") + std::to_string(p.CurrentAward) +
-                           TSL_GBK("超出了奖项设置，已改为最近的奖项。"));
-        p.CurrentAward = std::clamp(p.CurrentAward, 0, m_state.AwardCount - 1);
-    }
-    m_state.CurrentAward = p.CurrentAward;
-    m_state.CurrentBatch = std::max(p.CurrentBatch, 1);
-    m_state.DrawnInAward = std::max(p.DrawnInAward, 0);
-    if (const LGrade *a = award(m_state.CurrentAward)) {
-        m_captions.Award = a->prizeName;
-        m_captions.AwardPicture = a->prizePicture;
-    }
-
-    std::vector<int> order;
-    const int badLine = parseOrderFile(orderText, m_lists.size(), order);
-    bool fits = badLine == 0 && p.OrderCursor >= -1 && p.OrderCursor < static_cast<int>(order.size());
-    if (badLine == 0 && order.empty() && p.OrderCursor <= 0) {
-        fits = true;  // nothing in play, as after an empty pool or on a first start
-        p.OrderCursor = -1;
-    }
-    m_orderUnsaved = false;
-    m_positionUnsaved = false;
-    if (fits) {
-        m_pool = std::move(order);
-        m_state.OrderCursor = p.OrderCursor;
-        m_state.RollCount = m_state.OrderCursor + 1;
-        m_state.OrderFloor = std::clamp(p.OrderFloor, 0, static_cast<int>(m_pool.size()));
-        return;
-    }
-    problems.push_back(badLine ? TSL_GBK("抽奖顺序文件tmda.jpg第") + std::to_string(badLine) +
-                                     TSL_GBK("行不是参选名单中的序号。")
-                               : TSL_GBK("保存的抽取位置") + std::to_string(p.OrderCursor) +
-                                     TSL_GBK("超出了抽奖顺序文件tmda.jpg的范围。"));
-    m_pool.clear();
-    m_state.OrderCursor = -1;
-    m_state.RollCount = 0;
-    m_state.OrderFloor = 0;
-    const LGrade *a = award(m_state.CurrentAward);
-    if (a && a->batchCount >= m_state.CurrentBatch) {
-        // The rest of the award is decided again among those not drawn yet.
-        BuildDrawOrder(m_state.CurrentAward, std::max(a->winners - m_state.DrawnInAward, 0), false,
-                       m_flags.PredeterminedActive, out);
-        problems.push_back(TSL_GBK("当前奖项余下的名额已重新确定抽取顺序。"));
-    }
 }
 
 // ------------------------------------------------------------ result files

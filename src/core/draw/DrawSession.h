@@ -156,6 +156,8 @@ private:
     void SetUpSupplement(int award, int count, DrawOutcome &out);
     void readConfig(const IniStore &settings, DrawOutcome &out);
     void readConfigGrade(const IniStore &settings, DrawOutcome &out);
+    // True, with the notice saying what to mend, while the saved draw could not be read.
+    bool refuseUnrestored(DrawOutcome &out) const;
     void prepareBatch(DrawOutcome &out);
     void startRolling(DrawOutcome &out);
     void stopBatch(DrawOutcome &out);
@@ -170,9 +172,11 @@ private:
                            bool withPosition, DrawOutcome &out);
     void saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &out);
     void restoreWinners(const std::string &recordText, const std::string &stateText, const std::string &orderText,
-                        std::vector<std::string> &problems);
-    void restorePosition(DrawPosition position, const std::string &orderText, std::vector<std::string> &problems,
-                         DrawOutcome &out);
+                        bool listChanged, std::vector<std::string> &problems);
+    void restorePosition(DrawPosition position, const std::string &orderText, bool listChanged,
+                         std::vector<std::string> &problems, DrawOutcome &out);
+    // Takes entries already drawn out of the part of PoolList still in play; how many.
+    int removeDrawnFromPlay();
     void reportCommit(const CommitResult &result, DrawOutcome &out);
     void loadTextBlockRule();
     void appendBlockEntry(std::string &text, const std::string &entry, int k, int total) const;
@@ -215,6 +219,10 @@ private:
     bool m_clearRecordOwed = false;
     std::string m_unsavedRecord;
     std::string m_unsavedLog;
+    std::string m_listSum;  // listFingerprint of the loaded list, saved with the position
+    // Why the saved draw could not be read at the start; until a reset nothing
+    // is drawn, so nothing overwrites it.
+    std::string m_restoreFailure;
 };
 
 }  // namespace tessaly

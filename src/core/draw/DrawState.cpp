@@ -15,6 +15,7 @@ DrawOptions readDrawOptions(const IniStore &s)
     o.sndfo = s.readInteger("Option", "sndfo", 49237);
     o.sndst = s.readInteger("Option", "sndst", 49230);
     o.addgradep = s.readInteger("Option", "addgradep", 0);
+    o.canreAward = s.readBool("Option", "canreAward", false);
     return o;
 }
 

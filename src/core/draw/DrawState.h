@@ -68,6 +68,7 @@ struct DrawOptions {
     int sndfo = 49237;
     int sndst = 49230;
     int addgradep = 0;  // first award a supplement appended; 0 while none
+    bool canreAward = false;  // a winner may win again (the same entry may be taken twice)
 };
 
 DrawOptions readDrawOptions(const IniStore &settings);

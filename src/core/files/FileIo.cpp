@@ -127,6 +127,33 @@ Status appendFileDurable(const fs::path &path, std::string_view bytes)
     return Ok{};
 }
 
+Status truncateFileDurable(const fs::path &path, long long length)
+{
+    int fd = ::open(path.c_str(), O_WRONLY);
+    if (fd < 0)
+        return ioError(ErrorCode::FileWrite, "无法写入文件 ", path, errno);
+    bool ok = ::ftruncate(fd, static_cast<off_t>(length)) == 0 && ::fsync(fd) == 0;
+    int err = errno;
+    ::close(fd);
+    if (!ok)
+        return ioError(ErrorCode::FileWrite, "无法写入文件 ", path, err);
+    return Ok{};
+}
+
+std::optional<char> lastByteOf(const fs::path &path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st;
+    char byte = 0;
+    const bool ok = ::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &byte, 1, st.st_size - 1) == 1;
+    ::close(fd);
+    if (!ok)
+        return std::nullopt;
+    return byte;
+}
+
 Status removeFileDurable(const fs::path &path)
 {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)

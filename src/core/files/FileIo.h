@@ -5,6 +5,7 @@
 #include "Result.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,12 @@ Status writeFileAtomic(const std::filesystem::path &path, std::string_view bytes
 
 // Appends and flushes to disk before returning; creates the file when missing.
 Status appendFileDurable(const std::filesystem::path &path, std::string_view bytes);
+
+// Cuts a file back to `length` bytes and flushes it to disk.
+Status truncateFileDurable(const std::filesystem::path &path, long long length);
+
+// The last byte of a file; nothing when it is empty, missing or unreadable.
+std::optional<char> lastByteOf(const std::filesystem::path &path);
 
 // Removes a file and flushes its folder, so the removal survives a crash; a
 // missing file is no error.

@@ -5,7 +5,9 @@
 #include "settings/IniStore.h"
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
+#include "text/Gbk.h"
 #include "text/Lines.h"
+#include "text/SplitField.h"
 
 #include <algorithm>
 #include <system_error>
@@ -76,7 +78,16 @@ Status LoadParticipants(const fs::path &programDir, ParticipantLists &lists)
     auto data = readFile(programFile(programDir, files::kParticipants));
     if (!data)
         return data.error();
-    lists = buildParticipantLists(splitLines(*data), readPrivacyMask(programDir));
+    std::vector<std::string> lines = splitLines(*data);
+    // Records join display and name with "|": a name that would read back
+    // otherwise is refused rather than recorded wrong.
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (!fitsAsLastField(lines[i]))
+            return makeError(ErrorCode::BadValue,
+                             TSL_GBK("参选名单data.txt第") + std::to_string(i + 1) + TSL_GBK("行“") + lines[i] +
+                                 TSL_GBK("”含有竖线“|”或不完整的汉字，这样的名字无法在中奖记录中正确保存。"
+                                         "请在名单中改正这一行后重新启动软件。"));
+    lists = buildParticipantLists(std::move(lines), readPrivacyMask(programDir));
     return Ok{};
 }
 
