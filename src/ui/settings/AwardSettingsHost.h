@@ -5,6 +5,8 @@
 #include <QString>
 #include <string>
 
+class QWidget;
+
 namespace tessaly {
 
 class AwardSettingsHost {
@@ -25,6 +27,8 @@ public:
     virtual void arrangeAllSlots() = 0;
     // Returns every participant and award to the pool after the table changed.
     virtual void resetDrawAfterSettings() = 0;
+    // "高级设置": the ready prompt, status templates, logo and guest announcements.
+    virtual void openAdvancedSettings(QWidget *) {}
 };
 
 }  // namespace tessaly

@@ -87,6 +87,11 @@ TForm_setaward::TForm_setaward(std::filesystem::path programDir, AwardSettingsHo
     connect(m_ui->Button5, &QPushButton::clicked, this, &TForm_setaward::deleteAward);
     connect(m_ui->Button6, &QPushButton::clicked, this, [this] { moveSelected(-1); });
     connect(m_ui->Button7, &QPushButton::clicked, this, [this] { moveSelected(1); });
+    // "高级设置" sits at the end of the grid's buttons.
+    auto *advanced = new QPushButton(QStringLiteral("高级设置"), this);
+    advanced->setObjectName(QStringLiteral("Button8"));
+    m_ui->gridButtons->addWidget(advanced);
+    connect(advanced, &QPushButton::clicked, this, [this] { m_host.openAdvancedSettings(this); });
     connect(m_ui->StringGrid1, &QTableWidget::cellDoubleClicked, this, &TForm_setaward::editSelectedAward);
     m_ui->ComboBox2->installEventFilter(this);
     m_filling = false;

@@ -6,6 +6,7 @@
 #include "ui/special/TForm_lockscreen.h"
 #include "ui/special/TForm_mm.h"
 #include "ui/special/TForm_ndkmdset.h"
+#include "ui/special/TForm_setadv.h"
 
 #include <QWidget>
 
@@ -58,8 +59,10 @@ void SpecialSettings::openGrouping()
 {
 }
 
-void SpecialSettings::openAdvanced(QWidget *)
+void SpecialSettings::openAdvanced(QWidget *parent)
 {
+    TForm_setadv dialog(m_programDir, m_services.messages, m_services.pickers, parent ? parent : m_stage);
+    dialog.exec();
 }
 
 }  // namespace tessaly

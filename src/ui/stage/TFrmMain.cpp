@@ -629,6 +629,11 @@ void TFrmMain::resetDrawAfterSettings()
     ResetDraw(false);
 }
 
+void TFrmMain::openAdvancedSettings(QWidget *parent)
+{
+    m_special->openAdvanced(parent);
+}
+
 void TFrmMain::saveLayoutIfDirty()
 {
     if (LayoutDirty)

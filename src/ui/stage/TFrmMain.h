@@ -124,6 +124,7 @@ public:
     int titleTextWidth(const QString &element, const QString &caption) const override;
     void arrangeAllSlots() override { ArrangeAllSlots(false); }
     void resetDrawAfterSettings() override;
+    void openAdvancedSettings(QWidget *parent) override;
 
     // The stage elements, by their component names.
     TAALabel *FirstTitle = nullptr;
