@@ -7,6 +7,7 @@
 #include "ui/special/TForm_mm.h"
 #include "ui/special/TForm_ndkmdset.h"
 #include "ui/special/TForm_setadv.h"
+#include "ui/special/TForm_setfz.h"
 
 #include <QWidget>
 
@@ -57,6 +58,8 @@ void SpecialSettings::openSpecialLists()
 
 void SpecialSettings::openGrouping()
 {
+    TForm_setfz dialog(m_programDir, m_session, m_services.messages, [this] { m_resetDraw(false); }, m_stage);
+    dialog.exec();
 }
 
 void SpecialSettings::openAdvanced(QWidget *parent)
