@@ -94,8 +94,9 @@ def settings():
     out += label_section("Award", None, 20, "clYellow", height=36)
     out += label_section("boss", None, 24, "clAqua", height=40)
     for name, caption in (("GoButton", "开始"), ("StopButton", "停止")):
-        out += [f"[{name}]", "Left=0", "Top=0", "Width=130", "Height=48", "Visible=1", "Color=clMaroon",
-                "HotTrackColor=clYellow"] + font_keys("黑体", 20, "clWhite") + [""]
+        # A light gold face with dark text stands out on every shipped background.
+        out += [f"[{name}]", "Left=0", "Top=0", "Width=130", "Height=48", "Visible=1", "Color=$0000C8FF",
+                "HotTrackColor=clWhite"] + font_keys("黑体", 20, "clMaroon") + [""]
     out += ["[RzMarqueeStatus1]", "Left=0", "Top=0", "Width=1024", "Height=44", "Visible=1", "Active=1", "text=",
             "DoubleBuffered=1"] + font_keys("黑体", 22, "clYellow") + ["Transparent=1", "Color=0", "step=2", ""]
     out += ["[Image_Award]", "Visible=1", "Left=0", "Top=0", "Width=240", "Height=180", ""]

@@ -44,7 +44,7 @@ QImage background(const Theme &t, quint32 seed, QSize size = {1920, 1080})
     // A soft light in the upper middle, where the titles stand.
     QRadialGradient glow(QPointF(size.width() / 2.0, size.height() * 0.28), size.width() * 0.55);
     QColor g = t.glow;
-    g.setAlpha(150);
+    g.setAlpha(55);  // enough to lift the titles' area, not enough to wash out light text
     glow.setColorAt(0, g);
     g.setAlpha(0);
     glow.setColorAt(1, g);
@@ -68,13 +68,19 @@ QImage background(const Theme &t, quint32 seed, QSize size = {1920, 1080})
     p.restore();
 
     QRandomGenerator rng(seed);
+    // Bright decoration keeps to the side margins and the very top edge, where no text stands.
+    auto margin = [&rng, size]() {
+        const double side = size.width() * 0.11;
+        const double x = rng.bounded(2 * side);
+        return x < side ? x : size.width() - 2 * side + x;
+    };
     // Bokeh circles.
     for (int i = 0; i < 70; ++i) {
-        QPointF c(rng.bounded(size.width()), rng.bounded(size.height()));
+        QPointF c(i % 2 ? margin() : rng.bounded(size.width()), rng.bounded(size.height()));
         double r = 8 + rng.bounded(60);
         QColor col = (i % 3) ? t.glow : t.accent;
         QRadialGradient bokeh(c, r);
-        col.setAlpha(40 + rng.bounded(50));
+        col.setAlpha(i % 2 ? 40 + rng.bounded(50) : 15 + rng.bounded(20));
         bokeh.setColorAt(0, col);
         col.setAlpha(0);
         bokeh.setColorAt(1, col);
@@ -82,11 +88,11 @@ QImage background(const Theme &t, quint32 seed, QSize size = {1920, 1080})
         p.setBrush(bokeh);
         p.drawEllipse(c, r, r);
     }
-    // Confetti along the top and bottom edges.
+    // Confetti along the top edge and down the sides.
     for (int i = 0; i < 160; ++i) {
         bool topEdge = i % 2;
-        double y = topEdge ? rng.bounded(size.height() * 0.18) : size.height() - rng.bounded(size.height() * 0.14);
-        QPointF c(rng.bounded(size.width()), y);
+        QPointF c = topEdge ? QPointF(rng.bounded(size.width()), rng.bounded(size.height() * 0.015))
+                            : QPointF(margin(), rng.bounded(size.height()));
         QColor col = (i % 4 == 0) ? QColor(255, 255, 255) : ((i % 4 == 1) ? t.accent : t.glow);
         col.setAlpha(150 + rng.bounded(100));
         p.save();
@@ -98,7 +104,7 @@ QImage background(const Theme &t, quint32 seed, QSize size = {1920, 1080})
     for (int i = 0; i < 40; ++i) {
         QColor col = t.accent;
         col.setAlpha(120 + rng.bounded(120));
-        drawStar(p, QPointF(rng.bounded(size.width()), rng.bounded(size.height())), 4 + rng.bounded(12), col);
+        drawStar(p, QPointF(margin(), rng.bounded(size.height())), 4 + rng.bounded(12), col);
     }
     // Darker floor so the marquee line reads well.
     QLinearGradient floor(0, size.height() * 0.82, 0, size.height());
@@ -152,18 +158,20 @@ int main(int argc, char *argv[])
     dist.mkpath(QStringLiteral("img"));
     dist.mkpath(QStringLiteral("Awardimg"));
     // 0: the default stage; 1 to 10: 经典蓝 活力橙 水粉蓝 绚目黄 梦幻蓝 水粉绿 荧光绿 粉红心 溏心粉 喜庆红.
+    // Each theme keeps its hue but is deep enough that the shipped yellow, white and aqua texts read
+    // at 4.5:1 or better wherever they stand, and the light buttons stand out.
     const Theme themes[] = {
         {QColor(120, 8, 18), QColor(60, 0, 8), QColor(255, 120, 60), QColor(255, 210, 80)},
         {QColor(10, 40, 120), QColor(2, 12, 50), QColor(60, 140, 255), QColor(255, 215, 90)},
-        {QColor(240, 110, 20), QColor(150, 40, 0), QColor(255, 200, 90), QColor(255, 255, 180)},
-        {QColor(90, 160, 220), QColor(30, 80, 150), QColor(200, 235, 255), QColor(255, 255, 255)},
-        {QColor(230, 170, 10), QColor(150, 80, 0), QColor(255, 240, 120), QColor(255, 120, 40)},
+        {QColor(150, 50, 0), QColor(80, 18, 0), QColor(255, 150, 40), QColor(255, 230, 150)},
+        {QColor(20, 70, 135), QColor(8, 30, 80), QColor(120, 190, 255), QColor(220, 240, 255)},
+        {QColor(115, 78, 0), QColor(60, 36, 0), QColor(255, 210, 60), QColor(255, 150, 40)},
         {QColor(60, 20, 140), QColor(10, 20, 80), QColor(150, 110, 255), QColor(120, 220, 255)},
-        {QColor(70, 170, 120), QColor(20, 90, 60), QColor(190, 255, 210), QColor(255, 255, 200)},
-        {QColor(40, 180, 40), QColor(0, 70, 20), QColor(170, 255, 80), QColor(255, 255, 120)},
-        {QColor(230, 80, 140), QColor(140, 20, 70), QColor(255, 170, 210), QColor(255, 240, 250)},
-        {QColor(250, 160, 180), QColor(200, 90, 130), QColor(255, 230, 240), QColor(255, 255, 255)},
-        {QColor(200, 10, 20), QColor(100, 0, 0), QColor(255, 90, 40), QColor(255, 215, 0)},
+        {QColor(16, 92, 64), QColor(4, 46, 32), QColor(120, 230, 180), QColor(230, 255, 200)},
+        {QColor(12, 96, 22), QColor(0, 46, 10), QColor(140, 255, 80), QColor(255, 255, 120)},
+        {QColor(140, 22, 70), QColor(76, 4, 38), QColor(255, 120, 190), QColor(255, 220, 240)},
+        {QColor(130, 40, 84), QColor(74, 14, 46), QColor(255, 170, 210), QColor(255, 235, 245)},
+        {QColor(160, 8, 14), QColor(90, 0, 0), QColor(255, 90, 40), QColor(255, 215, 0)},
     };
     int index = 0;
     for (const Theme &t : themes) {

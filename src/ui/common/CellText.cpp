@@ -35,11 +35,30 @@ qreal cellWidth(const QFont &font)
 
 QSize cellTextSize(const QFont &font, const QStringList &lines)
 {
-    int cells = 0;
-    for (const QString &line : lines)
-        cells = std::max(cells, cellCount(line));
+    // A run of characters between blanks is drawn at its own width from its first
+    // cell, so a run of digits or Latin letters may reach past its cells: the size
+    // covers what is drawn, not only the cells.
     const QFontMetricsF m(font);
-    return {static_cast<int>(std::ceil(cells * cellWidth(font))),
+    const qreal cell = cellWidth(font);
+    qreal widest = 0;
+    for (const QString &line : lines) {
+        int column = 0, runStart = -1, runColumn = 0;
+        widest = std::max(widest, cellCount(line) * cell);
+        for (int i = 0; i <= line.size(); ++i) {
+            const bool blank = i == line.size() || line[i] == QLatin1Char(' ');
+            if (!blank && runStart < 0) {
+                runStart = i;
+                runColumn = column;
+            }
+            if (blank && runStart >= 0) {
+                widest = std::max(widest, runColumn * cell + m.horizontalAdvance(line.mid(runStart, i - runStart)));
+                runStart = -1;
+            }
+            if (i < line.size())
+                column += cellsOf(line[i]);
+        }
+    }
+    return {static_cast<int>(std::ceil(widest)),
             static_cast<int>(std::ceil(m.height() * std::max<qsizetype>(lines.size(), 1)))};
 }
 

@@ -242,6 +242,13 @@ void TAAScrollText::setClock(const TickClock *clock)
     m_ticks.arm();
 }
 
+void TAAScrollText::moveBy(int pixels)
+{
+    const int last = std::max(0, stripHeight() - height());
+    m_position = std::clamp(m_position + pixels, 0, last);
+    update();
+}
+
 void TAAScrollText::processDueTicks()
 {
     m_ticks.processDueTicks();

@@ -75,6 +75,9 @@ public:
     void updateText();
     // Back to the strip's start with no passes counted.
     void rewind();
+    // Moves the visible window by hand (positive: further down the text), kept
+    // between the strip's start and the point where its end is in view.
+    void moveBy(int pixels);
 
     // Where the visible window stands in the strip, in pixels from its start.
     int position() const { return m_position; }

@@ -153,8 +153,30 @@ void TSkyScrollText::restart()
 {
     m_pos = restingPosition();
     m_moved = 0;
-    m_restTicks = 0;
+    m_restTicks = m_passPause / std::max(1, m_interval);
     m_placed = false;
+    update();
+}
+
+void TSkyScrollText::setPassPause(int ms)
+{
+    m_passPause = std::max(0, ms);
+    if (!m_placed)
+        m_restTicks = m_passPause / std::max(1, m_interval);
+}
+
+void TSkyScrollText::moveBy(int pixels)
+{
+    const QSize size = block().size();
+    const QPoint rest = restingPosition();
+    if (horizontal(m_direction)) {
+        const int farEnd = std::min(rest.x(), width() - size.width());
+        m_pos.setX(std::clamp(m_pos.x() - pixels, farEnd, rest.x()));
+    } else {
+        const int farEnd = std::min(rest.y(), height() - size.height());
+        m_pos.setY(std::clamp(m_pos.y() - pixels, farEnd, rest.y()));
+    }
+    m_placed = true;
     update();
 }
 
@@ -210,8 +232,14 @@ void TSkyScrollText::tick()
         m_pos.setY(-size.height());
     else
         reentered = false;
-    if (reentered)
+    if (reentered) {
         m_moved = 0;
+        if (m_passPause > 0) {
+            // The next pass starts where the first did, after a short rest, not after a screen of nothing.
+            m_pos = restingPosition();
+            m_restTicks = m_passPause / std::max(1, m_interval);
+        }
+    }
 
     if (m_secondInterval >= m_interval && m_secondInterval > 0 && m_secondStep > 0) {
         const int distance = m_secondStep * pauseUnit();
@@ -260,9 +288,9 @@ const QImage &TSkyScrollText::block() const
     if (m_wordWrap && !horizontal(m_direction))
         lines = wrapLines(lines, font(), width());
     m_lineHeight = fm.lineSpacing();
-    const qreal cell = cellWidth(font());
     auto lineWidth = [&](const QString &line) {
-        return m_cellAligned ? static_cast<int>(std::ceil(cellCount(line) * cell)) : fm.horizontalAdvance(line);
+        // Cell-aligned lines are as wide as what is drawn, digits reaching past their cells included.
+        return m_cellAligned ? cellTextSize(font(), {line}).width() : fm.horizontalAdvance(line);
     };
     int blockWidth = 1;
     for (const QString &line : lines)

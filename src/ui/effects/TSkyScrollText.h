@@ -78,6 +78,14 @@ public:
     QSize textSize() const;
     // Puts the text back at its resting position.
     void restart();
+    // Milliseconds the text rests at its resting position when it starts and
+    // before each new pass; with a pause, a pass that has scrolled out starts
+    // again from the resting position instead of entering from the far edge.
+    int passPause() const { return m_passPause; }
+    void setPassPause(int ms);
+    // Moves the text by hand against the scrolling direction (positive: further
+    // into the text), kept between its resting position and its far end in view.
+    void moveBy(int pixels);
 
     // Ticks are scheduled by this clock (the steady clock unless a test sets one).
     void setClock(const TickClock *clock);
@@ -120,6 +128,7 @@ private:
     bool m_cellAligned = false;
     int m_secondStep = 1;
     int m_secondInterval = 0;
+    int m_passPause = 0;
 
     mutable QImage m_block;
     mutable int m_lineHeight = 0;

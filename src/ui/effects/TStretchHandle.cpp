@@ -186,17 +186,22 @@ QRect TStretchHandle::draggedRect(const QPoint &parentPos) const
 
 void TStretchHandle::paintEvent(QPaintEvent *)
 {
+    // Every mark is drawn twice, dark under light, so that it shows on any background.
     QPainter p(this);
-    QPen frame(toQColor(m_secondaryColor));
+    const QRect frameRect = rect().adjusted(kSquare / 2, kSquare / 2, -kSquare / 2 - 1, -kSquare / 2 - 1);
+    p.setPen(QPen(QColor(20, 20, 20), 3));
+    p.drawRect(frameRect);
+    QPen frame(Qt::white);
     frame.setStyle(Qt::DashLine);
     p.setPen(frame);
-    p.drawRect(rect().adjusted(kSquare / 2, kSquare / 2, -kSquare / 2 - 1, -kSquare / 2 - 1));
+    p.drawRect(frameRect);
     const bool resizable = attachedControls().size() == 1;
     for (const QRect &square : grabSquares()) {
-        if (resizable)
-            p.fillRect(square, toQColor(m_color));
-        else
-            p.fillRect(square, toQColor(m_secondaryColor));
+        const QColor fill = resizable && m_color != colors::clBlack ? toQColor(m_color)
+                            : resizable                          ? QColor(Qt::white)
+                                                                 : toQColor(m_secondaryColor);
+        p.fillRect(square, QColor(20, 20, 20));
+        p.fillRect(square.adjusted(1, 1, -1, -1), fill);
     }
 }
 

@@ -27,11 +27,13 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPainter>
+#include <QWheelEvent>
 
 namespace tessaly {
 namespace {
 
 constexpr const char *kLabelSections[] = {"SFirstTitle", "SSecondTitle", "SresultText", "Sline", "Label_return"};
+constexpr int kResultsPause = 2500;  // milliseconds the results rest at their top
 
 }  // namespace
 
@@ -71,6 +73,9 @@ TFrmFloat::TFrmFloat(std::filesystem::path programDir, Services services, QSize 
     SkyScrollText1->setLayout(TextLayout::Top);
     SkyScrollText1->setAutoSize(false);
     SkyScrollText1->setCellAligned(true);  // winners padded to one length line up in columns
+    // The list opens at its top and rests there before it scrolls, and again before each new pass.
+    SkyScrollText1->setPassPause(kResultsPause);
+    SScrollText->setRepeatDelay(kResultsPause);
     SkyScrollText1->hide();
     connect(SkyScrollText1, &TSkyScrollText::mouseMoved, this, [this] { attach(SkyScrollText1); });
     for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)}) {
@@ -151,8 +156,13 @@ void TFrmFloat::ComposeResultsText()
     font.name = s->readString(section, prefix + "Name", font.name);
     font.size = s->readInteger(section, prefix + "Size", 48);
     font.style = fontStyleFromString(s->readString(section, prefix + "Style", "[fsBold]"));
-    const int perRow = std::max(1, s->readInteger("Option", "Floatrownum", 1));
+    // Fewer winners to a line than asked when long entries would run off the window.
+    int perRow = std::max(1, s->readInteger("Option", "Floatrownum", 1));
     m_results = composeResultsText(m_data.awards, m_data.winners, perRow, m_data.showPrize, font, m_measurer);
+    while (perRow > 1 && m_results.blockWidth > m_stage.width() - 40) {
+        --perRow;
+        m_results = composeResultsText(m_data.awards, m_data.winners, perRow, m_data.showPrize, font, m_measurer);
+    }
 }
 
 void TFrmFloat::ShowResultsWindow()
@@ -313,8 +323,6 @@ void TFrmFloat::AutoLayoutFloat()
     Sline->move(Sline->x(), SresultText->y() + height(SresultText) + 5);
     centre(Sline);
     const int top = Sline->y() + height(Sline) + 10;
-    for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)})
-        scroller->setGeometry(scroller->x(), top, scroller->width(), m_stage.height() - 200);
     auto s = openSettings(m_programDir);
     int w = 44, h = 25;
     if (s) {
@@ -322,6 +330,10 @@ void TFrmFloat::AutoLayoutFloat()
         parseInteger(s->readString("label_return", "Height", "25"), h);
     }
     Label_return->move(m_stage.width() - w - 30, m_stage.height() - h - 30);
+    // The list ends above the back label, inside the window.
+    const int listHeight = std::max(h, std::min(m_stage.height() - 200, Label_return->y() - 10 - top));
+    for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)})
+        scroller->setGeometry(scroller->x(), top, scroller->width(), listHeight);
     WriteConfigFloat();
 }
 
@@ -363,7 +375,53 @@ void TFrmFloat::keyPressEvent(QKeyEvent *event)
         m_dirty = true;
         return;
     }
-    QWidget::keyPressEvent(event);
+    // A list that does not scroll is read by moving it by hand.
+    const int line = QFontMetrics(shownScroller()->font()).lineSpacing();
+    const int page = std::max(line, shownScroller()->height() - line);
+    const int far = 1 << 24;
+    int by = 0;
+    switch (event->key()) {
+    case Qt::Key_Down:
+        by = line;
+        break;
+    case Qt::Key_Up:
+        by = -line;
+        break;
+    case Qt::Key_PageDown:
+    case Qt::Key_Space:
+        by = page;
+        break;
+    case Qt::Key_PageUp:
+        by = -page;
+        break;
+    case Qt::Key_End:
+        by = far;
+        break;
+    case Qt::Key_Home:
+        by = -far;
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    moveResults(by);
+}
+
+void TFrmFloat::wheelEvent(QWheelEvent *event)
+{
+    const int line = QFontMetrics(shownScroller()->font()).lineSpacing();
+    moveResults(-event->angleDelta().y() / 120 * 3 * line);
+    event->accept();
+}
+
+void TFrmFloat::moveResults(int pixels)
+{
+    if (pixels == 0 || scrolling())
+        return;
+    if (m_mode == 1)
+        SScrollText->moveBy(pixels);
+    else
+        SkyScrollText1->moveBy(pixels);
 }
 
 void TFrmFloat::closeEvent(QCloseEvent *event)

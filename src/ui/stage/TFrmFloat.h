@@ -66,6 +66,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
@@ -76,6 +77,8 @@ private:
     bool scrolling() const;
     void setScrolling(bool on);
     void refreshScroller();
+    // Moves a list that is not scrolling by hand (positive: further down).
+    void moveResults(int pixels);
     void centreScroller(int width);
     void scrollerMenu(const QPoint &globalPos);
     void changeStep(int delta);

@@ -60,6 +60,11 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     connect(&Timer2, &QTimer::timeout, this, &TFrmMain::Timer2Timer);
     // The window sees every key before its controls.
     qApp->installEventFilter(this);
+    if (auto settings = openSettings(m_programDir))
+        m_windowMode = settings->readBool("Option", "runfrom", false);
+    m_windowSettle.setSingleShot(true);
+    m_windowSettle.setInterval(400);
+    connect(&m_windowSettle, &QTimer::timeout, this, &TFrmMain::windowResized);
 }
 
 TFrmMain::~TFrmMain()
@@ -100,8 +105,12 @@ void TFrmMain::createElements()
         menu.setObjectName(QStringLiteral("PopupMenu_awpho"));
         menu.addAction(QStringLiteral("设置图片大小"), this, [this] {
             TForm_awardphoset dialog(m_programDir, Image_Award->size(), m_services.messages, this);
-            if (dialog.exec() == QDialog::Accepted)
+            if (dialog.exec() == QDialog::Accepted) {
+                // The picture's own section keeps the size for the next start.
                 Image_Award->resize(dialog.pictureSize());
+                LayoutDirty = true;
+                WriteConfig();
+            }
         })->setObjectName(QStringLiteral("Npaw1"));
         menu.exec(Image_Award->mapToGlobal(pos));
     });
@@ -198,15 +207,11 @@ void TFrmMain::paintEvent(QPaintEvent *event)
 
 void TFrmMain::resizeEvent(QResizeEvent *event)
 {
-    // In window mode the stage follows the window and the size is kept for the
-    // next start; the mode is known from the last ReadConfig, so a resize reads nothing.
+    // In window mode the stage is the client area from the first layout on; the
+    // stage is arranged anew once the operator has finished resizing.
     if (m_windowMode && !(windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized))) {
         m_stage = size();
-        if (auto settings = openSettings(m_programDir)) {
-            settings->writeInteger("Option", "fromheight", frameGeometry().height());
-            settings->writeInteger("Option", "fromwidth", frameGeometry().width());
-            report(settings->commit());
-        }
+        m_windowSettle.start();
     }
     QWidget::resizeEvent(event);
 }
@@ -319,8 +324,11 @@ void TFrmMain::closeEvent(QCloseEvent *event)
 
 void TFrmMain::FormShow()
 {
+    if (m_windowMode)
+        keepOnScreen();
     apply(m_session->FormCreate(false));
     apply(m_session->FormShow(fromQt(ScreenKey())));
+    m_shown = true;
 }
 
 void TFrmMain::ResetDraw(bool useLists)
@@ -429,16 +437,10 @@ void TFrmMain::apply(const DrawOutcome &outcome)
 void TFrmMain::showCaptions()
 {
     const StageCaptions &c = m_session->captions();
-    const DrawOptions &o = m_session->options();
     Status->setCaption(toQt(c.Status));
-    if (o.Statuscenter)
-        CentreOnStage(Status);
     Award->setCaption(toQt(c.Award));
-    if (o.Gradecenter)
-        CentreOnStage(Award);
     boss->setCaption(toQt(c.boss));
-    if (o.bosscenter)
-        CentreOnStage(boss);
+    placeCaptions();
     if (c.AwardPicture.empty() || !storedFileExists(m_programDir, c.AwardPicture))
         Image_Award->clearPicture();
     else
@@ -458,6 +460,7 @@ void TFrmMain::clearSlots()
     }
     Label21->setText({});
     Label21->hide();
+    m_slotsOnStage = 0;
 }
 
 void TFrmMain::showSlotTexts()

@@ -9,6 +9,7 @@
 #include "core/draw/SlotStage.h"
 #include "core/settings/FontKeys.h"
 #include "core/stage/SlotLayout.h"
+#include "core/stage/StageFit.h"
 #include "ui/common/Fonts.h"
 #include "ui/common/StretchedPicture.h"
 #include "ui/settings/AwardSettingsHost.h"
@@ -60,6 +61,11 @@ public:
 
     // Reads the settings, restores or resets the draw and prepares the first batch.
     void FormShow();
+    // Window mode: the window with its frame kept on the screen's free area.
+    void keepOnScreen();
+    // Window mode, once a resize has ended: the client size is stored for the
+    // next start and the stage is arranged for it.
+    void windowResized();
 
     DrawSession &session() { return *m_session; }
     SpecialSettings &special() { return *m_special; }
@@ -69,6 +75,7 @@ public:
     int StageHeight() const { return m_stage.height(); }
     QString ScreenKey() const;
     bool adjustMode() const { return AdjustMode; }
+    int slotsOnStage() const { return m_slotsOnStage; }
 
     // Operator commands (menus, buttons, keys).
     void GoButtonClick();
@@ -96,6 +103,13 @@ public:
     void WriteConfigMarquee();
     void AutoLayoutMain();
     void CentreOnStage(TAALabel *label);
+    // A changing caption (status, prize, guest) centred clear of the prize
+    // picture and the buttons, or kept in place, shrunk until it fits.
+    void placeCaption(TAALabel *label, bool centre);
+    // The status, prize and guest captions placed after they changed.
+    void placeCaptions();
+    // Where the rolling slots may stand: between the titles and the elements at the bottom.
+    StageRect slotAreaOnStage() const;
     void ArrangeSlots(int n);
     bool ArrangeAllSlots(bool force);
     void ReadConfiglabel(int n, bool keepCaptions);
@@ -211,7 +225,10 @@ private:
     bool AdjustMode = false;
     bool LayoutDirty = false;
     bool m_autoHideBar = true;
-    bool m_windowMode = false;  // runfrom, read with the appearance
+    bool m_windowMode = false;  // runfrom
+    bool m_shown = false;       // the first layout has been made
+    QTimer m_windowSettle;      // a resize has ended when this runs out
+    int m_slotsOnStage = 0;     // the batch size whose slots stand on the stage, 0 when none
     QPoint m_barDragStart;
     QString PopupLabelName;
     int PopupSlotName = 0;

@@ -2,9 +2,11 @@
 // the automatic main layout, centring, and the rolling slot layouts.
 #include "ui/stage/TFrmMain.h"
 
+#include "core/draw/DrawSession.h"
 #include "core/files/Paths.h"
 #include "core/settings/EffectRecord.h"
 #include "core/settings/Settings.h"
+#include "core/stage/StageFit.h"
 #include "core/text/Gbk.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
@@ -15,6 +17,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QScreen>
 #include <QFrame>
 
 namespace tessaly {
@@ -248,6 +251,80 @@ void TFrmMain::CentreOnStage(TAALabel *label)
     label->move(roundHalfEven((StageWidth() - width) / 2.0), label->y());
 }
 
+namespace {
+
+StageRect rectOf(const QWidget *w)
+{
+    return {w->x(), w->y(), w->width(), w->height()};
+}
+
+// Captions below this size are not shrunk further; they move instead.
+constexpr int kSmallestCaptionSize = 12;
+
+}  // namespace
+
+void TFrmMain::placeCaption(TAALabel *label, bool centre)
+{
+    // Every caption starts from its stored font: a shorter text may fit at full size again.
+    const FontSpec stored = fontOf(label);
+    label->setFont(toQFont(stored));
+    const int W = StageWidth();
+    if (!centre) {
+        // Kept where the operator put it, but never past the right edge: shrink, then move left.
+        const int room = W - 10 - label->x();
+        if (label->width() > room && !label->caption().isEmpty()) {
+            const int size = sizeToFitWidth(stored, fromQt(label->caption()), room, kSmallestCaptionSize, m_measurer);
+            label->setFont(toQFont(withSize(stored, size)));
+        }
+        if (label->x() + label->width() > W - 10)
+            label->move(std::max(10, W - 10 - label->width()), label->y());
+        return;
+    }
+    std::vector<StageRect> obstacles;
+    for (const QWidget *w : std::initializer_list<const QWidget *>{Image_Award, Image_logo, GoButton, StopButton})
+        if (w->isVisibleTo(this))
+            obstacles.push_back(rectOf(w));
+    if (label != Award && Award->isVisibleTo(this) && !Award->caption().isEmpty() && !m_session->options().Gradecenter)
+        obstacles.push_back(rectOf(Award));
+    CaptionPlace place = placeCentredCaption(W, rectOf(label), obstacles);
+    if (label->width() > place.room && place.room > 0) {
+        const int size = sizeToFitWidth(stored, fromQt(label->caption()), place.room - (label->width() -
+                                        m_measurer.measure(stored, fromQt(label->caption())).width),
+                                        kSmallestCaptionSize, m_measurer);
+        label->setFont(toQFont(withSize(stored, size)));
+        place = placeCentredCaption(W, rectOf(label), obstacles);
+    }
+    label->move(place.left, label->y());
+}
+
+void TFrmMain::placeCaptions()
+{
+    const DrawOptions &o = m_session->options();
+    placeCaption(Award, o.Gradecenter);
+    placeCaption(Status, o.Statuscenter);
+    placeCaption(boss, o.bosscenter);
+    // The ready text stays where it was put unless a long prize name now runs into it.
+    const StageRect ready = rectOf(readyLuck);
+    for (const QWidget *w : std::initializer_list<const QWidget *>{Award, Image_Award})
+        if (w->isVisibleTo(this) && ready.intersects(rectOf(w))) {
+            placeCaption(readyLuck, true);
+            break;
+        }
+}
+
+StageRect TFrmMain::slotAreaOnStage() const
+{
+    std::vector<StageRect> elements;
+    for (const TAALabel *l : {FirstTitle, SecondTitle, Status, Award, boss})
+        if (l->isVisibleTo(this) && !l->caption().isEmpty())
+            elements.push_back(rectOf(l));
+    for (const QWidget *w : std::initializer_list<const QWidget *>{Image_Award, Image_logo, GoButton, StopButton,
+                                                                   RzMarqueeStatus1})
+        if (w->isVisibleTo(this))
+            elements.push_back(rectOf(w));
+    return slotArea(StageWidth(), StageHeight(), elements);
+}
+
 void TFrmMain::AutoLayoutMain()
 {
     auto opened = openSettings(m_programDir);
@@ -255,9 +332,19 @@ void TFrmMain::AutoLayoutMain()
         return report(opened.error());
     const IniStore &s = *opened;
     const int W = StageWidth(), H = StageHeight();
+    // A title wider than the stage takes a smaller font for good, so that it is whole on this screen.
+    for (TAALabel *title : {FirstTitle, SecondTitle, readyLuck}) {
+        if (title->width() <= W - 20 || title->caption().isEmpty())
+            continue;
+        const FontSpec font = fontOf(title);
+        const int overhead = title->width() - m_measurer.measure(font, fromQt(title->caption())).width;
+        applyFont(title, withSize(font, sizeToFitWidth(font, fromQt(title->caption()), W - 20 - overhead, 1,
+                                                       m_measurer)));
+    }
     CentreOnStage(FirstTitle);
     FirstTitle->move(FirstTitle->x(), 20);
-    SecondTitle->move(SecondTitle->x(), QFontMetrics(FirstTitle->font()).height() + FirstTitle->y() + 5);
+    // Below the whole first title, its shadow included.
+    SecondTitle->move(SecondTitle->x(), FirstTitle->height() + FirstTitle->y() + 5);
     CentreOnStage(SecondTitle);
     readyLuck->move(readyLuck->x(), roundHalfEven(H / 2.0) - 30);
     CentreOnStage(readyLuck);
@@ -265,9 +352,14 @@ void TFrmMain::AutoLayoutMain()
     RzMarqueeStatus1->setGeometry(0, H - marqueeHeight, W, RzMarqueeStatus1->height());
     const int goWidth = storedSize(s, "GoButton", "Width", "76");
     const int stopWidth = storedSize(s, "StopButton", "Width", "76");
-    GoButton->move(roundHalfEven((W - goWidth - stopWidth - 200) / 2.0),
-                   H - marqueeHeight - storedSize(s, "GoButton", "Height", "33") - 10);
-    StopButton->move(goWidth + GoButton->x() + 200, GoButton->y());
+    const int buttonsTop = H - marqueeHeight - storedSize(s, "GoButton", "Height", "33") - 10;
+    // The pair stays clear of the prize picture in the corner on a narrow stage.
+    const int pictureTop = H - marqueeHeight - storedSize(s, "Image_Award", "Height", "60") - 10;
+    const int pictureLeft = W - storedSize(s, "Image_Award", "Width", "80") - 10;
+    const bool pictureBeside = Image_Award->isVisibleTo(this) && pictureTop < buttonsTop + GoButton->height();
+    const auto [goLeft, stopLeft] = placeButtonPair(W, goWidth, stopWidth, 200, pictureBeside ? pictureLeft - 10 : W);
+    GoButton->move(goLeft, buttonsTop);
+    StopButton->move(stopLeft, GoButton->y());
     CentreOnStage(Status);
     Status->move(Status->x(), GoButton->y() - storedSize(s, "Status", "Height", "33") - 10);
     CentreOnStage(boss);
@@ -276,7 +368,51 @@ void TFrmMain::AutoLayoutMain()
                       RzMarqueeStatus1->y() - storedSize(s, "Image_Award", "Height", "60") - 10);
     Image_logo->move(3, 22);
     Award->move(Image_Award->x(), Image_Award->y() - storedSize(s, "Award", "Height", "23") - 10);
+    placeCaption(readyLuck, true);
+    placeCaptions();
     WriteConfig();
+}
+
+void TFrmMain::keepOnScreen()
+{
+    const QScreen *shownOn = screen();
+    if (!shownOn)
+        return;
+    const QRect available = shownOn->availableGeometry();
+    const QRect frame = frameGeometry(), client = geometry();
+    FrameMargins margins{client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                         frame.bottom() - client.bottom()};
+    if (margins.left == 0 && margins.top == 0 && margins.right == 0 && margins.bottom == 0)
+        margins = {8, 31, 8, 8};  // the window manager has not framed the window yet: a usual frame
+    const StageRect fitted = fitWindowOnScreen({available.x(), available.y(), available.width(), available.height()},
+                                               {client.x(), client.y(), client.width(), client.height()}, margins);
+    const QRect wanted(fitted.left, fitted.top, fitted.width, fitted.height);
+    if (wanted != client)
+        setGeometry(wanted);
+}
+
+void TFrmMain::windowResized()
+{
+    if (!m_windowMode)
+        return;
+    // The client size, not the frame: a window stored by its frame grows by it at every start.
+    if (auto settings = openSettings(m_programDir)) {
+        settings->writeInteger("Option", "fromheight", height());
+        settings->writeInteger("Option", "fromwidth", width());
+        report(settings->commit());
+    }
+    if (!m_shown)
+        return;
+    auto settings = openSettings(m_programDir);
+    if (settings && settings->readString("Option", "screenmain") == fromQt(ScreenKey()))
+        return;
+    AutoLayoutMain();
+    // The slots on the stage are arranged for the new size as they are loaded again.
+    const int n = m_slotsOnStage;
+    if (n > kMaxSlots)
+        ReadConfiglabel20(n, true);
+    else if (n > 0)
+        ReadConfiglabel(n, true);
 }
 
 // Slot layouts ---------------------------------------------------------------
@@ -293,6 +429,7 @@ void TFrmMain::ReadConfiglabel(int n, bool keepCaptions)
             return report(opened.error());
     }
     m_slotLayout = readSlotGridLayout(*opened, n);
+    m_slotsOnStage = n;
     Label21->hide();
     for (int k = 1; k <= kMaxSlots; ++k) {
         SlotLabel *slot = Labels[static_cast<size_t>(k - 1)];
@@ -321,6 +458,7 @@ void TFrmMain::ReadConfiglabel20(int n, bool keepCaptions)
             return report(opened.error());
     }
     m_blockLayout = readSlotBlockLayout(*opened, n);
+    m_slotsOnStage = n;
     Label21->move(m_blockLayout.left, m_blockLayout.top);
     if (!keepCaptions)
         Label21->setText({});
@@ -381,22 +519,44 @@ void TFrmMain::ArrangeSlots(int n)
     if (!opened)
         return report(opened.error());
     const TextSize stage{StageWidth(), StageHeight()};
+    const StageRect area = slotAreaOnStage();
     const std::string longest = longestEntry();
+    // A batch size without a look of its own takes the look of the stage's other slots.
+    std::optional<SlotStyle> style;
+    if (!hasOwnSlotStyle(*opened, n))
+        style = existingSlotStyle(*opened, n);
     if (n <= kMaxSlots) {
         SlotGridLayout base = readSlotGridLayout(*opened, n);
-        SlotGridLayout arranged = arrangeSlotGrid(n, stage, m_measurer.measure(base.font, longest), base);
+        if (style) {
+            base.font = style->font;
+            base.transparent = style->transparent;
+            base.color = style->color;
+        }
+        SlotGridLayout arranged = fitSlotGrid(n, area, stage, longest, base, m_measurer);
         std::vector<int> all;
         for (int k = 1; k <= n; ++k)
             all.push_back(k);
         writeSlotGridLayout(*opened, n, arranged, all);
     } else {
-        auto block = arrangeSlotBlock(n, longest, readSlotAutoSet(*opened), stage, m_measurer);
+        SlotStyle look{defaultSlotFont()};
+        if (hasOwnSlotStyle(*opened, n)) {
+            const SlotBlockLayout own = readSlotBlockLayout(*opened, n);
+            look = {own.font, own.transparent, own.color};
+        } else if (style) {
+            look = *style;
+        } else {
+            look.font.color = colors::clYellow;
+            look.font.size = 9;
+        }
+        auto block = fitSlotBlock(n, longest, readSlotAutoSet(*opened), area, stage, look.font, m_measurer);
         if (!block) {
             m_services.messages.notify(this, QStringLiteral("提示"),
                                        QStringLiteral("每次抽取 %1 人的滚动区在最小的字体下也放不进屏幕，版面未改变。请减少每批人数或调整每行个数。")
                                            .arg(n));
             return;
         }
+        block->transparent = look.transparent;
+        block->color = look.color;
         writeSlotBlockLayout(*opened, n, *block);
     }
     commitSettings(*opened);

@@ -28,15 +28,29 @@
 #include "ui/participants/TTextedit.h"
 #include "ui/special/SpecialSettings.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 
 namespace tessaly {
 namespace {
+
+void releaseMenuButton(QToolButton *button)
+{
+    if (!button->rect().contains(button->mapFromGlobal(QCursor::pos()))) {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(button, &leave);
+        button->setAttribute(Qt::WA_UnderMouse, false);
+    }
+    button->setDown(false);
+    button->update();
+}
 
 QToolButton *menuButton(QWidget *bar, const QString &caption, QMenu *menu)
 {
@@ -46,6 +60,11 @@ QToolButton *menuButton(QWidget *bar, const QString &caption, QMenu *menu)
     button->setPopupMode(QToolButton::InstantPopup);
     button->setFocusPolicy(Qt::NoFocus);
     bar->layout()->addWidget(button);
+    // A dialog opened from the menu swallows the pointer's leaving the button, which then stayed
+    // highlighted after the dialog closed: release it once the menu is gone.
+    QObject::connect(menu, &QMenu::aboutToHide, button, [button] {
+        QTimer::singleShot(0, button, [button] { releaseMenuButton(button); });
+    });
     return button;
 }
 
@@ -171,13 +190,17 @@ void TFrmMain::NA2Click()
     if (m->x() < 0 || m->x() + m->width() > width())
         m->move(0, m->y());
     WriteConfig();
+    // Only slots that stand on the stage are stored: a batch that is prepared but
+    // not rolling shows none, and the last loaded layout belongs to another size.
     const int n = m_session->state().BatchSize;
     if (m_session->flags().PhotoMode)
         m_photos->SavePhotoSlotPositions(n);
-    else if (n > kMaxSlots)
-        WriteConfiglabel20(n);
-    else if (n > 0)
-        WriteConfiglabel(n);
+    else if (n > 0 && n == slotsOnStage()) {
+        if (n > kMaxSlots)
+            WriteConfiglabel20(n);
+        else
+            WriteConfiglabel(n);
+    }
     LayoutDirty = false;
     myDrag->detach();
 }
@@ -473,7 +496,10 @@ void TFrmMain::openBlockArrangement()
     };
     TForm_changpo20 dialog(current, {StageWidth(), StageHeight()}, applyValues, m_services.messages, this);
     dialog.exec();
-    WriteConfiglabel20(static_cast<int>(m_session->GridWinners().size()));
+    // Stored under the batch on the stage: the entries shown may still be the last batch's.
+    const int n = m_session->state().BatchSize;
+    if (n > kMaxSlots)
+        WriteConfiglabel20(n);
 }
 
 void TFrmMain::openListEditor()

@@ -1,0 +1,454 @@
+// The stage laid out offscreen on the usual screens, full screen and in a
+// window, for every batch size the awards may use and entries short and long:
+// every visible element stands inside the stage, nothing covers anything, and
+// names stay readable on a 1920x1080 projector.
+#include "support/TestServices.h"
+#include "ui/stage/StageWidgets.h"
+#include "ui/stage/TFrmFloat.h"
+#include "ui/stage/TFrmMain.h"
+
+#include "core/draw/DrawSession.h"
+#include "core/settings/Settings.h"
+#include "core/stage/PhotoGrid.h"
+#include "core/stage/StageFit.h"
+#include "core/text/Gbk.h"
+#include "ui/common/CellText.h"
+#include "ui/common/Fonts.h"
+#include "ui/common/GbkText.h"
+#include "ui/effects/TAALabel.h"
+#include "ui/effects/TAAScrollText.h"
+#include "ui/effects/TSkyScrollText.h"
+#include "ui/effects/TStretchHandle.h"
+
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+
+using namespace tessaly;
+
+namespace {
+
+void writeGbkLines(const std::filesystem::path &file, const std::vector<std::string> &utf8Lines)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    for (const auto &l : utf8Lines)
+        out << utf8ToGbk(l) << "\r\n";
+}
+
+// A list of 300 entries whose longest is exactly `bytes` long in GBK.
+std::vector<std::string> participants(int bytes)
+{
+    const std::string longest = bytes == 4 ? "王伟" : bytes == 12 ? "研发部张三丰" : "研发中心-软件部-张三丰 0012345";
+    std::vector<std::string> out{longest};
+    for (int i = 1; i < 300; ++i)
+        out.push_back(bytes == 4 ? "李娜" : "张" + std::to_string(i % 10));
+    return out;
+}
+
+struct Stage {
+    Stage(QSize stage, bool windowMode, int entryBytes, const std::string &extraOptions = {})
+    {
+        dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        writeGbkLines(dir / "data.txt", participants(entryBytes));
+        auto settings = openSettings(dir);
+        settings->writeBool("Option", "runfrom", windowMode);
+        if (!extraOptions.empty())
+            settings->writeString("Option", extraOptions, "1");
+        (void)settings->commit();
+        window = std::make_unique<TFrmMain>(dir, TFrmMain::Services{s.messages, s.opener, s.pickers}, stage);
+        window->resize(stage);
+        window->show();
+        window->FormShow();
+    }
+    QTemporaryDir tmp;
+    std::filesystem::path dir;
+    test::TestServices s;
+    std::unique_ptr<TFrmMain> window;
+};
+
+StageRect rectOf(const QWidget *w)
+{
+    return {w->x(), w->y(), w->width(), w->height()};
+}
+
+// Everything the audience sees while a batch rolls, by component name.
+QList<QPair<QString, StageRect>> visibleElements(const TFrmMain &w, bool withReady)
+{
+    QList<QPair<QString, StageRect>> out;
+    for (const TAALabel *l : {w.FirstTitle, w.SecondTitle, w.Status, w.Award, w.boss})
+        if (l->isVisibleTo(&w) && !l->caption().isEmpty())
+            out.append({l->objectName(), rectOf(l)});
+    if (withReady)
+        out.append({w.readyLuck->objectName(), rectOf(w.readyLuck)});
+    for (const QWidget *e : std::initializer_list<const QWidget *>{w.Image_Award, w.Image_logo, w.GoButton,
+                                                                   w.StopButton, w.RzMarqueeStatus1})
+        if (e->isVisibleTo(&w))
+            out.append({e->objectName(), rectOf(e)});
+    if (!withReady) {
+        for (const SlotLabel *slot : w.Labels)
+            if (slot->isVisibleTo(&w))
+                out.append({slot->objectName(), rectOf(slot)});
+        if (w.Label21->isVisibleTo(&w))
+            out.append({w.Label21->objectName(), rectOf(w.Label21)});
+    }
+    return out;
+}
+
+QString describe(const QString &name, const StageRect &r)
+{
+    return QStringLiteral("%1(%2,%3 %4x%5)").arg(name).arg(r.left).arg(r.top).arg(r.width).arg(r.height);
+}
+
+// What is wrong with the stage as it stands: elements outside it and pairs that overlap.
+QStringList faults(const TFrmMain &w, bool withReady)
+{
+    const auto elements = visibleElements(w, withReady);
+    const StageRect stage{0, 0, w.StageWidth(), w.StageHeight()};
+    QStringList out;
+    std::vector<StageRect> rects;
+    for (const auto &[name, r] : elements) {
+        rects.push_back(r);
+        if (!r.inside(stage))
+            out << QStringLiteral("outside: ") + describe(name, r);
+    }
+    for (auto [i, j] : overlappingPairs(rects))
+        out << QStringLiteral("overlap: %1 %2").arg(describe(elements[int(i)].first, elements[int(i)].second),
+                                                     describe(elements[int(j)].first, elements[int(j)].second));
+    return out;
+}
+
+const int kBatchSizes[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,  14,  15,
+                           16, 17, 18, 19, 20, 25, 35, 50, 100, 200, 500};
+
+}  // namespace
+
+class TestStageFit : public QObject {
+    Q_OBJECT
+private slots:
+    void everyBatchFitsEveryScreen_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<bool>("windowMode");
+        for (QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080), QSize(2560, 1440),
+                             QSize(3840, 2160)}) {
+            const QByteArray name = QByteArray::number(screen.width()) + "x" + QByteArray::number(screen.height());
+            QTest::newRow(name + " full screen") << screen << false;
+            // A window as large as the screen leaves beside its frame and a task bar.
+            QTest::newRow(name + " window") << QSize(screen.width() - 16, screen.height() - 87) << true;
+        }
+    }
+    void everyBatchFitsEveryScreen()
+    {
+        QFETCH(QSize, screen);
+        QFETCH(bool, windowMode);
+        const bool projector = screen == QSize(1920, 1080);
+        QStringList problems;
+        for (int bytes : {4, 12, 30}) {
+            Stage st(screen, windowMode, bytes);
+            TFrmMain &w = *st.window;
+            QCOMPARE(QSize(w.StageWidth(), w.StageHeight()), screen);
+            // The longest captions the demo's templates produce, and a long prize name.
+            w.Status->setCaption(QStringLiteral("正在抽取：幸运奖 第2/2批，本批 500 名，共 500/500 名"));
+            w.Award->setCaption(QStringLiteral("新能源汽车一辆（含三年免费保养）"));
+            w.boss->setCaption(QStringLiteral("有请董事长为特等奖抽奖"));
+            w.placeCaptions();
+            for (const SlotLabel *slot : w.Labels)
+                const_cast<SlotLabel *>(slot)->hide();
+            w.Label21->hide();
+            for (const QString &f : faults(w, true))
+                problems << QStringLiteral("%1 bytes, ready: %2").arg(bytes).arg(f);
+
+            const std::string longest = w.session().lists().LongestEntry;
+            QCOMPARE(int(longest.size()), bytes);
+            for (int n : kBatchSizes) {
+                w.ArrangeSlots(n);
+                int nameHeight = 0;
+                if (n <= kMaxSlots) {
+                    w.ReadConfiglabel(n, false);
+                    for (int k = 0; k < n; ++k)
+                        w.Labels[size_t(k)]->setText(toQt(longest));
+                    nameHeight = w.Labels[0]->height();
+                    int shown = 0;
+                    for (const SlotLabel *slot : w.Labels)
+                        shown += slot->isVisibleTo(&w) ? 1 : 0;
+                    if (shown != n)
+                        problems << QStringLiteral("%1 bytes, batch %2: %3 slots shown").arg(bytes).arg(n).arg(shown);
+                } else {
+                    w.ReadConfiglabel20(n, false);
+                    const SlotBlockLayout block = readSlotBlockLayout(*openSettings(st.dir), n);
+                    w.Label21->setText(toQt(composeSlotBlockText(
+                        std::vector<std::string>(size_t(n), padEntry(longest, longest.size())), block.row,
+                        block.space, block.blankLine, false)));
+                    nameHeight = QtTextMeasurer().measure(block.font, longest).height;
+                }
+                for (const QString &f : faults(w, false))
+                    problems << QStringLiteral("%1 bytes, batch %2: %3").arg(bytes).arg(n).arg(f);
+                if (projector && !windowMode && n <= 100 && bytes <= 12 && nameHeight < 24)
+                    problems << QStringLiteral("%1 bytes, batch %2: names %3 px tall").arg(bytes).arg(n).arg(nameHeight);
+            }
+        }
+        QStringList distinct;
+        for (const QString &p : problems) {
+            const QString what = p.section(QLatin1Char(':'), 1);
+            if (!distinct.contains(what))
+                distinct << what, qWarning().noquote() << p;
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("%1 faults").arg(problems.size())));
+    }
+
+    void photoLayoutsFitEveryScreen()
+    {
+        // Photo mode lays its picture pictures out from the shipped defaults for the screen.
+        QStringList problems;
+        for (QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080), QSize(2560, 1440),
+                             QSize(3840, 2160), QSize(1008, 681), QSize(1904, 993)}) {
+            QTemporaryDir tmp;
+            const std::filesystem::path dir = tmp.path().toStdString();
+            std::filesystem::copy(TESSALY_DIST_DIR "/set.dat", dir / "set.dat");
+            auto store = openSettings(dir);
+            const std::string key = screenKey(screen.width(), screen.height());
+            const StageRect stage{0, 0, screen.width(), screen.height()};
+            for (int n : kBatchSizes) {
+                QVERIFY(ensurePhotoSlotLayout(*store, n, screen.width(), screen.height(), key).ok());
+                const PhotoSlotLayout layout = readPhotoSlotLayout(*store, n);
+                std::vector<StageRect> pictures;
+                for (int i = 1; i <= n; ++i) {
+                    const PhotoRect r = layout.rect(i);
+                    pictures.push_back({r.left, r.top, r.width, r.height});
+                    if (!pictures.back().inside(stage))
+                        problems << QStringLiteral("%1x%2 batch %3: photo %4 outside")
+                                        .arg(screen.width()).arg(screen.height()).arg(n).arg(i);
+                }
+                if (!overlappingPairs(pictures).empty())
+                    problems << QStringLiteral("%1x%2 batch %3: photos overlap").arg(screen.width()).arg(screen.height()).arg(n);
+            }
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.mid(0, 10).join(QLatin1String("; "))));
+    }
+
+    void aTextBlockIsAsWideAsWhatIsDrawn()
+    {
+        // Digits and Latin letters may be wider than their cells: the measured size must still hold them.
+        const QStringList lines{QStringLiteral("研发中心-软件部-张三丰 0012345  市场中心-销售部-李四 WWWWMMMM")};
+        for (int size : {9, 13, 20, 36}) {
+            QFont font = toQFont(withSize(defaultSlotFont(), size));
+            const QSize measured = cellTextSize(font, lines);
+            QImage canvas(measured.width() * 2 + 100, measured.height() + 10, QImage::Format_ARGB32);
+            canvas.fill(Qt::transparent);
+            {
+                QPainter p(&canvas);
+                p.setPen(Qt::black);
+                drawCellText(p, font, lines, QPointF(0, 0));
+            }
+            int rightmost = 0;
+            for (int y = 0; y < canvas.height(); ++y)
+                for (int x = canvas.width() - 1; x > rightmost; --x)
+                    if (qAlpha(canvas.pixel(x, y)) > 0) {
+                        rightmost = x;
+                        break;
+                    }
+            QVERIFY2(rightmost < measured.width(), qPrintable(QStringLiteral("size %1: drawn to %2, measured %3")
+                                                                  .arg(size).arg(rightmost).arg(measured.width())));
+        }
+    }
+
+    void aWindowLaysOutItsClientAreaAndFollowsAResize()
+    {
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        {
+            auto settings = openSettings(dir);
+            settings->writeBool("Option", "runfrom", true);
+            (void)settings->commit();
+        }
+        TFrmMain w(dir, {s.messages, s.opener, s.pickers}, QSize(3840, 2160));
+        w.resize(900, 700);
+        w.show();
+        w.FormShow();
+        // The stage is the client area, not the screen, from the first layout on.
+        QCOMPARE(QSize(w.StageWidth(), w.StageHeight()), QSize(900, 700));
+        QCOMPARE(w.RzMarqueeStatus1->geometry(), QRect(0, 700 - 44, 900, 44));
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+
+        w.resize(1200, 640);
+        QTRY_COMPARE_WITH_TIMEOUT(openSettings(dir)->readString("Option", "screenmain"), std::string("1200*640"), 3000);
+        auto settings = openSettings(dir);
+        // The client size is kept, so the window does not grow by its frame at every start.
+        QCOMPARE(settings->readInteger("Option", "fromwidth", 0), 1200);
+        QCOMPARE(settings->readInteger("Option", "fromheight", 0), 640);
+        QCOMPARE(w.RzMarqueeStatus1->geometry(), QRect(0, 640 - 44, 1200, 44));
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+    }
+
+    void adjustmentModeStoresOnlyTheSlotsOnTheStage()
+    {
+        Stage st(QSize(1024, 768), false, 12);
+        TFrmMain &w = *st.window;
+        DrawSession &session = w.session();
+        auto press = [&] {
+            QTest::keyPress(&w, Qt::Key_Space);
+            QTest::keyRelease(&w, Qt::Key_Space);
+        };
+        // The first batch (25) rolls and stops; the next (35) is prepared but shows no slots yet.
+        if (!session.flags().BatchReady)
+            press();
+        const int first = session.state().BatchSize;
+        press();
+        press();
+        press();
+        const int next = session.state().BatchSize;
+        QVERIFY(session.flags().BatchReady);
+        QVERIFY(next != first);
+        QCOMPARE(w.slotsOnStage(), 0);
+        const std::string before = openSettings(st.dir)->readString(blockSection(next), "screen");
+        w.NA2Click();
+        w.NA2Click();
+        QVERIFY(!w.adjustMode());
+        QCOMPARE(openSettings(st.dir)->readString(blockSection(next), "screen"), before);
+        QVERIFY(!openSettings(st.dir)->hasKey(blockSection(next), "Left"));
+
+        // Once the batch rolls, its own layout is what adjustment mode stores.
+        press();
+        QCOMPARE(w.slotsOnStage(), next);
+        w.Label21->move(w.Label21->x(), w.Label21->y() + 7);
+        const int top = w.Label21->y();
+        w.NA2Click();
+        w.NA2Click();
+        QCOMPARE(openSettings(st.dir)->readInteger(blockSection(next), "Top", 0), top);
+    }
+
+    void theResultsOpenAtTheTopAndCanBeReadWithoutScrolling()
+    {
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        {
+            // Six long entries to a line, as an operator might ask for.
+            auto settings = openSettings(dir);
+            settings->writeInteger("Option", "Floatrownum", 6);
+            (void)settings->commit();
+        }
+        AwardTable awards;
+        std::array<std::vector<std::string>, 50> winners;
+        for (int a = 0; a < 5; ++a) {
+            awards[a] = LGrade{utf8ToGbk("奖项") + std::to_string(a), 1, "40", 40, utf8ToGbk("奖品"), ""};
+            for (int i = 0; i < 40; ++i)
+                winners[size_t(a)].push_back(utf8ToGbk("研发中心-软件部-张三丰 00") + std::to_string(10000 + a * 100 + i));
+        }
+        awards.AwardCount = 5;
+        TFrmFloat w(dir, {s.messages, s.pickers}, QSize(1024, 768), {awards, WinnerLists(winners.data(), 50), true});
+        w.show();
+        w.ShowResultsWindow();
+        TSkyScrollText *list = w.SkyScrollText1;
+        // The columns fit the window: fewer winners to a line than asked.
+        QVERIFY(w.results().blockWidth <= 1024 - 40);
+        QVERIFY(list->x() >= 0 && list->x() + list->width() <= 1024);
+        QVERIFY(list->y() + list->height() <= w.Label_return->y());
+        // The lines are as wide as the block was measured: the numbers at their ends are whole.
+        QCOMPARE(list->textSize().width(), w.results().blockWidth);
+        // It opens at the top and rests there before it scrolls.
+        QCOMPARE(list->textPosition().y(), 0);
+        QTest::qWait(600);
+        QCOMPARE(list->textPosition().y(), 0);
+
+        // Stopped, it moves by hand: a page, a line, to the end and back to the top.
+        QTest::keyClick(&w, Qt::Key_G);
+        QVERIFY(!list->active());
+        QTest::keyClick(&w, Qt::Key_PageDown);
+        const int page = -list->textPosition().y();
+        QVERIFY(page > 100);
+        QTest::keyClick(&w, Qt::Key_Down);
+        QVERIFY(-list->textPosition().y() > page);
+        QTest::keyClick(&w, Qt::Key_End);
+        QCOMPARE(list->textPosition().y() + list->textSize().height(), list->height());
+        QTest::keyClick(&w, Qt::Key_PageUp);
+        QVERIFY(list->textPosition().y() + list->textSize().height() > list->height());
+        QTest::keyClick(&w, Qt::Key_Home);
+        QCOMPARE(list->textPosition().y(), 0);
+        QWheelEvent wheel(QPointF(500, 400), QPointF(500, 400), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&w, &wheel);
+        QVERIFY(list->textPosition().y() < 0);
+        w.close();
+    }
+
+    void theShippedBackgroundsLeaveTheTextReadable()
+    {
+        // Where text stands on a stretched background, as parts of its width and height.
+        struct Area {
+            const char *what;
+            QRectF part;
+        };
+        const Area stageAreas[] = {{"titles", {0.2, 0.02, 0.6, 0.14}},
+                                   {"slots", {0.15, 0.16, 0.7, 0.56}},
+                                   {"captions and buttons", {0.1, 0.72, 0.65, 0.2}},
+                                   {"marquee", {0.0, 0.955, 1.0, 0.045}}};
+        const Area resultsAreas[] = {{"titles", {0.2, 0.02, 0.6, 0.2}}, {"list", {0.2, 0.2, 0.6, 0.75}}};
+        // The shipped text colours: yellow, white and aqua; silver on the results window.
+        const QColor stageTexts[] = {QColor(255, 255, 0), QColor(255, 255, 255), QColor(0, 255, 255)};
+        const QColor resultsTexts[] = {QColor(255, 255, 0), QColor(255, 255, 255), QColor(192, 192, 192)};
+        const QColor buttonFace(255, 200, 0);
+        QStringList problems;
+        auto check = [&](const QString &file, const auto &areas, const auto &texts, bool buttons) {
+            const QImage picture(QStringLiteral(TESSALY_DIST_DIR "/") + file);
+            QVERIFY2(!picture.isNull(), qPrintable(file));
+            for (const Area &area : areas) {
+                const QRect r(int(area.part.x() * picture.width()), int(area.part.y() * picture.height()),
+                              int(area.part.width() * picture.width()), int(area.part.height() * picture.height()));
+                std::vector<double> lum;
+                for (int y = r.top(); y <= r.bottom(); y += 3)
+                    for (int x = r.left(); x <= r.right(); x += 3) {
+                        const QRgb c = picture.pixel(x, y);
+                        lum.push_back(relativeLuminance(qRed(c), qGreen(c), qBlue(c)));
+                    }
+                std::sort(lum.begin(), lum.end());
+                double mean = 0;
+                for (double l : lum)
+                    mean += l / lum.size();
+                const double bright = lum[lum.size() * 95 / 100];  // all but the brightest specks
+                for (const QColor &t : texts) {
+                    const double text = relativeLuminance(t.red(), t.green(), t.blue());
+                    if (contrastRatio(text, mean) < 4.5 || contrastRatio(text, bright) < 3.0)
+                        problems << QStringLiteral("%1 %2: %3 on it %4:1 (brightest parts %5:1)")
+                                        .arg(file, area.what, t.name())
+                                        .arg(contrastRatio(text, mean), 0, 'f', 1)
+                                        .arg(contrastRatio(text, bright), 0, 'f', 1);
+                }
+                if (buttons && QByteArray(area.what) == "captions and buttons") {
+                    const double face = relativeLuminance(buttonFace.red(), buttonFace.green(), buttonFace.blue());
+                    if (contrastRatio(face, mean) < 3.0)
+                        problems << QStringLiteral("%1: buttons %2:1").arg(file).arg(contrastRatio(face, mean));
+                }
+            }
+        };
+        for (int i = 0; i <= 10; ++i)
+            check(QStringLiteral("img/%1.jpg").arg(i), stageAreas, stageTexts, true);
+        check(QStringLiteral("img/show.jpg"), resultsAreas, resultsTexts, false);
+        for (const QString &p : problems)
+            qWarning().noquote() << p;
+        QVERIFY(problems.isEmpty());
+        // The shipped buttons carry that face.
+        auto settings = openSettings(TESSALY_DIST_DIR);
+        QCOMPARE(settings->readString("GoButton", "Color"), std::string("$0000C8FF"));
+    }
+};
+
+// The offscreen screen is as large as the largest stage, so that a window keeps its size.
+int main(int argc, char *argv[])
+{
+    const std::string config = (std::filesystem::temp_directory_path() / "tessaly_stagefit_screen.json").string();
+    std::ofstream(config) << R"({"windowFrameMargins": false, "screens": [{"name": "big", "x": 0, "y": 0,
+        "width": 3840, "height": 2160, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QByteArray::fromStdString(config));
+    QApplication app(argc, argv);
+    TestStageFit test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_stagefit.moc"
