@@ -94,9 +94,10 @@ int runImport(const CommandLine &line, const fs::path &executableDir)
         return 1;
     }
     ImportOptions options;
-    const auto format = sniffSheetFormat(line.input);
+    // A spreadsheet by its name, as the editor's two import commands are chosen;
+    // the readers then go by the content whatever the extension says.
     const std::string ext = asciiLower(line.input.extension().string());
-    const bool sheet = format.has_value() || ext == ".csv" || ext == ".xls" || ext == ".xlsx";
+    const bool sheet = ext == ".csv" || ext == ".xls" || ext == ".xlsx";
     if (sheet) {
         options.kind = ImportOptions::Kind::Spreadsheet;
         auto read = readSpreadsheet(line.input);
@@ -193,9 +194,10 @@ bool isTerminalCommand(const std::vector<std::string> &args)
 {
     if (args.empty())
         return false;
+    // A first word that is no option names a command (a wrong one is refused
+    // without opening a window).
     const std::string &first = args.front();
-    return first == "check" || first == "export" || first == "import" || first == "--help" || first == "-h" ||
-           first == "--version";
+    return (!first.empty() && first[0] != '-') || first == "--help" || first == "-h" || first == "--version";
 }
 
 int runTerminalCommand(const std::vector<std::string> &args, const fs::path &executableDir)
