@@ -21,6 +21,12 @@
 #include "ui/effects/TStretchHandle.h"
 
 #include <QPainter>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
@@ -253,6 +259,62 @@ private slots:
             QVERIFY2(rightmost < measured.width(), qPrintable(QStringLiteral("size %1: drawn to %2, measured %3")
                                                                   .arg(size).arg(rightmost).arg(measured.width())));
         }
+    }
+
+    void thePrizePictureSizeAndTheBlockArrangementAreStoredWhereTheyBelong()
+    {
+        Stage st(QSize(1024, 768), false, 12);
+        TFrmMain &w = *st.window;
+        // A popup menu item is picked, then the dialog it opens is filled in and confirmed.
+        auto pick = [](const char *item, std::function<void(QDialog *)> fill) {
+            auto *poll = new QTimer;
+            QObject::connect(poll, &QTimer::timeout, poll, [poll, item, fill] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                QAction *action = menu ? menu->findChild<QAction *>(QLatin1String(item)) : nullptr;
+                if (!action)
+                    return;
+                poll->stop();
+                QTimer::singleShot(50, [fill] {
+                    if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                        fill(dialog);
+                });
+                action->trigger();
+                menu->close();
+                poll->deleteLater();
+            });
+            poll->start(20);
+        };
+        auto confirm = [](QDialog *dialog, std::initializer_list<std::pair<const char *, QString>> fields) {
+            for (const auto &[name, text] : fields)
+                dialog->findChild<QLineEdit *>(QLatin1String(name))->setText(text);
+            dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+        };
+
+        // The prize picture's size reaches its own section, so the next start shows it.
+        pick("Npaw1", [&](QDialog *d) { confirm(d, {{"Edit1", QStringLiteral("200")}, {"Edit2", QStringLiteral("150")}}); });
+        emit w.Image_Award->customContextMenuRequested(QPoint(5, 5));
+        QCOMPARE(w.Image_Award->size(), QSize(200, 150));
+        QCOMPARE(openSettings(st.dir)->readInteger("Image_Award", "Width", 0), 200);
+        QCOMPARE(openSettings(st.dir)->readInteger("Image_Award", "Height", 0), 150);
+
+        // A batch of 35 rolls after one of 25: its arrangement goes to its own section.
+        DrawSession &session = w.session();
+        auto press = [&] {
+            QTest::keyPress(&w, Qt::Key_Space);
+            QTest::keyRelease(&w, Qt::Key_Space);
+        };
+        press();
+        press();
+        press();
+        press();
+        QVERIFY(session.flags().Rolling);
+        QCOMPARE(session.state().BatchSize, 35);
+        const int rowOf25 = openSettings(st.dir)->readInteger("25", "row", 0);
+        pick("Np54", [&](QDialog *d) { confirm(d, {{"Edit1", QStringLiteral("3")}}); });
+        emit w.Label21->customContextMenuRequested(QPoint(5, 5));
+        QCOMPARE(openSettings(st.dir)->readInteger("35", "row", 0), 3);
+        QCOMPARE(openSettings(st.dir)->readInteger("25", "row", 0), rowOf25);
+        QVERIFY(rowOf25 != 3);
     }
 
     void aWindowLaysOutItsClientAreaAndFollowsAResize()

@@ -25,4 +25,17 @@ bool QtMessageService::ask(QWidget *parent, const QString &title, const QString 
            QMessageBox::Yes;
 }
 
+MessageService::Answer QtMessageService::askYesNoCancel(QWidget *parent, const QString &title, const QString &text)
+{
+    switch (QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                  QMessageBox::Yes)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 }  // namespace tessaly

@@ -87,6 +87,7 @@ public:
     void ND1Click();  // tips
     void ND2Click();  // help file
     void openAwardSettings();
+    void openListEditor();  // "编辑抽奖人员名单"
     void NC1Click();  // show the results window
     void NC2Click();  // show the winners window
     void NC4Click();  // restart the draw

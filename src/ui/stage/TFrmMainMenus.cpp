@@ -25,6 +25,7 @@
 #include "ui/stage/TForm_changpo.h"
 #include "ui/stage/TForm_changpo20.h"
 #include "ui/stage/TFrmSplash.h"
+#include "ui/participants/TTextedit.h"
 #include "ui/special/SpecialSettings.h"
 
 #include <QApplication>
@@ -108,8 +109,10 @@ void TFrmMain::createMenus()
     quit->setShortcutContext(Qt::WidgetShortcut);
 
     m_menuSettings = new QMenu(this);
-    m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
+    m_menuSettings->addAction(QStringLiteral("编辑抽奖人员名单"), this, &TFrmMain::openListEditor)
         ->setObjectName(QStringLiteral("NB1"));
+    m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
+        ->setObjectName(QStringLiteral("NB2"));
     m_menuSettings->addAction(QStringLiteral("奖项分组设置"), m_special, &SpecialSettings::openGrouping)
         ->setObjectName(QStringLiteral("Nfz"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
@@ -497,6 +500,12 @@ void TFrmMain::openBlockArrangement()
     const int n = m_session->state().BatchSize;
     if (n > kMaxSlots)
         WriteConfiglabel20(n);
+}
+
+void TFrmMain::openListEditor()
+{
+    TTextedit editor(m_programDir, *this, *m_session, {m_services.messages, m_services.pickers}, this);
+    editor.exec();
 }
 
 }  // namespace tessaly

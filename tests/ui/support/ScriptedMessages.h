@@ -27,10 +27,21 @@ public:
         return m_answers.isEmpty() ? false : m_answers.takeFirst();
     }
 
+    // Three-way questions take their answers from this script first.
+    void setNextThreeWay(Answer answer) { m_threeWay.append(answer); }
+    Answer askYesNoCancel(QWidget *parent, const QString &title, const QString &text) override
+    {
+        if (m_threeWay.isEmpty())
+            return MessageService::askYesNoCancel(parent, title, text);
+        shown.append({title, text, true});
+        return m_threeWay.takeFirst();
+    }
+
     QList<Shown> shown;
 
 private:
     QList<bool> m_answers;
+    QList<Answer> m_threeWay;
 };
 
 }  // namespace tessaly::test

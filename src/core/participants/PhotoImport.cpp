@@ -1,0 +1,166 @@
+#include "participants/PhotoImport.h"
+
+#include "files/FileIo.h"
+#include "files/Paths.h"
+#include "participants/Jpeg.h"
+#include "text/Gbk.h"
+#include "text/Lines.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <fcntl.h>
+#include <fstream>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace tessaly {
+
+std::vector<fs::path> listJpegFiles(const fs::path &folder)
+{
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto &entry : fs::directory_iterator(folder, ec)) {
+        std::error_code typeEc;
+        if (!entry.is_regular_file(typeEc))
+            continue;
+        const std::string name = entry.path().filename().string();
+        if (name.size() >= 4 && asciiLower(name.substr(name.size() - 4)) == ".jpg")
+            files.push_back(entry.path());
+    }
+    return files;
+}
+
+fs::path photoFolder(const fs::path &programDir)
+{
+    return programFile(programDir, "photo");
+}
+
+Status clearPhotoFolder(const fs::path &programDir)
+{
+    for (const fs::path &file : listJpegFiles(photoFolder(programDir))) {
+        std::error_code ec;
+        if (!fs::remove(file, ec) && ec)
+            return makeError(ErrorCode::FileWrite, TSL_GBK("无法删除图片：") + fileNameToGbk(file));
+    }
+    return Ok{};
+}
+
+Status copyPhotos(const std::vector<fs::path> &files, const fs::path &programDir)
+{
+    const fs::path target = photoFolder(programDir);
+    std::error_code ec;
+    fs::create_directories(target, ec);
+    for (const fs::path &file : files) {
+        if (fs::exists(target / file.filename(), ec) && fs::equivalent(file, target / file.filename(), ec))
+            continue;
+        if (Status copied = copyFileAtomic(file, target / file.filename()); !copied)
+            return copied;
+    }
+    return Ok{};
+}
+
+namespace {
+
+// Written through a temporary name and a rename, so a crash never leaves half a
+// picture; the whole folder is flushed to disk once at the end instead of once
+// per picture, which would cost more than the conversion itself.
+Status convertOne(const fs::path &source, const fs::path &target, int width, int height)
+{
+    Result<RgbImage> picture = loadJpegFile(source, {width, height});
+    if (!picture)
+        return picture.error();
+    Result<std::string> encoded = encodeJpeg(scaleImage(*picture, width, height));
+    if (!encoded)
+        return encoded.error();
+    fs::path temporary = target;
+    temporary += ".importing";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(encoded->data(), static_cast<std::streamsize>(encoded->size()));
+        if (!out.flush())
+            return makeError(ErrorCode::FileWrite, TSL_GBK("无法写入图片：") + fileNameToGbk(target));
+    }
+    std::error_code ec;
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        return makeError(ErrorCode::FileWrite, TSL_GBK("无法写入图片：") + fileNameToGbk(target));
+    }
+    return Ok{};
+}
+
+void flushFolder(const fs::path &folder)
+{
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+std::vector<PhotoFailure> convertPhotos(const std::vector<fs::path> &files, const fs::path &programDir, int width,
+                                        int height, int threads, const std::function<void(size_t)> &progress)
+{
+    std::vector<PhotoFailure> failures;
+    if (width <= 0 || height <= 0) {
+        for (const fs::path &f : files)
+            failures.push_back({f, TSL_GBK("转换后的宽和高要大于0")});
+        return failures;
+    }
+    const fs::path target = photoFolder(programDir);
+    std::error_code ec;
+    fs::create_directories(target, ec);
+
+    if (threads <= 0)
+        threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::min<int>(threads, static_cast<int>(std::max<size_t>(files.size(), 1)));
+
+    // Each worker takes the next picture; results land in their own slot so the
+    // failures come back in the order given.
+    std::vector<Status> results(files.size(), Status(Ok{}));
+    std::atomic<size_t> next{0};
+    std::atomic<size_t> done{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    auto work = [&] {
+        for (size_t i = next++; i < files.size(); i = next++) {
+            results[i] = convertOne(files[i], target / files[i].filename(), width, height);
+            if (++done == files.size()) {
+                std::lock_guard lock(mutex);
+                finished.notify_all();
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back(work);
+    {
+        std::unique_lock lock(mutex);
+        while (done < files.size()) {
+            finished.wait_for(lock, std::chrono::milliseconds(30));
+            if (progress) {
+                lock.unlock();
+                progress(done);
+                lock.lock();
+            }
+        }
+    }
+    for (auto &w : workers)
+        w.join();
+    flushFolder(target);
+    if (progress)
+        progress(files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!results[i])
+            failures.push_back({files[i], results[i].error().message});
+    return failures;
+}
+
+}  // namespace tessaly

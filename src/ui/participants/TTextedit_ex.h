@@ -1,0 +1,45 @@
+// "导入Excel": a block of cells of a spreadsheet (.xls, .xlsx or .csv) becomes
+// the list editor's lines, one per sheet row, each column padded to its widest cell.
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tessaly {
+
+class MessageService;
+class PickerService;
+
+class TTextedit_ex : public QDialog {
+    Q_OBJECT
+public:
+    TTextedit_ex(MessageService &messages, PickerService &pickers, QWidget *parent = nullptr);
+
+    // The imported lines (GBK) once "开始导入" succeeded and closed the dialog.
+    const std::vector<std::string> &imported() const { return m_lines; }
+
+    void Button1Click();  // choose the file
+    void Button2Click();  // check the fields and import
+    void setFile(const QString &path);
+
+    QRadioButton *RadioButton1, *RadioButton2;
+    QLabel *Label1, *Label8, *Label11;
+    QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5;
+    QPushButton *Button1, *Button2;
+
+private:
+    void showFormatNote();
+
+    MessageService &m_messages;
+    PickerService &m_pickers;
+    QString m_path;
+    std::vector<std::string> m_lines;
+};
+
+}  // namespace tessaly

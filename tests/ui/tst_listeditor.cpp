@@ -1,0 +1,309 @@
+// The list editor on the stage of the shipped demo: saving, the tools, find
+// and replace, the close question and printing to a PDF file.
+#include "support/TestServices.h"
+#include "ui/common/LineNumberEdit.h"
+#include "ui/participants/FindReplaceDialog.h"
+#include "ui/participants/ListToolDialogs.h"
+#include "ui/participants/TPhotoListPanel.h"
+#include "ui/participants/TTextedit.h"
+#include "ui/stage/TFrmMain.h"
+
+#include "core/draw/DrawSession.h"
+#include "core/participants/Jpeg.h"
+#include "core/settings/IniStore.h"
+#include "core/text/Gbk.h"
+#include "core/text/Lines.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+using namespace tessaly;
+
+namespace {
+
+std::string readAll(const std::filesystem::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> gbkLines(std::initializer_list<const char *> utf8)
+{
+    std::vector<std::string> out;
+    for (const char *l : utf8)
+        out.push_back(utf8ToGbk(l));
+    return out;
+}
+
+struct Stage {
+    explicit Stage(bool photoMode = false)
+    {
+        dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        if (photoMode) {
+            auto settings = IniStore::open(dir / "set.dat");
+            settings->writeBool("Option", "ispho", true);
+            (void)settings->commit();
+        }
+        window = std::make_unique<TFrmMain>(dir, TFrmMain::Services{s.messages, s.opener, s.pickers}, QSize(1024, 768));
+        window->resize(1024, 768);
+        window->show();
+        window->FormShow();
+        s.messages.shown.clear();
+    }
+    std::unique_ptr<TTextedit> editor()
+    {
+        auto e = std::make_unique<TTextedit>(dir, *window, window->session(),
+                                             TTextedit::Services{s.messages, s.pickers}, window.get());
+        e->show();
+        return e;
+    }
+    QTemporaryDir tmp;
+    std::filesystem::path dir;
+    test::TestServices s;
+    std::unique_ptr<TFrmMain> window;
+};
+
+}  // namespace
+
+class TestListEditor : public QObject {
+    Q_OBJECT
+private slots:
+    void opensWithTheListAndTheCounterCaption()
+    {
+        Stage st;
+        auto e = st.editor();
+        const auto onDisk = splitLines(readAll(st.dir / "data.txt"));
+        QCOMPARE(e->lines(), onDisk);
+        QVERIFY(!e->changed());
+        QCOMPARE(e->windowTitle(), QStringLiteral("编辑抽奖名单      共%1行").arg(onDisk.size()));
+        QVERIFY(e->Memo1->gutterWidth() > 0);
+        QCOMPARE(e->action("M_Save")->text(), QStringLiteral("保存(&S)                  Ctrl+S"));
+    }
+
+    void saveResetsTheDrawAndTheNextStartDrawsFromTheNewList()
+    {
+        Stage st;
+        DrawSession &session = st.window->session();
+        // Draw one batch of the old list first.
+        if (!session.flags().BatchReady)
+            st.window->GoButtonClick();
+        st.window->GoButtonClick();
+        st.window->StopButtonClick();
+        QVERIFY(!readAll(st.dir / "ARecord.dat").empty());
+
+        auto e = st.editor();
+        const auto fresh = gbkLines({"甲一", "乙二", "丙三", "丁四", "戊五", "己六", "庚七", "辛八", "壬九", "癸十",
+                                     "子一", "丑二", "寅三", "卯四", "辰五", "巳六", "午七", "未八", "申九", "酉十"});
+        std::vector<std::string> many;
+        for (int k = 0; k < 20; ++k)
+            for (const auto &l : fresh)
+                many.push_back(l + utf8ToGbk("销售部") + std::to_string(k));
+        e->setLines(many, true);
+        st.s.messages.setNextAnswer(false);  // no re-layout
+        QVERIFY(e->M_SaveClick());
+        QCOMPARE(readAll(st.dir / "data.txt"), joinLines(many));
+        QVERIFY(!e->changed());
+        QVERIFY(readAll(st.dir / "ARecord.dat").empty());
+        QCOMPARE(session.lists().NameList, many);
+        QCOMPARE(st.s.messages.shown.last().text,
+                 QStringLiteral("保存完成！重新加载完成！下一步请到奖项设置窗口中设置奖项(所有奖项和名单都已回到奖池)。"));
+
+        // The longest entry got longer: the re-layout question came first.
+        bool asked = false;
+        for (const auto &m : st.s.messages.shown)
+            asked = asked || m.text.startsWith(QStringLiteral("抽奖名单最大长度(字数)有改变!"));
+        QVERIFY(asked);
+
+        e->close();
+        if (!session.flags().BatchReady)
+            st.window->GoButtonClick();
+        st.window->GoButtonClick();
+        st.window->StopButtonClick();
+        const std::set<std::string> allowed(many.begin(), many.end());
+        const auto &winners = session.AwardWinnerNames()[static_cast<size_t>(session.state().CurrentAward)];
+        QVERIFY(!winners.empty());
+        for (const auto &w : winners)
+            QVERIFY2(allowed.count(w), w.c_str());
+    }
+
+    void anUnchangedOrEmptyListIsNotSaved()
+    {
+        Stage st;
+        auto e = st.editor();
+        const auto before = std::filesystem::last_write_time(st.dir / "data.txt");
+        QVERIFY(!e->M_SaveClick());
+        QVERIFY(st.s.messages.shown.isEmpty());
+        QCOMPARE(std::filesystem::last_write_time(st.dir / "data.txt"), before);
+
+        e->M_clearallClick();
+        QVERIFY(e->changed());
+        QVERIFY(!e->M_SaveClick());
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("抽奖名单为空，不能保存！"));
+        QVERIFY(!readAll(st.dir / "data.txt").empty());
+    }
+
+    void toolsReportWhatTheyRemoved()
+    {
+        Stage st;
+        auto e = st.editor();
+        e->setLines(gbkLines({"Li", "Wang", "Li", "Li", "Zhao", " \t", "　"}), false);
+        e->N8Click();
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("已删除下面重复名单: Li Li"));
+        QVERIFY(e->windowTitle().endsWith(QStringLiteral("(已删除 2 重复行)")));
+        QVERIFY(e->changed());
+        e->M_clearhClick();
+        QCOMPARE(e->lines(), gbkLines({"Li", "Wang", "Zhao", "　"}));
+        QCOMPARE(e->windowTitle(), QStringLiteral("编辑抽奖名单      共4行(已删除 1 空白行)"));
+    }
+
+    void findAndReplaceAllCount()
+    {
+        Stage st;
+        auto e = st.editor();
+        e->setLines(gbkLines({"Li Wang", "li", "LiLi 李"}), false);
+        QTextCursor start = e->Memo1->textCursor();
+        start.setPosition(0);
+        e->Memo1->setTextCursor(start);
+        QVERIFY(e->searchNext(QStringLiteral("LI"), {true, false, true}));
+        QCOMPARE(e->Memo1->textCursor().selectionStart(), 0);
+        QVERIFY(e->searchNext(QStringLiteral("LI"), {true, false, true}));
+        QCOMPARE(e->Memo1->textCursor().selectionStart(), 8);  // "li"; LiLi is no whole word
+        QVERIFY(!e->searchNext(QStringLiteral("LI"), {true, false, true}));
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("找不到 \"LI\""));
+
+        e->Memo1->setTextCursor(start);
+        QCOMPARE(e->replaceAll(QStringLiteral("Li"), QStringLiteral("Zh"), {true, true, false}), 3);
+        QCOMPARE(e->lines(), gbkLines({"Zh Wang", "li", "ZhZh 李"}));
+        QVERIFY(e->changed());
+
+        // Through the replace box, with the count in the message.
+        e->Memo1->moveCursor(QTextCursor::Start);
+        e->M_ReplaceClick();
+        e->ReplaceDialog1->findEdit->setText(QStringLiteral("Zh"));
+        e->ReplaceDialog1->replaceEdit->setText(QStringLiteral("Q"));
+        e->ReplaceDialog1->matchCase->setChecked(true);
+        emit e->ReplaceDialog1->replaceAllRequested();
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("成功完成 3 处文本的替换"));
+    }
+
+    void closeAsksAboutUnsavedChanges()
+    {
+        Stage st;
+        const std::string original = readAll(st.dir / "data.txt");
+        auto e = st.editor();
+        e->setLines(gbkLines({"A", "B"}), true);
+
+        st.s.messages.setNextThreeWay(MessageService::Answer::Cancel);
+        QVERIFY(!e->close());
+        QVERIFY(e->isVisible());
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("抽奖名单已改变，是否要保存？"));
+
+        st.s.messages.setNextThreeWay(MessageService::Answer::No);
+        QVERIFY(e->close());
+        QCOMPARE(readAll(st.dir / "data.txt"), original);
+
+        auto again = st.editor();
+        again->setLines(gbkLines({"A", "B"}), true);
+        st.s.messages.setNextThreeWay(MessageService::Answer::Yes);
+        st.s.messages.setNextAnswer(false);
+        TTextedit::setReminderPending(true);
+        QVERIFY(again->close());
+        QCOMPARE(readAll(st.dir / "data.txt"), std::string("A\r\nB\r\n"));
+        QVERIFY(!TTextedit::reminderPending());
+    }
+
+    void generatorAppendsAndRefusesEmptyFields()
+    {
+        Stage st;
+        Ttextedit_bh1 dialog(st.s.messages);
+        dialog.Edit3->setText(QString());
+        dialog.Button1Click();
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("开始号码和结束号码不能为空，请输入。"));
+        QVERIFY(dialog.generated().empty());
+        dialog.Edit3->setText(QStringLiteral("1"));
+        dialog.Edit4->setText(QStringLiteral("12"));
+        dialog.Edit1->setText(QStringLiteral("A"));
+        dialog.Button1Click();
+        QCOMPARE(dialog.generated().size(), size_t(12));
+        QCOMPARE(dialog.generated().front(), std::string("A01"));
+    }
+
+    void printsEveryLineToAPdfAcrossPages()
+    {
+        Stage st;
+        auto e = st.editor();
+        std::vector<std::string> many;
+        for (int i = 1; i <= 200; ++i)
+            many.push_back("Line " + std::to_string(i));
+        e->setLines(many, false);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = QString::fromStdString((st.dir / "list.pdf").string());
+        printer.setOutputFileName(pdf);
+        e->printLines(printer);
+        const std::string bytes = readAll(pdf.toStdString());
+        QVERIFY(bytes.starts_with("%PDF"));
+        size_t pages = 0;
+        for (size_t at = bytes.find("/Type /Page\n"); at != std::string::npos; at = bytes.find("/Type /Page\n", at + 1))
+            ++pages;
+        if (pages == 0)
+            for (size_t at = bytes.find("/Type /Page"); at != std::string::npos; at = bytes.find("/Type /Page", at + 1))
+                pages += bytes.compare(at, 12, "/Type /Pages") != 0;
+        QVERIFY2(pages >= 3, std::to_string(pages).c_str());
+    }
+
+
+    void photoFaceImportsAFolderAndDeletesOnePicture()
+    {
+        Stage st(true);
+        QTemporaryDir source;
+        RgbImage img;
+        img.width = 320;
+        img.height = 240;
+        img.pixels.assign(320u * 240u, 0xff336699u);
+        for (const char *name : {"Li.jpg", "Wang.JPG", "Zhao.jpg"})
+            QVERIFY(saveJpegFile(std::filesystem::path(source.path().toStdString()) / name, img).ok());
+        auto e = st.editor();
+        QVERIFY(e->Panel1);
+        QVERIFY(!e->MainMenu1);
+        TPhotoListPanel *panel = e->Panel1;
+        panel->Edit_chaw->setText(QStringLiteral("100"));
+        panel->Edit_chah->setText(QStringLiteral("75"));
+        TTextedit::setReminderPending(false);
+        st.s.pickers.setNextFile(source.path());
+        panel->BitBtn1Click();
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("导入完成"));
+        QCOMPARE(panel->ListBox1->count(), 3);
+        QCOMPARE(panel->Label3->text(), QStringLiteral("3"));
+        QCOMPARE(st.window->session().lists().NameList.size(), size_t(3));
+        auto converted = loadJpegFile(st.dir / "photo" / "Wang.JPG");
+        QVERIFY(converted.ok());
+        QCOMPARE(converted->width, 100);
+        QVERIFY(TTextedit::reminderPending());
+        QVERIFY(readAll(st.dir / "ARecord.dat").empty());
+
+        panel->ListBox1->setCurrentRow(0);
+        const QString first = panel->ListBox1->item(0)->text();
+        panel->BitBtn3Click();
+        QCOMPARE(panel->ListBox1->count(), 2);
+        QVERIFY(panel->ListBox1->findItems(first, Qt::MatchExactly).isEmpty());
+        QCOMPARE(splitLines(readAll(st.dir / "data.txt")).size(), size_t(2));
+
+        QVERIFY(e->close());
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("下一步请到奖项设置窗口中设置奖项"));
+        TTextedit::setReminderPending(false);
+    }
+};
+
+QTEST_MAIN(TestListEditor)
+#include "tst_listeditor.moc"
