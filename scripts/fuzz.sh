@@ -33,6 +33,7 @@ failed=0
 for name in "${targets[@]}"; do
     corpus="$build/corpus/$name"
     crashes="$build/crashes/$name"
+    rm -rf "$crashes"
     mkdir -p "$corpus" "$crashes"
     cp -n "$root/tests/fuzz/corpus/$name"/* "$corpus"/ 2>/dev/null || true
     log="$build/fuzz_$name.log"

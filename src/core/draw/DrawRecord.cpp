@@ -90,6 +90,18 @@ bool parseRecordLine(std::string_view line, RecordFields &fields)
     const size_t first = bars.empty() ? line.size() : bars.front();
     if (!parseInteger(line.substr(0, first), fields.award) || fields.award < 0 || fields.award >= kMaxAwards)
         return false;
+    if (bars.size() == 1) {
+        // A display text the mask left ending in half a character swallows the
+        // "|" after it: the name is then what follows the last "|" byte.
+        const std::string_view rest = line.substr(first + 1);
+        for (size_t at = rest.rfind('|'); at != std::string_view::npos && at > 0; at = rest.rfind('|', at - 1)) {
+            if (!rest.substr(at + 1).empty() && fitsAsLastField(rest.substr(at + 1))) {
+                fields.display = rest.substr(0, at);
+                fields.name = rest.substr(at + 1);
+                return true;
+            }
+        }
+    }
     if (bars.size() < 2) {
         // Written by hand without a name: the rest is the display text.
         fields.display = bars.empty() ? std::string() : std::string(line.substr(first + 1));

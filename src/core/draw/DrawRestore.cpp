@@ -167,15 +167,30 @@ int DrawSession::removeDrawnFromPlay()
     // With canreAward a winner may be taken again: the order stands as built.
     if (m_options.canreAward || m_state.OrderCursor < 0)
         return 0;
-    const auto drawn = [this](int entry) { return m_lists.StateList[static_cast<size_t>(entry)] == kDrawnMark; };
-    const auto floor = m_pool.begin() + std::min(m_state.OrderFloor, m_state.OrderCursor + 1);
-    const auto inPlay = m_pool.begin() + m_state.OrderCursor + 1;
-    const int belowFloor = static_cast<int>(std::count_if(m_pool.begin(), floor, drawn));
-    const auto kept = std::stable_partition(m_pool.begin(), inPlay, [&drawn](int entry) { return !drawn(entry); });
-    const int removed = static_cast<int>(inPlay - kept);
+    // An entry written twice into the order (a damaged tmda.jpg) stays only
+    // at the higher place, where the stops reach it first.
+    const size_t inPlay = static_cast<size_t>(m_state.OrderCursor) + 1;
+    std::vector<char> seen(m_lists.size(), 0);
+    std::vector<char> drop(inPlay, 0);
+    for (size_t i = inPlay; i-- > 0;) {
+        const size_t entry = static_cast<size_t>(m_pool[i]);
+        drop[i] = m_lists.StateList[entry] == kDrawnMark || seen[entry];
+        seen[entry] = 1;
+    }
+    int removed = 0, belowFloor = 0;
+    size_t kept = 0;
+    for (size_t i = 0; i < inPlay; ++i) {
+        if (!drop[i]) {
+            m_pool[kept++] = m_pool[i];
+            continue;
+        }
+        ++removed;
+        if (static_cast<int>(i) < m_state.OrderFloor)
+            ++belowFloor;
+    }
     if (removed == 0)
         return 0;
-    m_pool.erase(kept, inPlay);
+    m_pool.erase(m_pool.begin() + static_cast<long>(kept), m_pool.begin() + static_cast<long>(inPlay));
     m_state.OrderFloor -= belowFloor;
     m_state.OrderCursor -= removed;
     m_state.RollCount = m_state.OrderCursor + 1;
