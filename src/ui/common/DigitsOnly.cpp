@@ -1,5 +1,7 @@
 #include "ui/common/DigitsOnly.h"
 
+#include "ui/common/MessageService.h"
+
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
@@ -8,6 +10,22 @@ namespace tessaly {
 void setDigitsOnly(QLineEdit *edit)
 {
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+}
+
+std::optional<int> readPerRowCount(QLineEdit *edit, MessageService &messages, QWidget *parent)
+{
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty()) {
+        messages.notify(parent, QStringLiteral("提示"), QStringLiteral("您输入的不是数字，请输入数字"));
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (!ok || n < 1) {
+        messages.notify(parent, QStringLiteral("提示"), QStringLiteral("每行显示个数必须至少为 1。"));
+        return std::nullopt;
+    }
+    return n;
 }
 
 }  // namespace tessaly

@@ -1,10 +1,19 @@
 // Number fields of the dialogs take only the digits 0 to 9 (Backspace and Enter still work).
 #pragma once
 
+#include <optional>
+
 class QLineEdit;
+class QWidget;
 
 namespace tessaly {
 
 void setDigitsOnly(QLineEdit *edit);
+
+class MessageService;
+
+// The winners-per-row count of a results dialog: a number of at least 1, or
+// nothing after telling the operator what is wrong (a count of 0 makes no row).
+std::optional<int> readPerRowCount(QLineEdit *edit, MessageService &messages, QWidget *parent);
 
 }  // namespace tessaly

@@ -30,27 +30,20 @@ TForm_floatshowgs::~TForm_floatshowgs()
 
 void TForm_floatshowgs::Button1Click()
 {
-    const QString text = m_ui->Edit1->text().trimmed();
-    if (text.isEmpty()) {
-        m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("您输入的不是数字，请输入数字"));
+    const std::optional<int> n = readPerRowCount(m_ui->Edit1, m_messages, this);
+    if (!n)
         return;
-    }
-    if (text.toInt() < 1) {
-        // Zero per line would divide by zero when the lines are built.
-        m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("每行显示个数必须至少为 1。"));
-        return;
-    }
     auto s = openSettings(m_programDir);
     tessaly::Status saved = s ? tessaly::Status(Ok{}) : tessaly::Status(s.error());
     if (s) {
-        s->writeString("Option", "Floatrownum", fromQt(text));
+        s->writeInteger("Option", "Floatrownum", *n);
         saved = s->commit();
     }
     if (!saved) {
         m_messages.notify(this, QStringLiteral("提示"), toQt(saved.error().message));
         return;
     }
-    m_perRow = text.toInt();
+    m_perRow = *n;
     accept();
 }
 

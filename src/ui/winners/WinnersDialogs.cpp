@@ -32,19 +32,10 @@ TForm_float2showgs::~TForm_float2showgs()
 
 void TForm_float2showgs::Button1Click()
 {
-    const QString text = m_ui->Edit1->text().trimmed();
-    if (text.isEmpty()) {
-        m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("您输入的不是数字，请输入数字"));
+    const std::optional<int> n = readPerRowCount(m_ui->Edit1, m_messages, this);
+    if (!n)
         return;
-    }
-    bool ok = false;
-    const int n = text.toInt(&ok);
-    if (!ok || n < 1) {
-        // No winners per row cannot make a row.
-        m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("每行显示个数必须至少为 1。"));
-        return;
-    }
-    m_perRow = n;
+    m_perRow = *n;
     accept();
 }
 
