@@ -347,6 +347,56 @@ private slots:
         QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
     }
 
+    void aMaximisedWindowIsLaidOutInItsClientArea()
+    {
+        // The desktop maximises the window while the start-up question is open; the
+        // operator accepts the automatic layout, later restores and maximises again.
+        struct MaximiseOnQuestion : test::ScriptedMessages {
+            QWidget *window = nullptr;
+            bool ask(QWidget *parent, const QString &title, const QString &text) override
+            {
+                window->showMaximized();
+                QTest::qWait(50);
+                return ScriptedMessages::ask(parent, title, text);
+            }
+        } messages;
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        {
+            auto settings = openSettings(dir);
+            settings->writeBool("Option", "runfrom", true);
+            settings->writeBool("Option", "onerun", false);
+            settings->writeString("Option", "screenmain", "1024*768");
+            (void)settings->commit();
+        }
+        TFrmMain w(dir, {messages, s.opener, s.pickers}, QSize(1024, 768));
+        messages.window = &w;
+        messages.setNextAnswer(true);
+        w.resize(900, 700);
+        w.show();
+        w.FormShow();
+        QVERIFY(w.isMaximized());
+        QCOMPARE(QSize(w.StageWidth(), w.StageHeight()), w.size());
+        const StageRect client{0, 0, w.width(), w.height()};
+        for (const QWidget *e : std::initializer_list<const QWidget *>{w.Status, w.GoButton, w.StopButton,
+                                                                       w.RzMarqueeStatus1})
+            QVERIFY2(rectOf(e).inside(client), qPrintable(describe(e->objectName(), rectOf(e))));
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+
+        // Back to its normal size and maximised again: the layout follows, and the
+        // normal size is the one kept for the next start.
+        w.showNormal();
+        QTRY_COMPARE_WITH_TIMEOUT(openSettings(dir)->readString("Option", "screenmain"), std::string("900*700"), 3000);
+        w.showMaximized();
+        const std::string maximised = screenKey(w.width(), w.height());
+        QTRY_COMPARE_WITH_TIMEOUT(openSettings(dir)->readString("Option", "screenmain"), maximised, 3000);
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+        QCOMPARE(openSettings(dir)->readInteger("Option", "fromwidth", 0), 900);
+        QCOMPARE(openSettings(dir)->readInteger("Option", "fromheight", 0), 700);
+    }
+
     void adjustmentModeStoresOnlyTheSlotsOnTheStage()
     {
         Stage st(QSize(1024, 768), false, 12);

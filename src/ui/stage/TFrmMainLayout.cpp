@@ -395,11 +395,14 @@ void TFrmMain::windowResized()
 {
     if (!m_windowMode)
         return;
-    // The client size, not the frame: a window stored by its frame grows by it at every start.
-    if (auto settings = openSettings(m_programDir)) {
-        settings->writeInteger("Option", "fromheight", height());
-        settings->writeInteger("Option", "fromwidth", width());
-        report(settings->commit());
+    // The client size, not the frame: a window stored by its frame grows by it at every
+    // start. A maximised window keeps its normal size for the next start.
+    if (!(windowState() & Qt::WindowMaximized)) {
+        if (auto settings = openSettings(m_programDir)) {
+            settings->writeInteger("Option", "fromheight", height());
+            settings->writeInteger("Option", "fromwidth", width());
+            report(settings->commit());
+        }
     }
     if (!m_shown)
         return;
