@@ -178,7 +178,7 @@ void PhotoStage::buildImages(const std::vector<PhotoFailure> &failures, DecodeBo
     const auto &names = m_host.session->lists().NameList;
     m_images.assign(static_cast<size_t>(m_table.size()), QImage());
     for (int i = 0; i < m_table.size(); ++i) {
-        if (const RgbImage *photo = m_table.photo(i))
+        if (const PhotoView *photo = m_table.photo(i))
             // Wraps the decoded pixels as they are: RGB32, no copy, no conversion.
             m_images[static_cast<size_t>(i)] =
                 QImage(photo->bits(), photo->width, photo->height, photo->bytesPerLine(), QImage::Format_RGB32);
