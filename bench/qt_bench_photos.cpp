@@ -4,24 +4,18 @@
 // rolling paint of 20 and of 200 photo slots at 1920x1080 from the pick to
 // painted pixels; ticks of a 20 ms roll; and the start-up in photo mode with
 // 2,001 photos to the "加载" prompt.
+#include "support/QtBench.h"
 #include "core/draw/DrawSession.h"
 #include "core/participants/Jpeg.h"
 #include "core/participants/PhotoTable.h"
 #include "core/settings/IniStore.h"
-#include "ui/common/AppSetup.h"
-#include "ui/common/FileOpener.h"
-#include "ui/common/MessageService.h"
-#include "ui/common/PickerService.h"
 #include "ui/photo/PhotoSlot.h"
 #include "ui/photo/PhotoStage.h"
-#include "ui/stage/TFrmMain.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <fstream>
@@ -30,24 +24,9 @@
 #include <thread>
 
 using namespace tessaly;
+using namespace tessaly::bench;
 
 namespace {
-
-class SilentMessages : public MessageService {
-public:
-    void notify(QWidget *, const QString &, const QString &, Icon) override {}
-    bool ask(QWidget *, const QString &, const QString &) override { return false; }
-};
-class NoOpener : public FileOpener {
-public:
-    bool open(const QString &) override { return true; }
-};
-class NoPickers : public PickerService {
-public:
-    std::optional<QColor> pickColor(QWidget *, const QColor &) override { return std::nullopt; }
-    QString pickOpenFile(QWidget *, const QString &, const QString &) override { return {}; }
-    QString pickSaveFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-};
 
 constexpr int kPhotos = 2001;
 
@@ -74,12 +53,9 @@ RgbImage syntheticPhoto(int width, int height, int seed)
 
 // A program folder of the shipped files whose photo\ holds 2,001 photos of one
 // size (made once per size and run) and one award of `batch` winners.
-struct PhotoFolder {
+struct PhotoFolder : ProgramFolder {
     PhotoFolder(int width, int height)
     {
-        dir = tmp.path().toStdString();
-        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive |
-                                                         std::filesystem::copy_options::overwrite_existing);
         std::filesystem::remove_all(dir / "photo");
         std::filesystem::create_directories(dir / "photo");
         std::ofstream list(dir / "data.txt", std::ios::binary);
@@ -105,8 +81,6 @@ struct PhotoFolder {
         settings->writeBool("Option", "onerun", firstRun);
         (void)settings->commit();
     }
-    QTemporaryDir tmp;
-    std::filesystem::path dir;
     std::vector<std::string> names;
 };
 
@@ -194,26 +168,12 @@ BENCHMARK(BM_Load2001Photos1600x1200_Table)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
 
-struct Stage {
-    explicit Stage(const PhotoFolder &f) : window(f.dir, {messages, opener, pickers}, QSize(1920, 1080))
-    {
-        window.resize(1920, 1080);
-        window.show();
-        window.FormShow();
-        QCoreApplication::processEvents();
-    }
-    SilentMessages messages;
-    NoOpener opener;
-    NoPickers pickers;
-    TFrmMain window;
-};
-
 // From the pick of the pictures to the slots painted into the backing store.
 void rollingPaint(benchmark::State &state, int slotCount)
 {
     PhotoFolder &f = folderOf(400, 300);
     f.setAward(slotCount);
-    Stage stage(f);  // the first start loads the photos
+    BenchStage stage(f.dir);  // the first start loads the photos
     stage.window.GoButtonClick();
     PhotoStage &photos = stage.window.photos();
     photos.rollTimer().stop();  // the benchmark drives the paints itself
@@ -230,7 +190,7 @@ void paintOnly(benchmark::State &state, int slotCount)
 {
     PhotoFolder &f = folderOf(400, 300);
     f.setAward(slotCount);
-    Stage stage(f);
+    BenchStage stage(f.dir);
     stage.window.GoButtonClick();
     PhotoStage &photos = stage.window.photos();
     photos.rollTimer().stop();
@@ -263,7 +223,7 @@ void BM_PhotoRollAt20ms(benchmark::State &state)
 {
     PhotoFolder &f = folderOf(400, 300);
     f.setAward(20, 20);
-    Stage stage(f);
+    BenchStage stage(f.dir);
     const int seconds = qEnvironmentVariableIsSet("TESSALY_TICK_SECONDS")
                             ? qEnvironmentVariableIntValue("TESSALY_TICK_SECONDS") : 60;
     PhotoStage &photos = stage.window.photos();
@@ -297,7 +257,7 @@ void BM_StartUpInPhotoModeToLoadPrompt(benchmark::State &state)
     PhotoFolder &f = folderOf(400, 300);
     f.setAward(20, 40, false);
     for (auto _ : state) {
-        Stage stage(f);
+        BenchStage stage(f.dir);
         benchmark::DoNotOptimize(stage.window.photos().Label_loadpho->isVisible());
     }
 }
@@ -307,11 +267,5 @@ BENCHMARK(BM_StartUpInPhotoModeToLoadPrompt)->Unit(benchmark::kMillisecond)->Ite
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    setupApplication(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }
