@@ -342,7 +342,8 @@ void PhotoStage::BuildPhotoSlots(int n, bool recreate)
         return;
     }
     if (n >= 1) {
-        auto replaced = ensurePhotoSlotLayout(*settings, n, stageWidth(), stageHeight(), fromQt(screenKey()));
+        const StageRect area = m_host.slotArea ? m_host.slotArea() : StageRect{};
+        auto replaced = ensurePhotoSlotLayout(*settings, n, stageWidth(), stageHeight(), fromQt(screenKey()), area);
         if (replaced && *replaced) {
             if (Status saved = settings->commit(); !saved)
                 m_host.messages->notify(m_host.stage, QStringLiteral("提示"), toQt(saved.error().message));
