@@ -6,10 +6,15 @@
 #include "core/settings/IniStore.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gbk.h"
+#include "ui/common/InputMethodBox.h"
+#include "ui/participants/ListToolDialogs.h"
 
 #include <QCheckBox>
+#include <QFile>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -128,6 +133,77 @@ private slots:
         QCOMPARE(folder.value("GrStatus", "qCaption"), QStringLiteral("  准备<本轮抽取名额>名"));
         TForm_setadv reopened(folder.dir, messages, pickers);
         QCOMPARE(reopened.ListBox2->count(), 0);
+    }
+
+    void theInputMethodListServesTheSixTextFields()
+    {
+        // The listing looks for the frameworks' programs on the PATH.
+        QTemporaryDir bin;
+        const QByteArray oldPath = qgetenv("PATH"), oldModule = qgetenv("QT_IM_MODULE");
+        struct Case {
+            QStringList programs;
+            QString module;
+            QStringList items;
+        };
+        const QString off = QStringLiteral("关闭输入法(直接输入英文和数字)");
+        const Case cases[] = {
+            {{}, {}, {QStringLiteral("桌面默认输入法"), off}},
+            {{"ibus-daemon"}, "ibus", {QStringLiteral("IBus (正在使用)"), off}},
+            {{"fcitx5", "ibus-daemon"}, "fcitx", {QStringLiteral("Fcitx 5 (正在使用)"), QStringLiteral("IBus"), off}},
+        };
+        Folder folder;
+        test::ScriptedMessages messages;
+        test::ScriptedPickers pickers;
+        for (const Case &c : cases) {
+            QDir(bin.path()).removeRecursively();
+            QDir().mkpath(bin.path());
+            for (const QString &program : c.programs) {
+                QFile file(bin.path() + QLatin1Char('/') + program);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+            }
+            qputenv("PATH", bin.path().toLocal8Bit());
+            qputenv("QT_IM_MODULE", c.module.toLatin1());
+            TForm_setadv dialog(folder.dir, messages, pickers);
+            QStringList items;
+            for (int i = 0; i < dialog.ComboBox1->count(); ++i)
+                items << dialog.ComboBox1->itemText(i);
+            QCOMPARE(items, c.items);
+            // The list editor's chooser is the same piece.
+            QWidget memo;
+            TForm_ime ime(&memo);
+            QCOMPARE(ime.ComboBox1->count(), dialog.ComboBox1->count());
+        }
+        qputenv("PATH", oldPath);
+        qputenv("QT_IM_MODULE", oldModule);
+
+        TForm_setadv dialog(folder.dir, messages, pickers);
+        const QList<QWidget *> served = {dialog.Edit1, dialog.Edit2, dialog.Edit3, dialog.Edit4, dialog.Edit5, dialog.Edit7};
+        auto leave = [&] {
+            QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+            QApplication::sendEvent(dialog.ComboBox1, &out);
+        };
+        // Choosing alone changes nothing; leaving the list gives the choice to the six.
+        dialog.ComboBox1->setCurrentIndex(dialog.ComboBox1->count() - 1);
+        for (QWidget *field : served)
+            QVERIFY(field->testAttribute(Qt::WA_InputMethodEnabled));
+        leave();
+        for (QWidget *field : served)
+            QVERIFY(!field->testAttribute(Qt::WA_InputMethodEnabled));
+        QVERIFY(dialog.Edit6->testAttribute(Qt::WA_InputMethodEnabled));  // the logo path is not typed text
+        dialog.ComboBox1->setCurrentIndex(0);
+        leave();
+        for (QWidget *field : served)
+            QVERIFY(field->testAttribute(Qt::WA_InputMethodEnabled));
+        // The list editor's chooser applies to its edit area at "确定" and shows it when reopened.
+        QPlainTextEdit memo;
+        TForm_ime ime(&memo);
+        QVERIFY(!ime.ComboBox1->offChosen());
+        ime.ComboBox1->setCurrentIndex(ime.ComboBox1->count() - 1);
+        ime.Button1Click();
+        QVERIFY(!memo.testAttribute(Qt::WA_InputMethodEnabled));
+        TForm_ime again(&memo);
+        QVERIFY(again.ComboBox1->offChosen());
     }
 };
 

@@ -6,6 +6,7 @@
 #include "core/draw/DrawSession.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gbk.h"
+#include "ui/common/LineNumberEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -61,8 +62,11 @@ private slots:
         test::ScriptedMessages messages;
         int resets = 0;
         TForm_setfz dialog(dir, session, messages, [&] { ++resets; });
-        QCOMPARE(dialog.Memo1->document()->blockCount(), 30);
-        QCOMPARE(dialog.Memo1->document()->findBlockByNumber(10).text(), QStringLiteral("    11  P11"));
+        // The entries stand as they are; their numbers are in the gutter.
+        QCOMPARE(dialog.Memo1->lineCount(), 30);
+        QCOMPARE(dialog.Memo1->document()->findBlockByNumber(10).text(), QStringLiteral("P11"));
+        QCOMPARE(dialog.Memo1->firstVisibleNumber(), 1);
+        QVERIFY(dialog.Memo1->isReadOnly());
         QCOMPARE(dialog.ComboBox1->count(), 2);
         QCOMPARE(dialog.ComboBox1->itemText(0), QStringLiteral("一等奖(3名)"));
         QCOMPARE(dialog.ListBox1->count(), 1);

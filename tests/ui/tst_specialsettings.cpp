@@ -6,6 +6,8 @@
 #include "ui/special/SpecialListPage.h"
 #include "ui/special/SpecialSettings.h"
 #include "ui/special/TForm_ndkmdset.h"
+#include "ui/special/TForm_setadv.h"
+#include "ui/special/TForm_setfz.h"
 
 #include "core/draw/DrawSession.h"
 #include "core/settings/IniStore.h"
@@ -17,6 +19,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -136,6 +140,22 @@ private slots:
         QCOMPARE(program.option("ntcanrandom"), std::string("0"));
     }
 
+    void longEntriesAreShownWhole()
+    {
+        Program program;
+        const QString longName = QStringLiteral("华东区研发中心第三事业部王工01");
+        std::ofstream(program.dir / "Read.reb", std::ios::binary)
+            << "[1]\r\ncoun=2\r\n1=" << base64Encode(utf8ToGbk("华东区研发中心第三事业部李工02")) << "\r\n2="
+            << base64Encode(utf8ToGbk(longName.toStdString())) << "\r\n";
+        ScriptedMessages messages;
+        TForm_ndkmdset dialog(program.dir, *program.session, messages);
+        QTableWidget *grid = dialog.predetermined->StringGrid1;
+        QCOMPARE(grid->item(1, 0)->text(), longName);
+        // Both start alike: cut to the column's width they could not be told apart.
+        QVERIFY(grid->columnWidth(0) > QFontMetrics(grid->font()).horizontalAdvance(longName));
+        QCOMPARE(grid->columnWidth(1), 110);
+    }
+
     void parametersAreStoredAndTheHotKeysApplyAtOnce()
     {
         Program program;
@@ -190,6 +210,61 @@ private slots:
         // The excluded two roll but only Li Si can win the first award.
         QCOMPARE(program.session->PoolList().back(), 2);
         QCOMPARE(program.session->state().OrderFloor, 2);
+    }
+
+    void theDialogsKeepTheirNamesAndCaptions()
+    {
+        Program program;
+        ScriptedMessages messages;
+        test::ScriptedPickers pickers;
+        TForm_ndkmdset lists(program.dir, *program.session, messages);
+        TForm_setadv advanced(program.dir, messages, pickers);
+        TForm_setfz grouping(program.dir, *program.session, messages, {});
+        QCOMPARE(lists.objectName(), QStringLiteral("TForm_ndkmdset"));
+        QCOMPARE(lists.windowTitle(), QStringLiteral("特殊功能设定"));
+        QCOMPARE(advanced.objectName(), QStringLiteral("TForm_setadv"));
+        QCOMPARE(grouping.windowTitle(), QStringLiteral("奖项分组设置(设置奖项在哪个范围中产生)"));
+        QCOMPARE(lists.PageControl1->tabText(0), QStringLiteral("内定设定"));
+        QCOMPARE(lists.PageControl1->tabText(1), QStringLiteral("黑名单设定"));
+        QCOMPARE(lists.PageControl1->tabText(2), QStringLiteral("参数设定"));
+        QCOMPARE(lists.ComboBox1->count(), 3);
+        QCOMPARE(lists.Edit1->echoMode(), QLineEdit::Password);
+        // Each list page names its entry field after its file.
+        QCOMPARE(child<QLabel>(lists.predetermined, "Label2")->text(), QStringLiteral("内定人员："));
+        QCOMPARE(child<QLabel>(lists.excluded, "Label2")->text(), QStringLiteral("黑名人员："));
+        QCOMPARE(lists.CheckBox1->parentWidget()->objectName(), QStringLiteral("TabSheet1"));
+
+        struct Caption {
+            QWidget *dialog;
+            const char *name;
+            QString text;
+        };
+        const Caption buttons[] = {
+            {lists.predetermined, "Button1", QStringLiteral("增加")},
+            {lists.predetermined, "Button2", QStringLiteral("删除")},
+            {lists.excluded, "Button3", QStringLiteral("清除全部")},
+            {&lists, "Button4", QStringLiteral("修改参数")},
+            {&advanced, "Button1", QStringLiteral("确定")},
+            {&advanced, "Button2", QStringLiteral("取消")},
+            {&advanced, "Button3", QStringLiteral("增加")},
+            {&advanced, "Button4", QStringLiteral("修改")},
+            {&advanced, "Button5", QStringLiteral("删除")},
+            {&advanced, "Button6", QStringLiteral("清除全部")},
+            {&grouping, "Button1", QStringLiteral("确定")},
+            {&grouping, "Button2", QStringLiteral("取消")},
+            {&grouping, "Button3", QStringLiteral("添加")},
+            {&grouping, "Button4", QStringLiteral("删除")},
+        };
+        for (const Caption &c : buttons) {
+            auto *b = child<QPushButton>(c.dialog, c.name);
+            QVERIFY2(b, c.name);
+            QCOMPARE(b->text(), c.text);
+            QVERIFY(!b->autoDefault());  // Enter in a field must not confirm the dialog
+        }
+        QVERIFY(child<QGroupBox>(&advanced, "GroupBox1")->title().startsWith(QStringLiteral("抽奖嘉宾（")));
+        QCOMPARE(advanced.Edit6->toolTip(), QStringLiteral("为空表示不显示图片"));
+        QCOMPARE(advanced.Edit7->text(), QStringLiteral("欢迎xx领导抽取一等奖"));
+        QCOMPARE(grouping.CheckBox1->text(), QStringLiteral("启用奖项分组功能"));
     }
 };
 

@@ -4,6 +4,7 @@
 #include "core/text/Lines.h"
 #include "ui/common/DigitsOnly.h"
 #include "ui/common/GbkText.h"
+#include "ui/common/InputMethodBox.h"
 #include "ui/common/MessageService.h"
 
 #include <QCheckBox>
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace tessaly {
@@ -205,17 +205,13 @@ TForm_ime::TForm_ime(QWidget *target, QWidget *parent) : QDialog(parent), m_targ
 {
     setObjectName(QStringLiteral("TForm_ime"));
     setWindowTitle(QStringLiteral("选择输入法"));
-    ComboBox1 = new QComboBox(this);
+    ComboBox1 = new InputMethodBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    const QStringList methods = installedInputMethods();
-    ComboBox1->addItems(methods);
-    ComboBox1->addItem(QStringLiteral("关闭输入法(直接输入英文和数字)"));
-    if (target && !target->testAttribute(Qt::WA_InputMethodEnabled))
-        ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
+    ComboBox1->showCurrent(target);
     Label2 = new QLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setWordWrap(true);
-    Label2->setText(methods.isEmpty()
+    Label2->setText(!ComboBox1->foundFrameworks()
                         ? QStringLiteral("没有找到可以列出的输入法框架(fcitx、ibus)。可以用桌面的输入法切换键输入中文，"
                                          "也可以在这里关闭名单窗口的输入法。")
                         : QStringLiteral("输入法的切换由桌面的输入法框架完成；在这里选择名单窗口是否使用输入法。"));
@@ -238,32 +234,9 @@ TForm_ime::TForm_ime(QWidget *target, QWidget *parent) : QDialog(parent), m_targ
     resize(420, sizeHint().height());
 }
 
-QStringList TForm_ime::installedInputMethods()
-{
-    QStringList found;
-    const QString running = qEnvironmentVariable("QT_IM_MODULE");
-    struct Framework {
-        const char *name, *program, *module;
-    };
-    static const Framework kFrameworks[] = {
-        {"Fcitx 5", "fcitx5", "fcitx"}, {"Fcitx", "fcitx", "fcitx"}, {"IBus", "ibus-daemon", "ibus"}};
-    for (const auto &f : kFrameworks) {
-        if (QStandardPaths::findExecutable(QString::fromLatin1(f.program)).isEmpty())
-            continue;
-        QString name = QString::fromLatin1(f.name);
-        if (running == QLatin1String(f.module))
-            name += QStringLiteral(" (正在使用)");
-        found << name;
-    }
-    return found;
-}
-
 void TForm_ime::Button1Click()
 {
-    if (m_target) {
-        const bool off = ComboBox1->currentIndex() == ComboBox1->count() - 1;
-        m_target->setAttribute(Qt::WA_InputMethodEnabled, !off);
-    }
+    ComboBox1->applyTo({m_target});
     accept();
 }
 

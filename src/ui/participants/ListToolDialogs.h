@@ -17,6 +17,7 @@ class QWidget;
 
 namespace tessaly {
 
+class InputMethodBox;
 class MessageService;
 
 // "生成号码": appends a run of ticket numbers.
@@ -65,11 +66,9 @@ class TForm_ime : public QDialog {
 public:
     TForm_ime(QWidget *target, QWidget *parent = nullptr);
 
-    // What can be listed here: the running framework, the installed ones.
-    static QStringList installedInputMethods();
     void Button1Click();
 
-    QComboBox *ComboBox1;
+    InputMethodBox *ComboBox1;
     QLabel *Label2;
 
 private:

@@ -8,83 +8,49 @@
 #include "core/text/SplitField.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
+#include "ui/special/SettingsAccess.h"
 
-#include <QComboBox>
-#include <QGridLayout>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTableWidget>
+#include <QFontMetrics>
+#include <algorithm>
 
 namespace tessaly {
+namespace {
 
-SpecialListPage::SpecialListPage(std::filesystem::path programDir, const char *file, const QString &entryLabel,
-                                 const std::vector<std::string> &participants, MessageService &messages,
-                                 QWidget *parent)
-    : QWidget(parent), m_programDir(std::move(programDir)), m_file(file), m_participants(participants),
-      m_messages(messages)
+constexpr int kGridColumnWidth = 110;  // the narrowest award column
+
+}  // namespace
+
+SpecialListPage::SpecialListPage(QWidget *parent) : QWidget(parent)
 {
-    auto *layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("抽奖名单列表："), this), 0, 0);
-    ListBox1 = new QListWidget(this);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    ListBox1->setUniformItemSizes(true);
-    ListBox1->setMinimumWidth(260);
-    for (const auto &p : m_participants)
-        ListBox1->addItem(toQt(p));
-    layout->addWidget(ListBox1, 1, 0, 6, 1);
-
-    layout->addWidget(new QLabel(entryLabel, this), 1, 1);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    layout->addWidget(Edit1, 2, 1);
-    layout->addWidget(new QLabel(QStringLiteral("奖项："), this), 3, 1);
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    layout->addWidget(ComboBox1, 4, 1);
-    auto *add = new QPushButton(QStringLiteral("增加"), this);
-    add->setObjectName(QStringLiteral("Button1"));
-    auto *remove = new QPushButton(QStringLiteral("删除"), this);
-    remove->setObjectName(QStringLiteral("Button2"));
-    remove->setToolTip(QStringLiteral("选择右边内定一个名单再点删除"));
-    auto *clear = new QPushButton(QStringLiteral("清除全部"), this);
-    clear->setObjectName(QStringLiteral("Button3"));
-    auto *buttons = new QVBoxLayout;
-    for (QPushButton *b : {add, remove, clear})
-        buttons->addWidget(b);
-    buttons->addStretch();
-    layout->addLayout(buttons, 5, 1);
-
-    StringGrid1 = new QTableWidget(this);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    StringGrid1->horizontalHeader()->setDefaultSectionSize(110);
-    StringGrid1->verticalHeader()->setDefaultSectionSize(22);
-    layout->addWidget(StringGrid1, 0, 2, 7, 1);
-    layout->setColumnStretch(0, 2);
-    layout->setColumnStretch(2, 5);
-
+    setupUi(this);
     connect(ListBox1, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { Edit1->setText(item->text()); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
         Edit1->setText(item->text());
         addEntry();
     });
-    connect(add, &QPushButton::clicked, this, &SpecialListPage::addEntry);
-    connect(remove, &QPushButton::clicked, this, &SpecialListPage::deleteEntry);
-    connect(clear, &QPushButton::clicked, this, &SpecialListPage::clearAll);
-    refill();
+    connect(Button1, &QPushButton::clicked, this, &SpecialListPage::addEntry);
+    connect(Button2, &QPushButton::clicked, this, &SpecialListPage::deleteEntry);
+    connect(Button3, &QPushButton::clicked, this, &SpecialListPage::clearAll);
 }
 
-void SpecialListPage::addFooter(QWidget *footer)
+void SpecialListPage::open(std::filesystem::path programDir, const char *file, const QString &entryLabel,
+                           const std::vector<std::string> &participants, MessageService &messages)
 {
-    static_cast<QGridLayout *>(layout())->addWidget(footer, 7, 0, 1, 3);
+    m_programDir = std::move(programDir);
+    m_file = file;
+    m_participants = participants;
+    m_messages = &messages;
+    Label2->setText(entryLabel);
+    ListBox1->clear();
+    for (const auto &p : m_participants)
+        ListBox1->addItem(toQt(p));
+    refill();
 }
 
 void SpecialListPage::refill()
 {
+    if (!m_messages)
+        return;  // nothing shown yet
     auto settings = openSettings(m_programDir);
     auto list = openIniFile(m_programDir, m_file);
     const int lucks = settings ? std::clamp(settings->readInteger("Option", "Lucks", 1), 0, kMaxAwards) : 1;
@@ -102,33 +68,32 @@ void SpecialListPage::refill()
         rows = std::max(rows, columns.back().size());
     }
     StringGrid1->setRowCount(static_cast<int>(std::max<size_t>(rows + 1, 12)));
-    for (int k = 0; k < lucks; ++k)
+    // Long entries often share their start (a department, then the name), so
+    // a column is as wide as its longest entry instead of cutting them alike.
+    const QFontMetrics metrics(StringGrid1->font());
+    const int padding = 2 * metrics.averageCharWidth() + 8;
+    for (int k = 0; k < lucks; ++k) {
+        int width = std::max(kGridColumnWidth, metrics.horizontalAdvance(ComboBox1->itemText(k)) + padding);
         for (size_t r = 0; r < columns[static_cast<size_t>(k)].size(); ++r) {
             const ListEntry &e = columns[static_cast<size_t>(k)][r];
-            StringGrid1->setItem(static_cast<int>(r), k,
-                                 new QTableWidgetItem(e.readable ? toQt(e.name) : QStringLiteral("（无法识别）")));
+            const QString text = e.readable ? toQt(e.name) : QStringLiteral("（无法识别）");
+            StringGrid1->setItem(static_cast<int>(r), k, new QTableWidgetItem(text));
+            width = std::max(width, metrics.horizontalAdvance(text) + padding);
         }
+        StringGrid1->setColumnWidth(k, width);
+    }
     if (selected >= 0 && selected < ComboBox1->count())
         ComboBox1->setCurrentIndex(selected);
     if (!settings)
-        m_messages.notify(this, QStringLiteral("出错"), toQt(settings.error().message), MessageService::Icon::Critical);
+        showFailure(this, *m_messages, settings.error());
     else if (!list)
-        m_messages.notify(this, QStringLiteral("出错"), toQt(list.error().message), MessageService::Icon::Critical);
+        showFailure(this, *m_messages, list.error());
 }
 
 bool SpecialListPage::edit(const std::function<bool(IniStore &)> &change)
 {
-    auto list = openIniFile(m_programDir, m_file);
-    if (!list) {
-        m_messages.notify(this, QStringLiteral("出错"), toQt(list.error().message), MessageService::Icon::Critical);
+    if (!m_messages || !changeIniFile(this, *m_messages, m_programDir, change, m_file))
         return false;
-    }
-    if (!change(*list))
-        return false;
-    if (Status written = list->commit(); !written) {
-        m_messages.notify(this, QStringLiteral("出错"), toQt(written.error().message), MessageService::Icon::Critical);
-        return false;
-    }
     refill();
     return true;
 }
@@ -140,7 +105,7 @@ void SpecialListPage::addEntry()
     if (award < 0 || trimBlanks(entry).empty())
         return;
     if (!isParticipant(m_participants, entry)) {
-        m_messages.notify(this, QStringLiteral("提示"),
+        m_messages->notify(this, QStringLiteral("提示"),
                           QStringLiteral("在抽奖名单中没有找到该人员(多或少一个空格都不可以!可以是从抽奖名单中点击选择)！"));
         Edit1->setFocus();
         return;
@@ -164,8 +129,10 @@ void SpecialListPage::deleteEntry()
 
 void SpecialListPage::clearAll()
 {
+    if (!m_messages)
+        return;
     if (Status cleared = clearListFile(programFile(m_programDir, m_file)); !cleared)
-        m_messages.notify(this, QStringLiteral("出错"), toQt(cleared.error().message), MessageService::Icon::Critical);
+        showFailure(this, *m_messages, cleared.error());
     refill();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/settings/IniStore.h"
+#include "ui_SpecialListPage.h"
 
 #include <QWidget>
 #include <filesystem>
@@ -11,31 +12,23 @@
 #include <string>
 #include <vector>
 
-class QComboBox;
-class QLineEdit;
-class QListWidget;
-class QTableWidget;
-
 namespace tessaly {
 
 class MessageService;
 
-class SpecialListPage : public QWidget {
+// The fields are the form's: ListBox1 (participants), Edit1 (the entry),
+// ComboBox1 (awards), StringGrid1 (one column per award).
+class SpecialListPage : public QWidget, public Ui::SpecialListPage {
     Q_OBJECT
 public:
-    // `file` is the list file; `entryLabel` names the entry field ("内定人员：", "黑名人员：").
-    SpecialListPage(std::filesystem::path programDir, const char *file, const QString &entryLabel,
-                    const std::vector<std::string> &participants, MessageService &messages, QWidget *parent = nullptr);
+    explicit SpecialListPage(QWidget *parent = nullptr);
 
+    // Shows `file`, the list file, and edits it from now on; `entryLabel`
+    // names the entry field ("内定人员：", "黑名人员：").
+    void open(std::filesystem::path programDir, const char *file, const QString &entryLabel,
+              const std::vector<std::string> &participants, MessageService &messages);
     // Refills the award list and the grid from set.dat and the list file.
     void refill();
-    // A control under the lists (the mixing check box, the note on exclusions).
-    void addFooter(QWidget *footer);
-
-    QListWidget *ListBox1 = nullptr;      // participants
-    QLineEdit *Edit1 = nullptr;           // the entry
-    QComboBox *ComboBox1 = nullptr;       // awards
-    QTableWidget *StringGrid1 = nullptr;  // one column per award
 
 private:
     void addEntry();
@@ -44,9 +37,9 @@ private:
     bool edit(const std::function<bool(IniStore &)> &change);
 
     std::filesystem::path m_programDir;
-    const char *m_file;
+    const char *m_file = nullptr;
     std::vector<std::string> m_participants;
-    MessageService &m_messages;
+    MessageService *m_messages = nullptr;
 };
 
 }  // namespace tessaly

@@ -3,41 +3,31 @@
 // and the access code itself.
 #pragma once
 
+#include "ui_TForm_ndkmdset.h"
+
 #include <QDialog>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QTabWidget;
-
 namespace tessaly {
 
 class DrawSession;
 class MessageService;
-class ShortcutEdit;
-class SpecialListPage;
 
-class TForm_ndkmdset : public QDialog {
+// The fields are the form's: PageControl1 with the pages predetermined
+// ("内定设定", Read.reb) and excluded ("黑名单设定", write.reb), CheckBox1
+// (ntcanrandom), ComboBox1 (enabling mode), Edit1 (access code), Edit2
+// (sndfo) and Edit3 (sndst).
+class TForm_ndkmdset : public QDialog, public Ui::TForm_ndkmdset {
     Q_OBJECT
 public:
     TForm_ndkmdset(std::filesystem::path programDir, DrawSession &session, MessageService &messages,
                    QWidget *parent = nullptr);
 
-    QTabWidget *PageControl1 = nullptr;
-    SpecialListPage *predetermined = nullptr;  // "内定设定", Read.reb
-    SpecialListPage *excluded = nullptr;       // "黑名单设定", write.reb
-    QCheckBox *CheckBox1 = nullptr;            // ntcanrandom
-    QComboBox *ComboBox1 = nullptr;            // enabling mode
-    QLineEdit *Edit1 = nullptr;                // access code
-    ShortcutEdit *Edit2 = nullptr;             // sndfo
-    ShortcutEdit *Edit3 = nullptr;             // sndst
-
 private:
-    QWidget *parameterPage();
     void Button1Click();  // "修改参数"
+    void CheckBox1Click(bool on);
 
     std::filesystem::path m_programDir;
     DrawSession &m_session;

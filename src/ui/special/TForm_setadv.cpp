@@ -1,117 +1,27 @@
 #include "ui/special/TForm_setadv.h"
 
 #include "core/files/Paths.h"
-#include "core/settings/Settings.h"
 #include "core/text/Lines.h"
 #include "ui/common/GbkText.h"
+#include "ui/common/InputMethodBox.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
+#include "ui/special/SettingsAccess.h"
 
-#include <QCheckBox>
 #include <QEvent>
-#include <QFormLayout>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace tessaly {
-namespace {
-
-QPushButton *button(QWidget *parent, const QString &text, const char *name)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLineEdit *edit(QWidget *parent, const char *name)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
-}  // namespace
 
 TForm_setadv::TForm_setadv(std::filesystem::path programDir, MessageService &messages, PickerService &pickers,
                            QWidget *parent)
     : QDialog(parent), m_programDir(std::move(programDir)), m_messages(messages), m_pickers(pickers)
 {
-    setObjectName(QStringLiteral("TForm_setadv"));
-    setWindowTitle(QStringLiteral("高级设置"));
-    resize(820, 640);
-    auto *layout = new QVBoxLayout(this);
-    auto *form = new QFormLayout;
-    layout->addLayout(form);
-    Edit6 = edit(this, "Edit6");
-    Edit6->setToolTip(QStringLiteral("为空表示不显示图片"));
+    setupUi(this);
     Edit6->installEventFilter(this);
-    auto *logoRow = new QHBoxLayout;
-    logoRow->addWidget(Edit6);
-    QPushButton *logoButton = button(this, QStringLiteral("..."), "Button7");
-    logoRow->addWidget(logoButton);
-    form->addRow(QStringLiteral("公司LOGO图片显示："), logoRow);
-    Edit1 = edit(this, "Edit1");
-    form->addRow(QStringLiteral("准备抽取提示内容："), Edit1);
-    Edit2 = edit(this, "Edit2");
-    form->addRow(QStringLiteral("抽奖前奖项状态提示内容："), Edit2);
-    Edit3 = edit(this, "Edit3");
-    form->addRow(QStringLiteral("抽奖后奖项状态提示内容："), Edit3);
-    Edit4 = edit(this, "Edit4");
-    form->addRow(QStringLiteral("补奖前奖项状态提示内容："), Edit4);
-    Edit5 = edit(this, "Edit5");
-    form->addRow(QStringLiteral("补奖后奖项状态提示内容："), Edit5);
-    auto *note = new QLabel(QStringLiteral("注:<奖项名称>、<当前奖项已抽名额>、<当前奖项总名额>、<本轮抽取名额>、"
-                                           "<当前奖项轮数>、<当前奖项总轮数>表示变量，是实时变化的。"),
-                            this);
-    note->setTextFormat(Qt::PlainText);
-    note->setWordWrap(true);
-    form->addRow(QString(), note);
+    // The texts the operator types, Chinese as a rule; the logo path is picked.
+    ComboBox1->serveOnLeaving({Edit1, Edit2, Edit3, Edit4, Edit5, Edit7});
 
-    auto *guests = new QGroupBox(QStringLiteral("抽奖嘉宾（抽某奖项前显示内容，启用此项时要勾选‘奖项设置’窗口中的"
-                                                "‘先显示抽奖预告再抽奖’）"),
-                                 this);
-    layout->addWidget(guests, 1);
-    auto *grid = new QGridLayout(guests);
-    grid->addWidget(new QLabel(QStringLiteral("奖项和批次"), guests), 0, 0);
-    ListBox1 = new QListWidget(guests);
-    ListBox1->setObjectName(QStringLiteral("ListBox1"));
-    grid->addWidget(ListBox1, 1, 0, 4, 1);
-    grid->addWidget(new QLabel(QStringLiteral("内容"), guests), 0, 1);
-    Edit7 = edit(guests, "Edit7");
-    Edit7->setText(QStringLiteral("欢迎xx领导抽取一等奖"));
-    grid->addWidget(Edit7, 1, 1, 1, 4);
-    QPushButton *addButton = button(guests, QStringLiteral("增加"), "Button3");
-    QPushButton *changeButton = button(guests, QStringLiteral("修改"), "Button4");
-    QPushButton *deleteButton = button(guests, QStringLiteral("删除"), "Button5");
-    QPushButton *clearButton = button(guests, QStringLiteral("清除全部"), "Button6");
-    int column = 1;
-    for (QPushButton *b : {addButton, changeButton, deleteButton, clearButton})
-        grid->addWidget(b, 2, column++);
-    ListBox2 = new QListWidget(guests);
-    ListBox2->setObjectName(QStringLiteral("ListBox2"));
-    grid->addWidget(ListBox2, 3, 1, 2, 4);
-    CheckBox1 = new QCheckBox(QStringLiteral("自动居中"), guests);
-    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
-    grid->addWidget(CheckBox1, 5, 0);
-    grid->setColumnStretch(0, 2);
-    grid->setColumnStretch(4, 3);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    QPushButton *ok = button(this, QStringLiteral("确定"), "Button1");
-    QPushButton *cancel = button(this, QStringLiteral("取消"), "Button2");
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    layout->addLayout(buttons);
-
-    if (auto settings = openSettings(m_programDir)) {
+    if (auto settings = readIniFile(this, m_messages, m_programDir)) {
         const AdvancedTexts t = readAdvancedTexts(*settings);
         Edit1->setText(toQt(t.readyPrompt));
         Edit2->setText(toQt(t.qCaption));
@@ -125,18 +35,16 @@ TForm_setadv::TForm_setadv(std::filesystem::path programDir, MessageService &mes
             ListBox1->addItem(toQt(b.label));
         for (const auto &line : readAnnouncements(*settings, m_batches))
             ListBox2->addItem(toQt(line));
-    } else {
-        m_messages.notify(this, QStringLiteral("出错"), toQt(settings.error().message), MessageService::Icon::Critical);
     }
 
-    connect(logoButton, &QPushButton::clicked, this, &TForm_setadv::chooseLogo);
-    connect(addButton, &QPushButton::clicked, this, &TForm_setadv::addAnnouncement);
-    connect(changeButton, &QPushButton::clicked, this, &TForm_setadv::changeAnnouncement);
-    connect(deleteButton, &QPushButton::clicked, this, &TForm_setadv::deleteAnnouncement);
-    connect(clearButton, &QPushButton::clicked, this, &TForm_setadv::clearAnnouncements);
+    connect(Button7, &QPushButton::clicked, this, &TForm_setadv::chooseLogo);
+    connect(Button3, &QPushButton::clicked, this, &TForm_setadv::addAnnouncement);
+    connect(Button4, &QPushButton::clicked, this, &TForm_setadv::changeAnnouncement);
+    connect(Button5, &QPushButton::clicked, this, &TForm_setadv::deleteAnnouncement);
+    connect(Button6, &QPushButton::clicked, this, &TForm_setadv::clearAnnouncements);
     connect(ListBox2, &QListWidget::itemClicked, this, &TForm_setadv::lineClicked);
-    connect(ok, &QPushButton::clicked, this, &TForm_setadv::Button1Click);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button1, &QPushButton::clicked, this, &TForm_setadv::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool TForm_setadv::checkInput(const QString &noBatch)
@@ -218,7 +126,7 @@ void TForm_setadv::chooseLogo()
         return;
     auto stored = importIntoProgramFolder(m_programDir, chosen.toStdString(), "img");
     if (!stored) {
-        m_messages.notify(this, QStringLiteral("出错"), toQt(stored.error().message), MessageService::Icon::Critical);
+        showFailure(this, m_messages, stored.error());
         return;
     }
     Edit6->setText(toQt(*stored));
@@ -235,11 +143,6 @@ bool TForm_setadv::eventFilter(QObject *watched, QEvent *event)
 
 void TForm_setadv::Button1Click()
 {
-    auto settings = openSettings(m_programDir);
-    if (!settings) {
-        m_messages.notify(this, QStringLiteral("出错"), toQt(settings.error().message), MessageService::Icon::Critical);
-        return;
-    }
     AdvancedTexts t;
     t.readyPrompt = fromQt(Edit1->text());
     t.qCaption = fromQt(Edit2->text());
@@ -248,15 +151,15 @@ void TForm_setadv::Button1Click()
     t.bhCaption = fromQt(Edit5->text());
     t.logo = fromQt(Edit6->text());
     t.bosscenter = CheckBox1->isChecked();
-    writeAdvancedTexts(*settings, t);
     std::vector<std::string> lines;
     for (int i = 0; i < ListBox2->count(); ++i)
         lines.push_back(fromQt(ListBox2->item(i)->text()));
-    writeAnnouncements(*settings, lines, m_deletedKeys);
-    if (Status written = settings->commit(); !written) {
-        m_messages.notify(this, QStringLiteral("出错"), toQt(written.error().message), MessageService::Icon::Critical);
+    if (!changeIniFile(this, m_messages, m_programDir, [&](IniStore &settings) {
+            writeAdvancedTexts(settings, t);
+            writeAnnouncements(settings, lines, m_deletedKeys);
+            return true;
+        }))
         return;
-    }
     accept();
 }
 

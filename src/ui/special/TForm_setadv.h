@@ -3,37 +3,27 @@
 #pragma once
 
 #include "core/special/AdvancedSettings.h"
+#include "ui_TForm_setadv.h"
 
 #include <QDialog>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-class QCheckBox;
-class QLineEdit;
-class QListWidget;
-
 namespace tessaly {
 
 class MessageService;
 class PickerService;
 
-class TForm_setadv : public QDialog {
+// The fields are the form's: Edit1 (ready prompt), Edit2 to Edit5 (qCaption,
+// Caption, bCaption, bhCaption), Edit6 (logo), ComboBox1 ("输入法选择" of the
+// six text fields), Edit7 (announcement content), CheckBox1 (bosscenter),
+// ListBox1 (awards and batches), ListBox2 (announcements).
+class TForm_setadv : public QDialog, public Ui::TForm_setadv {
     Q_OBJECT
 public:
     TForm_setadv(std::filesystem::path programDir, MessageService &messages, PickerService &pickers,
                  QWidget *parent = nullptr);
-
-    QLineEdit *Edit1 = nullptr;  // ready prompt
-    QLineEdit *Edit2 = nullptr;  // qCaption
-    QLineEdit *Edit3 = nullptr;  // Caption
-    QLineEdit *Edit4 = nullptr;  // bCaption
-    QLineEdit *Edit5 = nullptr;  // bhCaption
-    QLineEdit *Edit6 = nullptr;  // logo
-    QLineEdit *Edit7 = nullptr;  // announcement content
-    QCheckBox *CheckBox1 = nullptr;  // bosscenter
-    QListWidget *ListBox1 = nullptr;  // awards and batches
-    QListWidget *ListBox2 = nullptr;  // announcements
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,36 +2,28 @@
 // OK stores the ranges and returns the whole draw to the pool.
 #pragma once
 
+#include "ui_TForm_setfz.h"
+
 #include <QDialog>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-
 namespace tessaly {
 
 class DrawSession;
 class MessageService;
 
-class TForm_setfz : public QDialog {
+// The fields are the form's: Memo1 (the participants, their line numbers in
+// its gutter), CheckBox1 (canfz), ComboBox1 (awards), Edit1 and Edit2 (first
+// and last line), ListBox1 ("分组情况").
+class TForm_setfz : public QDialog, public Ui::TForm_setfz {
     Q_OBJECT
 public:
     // `resetDraw` is called after a successful OK.
     TForm_setfz(std::filesystem::path programDir, DrawSession &session, MessageService &messages,
                 std::function<void()> resetDraw, QWidget *parent = nullptr);
-
-    QPlainTextEdit *Memo1 = nullptr;  // the participants with their line numbers
-    QCheckBox *CheckBox1 = nullptr;   // canfz
-    QComboBox *ComboBox1 = nullptr;   // awards
-    QLineEdit *Edit1 = nullptr;       // first line
-    QLineEdit *Edit2 = nullptr;       // last line
-    QListWidget *ListBox1 = nullptr;  // "分组情况"
 
 private:
     void addRange();

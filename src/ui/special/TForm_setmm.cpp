@@ -6,6 +6,7 @@
 #include "core/special/Secrets.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
+#include "ui/special/SettingsAccess.h"
 
 namespace tessaly {
 
@@ -41,16 +42,11 @@ void TForm_setmm::Button1Click()
     case PasswordChange::Done:
         break;
     }
-    auto settings = openSettings(m_programDir);
-    Status written = settings ? Status(Ok{}) : Status(settings.error());
-    if (settings) {
-        settings->writeString("Option", "locksremm", encodeSecret(typedNew));
-        written = settings->commit();
-    }
-    if (!written) {
-        m_messages.notify(this, QStringLiteral("出错"), toQt(written.error().message), MessageService::Icon::Critical);
+    if (!changeIniFile(this, m_messages, m_programDir, [&](IniStore &settings) {
+            settings.writeString("Option", "locksremm", encodeSecret(typedNew));
+            return true;
+        }))
         return;
-    }
     m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("修改密码成功。"));
     accept();
 }
