@@ -140,6 +140,22 @@ private slots:
         QCOMPARE(program.option("ntcanrandom"), std::string("0"));
     }
 
+    void longEntriesAreShownWhole()
+    {
+        Program program;
+        const QString longName = QStringLiteral("华东区研发中心第三事业部王工01");
+        std::ofstream(program.dir / "Read.reb", std::ios::binary)
+            << "[1]\r\ncoun=2\r\n1=" << base64Encode(utf8ToGbk("华东区研发中心第三事业部李工02")) << "\r\n2="
+            << base64Encode(utf8ToGbk(longName.toStdString())) << "\r\n";
+        ScriptedMessages messages;
+        TForm_ndkmdset dialog(program.dir, *program.session, messages);
+        QTableWidget *grid = dialog.predetermined->StringGrid1;
+        QCOMPARE(grid->item(1, 0)->text(), longName);
+        // Both start alike: cut to the column's width they could not be told apart.
+        QVERIFY(grid->columnWidth(0) > QFontMetrics(grid->font()).horizontalAdvance(longName));
+        QCOMPARE(grid->columnWidth(1), 110);
+    }
+
     void parametersAreStoredAndTheHotKeysApplyAtOnce()
     {
         Program program;

@@ -10,7 +10,15 @@
 #include "ui/common/MessageService.h"
 #include "ui/special/SettingsAccess.h"
 
+#include <QFontMetrics>
+#include <algorithm>
+
 namespace tessaly {
+namespace {
+
+constexpr int kGridColumnWidth = 110;  // the narrowest award column
+
+}  // namespace
 
 SpecialListPage::SpecialListPage(QWidget *parent) : QWidget(parent)
 {
@@ -60,12 +68,20 @@ void SpecialListPage::refill()
         rows = std::max(rows, columns.back().size());
     }
     StringGrid1->setRowCount(static_cast<int>(std::max<size_t>(rows + 1, 12)));
-    for (int k = 0; k < lucks; ++k)
+    // Long entries often share their start (a department, then the name), so
+    // a column is as wide as its longest entry instead of cutting them alike.
+    const QFontMetrics metrics(StringGrid1->font());
+    const int padding = 2 * metrics.averageCharWidth() + 8;
+    for (int k = 0; k < lucks; ++k) {
+        int width = std::max(kGridColumnWidth, metrics.horizontalAdvance(ComboBox1->itemText(k)) + padding);
         for (size_t r = 0; r < columns[static_cast<size_t>(k)].size(); ++r) {
             const ListEntry &e = columns[static_cast<size_t>(k)][r];
-            StringGrid1->setItem(static_cast<int>(r), k,
-                                 new QTableWidgetItem(e.readable ? toQt(e.name) : QStringLiteral("（无法识别）")));
+            const QString text = e.readable ? toQt(e.name) : QStringLiteral("（无法识别）");
+            StringGrid1->setItem(static_cast<int>(r), k, new QTableWidgetItem(text));
+            width = std::max(width, metrics.horizontalAdvance(text) + padding);
         }
+        StringGrid1->setColumnWidth(k, width);
+    }
     if (selected >= 0 && selected < ComboBox1->count())
         ComboBox1->setCurrentIndex(selected);
     if (!settings)

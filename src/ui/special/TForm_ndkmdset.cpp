@@ -14,8 +14,7 @@ namespace tessaly {
 
 TForm_ndkmdset::TForm_ndkmdset(std::filesystem::path programDir, DrawSession &session, MessageService &messages,
                                QWidget *parent)
-    : QDialog(parent), m_programDir(std::move(programDir)), m_session(session),
-      m_messages(messages)
+    : QDialog(parent), m_programDir(std::move(programDir)), m_session(session), m_messages(messages)
 {
     setupUi(this);
 

@@ -14,8 +14,7 @@ namespace tessaly {
 
 TForm_setadv::TForm_setadv(std::filesystem::path programDir, MessageService &messages, PickerService &pickers,
                            QWidget *parent)
-    : QDialog(parent), m_programDir(std::move(programDir)), m_messages(messages),
-      m_pickers(pickers)
+    : QDialog(parent), m_programDir(std::move(programDir)), m_messages(messages), m_pickers(pickers)
 {
     setupUi(this);
     Edit6->installEventFilter(this);

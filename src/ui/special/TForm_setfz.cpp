@@ -14,8 +14,8 @@ namespace tessaly {
 
 TForm_setfz::TForm_setfz(std::filesystem::path programDir, DrawSession &session, MessageService &messages,
                          std::function<void()> resetDraw, QWidget *parent)
-    : QDialog(parent), m_programDir(std::move(programDir)), m_session(session),
-      m_messages(messages), m_resetDraw(std::move(resetDraw))
+    : QDialog(parent), m_programDir(std::move(programDir)), m_session(session), m_messages(messages),
+      m_resetDraw(std::move(resetDraw))
 {
     setupUi(this);
     setDigitsOnly(Edit1);
