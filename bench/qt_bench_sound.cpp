@@ -1,52 +1,27 @@
 // Figures for the stop of a batch with the stop sound on and off: the time from
 // the stop to the winners painted on the 1920x1080 stage, offscreen, with the
 // shipped sounds. The sound is handed to the sound thread, so both should match.
+#include "support/QtBench.h"
 #include "core/draw/DrawSession.h"
 #include "core/settings/IniStore.h"
-#include "ui/common/AppSetup.h"
-#include "ui/common/FileOpener.h"
-#include "ui/common/MessageService.h"
-#include "ui/common/PickerService.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/stage/TFrmMain.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <fstream>
 
 using namespace tessaly;
+using namespace tessaly::bench;
 
 namespace {
-
-class SilentMessages : public MessageService {
-public:
-    void notify(QWidget *, const QString &, const QString &, Icon) override {}
-    bool ask(QWidget *, const QString &, const QString &) override { return false; }
-};
-
-class NoOpener : public FileOpener {
-public:
-    bool open(const QString &) override { return true; }
-};
-
-class NoPickers : public PickerService {
-public:
-    std::optional<QColor> pickColor(QWidget *, const QColor &) override { return std::nullopt; }
-    QString pickOpenFile(QWidget *, const QString &, const QString &) override { return {}; }
-    QString pickSaveFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-};
 
 constexpr int kBatches = 30;
 
 // One award of kBatches batches of 20 among 10,000 entries, start and stop sounds as shipped.
-struct Folder {
+struct Folder : ProgramFolder {
     explicit Folder(bool stopSound)
     {
-        dir = tmp.path().toStdString();
-        std::filesystem::copy(TESSALY_DIST_DIR, dir,
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
         auto settings = IniStore::open(dir / "set.dat");
         std::string detail = "20";
         for (int i = 1; i < kBatches; ++i)
@@ -61,8 +36,6 @@ struct Folder {
         for (int i = 0; i < 10000; ++i)
             list << "\xD5\xC5\xC8\xFD" << i << "\r\n";
     }
-    QTemporaryDir tmp;
-    std::filesystem::path dir;
 };
 
 void stopToWinnersOnScreen(benchmark::State &state, bool stopSound)
@@ -111,12 +84,5 @@ BENCHMARK(BM_PlaySoundFileCall)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    selectMediaBackend();
-    QApplication app(argc, argv);
-    setupApplication(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv, selectMediaBackend);
 }

@@ -2,50 +2,24 @@
 // timer to painted pixels for 20 slots and for a 500-entry text block, the
 // start-up to the first ready batch with 10,000 entries, and how many ticks a
 // 20 ms roll timer really delivers.
+#include "support/QtBench.h"
 #include "core/draw/DrawSession.h"
-#include "ui/common/AppSetup.h"
-#include "ui/common/FileOpener.h"
-#include "ui/common/MessageService.h"
-#include "ui/common/PickerService.h"
-#include "ui/stage/TFrmMain.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <fstream>
 
 using namespace tessaly;
+using namespace tessaly::bench;
 
 namespace {
 
-class SilentMessages : public MessageService {
-public:
-    void notify(QWidget *, const QString &, const QString &, Icon) override {}
-    bool ask(QWidget *, const QString &, const QString &) override { return false; }
-};
-
-class NoOpener : public FileOpener {
-public:
-    bool open(const QString &) override { return true; }
-};
-
-class NoPickers : public PickerService {
-public:
-    std::optional<QColor> pickColor(QWidget *, const QColor &) override { return std::nullopt; }
-    QString pickOpenFile(QWidget *, const QString &, const QString &) override { return {}; }
-    QString pickSaveFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-};
-
 // A program folder from the shipped files with one award of `batch` winners,
 // `entries` participants and the given roll interval.
-struct Folder {
+struct Folder : ProgramFolder {
     Folder(int entries, int batch, int interval = 40)
     {
-        dir = tmp.path().toStdString();
-        std::filesystem::copy(TESSALY_DIST_DIR, dir,
-                              std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
         std::ofstream(dir / "set.dat", std::ios::app | std::ios::binary);
         auto settings = IniStore::open(dir / "set.dat");
         settings->writeInteger("Option", "Lucks", 1);
@@ -57,28 +31,12 @@ struct Folder {
         for (int i = 0; i < entries; ++i)
             list << "\xD5\xC5\xC8\xFD" << i << "\r\n";  // 张三 and a number
     }
-    QTemporaryDir tmp;
-    std::filesystem::path dir;
-};
-
-struct Stage {
-    Stage(const Folder &f) : window(f.dir, {messages, opener, pickers}, QSize(1920, 1080))
-    {
-        window.resize(1920, 1080);
-        window.show();
-        window.FormShow();
-        QCoreApplication::processEvents();
-    }
-    SilentMessages messages;
-    NoOpener opener;
-    NoPickers pickers;
-    TFrmMain window;
 };
 
 void rollTickToPixels(benchmark::State &state, int batch)
 {
     Folder folder(10000, batch);
-    Stage stage(folder);
+    BenchStage stage(folder.dir);
     stage.window.GoButtonClick();  // start rolling
     stage.window.Timer1.stop();    // the benchmark drives the ticks itself
     stage.window.Timer2.stop();
@@ -103,7 +61,7 @@ void BM_StartUpToFirstReadyBatch(benchmark::State &state)
         auto folder = std::make_unique<Folder>(10000, 20);
         state.ResumeTiming();
         {
-            Stage stage(*folder);
+            BenchStage stage(folder->dir);
             benchmark::DoNotOptimize(stage.window.session().flags().BatchReady);
         }
         state.PauseTiming();
@@ -118,7 +76,7 @@ BENCHMARK(BM_StartUpToFirstReadyBatch)->Unit(benchmark::kMillisecond)->Iteration
 void BM_RollTimerAt20ms(benchmark::State &state)
 {
     Folder folder(10000, 20, 20);
-    Stage stage(folder);
+    BenchStage stage(folder.dir);
     const int seconds = qEnvironmentVariableIsSet("TESSALY_TICK_SECONDS") ? qEnvironmentVariableIntValue("TESSALY_TICK_SECONDS") : 3;
     for (auto _ : state) {
         stage.window.GoButtonClick();
@@ -139,11 +97,5 @@ BENCHMARK(BM_RollTimerAt20ms)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    setupApplication(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

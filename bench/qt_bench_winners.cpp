@@ -2,45 +2,28 @@
 // whose photos are 400x500 JPEGs: opening the photo view (decoding the
 // photos scaled, on every core) up to painted pixels, and paging to the next
 // award with its photos decoded anew or already at hand.
+#include "support/QtBench.h"
 #include "core/settings/AwardTable.h"
 #include "core/settings/IniStore.h"
-#include "ui/common/AppSetup.h"
-#include "ui/common/MessageService.h"
-#include "ui/common/PickerService.h"
 #include "ui/winners/TForm_float2.h"
 
-#include <QApplication>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QThread>
 #include <benchmark/benchmark.h>
 #include <fstream>
 
 using namespace tessaly;
+using namespace tessaly::bench;
 
 namespace {
-
-class SilentMessages : public MessageService {
-public:
-    void notify(QWidget *, const QString &, const QString &, Icon) override {}
-    bool ask(QWidget *, const QString &, const QString &) override { return false; }
-};
-
-class NoPickers : public PickerService {
-public:
-    std::optional<QColor> pickColor(QWidget *, const QColor &) override { return std::nullopt; }
-    QString pickOpenFile(QWidget *, const QString &, const QString &) override { return {}; }
-    QString pickSaveFile(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-};
 
 constexpr int kWinners = 200;
 const QSize kStage(1920, 1080);
 
 // Two awards of 200 winners each, every winner with a photo of its own.
-struct Event {
-    Event()
+struct Event : ProgramFolder {
+    Event() : ProgramFolder(false)
     {
-        dir = tmp.path().toStdString();
         std::filesystem::create_directories(dir / "photo");
         std::ofstream(dir / "set.dat", std::ios::binary) << "[Option]\r\nispho=1\r\n";
         QImage photo(400, 500, QImage::Format_RGB32);
@@ -68,8 +51,6 @@ struct Event {
         return w;
     }
 
-    QTemporaryDir tmp;
-    std::filesystem::path dir;
     SilentMessages messages;
     NoPickers pickers;
     AwardTable awards;
@@ -177,11 +158,5 @@ BENCHMARK(BM_PageToNextAward200_Shown)->Unit(benchmark::kMillisecond)->UseRealTi
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    setupApplication(app);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runQtBenchmarks(argc, argv);
 }

@@ -43,11 +43,12 @@ TEST(Jpeg, ScaledDecodeIsTheSmallestThatStillCoversTheBox)
     };
     const Case cases[] = {
         {1600, 1200, {400, 300}, 400, 300},   // exactly a quarter
-        {1600, 1200, {401, 300}, 600, 450},   // a pixel more needs 3/8
+        {1600, 1200, {401, 300}, 800, 600},   // a pixel more needs a half
         {1600, 1200, {200, 300}, 400, 300},   // the taller side decides
         {1600, 1200, {0, 0}, 1600, 1200},     // no box: full size
         {1600, 1200, {100, 0}, 1600, 1200},   // half a box is no box
         {400, 300, {800, 600}, 400, 300},     // never enlarged
+        {1600, 1200, {801, 600}, 1600, 1200}, // past a half: the full size
         {1600, 1200, {1, 1}, 200, 150},       // never below an eighth
         {1601, 1201, {200, 150}, 201, 151},   // sizes round up
     };
@@ -141,7 +142,7 @@ TEST(Jpeg, DecodedPhotosAreReducedToCoverTheBoxWithinTheBudget)
         int wantWidth, wantHeight;
     };
     const Case cases[] = {
-        {600, 450, {423, 317}, 423, 318},  // what a 3/8 decode of 1600x1200 leaves: down to the box
+        {600, 450, {423, 317}, 423, 318},  // down to the box, proportions kept
         {400, 300, {400, 300}, 400, 300},  // already the box
         {300, 225, {400, 300}, 300, 225},  // smaller than the box: never enlarged
         {600, 300, {200, 200}, 400, 200},  // proportions kept, the box covered

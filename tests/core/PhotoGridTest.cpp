@@ -148,6 +148,60 @@ TEST(PhotoGrid, DefaultsThatLeaveTheStageAreFitted)
     }
 }
 
+TEST(PhotoGrid, DefaultsAreKeptInsideTheAreaClearOfTheOtherElements)
+{
+    struct Case {
+        const char *what;
+        PhotoGridSpec spec;
+        int n, stageWidth;
+        StageRect area;
+        bool unchanged;
+    };
+    const Case cases[] = {
+        {"a grid inside the area stays as it is", {5, 10, 200, 10, 100, 80}, 10, 1024, {100, 150, 824, 400}, true},
+        {"25 of 400x300 at 1024x768 below the titles, above the captions", {5, 10, 100, 10, 400, 300}, 25, 1024,
+         {40, 180, 944, 380}, false},
+        {"small slots standing over the subtitle move down, not grow", {5, 10, 100, 10, 100, 80}, 10, 1920,
+         {100, 200, 1720, 600}, false},
+        {"100 slots on a full-HD stage", {10, 5, 100, 5, 200, 150}, 100, 1920, {96, 170, 1728, 700}, false},
+        {"one slot in a narrow area", {1, 0, 50, 0, 480, 360}, 1, 1024, {312, 150, 400, 300}, false},
+        {"no area: left alone", {5, 10, 100, 10, 400, 300}, 25, 1024, {}, true},
+    };
+    for (const auto &c : cases) {
+        const PhotoGridSpec fitted = fitPhotoGridInArea(c.spec, c.n, c.stageWidth, c.area);
+        EXPECT_EQ(fitted == c.spec, c.unchanged) << c.what;
+        EXPECT_LE(fitted.width, c.spec.width) << c.what;
+        EXPECT_LE(fitted.height, c.spec.height) << c.what;
+        // The proportions of the slots hold to a pixel.
+        EXPECT_NEAR(static_cast<double>(fitted.width) / c.spec.width,
+                    static_cast<double>(fitted.height) / c.spec.height, 2.0 / fitted.height)
+            << c.what;
+        if (c.area.empty())
+            continue;
+        auto placed = placePhotoGrid(fitted, c.n, c.stageWidth);
+        ASSERT_TRUE(placed) << c.what;
+        for (const auto &p : *placed) {
+            const StageRect slot{p.left, p.top, fitted.width, fitted.height};
+            EXPECT_TRUE(slot.inside(c.area)) << c.what << ": slot at " << p.left << "," << p.top;
+        }
+    }
+}
+
+TEST(PhotoGrid, ALayoutMadeForAnotherScreenIsFittedToTheFreeArea)
+{
+    TempProgramDir dir;
+    dir.write("set.dat", G("[0phoautoset]\r\n100=10|10|100|10|400|300|clWhite|10|宋体|[]\r\n"));
+    auto store = IniStore::open(dir / "set.dat");
+    const StageRect area{60, 200, 904, 380};
+    auto replaced = ensurePhotoSlotLayout(*store, 40, 1024, 768, "1024*768", area);
+    ASSERT_TRUE(replaced);
+    EXPECT_TRUE(*replaced);
+    const PhotoSlotLayout layout = readPhotoSlotLayout(*store, 40);
+    for (int i = 1; i <= 40; ++i)
+        EXPECT_TRUE((StageRect{layout.rect(i).left, layout.rect(i).top, layout.width, layout.height}.inside(area)))
+            << i;
+}
+
 TEST(PhotoGrid, CaptionFontRoundTripsThroughItsText)
 {
     const FontSpec font = parsePhotoCaptionFont("clRed|14|" + G("黑体") + "|[fsBold,fsItalic]");

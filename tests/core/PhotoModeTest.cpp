@@ -146,6 +146,74 @@ TEST(PhotoMode, LoadDecodesEveryPhotoAtTheBoxAndListsWhatFailed)
     EXPECT_EQ(cancelled.count(), 0);
 }
 
+TEST(PhotoMode, APhotoTheDecoderCannotBringDownToTheBoxIsReducedIntoTheTable)
+{
+    TempProgramDir dir;
+    writePhotos(dir, {"a.jpg", "b.jpg", "c.jpg"}, 160, 120);
+    const std::vector<std::string> names = {"a", "b", "c"};
+    struct Case {
+        DecodeBox box;
+        int width, height;
+        const char *what;
+    };
+    const Case cases[] = {
+        {{80, 60}, 80, 60, "a half: decoded straight into the table"},
+        {{50, 30}, 50, 38, "a half leaves 80 by 60: reduced to the smallest that covers the box"},
+        {{0, 0}, 160, 120, "no box: the full picture"},
+    };
+    for (const auto &c : cases) {
+        for (int threads : {1, 2}) {
+            PhotoTable table;
+            EXPECT_TRUE(table.load(dir.path(), names, c.box, threads).empty()) << c.what;
+            for (int i = 0; i < 3; ++i) {
+                const PhotoView *p = table.photo(i);
+                ASSERT_NE(p, nullptr) << c.what;
+                EXPECT_EQ(p->width, c.width) << c.what;
+                EXPECT_EQ(p->height, c.height) << c.what;
+                // Opaque throughout: every pixel was written, none left from the memory's last use.
+                for (int k = 0; k < p->width * p->height; ++k)
+                    ASSERT_EQ(p->pixels[k] >> 24, 0xffu) << c.what << " pixel " << k;
+            }
+            EXPECT_EQ(table.byteCount(), 3u * static_cast<size_t>(c.width * c.height) * 4) << c.what;
+            // Moved, the pictures stay where they are.
+            const PhotoView *before = table.photo(1);
+            PhotoTable moved = std::move(table);
+            EXPECT_EQ(moved.photo(1), before) << c.what;
+            EXPECT_EQ(moved.photo(1)->pixels[0] >> 24, 0xffu) << c.what;
+        }
+    }
+}
+
+TEST(PhotoMode, PixelBlocksHandOutSeparateAlignedRoom)
+{
+    PixelBlocks blocks;
+    EXPECT_EQ(blocks.allocate(0), nullptr);
+    std::vector<std::pair<std::uint32_t *, size_t>> given;
+    // Small pieces, one larger than a whole block, then small ones again.
+    for (size_t count : {size_t(1), size_t(7), size_t(120000), size_t(20) << 20, size_t(3), size_t(480000)}) {
+        std::uint32_t *room = blocks.allocate(count);
+        ASSERT_NE(room, nullptr) << count;
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(room) % 64, 0u) << count;
+        room[0] = 0xff000000u | static_cast<std::uint32_t>(count);
+        room[count - 1] = 0xff000000u | static_cast<std::uint32_t>(count);
+        given.push_back({room, count});
+    }
+    for (size_t i = 0; i < given.size(); ++i) {
+        EXPECT_EQ(given[i].first[0], 0xff000000u | static_cast<std::uint32_t>(given[i].second)) << i;
+        for (size_t j = 0; j < given.size(); ++j) {
+            if (i != j) {
+                EXPECT_TRUE(given[i].first + given[i].second <= given[j].first ||
+                            given[j].first + given[j].second <= given[i].first)
+                    << i << " overlaps " << j;
+            }
+        }
+    }
+    EXPECT_GE(blocks.reservedBytes(), (size_t(20) << 20) * 4);
+    PixelBlocks moved = std::move(blocks);
+    EXPECT_EQ(blocks.reservedBytes(), 0u);
+    EXPECT_EQ(given[2].first[0], 0xff000000u | 120000u);
+}
+
 TEST(PhotoMode, PhotosAreDecodedForTheLargestSlotOfTheAwards)
 {
     TempProgramDir dir;

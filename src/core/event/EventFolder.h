@@ -56,7 +56,7 @@ struct FolderChoice {
 Result<FolderChoice> chooseEventFolder(const FolderInputs &inputs);
 
 // The shipped template: <prefix>/share/tessaly/template beside <prefix>/bin, and
-// build/share/tessaly/template beside the build tree.s program folder build/tessaly.
+// build/share/tessaly/template beside the build tree's program folder build/tessaly.
 std::filesystem::path findTemplateDir(const std::filesystem::path &executableDir);
 
 // True when the folder holds set.dat, data.txt and ARecord.dat.

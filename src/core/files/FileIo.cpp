@@ -2,6 +2,7 @@
 
 #include "text/Gbk.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -53,27 +54,45 @@ void syncFolder(const fs::path &folder)
 
 }  // namespace
 
-Result<std::string> readFile(const fs::path &path)
+Status readFileInto(const fs::path &path, std::string &data)
 {
+    data.clear();
     int fd = ::open(path.c_str(), O_RDONLY);
     if (fd < 0)
         return ioError(errno == ENOENT ? ErrorCode::FileMissing : ErrorCode::FileRead, "无法打开文件 ", path, errno);
-    std::string data;
-    char buffer[65536];
+    // The size is only a hint: a file that grows or shrinks meanwhile is read to its end.
+    struct stat info {};
+    size_t size = 0;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        size = static_cast<size_t>(info.st_size);
+    data.resize(std::max<size_t>(size + 1, 65536));
+    size_t used = 0;
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == data.size())
+            data.resize(data.size() * 2);
+        ssize_t n = ::read(fd, data.data() + used, data.size() - used);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             int err = errno;
             ::close(fd);
+            data.clear();
             return ioError(ErrorCode::FileRead, "无法读取文件 ", path, err);
         }
         if (n == 0)
             break;
-        data.append(buffer, static_cast<size_t>(n));
+        used += static_cast<size_t>(n);
     }
     ::close(fd);
+    data.resize(used);
+    return Ok{};
+}
+
+Result<std::string> readFile(const fs::path &path)
+{
+    std::string data;
+    if (Status read = readFileInto(path, data); !read)
+        return read.error();
     return data;
 }
 

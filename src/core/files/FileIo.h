@@ -13,6 +13,10 @@ namespace tessaly {
 
 Result<std::string> readFile(const std::filesystem::path &path);
 
+// The same read into a buffer the caller keeps between files, so reading many
+// files in a row allocates once (the photo load reads thousands).
+Status readFileInto(const std::filesystem::path &path, std::string &data);
+
 // Writes a temporary file in the same folder, flushes it to disk and renames it
 // over the target, so a crash leaves either the old or the new file whole.
 Status writeFileAtomic(const std::filesystem::path &path, std::string_view bytes);

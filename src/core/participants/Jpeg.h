@@ -36,7 +36,7 @@ struct DecodeBox {
 // forged header cannot ask for gigabytes.
 inline constexpr std::int64_t kMaxDecodedPixels = 64ll * 1024 * 1024;
 
-// The smallest reduction libjpeg offers (1/8 to 8/8) that still gives at least
+// The smallest of the decoder's halvings (1/8, 1/4, 1/2, 1) that still gives at least
 // box width by box height; the full size when even that is smaller than the box.
 struct JpegScale {
     int num = 1;
@@ -48,6 +48,26 @@ JpegScale chooseJpegScale(int jpegWidth, int jpegHeight, DecodeBox box);
 // recoverable flaw (cut short, say) still decodes; one that cannot be read is
 // an error with the decoder's message.
 Result<RgbImage> decodeJpeg(std::span<const unsigned char> bytes, DecodeBox box = {});
+
+// A decoder that keeps its libjpeg-turbo state from picture to picture, for
+// loops that decode thousands (one per thread; not shared between threads).
+class JpegDecoder {
+public:
+    JpegDecoder();
+    ~JpegDecoder();
+    JpegDecoder(const JpegDecoder &) = delete;
+    JpegDecoder &operator=(const JpegDecoder &) = delete;
+
+    // Decodes as decodeJpeg does, into memory the caller provides: `room` is
+    // asked for width * height pixels once the size is known (nullptr refuses
+    // the picture). Returns the decoded size.
+    using Room = std::uint32_t *(*)(void *context, int width, int height);
+    Result<DecodeBox> decodeInto(std::span<const unsigned char> bytes, DecodeBox box, Room room, void *context);
+    Result<RgbImage> decode(std::span<const unsigned char> bytes, DecodeBox box = {});
+
+private:
+    void *m_handle = nullptr;
+};
 Result<RgbImage> loadJpegFile(const std::filesystem::path &file, DecodeBox box = {});
 
 // The picture encoded as a baseline JPEG (4:2:0) at a quality of 1 to 100.
@@ -57,6 +77,12 @@ Status saveJpegFile(const std::filesystem::path &file, const RgbImage &image, in
 
 // The picture stretched to a new size, bilinear (the import's resize).
 RgbImage scaleImage(const RgbImage &image, int width, int height);
+// The same stretch between buffers the caller holds (rows without padding).
+void scalePixels(const std::uint32_t *source, int sourceWidth, int sourceHeight, std::uint32_t *target, int width,
+                 int height);
+
+// The size shrinkToCover gives a picture of width by height.
+DecodeBox coverSize(int width, int height, DecodeBox box);
 
 // The picture reduced to the smallest size of its own proportions that still
 // covers the box; a picture already within that size comes back as it is.

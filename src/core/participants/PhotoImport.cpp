@@ -105,10 +105,10 @@ void flushFolder(const fs::path &folder)
 
 }  // namespace
 
-std::vector<PhotoFailure> convertPhotos(const std::vector<fs::path> &files, const fs::path &programDir, int width,
+std::vector<PhotoConvertFailure> convertPhotos(const std::vector<fs::path> &files, const fs::path &programDir, int width,
                                         int height, int threads, const std::function<void(size_t)> &progress)
 {
-    std::vector<PhotoFailure> failures;
+    std::vector<PhotoConvertFailure> failures;
     if (width <= 0 || height <= 0) {
         for (const fs::path &f : files)
             failures.push_back({f, TSL_GBK("转换后的宽和高要大于0")});

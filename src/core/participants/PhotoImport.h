@@ -25,7 +25,7 @@ Status clearPhotoFolder(const std::filesystem::path &programDir);
 // the folder when needed; stops at the first failure.
 Status copyPhotos(const std::vector<std::filesystem::path> &files, const std::filesystem::path &programDir);
 
-struct PhotoFailure {
+struct PhotoConvertFailure {
     std::filesystem::path source;
     std::string message;  // GBK
 };
@@ -35,7 +35,7 @@ struct PhotoFailure {
 // threads: 0 for one per core. progress is called on the calling thread with
 // the number of pictures done, often enough to keep a window painting.
 // Returns the pictures that failed, in the order given.
-std::vector<PhotoFailure> convertPhotos(const std::vector<std::filesystem::path> &files,
+std::vector<PhotoConvertFailure> convertPhotos(const std::vector<std::filesystem::path> &files,
                                         const std::filesystem::path &programDir, int width, int height, int threads = 0,
                                         const std::function<void(size_t done)> &progress = {});
 

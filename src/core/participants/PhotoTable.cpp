@@ -8,8 +8,13 @@
 #include "stage/PhotoGrid.h"
 #include "text/Gbk.h"
 
+#include "files/FileIo.h"
+
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 namespace tessaly {
 
@@ -58,6 +63,71 @@ DecodeBox photoDecodeBox(const IniStore &store, const AwardTable &awards, int st
     return box;
 }
 
+namespace {
+
+// Blocks of 32 MiB: little is left unused at the end of each when photos are
+// hundreds of kilobytes, and a load of 2,001 photos maps a few dozen.
+constexpr std::size_t kBlockBytes = std::size_t(32) << 20;
+
+}  // namespace
+
+PixelBlocks::~PixelBlocks()
+{
+    release();
+}
+
+PixelBlocks::PixelBlocks(PixelBlocks &&other) noexcept
+    : m_blocks(std::exchange(other.m_blocks, {})), m_used(std::exchange(other.m_used, 0))
+{
+}
+
+PixelBlocks &PixelBlocks::operator=(PixelBlocks &&other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_blocks = std::exchange(other.m_blocks, {});
+        m_used = std::exchange(other.m_used, 0);
+    }
+    return *this;
+}
+
+void PixelBlocks::release()
+{
+    for (const Block &b : m_blocks)
+        ::munmap(b.base, b.size);
+    m_blocks.clear();
+    m_used = 0;
+}
+
+std::uint32_t *PixelBlocks::allocate(std::size_t count)
+{
+    constexpr std::size_t kAlign = 64;
+    if (count == 0 || count > (std::size_t(1) << 40) / 4)
+        return nullptr;
+    const std::size_t bytes = (count * 4 + kAlign - 1) / kAlign * kAlign;
+    if (m_blocks.empty() || m_blocks.back().size - m_used < bytes) {
+        const std::size_t size = std::max(kBlockBytes, (bytes + kBlockBytes - 1) / kBlockBytes * kBlockBytes);
+        // Populated at once: the pages come in one call rather than one fault each as the decoder
+        // writes them. (Large pages measured slower here: the kernel compacts memory to find them.)
+        void *base = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (base == MAP_FAILED)
+            return nullptr;
+        m_blocks.push_back({base, size});
+        m_used = 0;
+    }
+    auto *room = reinterpret_cast<std::uint32_t *>(static_cast<unsigned char *>(m_blocks.back().base) + m_used);
+    m_used += bytes;
+    return room;
+}
+
+std::size_t PixelBlocks::reservedBytes() const
+{
+    std::size_t bytes = 0;
+    for (const Block &b : m_blocks)
+        bytes += b.size;
+    return bytes;
+}
+
 std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programDir,
                                            const std::vector<std::string> &names, DecodeBox box, int threads,
                                            std::atomic<int> *progress, const std::atomic<bool> *cancel)
@@ -67,29 +137,72 @@ std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programD
     m_photos.resize(names.size());
     std::vector<std::string> reasons(names.size());
     std::atomic<int> next{0};
-    // Each worker takes the next index; every place is written by one worker only.
-    auto work = [&] {
+    const int workers = std::clamp(threads, 1, std::max(1, total));
+    m_blocks.resize(static_cast<size_t>(workers));
+    // Each worker takes the next index; every place is written by one worker only,
+    // and each worker keeps its own decoder, file buffer and blocks.
+    auto work = [&](int worker) {
+        JpegDecoder decoder;
+        PixelBlocks &blocks = m_blocks[static_cast<size_t>(worker)];
+        std::string bytes;
+        RgbImage large;  // a decode the scaled decoder could not bring down to the box
+        struct Room {
+            PixelBlocks *blocks;
+            RgbImage *large;
+            DecodeBox box;
+            std::uint32_t *placed = nullptr;
+        } room{&blocks, &large, box};
+        auto giveRoom = [](void *context, int width, int height) -> std::uint32_t * {
+            auto *r = static_cast<Room *>(context);
+            const DecodeBox cover = coverSize(width, height, r->box);
+            const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+            if (cover.width == width && cover.height == height) {
+                r->placed = r->blocks->allocate(count);
+                return r->placed;
+            }
+            r->placed = nullptr;
+            r->large->width = width;
+            r->large->height = height;
+            r->large->pixels.resize(count);
+            return r->large->pixels.data();
+        };
         for (;;) {
             if (cancel && cancel->load(std::memory_order_relaxed))
                 return;
             const int i = next.fetch_add(1, std::memory_order_relaxed);
             if (i >= total)
                 return;
-            auto decoded = loadJpegFile(photoFile(programDir, names[static_cast<size_t>(i)]), box);
-            if (decoded)
-                m_photos[static_cast<size_t>(i)] = shrinkToCover(std::move(*decoded), box);
-            else
-                reasons[static_cast<size_t>(i)] = decoded.error().message;
+            const size_t at = static_cast<size_t>(i);
+            Status read = readFileInto(photoFile(programDir, names[at]), bytes);
+            Result<DecodeBox> decoded =
+                read ? decoder.decodeInto(std::span(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size()),
+                                          box, giveRoom, &room)
+                     : Result<DecodeBox>(read.error());
+            if (decoded && room.placed) {
+                m_photos[at] = {decoded->width, decoded->height, room.placed};
+            } else if (decoded) {
+                // Reduce what the decoder's steps left over into the blocks.
+                const DecodeBox cover = coverSize(large.width, large.height, box);
+                std::uint32_t *target =
+                    blocks.allocate(static_cast<size_t>(cover.width) * static_cast<size_t>(cover.height));
+                if (target) {
+                    scalePixels(large.pixels.data(), large.width, large.height, target, cover.width, cover.height);
+                    m_photos[at] = {cover.width, cover.height, target};
+                } else {
+                    reasons[at] = utf8ToGbk("内存不足");
+                }
+            } else {
+                reasons[at] = decoded.error().message;
+            }
             if (progress)
                 progress->fetch_add(1, std::memory_order_relaxed);
         }
     };
-    const int workers = std::clamp(threads, 1, std::max(1, total));
     {
         std::vector<std::jthread> pool;
         for (int t = 1; t < workers; ++t)
-            pool.emplace_back(work);
-        work();
+            pool.emplace_back(work, t);
+        work(0);
     }
     std::vector<PhotoFailure> failures;
     for (int i = 0; i < total; ++i) {
@@ -109,14 +222,15 @@ void PhotoTable::clear()
 {
     m_photos.clear();
     m_photos.shrink_to_fit();
+    m_blocks.clear();
     m_count = 0;
 }
 
-const RgbImage *PhotoTable::photo(int index) const
+const PhotoView *PhotoTable::photo(int index) const
 {
     if (index < 0 || index >= size())
         return nullptr;
-    const RgbImage &p = m_photos[static_cast<size_t>(index)];
+    const PhotoView &p = m_photos[static_cast<size_t>(index)];
     return p.empty() ? nullptr : &p;
 }
 

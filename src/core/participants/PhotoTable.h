@@ -7,7 +7,9 @@
 #include "participants/Jpeg.h"
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,45 @@ struct PhotoFailure {
 // The pixels a photo table may hold: 2,001 photos of 400x300 take 0.9 GiB.
 inline constexpr std::size_t kPhotoTableBudget = std::size_t(1) << 30;
 
+// One decoded photo of a table: its pixels live in the table's blocks, laid
+// out as RgbImage's (0xffRRGGBB, rows without padding).
+struct PhotoView {
+    int width = 0;
+    int height = 0;
+    const std::uint32_t *pixels = nullptr;
+
+    bool empty() const { return width <= 0 || height <= 0 || !pixels; }
+    int bytesPerLine() const { return width * 4; }
+    const unsigned char *bits() const { return reinterpret_cast<const unsigned char *>(pixels); }
+    std::size_t byteCount() const { return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4; }
+};
+
+// Large blocks of memory handed out front to back, freed together. Thousands
+// of photos go into a few blocks instead of thousands of allocations, so the
+// load maps its memory a few times rather than faulting it in photo by photo.
+class PixelBlocks {
+public:
+    PixelBlocks() = default;
+    ~PixelBlocks();
+    PixelBlocks(PixelBlocks &&other) noexcept;
+    PixelBlocks &operator=(PixelBlocks &&other) noexcept;
+    PixelBlocks(const PixelBlocks &) = delete;
+    PixelBlocks &operator=(const PixelBlocks &) = delete;
+
+    // Room for `count` pixels, or nullptr when the system has no memory left.
+    std::uint32_t *allocate(std::size_t count);
+    std::size_t reservedBytes() const;
+
+private:
+    struct Block {
+        void *base = nullptr;
+        std::size_t size = 0;
+    };
+    void release();
+    std::vector<Block> m_blocks;
+    std::size_t m_used = 0;  // bytes used of the last block
+};
+
 class PhotoTable {
 public:
     // Decodes photo\<name>.jpg for every name into the place of its index, at
@@ -49,15 +90,20 @@ public:
                                    const std::atomic<bool> *cancel = nullptr);
 
     void clear();
+    PhotoTable() = default;
+    PhotoTable(PhotoTable &&) noexcept = default;
+    PhotoTable &operator=(PhotoTable &&) noexcept = default;
     int size() const { return static_cast<int>(m_photos.size()); }
     // Places that hold a decoded picture.
     int count() const { return m_count; }
     // Nothing for an index out of range or a photo that failed.
-    const RgbImage *photo(int index) const;
+    const PhotoView *photo(int index) const;
+    // Bytes of pixels the photos take.
     std::size_t byteCount() const;
 
 private:
-    std::vector<RgbImage> m_photos;
+    std::vector<PhotoView> m_photos;
+    std::vector<PixelBlocks> m_blocks;  // one per worker of the load
     int m_count = 0;
 };
 

@@ -182,12 +182,54 @@ PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int
     return best;
 }
 
-Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, int stageHeight, const std::string &screen)
+PhotoGridSpec fitPhotoGridInArea(const PhotoGridSpec &spec, int n, int stageWidth, const StageRect &area)
+{
+    if (n < 1 || spec.columns < 1 || spec.width < 1 || spec.height < 1 || area.empty())
+        return spec;
+    auto fits = [&](const PhotoGridSpec &s) {
+        const GridExtent e = gridExtent(s, n);
+        const double left = (stageWidth - e.width) / 2.0;
+        return left >= area.left && left + e.width <= area.right() && s.top >= area.top &&
+               s.top + e.height <= area.bottom();
+    };
+    if (fits(spec))
+        return spec;
+    PhotoGridSpec best = spec;
+    double bestScale = 0;
+    // The stored column count first, so that it wins a tie.
+    std::vector<int> counts{spec.columns};
+    for (int k = 1; k <= std::min(n, 100); ++k)
+        if (k != spec.columns)
+            counts.push_back(k);
+    for (int k : counts) {
+        PhotoGridSpec trial = spec;
+        trial.columns = std::min(k, n);
+        const GridExtent e = gridExtent(trial, n);
+        const double scale = std::min({area.width / e.width, area.height / e.height, 1.0});
+        if (scale > bestScale + 1e-9) {
+            bestScale = scale;
+            best = trial;
+        }
+    }
+    auto scaled = [bestScale](int v) { return std::max(0, static_cast<int>(v * bestScale)); };
+    best.width = std::max(1, scaled(spec.width));
+    best.height = std::max(1, scaled(spec.height));
+    best.columnGap = scaled(spec.columnGap);
+    best.rowGap = scaled(spec.rowGap);
+    const GridExtent e = gridExtent(best, n);
+    best.top = area.top + std::max(0, static_cast<int>((area.height - e.height) / 2));
+    return best;
+}
+
+Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, int stageHeight, const std::string &screen,
+                                   const StageRect &area)
 {
     if (store.hasKey(photoSectionAll(n), "screen") && store.readString(photoSectionAll(n), "screen") == screen)
         return false;
     const PhotoAutoSet set = readPhotoAutoSet(store, n);
-    auto laid = LayoutPhotoGrid(store, fitPhotoGrid(set.grid, n, stageWidth, stageHeight), n, stageWidth, screen);
+    const PhotoGridSpec grid = area.empty() ? fitPhotoGrid(set.grid, n, stageWidth, stageHeight)
+                                            : fitPhotoGridInArea(set.grid, n, stageWidth, area);
+    auto laid = LayoutPhotoGrid(store, grid, n, stageWidth, screen);
     if (!laid)
         return laid.error();
     store.writeString(photoSectionAll(n), "txt", set.captionFont);

@@ -9,6 +9,7 @@
 #include "settings/FontKeys.h"
 #include "settings/IniStore.h"
 #include "stage/SlotLayout.h"
+#include "stage/StageFit.h"
 #include "stage/TextMeasurer.h"
 
 #include <string>
@@ -85,9 +86,18 @@ PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n);
 // slots' proportions. One that fits comes back unchanged.
 PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int stageHeight);
 
-// Replaces the layout of n by the default arrangement, fitted to the stage,
-// when it was stored for another screen (or never). Returns whether it did.
-Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, int stageHeight, const std::string &screen);
+// The default arrangement kept inside `area` (where the rolling slots may stand,
+// clear of the titles, captions, buttons and prize picture; centred on the
+// stage, as the grid is): one that fits comes back unchanged; otherwise the
+// column count that lets the slots be largest, the slots and gaps shrunk with
+// their proportions kept (never enlarged), the grid centred in the area's rows.
+PhotoGridSpec fitPhotoGridInArea(const PhotoGridSpec &spec, int n, int stageWidth, const StageRect &area);
+
+// Replaces the layout of n by the default arrangement, fitted to the stage (or
+// to `area`, when given and not empty), when it was stored for another screen
+// (or never). Returns whether it did.
+Result<bool> ensurePhotoSlotLayout(IniStore &store, int n, int stageWidth, int stageHeight, const std::string &screen,
+                                   const StageRect &area = {});
 
 // Stores slots moved by hand: each listed slot's position, the common size (the
 // last slot listed sets it) and the screen.

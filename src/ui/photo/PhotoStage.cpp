@@ -178,7 +178,7 @@ void PhotoStage::buildImages(const std::vector<PhotoFailure> &failures, DecodeBo
     const auto &names = m_host.session->lists().NameList;
     m_images.assign(static_cast<size_t>(m_table.size()), QImage());
     for (int i = 0; i < m_table.size(); ++i) {
-        if (const RgbImage *photo = m_table.photo(i))
+        if (const PhotoView *photo = m_table.photo(i))
             // Wraps the decoded pixels as they are: RGB32, no copy, no conversion.
             m_images[static_cast<size_t>(i)] =
                 QImage(photo->bits(), photo->width, photo->height, photo->bytesPerLine(), QImage::Format_RGB32);
@@ -342,7 +342,8 @@ void PhotoStage::BuildPhotoSlots(int n, bool recreate)
         return;
     }
     if (n >= 1) {
-        auto replaced = ensurePhotoSlotLayout(*settings, n, stageWidth(), stageHeight(), fromQt(screenKey()));
+        const StageRect area = m_host.slotArea ? m_host.slotArea() : StageRect{};
+        auto replaced = ensurePhotoSlotLayout(*settings, n, stageWidth(), stageHeight(), fromQt(screenKey()), area);
         if (replaced && *replaced) {
             if (Status saved = settings->commit(); !saved)
                 m_host.messages->notify(m_host.stage, QStringLiteral("提示"), toQt(saved.error().message));

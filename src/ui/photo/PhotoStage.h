@@ -50,6 +50,7 @@ struct PhotoStageHost {
     std::function<void(QWidget *)> attachHandle;
     std::function<bool()> adjustMode;
     std::function<void()> arrangeTextSlots;  // after the switch to text mode
+    std::function<StageRect()> slotArea;     // where rolling slots may stand, clear of the other elements
 };
 
 class PhotoStage : public QObject {

@@ -54,7 +54,7 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
                                GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { apply(out); },
                                [this](QWidget *slot) { AttachHandle(slot); }, [this] { return AdjustMode; },
-                               [this] { ArrangeAllSlots(true); }},
+                               [this] { ArrangeAllSlots(true); }, [this] { return slotAreaOnStage(); }},
                               this);
     m_photos->addModeItems(m_menuSettings);
     m_session->setSlotStage(this);

@@ -170,7 +170,7 @@ std::function<QImage(const std::string &)> photoTableSource(const PhotoTable &ta
         index->emplace(names[i], static_cast<int>(i));
     return [&table, index](const std::string &name) {
         auto it = index->find(name);
-        const RgbImage *photo = it == index->end() ? nullptr : table.photo(it->second);
+        const PhotoView *photo = it == index->end() ? nullptr : table.photo(it->second);
         if (!photo || photo->empty())
             return QImage();
         // Wraps the table's pixels without copying; the caller scales them into its own image.
