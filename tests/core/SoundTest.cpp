@@ -149,11 +149,14 @@ TEST(SoundSettings, TheDialogListsSoundFilesOfTheWavFolderOnly)
 {
     TempProgramDir dir;
     for (const char *name : {"wav/b.Mp3", "wav/A.wav", "wav/c.WMA", "wav/tune.mid", "wav/.hidden.mp3",
-                             "wav/notes.txt", "wav/mp3", "wav/sub/deep.mp3", "other.mp3"})
+                             "wav/notes.txt", "wav/mp3", "wav/sub/deep.mp3", "other.mp3",
+                             // A backslash is a letter of a file name here, but a folder once stored.
+                             "wav/x\\y.mp3", "wav/乗.mp3"})
         dir.write(name, "x");
     std::filesystem::create_directories(dir / "wav/folder.mp3");
-    EXPECT_EQ(listSoundFiles(dir.path()),
-              (std::vector<std::string>{"wav\\A.wav", "wav\\b.Mp3", "wav\\c.WMA", "wav\\tune.mid"}));
+    // 乗 is 81 5C in GBK: its second byte is no backslash.
+    EXPECT_EQ(listSoundFiles(dir.path()), (std::vector<std::string>{"wav\\A.wav", "wav\\b.Mp3", "wav\\c.WMA",
+                                                                    "wav\\tune.mid", G("wav\\乗.mp3")}));
 
     TempProgramDir empty;
     EXPECT_TRUE(listSoundFiles(empty.path()).empty());  // no wav folder at all

@@ -101,7 +101,10 @@ std::vector<std::string> listSoundFiles(const fs::path &programDir)
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = fileNameToGbk(it->path().filename());
         std::error_code typeError;
-        if (name.empty() || name.front() == '.' || it->is_directory(typeError) || !isSoundFileName(name))
+        // A backslash in a file name would read back as a sub-folder of wav\ once stored (looked
+        // for in the native name: in GBK the byte is also the second half of some characters).
+        if (name.empty() || name.front() == '.' || it->path().filename().string().find('\\') != std::string::npos ||
+            it->is_directory(typeError) || !isSoundFileName(name))
             continue;
         files.push_back("wav\\" + name);
     }
