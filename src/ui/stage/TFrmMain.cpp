@@ -238,12 +238,16 @@ void TFrmMain::mouseMoveEvent(QMouseEvent *event)
 bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ControlBar1) {
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
-            m_barDragStart = mouse->position().toPoint();
-        } else if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
-            ControlBar1->move(ControlBar1->pos() + mouse->position().toPoint() - m_barDragStart);
-            LayoutDirty = true;
+        // Only mouse events are mouse events: the bar also sees child, paint and layout events.
+        const auto type = event->type();
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove) {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            if (type == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
+                m_barDragStart = mouse->position().toPoint();
+            } else if (type == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
+                ControlBar1->move(ControlBar1->pos() + mouse->position().toPoint() - m_barDragStart);
+                LayoutDirty = true;
+            }
         }
         return QWidget::eventFilter(watched, event);
     }
