@@ -25,7 +25,9 @@ void readEverything(const IniStore &store, const std::filesystem::path &dir)
     const DrawOptions options = readDrawOptions(store);
     (void)options;
     const DrawPosition position = readDrawPosition(store);
-    (void)position;
+    FUZZ_CHECK(position.CurrentAward >= 0 && position.CurrentAward < kMaxAwards);
+    FUZZ_CHECK(position.CurrentBatch >= 1);
+    FUZZ_CHECK(position.OrderCursor >= -1 && position.DrawnInAward >= 0 && position.OrderFloor >= 0);
     const GradeConfig grade = readConfigGrade(store, dir);
     FUZZ_CHECK(grade.awards.AwardCount >= 0 && grade.awards.AwardCount <= kMaxAwards);
     FUZZ_CHECK(grade.IntervalTime >= 1);
@@ -34,17 +36,27 @@ void readEverything(const IniStore &store, const std::filesystem::path &dir)
             (void)grade.awards[i].batchWinners(k);
     (void)readPrivacyMask(dir);
     for (const auto &section : {"FirstTitle", "Status", "5all", "21", "SresultText"}) {
-        (void)readFontKeys(store, section, defaultSlotFont(), "Font.");
+        const FontSpec font = readFontKeys(store, section, defaultSlotFont(), "Font.");
+        FUZZ_CHECK(font.size >= 1 && font.size <= kMaxFontSize);
+        FUZZ_CHECK(font.height >= -kMaxFontSize && font.height <= kMaxFontSize);
         TAAEffect effect;
         (void)loadEffect(store, section, "Effect.FontEffect.", effect);
     }
     for (int n : {1, 5, 20, 21, 100}) {
-        if (n <= kMaxSlots)
-            (void)readSlotGridLayout(store, n);
-        else
-            (void)readSlotBlockLayout(store, n);
+        if (n <= kMaxSlots) {
+            const SlotGridLayout grid = readSlotGridLayout(store, n);
+            FUZZ_CHECK(grid.font.size >= 1 && grid.font.size <= kMaxFontSize);
+        } else {
+            // The stored row length and spacing reach the text of the block as they are.
+            const SlotBlockLayout block = readSlotBlockLayout(store, n);
+            FUZZ_CHECK(block.font.size >= 1 && block.font.size <= kMaxFontSize);
+            const std::vector<std::string> entries(5, "ab");
+            const std::string text = composeSlotBlockText(entries, block.row, block.space, block.blankLine, false);
+            FUZZ_CHECK(text.size() <= 5 * (2 + 28 + 2) + 4);
+        }
     }
-    (void)readSlotAutoSet(store);
+    const SlotAutoSet autoset = readSlotAutoSet(store);
+    (void)autoset;
 }
 
 }  // namespace

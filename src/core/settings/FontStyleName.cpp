@@ -47,7 +47,7 @@ Result<int> parseFontSize(std::string_view text)
     for (char c : trimmed)
         digitsOnly = digitsOnly && (c >= '0' && c <= '9');
     int size = 0;
-    if (digitsOnly && trimmed.size() <= 9 && parseInteger(trimmed, size) && size >= 1 && size <= kMaxFontSize)
+    if (digitsOnly && trimmed.size() <= 9 && parseInteger(trimmed, size) && size >= 1 && size <= kMaxTypedFontSize)
         return size;
     return makeError(ErrorCode::BadInput,
                      "'" + std::string(text) + TSL_GBK("' 不是有效的字号，请输入 1 到 1638 之间的整数。"));

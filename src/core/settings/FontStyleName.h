@@ -18,8 +18,8 @@ std::string fontStyleName(unsigned styles);
 unsigned fontStyleFromName(std::string_view gbkName, unsigned current);
 
 // The size field as a whole point size; blanks around it are allowed. Anything
-// else, or a size outside 1..kMaxFontSize, is refused with the operator's message.
-inline constexpr int kMaxFontSize = 1638;
+// else, or a size outside 1..kMaxTypedFontSize, is refused with the operator's message.
+inline constexpr int kMaxTypedFontSize = 1638;
 Result<int> parseFontSize(std::string_view text);
 
 }  // namespace tessaly
