@@ -119,16 +119,87 @@ TEST(StageFit, TextBlocksTakeTheLineLengthThatGivesTheLargestFont)
             auto block = fitSlotBlock(n, std::string(12, 'x'), autoset, area, {1920, 1080}, style, m);
             ASSERT_TRUE(block) << n;
             EXPECT_TRUE((StageRect{block->left, block->top, block->width, block->height}.inside(area))) << n;
-            // No other line length gives a larger font that fits.
-            for (int k = 1; k <= n; ++k) {
-                const std::string text = composeSlotBlockText(std::vector<std::string>(n, std::string(12, 'x')), k,
-                                                              autoset.space, true, false);
-                const TextSize bigger = m.measure(withSize(style, block->font.size + 1), text);
-                EXPECT_FALSE(bigger.width <= area.width && bigger.height <= area.height) << n << " k " << k;
-            }
+            // No other line length, with or without empty lines between, gives a larger font that fits.
+            for (bool blankLine : {true, false})
+                for (int k = 1; k <= n; ++k) {
+                    const std::string text = composeSlotBlockText(std::vector<std::string>(n, std::string(12, 'x')),
+                                                                  k, autoset.space, blankLine, false);
+                    const TextSize bigger = m.measure(withSize(style, block->font.size + 1), text);
+                    EXPECT_FALSE(bigger.width <= area.width && bigger.height <= area.height) << n << " k " << k;
+                }
         }
     }
     EXPECT_FALSE(fitSlotBlock(500, std::string(30, 'x'), autoset, {0, 0, 50, 20}, {1920, 1080}, style, m));
+}
+
+TEST(StageFit, ALargeBlockOnAShortAreaDropsTheEmptyLines)
+{
+    FixedMeasurer m;
+    SlotAutoSet autoset;
+    FontSpec style = defaultSlotFont();
+    style.size = 60;
+    struct Case {
+        int n;
+        StageRect area;
+        bool blankLine;
+    };
+    // The empty lines stay where the block is held by its width; they go where the height holds it.
+    const Case cases[] = {{25, {5, 10, 400, 3000}, true}, {100, {5, 175, 1014, 303}, false}};
+    for (const Case &c : cases) {
+        auto block = fitSlotBlock(c.n, std::string(30, 'x'), autoset, c.area, {1024, 768}, style, m);
+        ASSERT_TRUE(block) << c.n;
+        EXPECT_EQ(block->blankLine, c.blankLine) << c.n;
+        const std::string text = composeSlotBlockText(std::vector<std::string>(c.n, std::string(30, 'x')), block->row,
+                                                      block->space, block->blankLine, false);
+        EXPECT_EQ(m.measure(block->font, text), (TextSize{block->width, block->height})) << c.n;
+    }
+}
+
+TEST(StageFit, AFontShrunkOnASmallStageGrowsBackOnALargeOne)
+{
+    FixedMeasurer m;
+    test::TempProgramDir dir;
+    const std::string entry(30, 'x');
+    const StageRect small{5, 100, 1014, 500}, large{5, 100, 1910, 900};
+    // A grid of 10 chosen at 40: 20 on the small stage, 40 again on the large one.
+    SlotGridLayout grid;
+    grid.font = withSize(grid.font, 40);
+    grid = fitSlotGrid(10, small, {1024, 768}, entry, grid, m);
+    EXPECT_EQ(grid.font.size, 20);
+    {
+        auto store = openSettings(dir.path());
+        writeSlotGridLayout(*store, 10, grid, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+        ASSERT_TRUE(store->commit());
+    }
+    grid = readSlotGridLayout(*openSettings(dir.path()), 10);
+    EXPECT_EQ(grid.chosenFontSize(), 40);
+    grid = fitSlotGrid(10, large, {1920, 1080}, entry, grid, m);
+    EXPECT_EQ(grid.font.size, 40);
+    {
+        auto store = openSettings(dir.path());
+        writeSlotGridLayout(*store, 10, grid, {1});
+        EXPECT_FALSE(store->hasKey("10all", "chosensize"));  // shown at its chosen size: nothing to keep
+    }
+
+    // A text block likewise: its chosen size is the ceiling it grows back to.
+    SlotAutoSet autoset;
+    FontSpec style = defaultSlotFont();
+    style.size = 30;
+    auto block = fitSlotBlock(100, entry, autoset, small, {1024, 768}, style, m);
+    ASSERT_TRUE(block);
+    EXPECT_LT(block->font.size, 30);
+    EXPECT_EQ(block->chosenFontSize(), 30);
+    {
+        auto store = openSettings(dir.path());
+        writeSlotBlockLayout(*store, 100, *block);
+        ASSERT_TRUE(store->commit());
+    }
+    const SlotBlockLayout stored = readSlotBlockLayout(*openSettings(dir.path()), 100);
+    auto grown = fitSlotBlock(100, entry, autoset, {5, 100, 3830, 2000}, {3840, 2160},
+                              withSize(stored.font, stored.chosenFontSize()), m);
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown->font.size, 30);
+    EXPECT_EQ(grown->chosenSize, 0);
 }
 
 TEST(StageFit, ANewBatchSizeTakesTheLookOfTheNearestSlotLayout)
@@ -152,6 +223,9 @@ TEST(StageFit, ANewBatchSizeTakesTheLookOfTheNearestSlotLayout)
         EXPECT_EQ(style->font.name, c.font) << c.n;
     }
     EXPECT_EQ(existingSlotStyle(*store, 6)->font.color, colors::clYellow);
+    // A layout shown smaller than it was chosen lends its chosen size.
+    store->writeString("5all", "chosensize", "60");
+    EXPECT_EQ(existingSlotStyle(*store, 6)->font.size, 60);
     EXPECT_TRUE(hasOwnSlotStyle(*store, 35));
     EXPECT_FALSE(hasOwnSlotStyle(*store, 36));
 }

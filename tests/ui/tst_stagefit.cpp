@@ -25,6 +25,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyleOptionToolButton>
+#include <QToolButton>
 #include <QTimer>
 #include <functional>
 #include <QTemporaryDir>
@@ -61,6 +63,8 @@ struct Stage {
         writeGbkLines(dir / "data.txt", participants(entryBytes));
         auto settings = openSettings(dir);
         settings->writeBool("Option", "runfrom", windowMode);
+        // A logo in the corner, as an operator may add one.
+        settings->writeString("Option", "logoImgBG", "Awardimg\\photest.jpg");
         if (!extraOptions.empty())
             settings->writeString("Option", extraOptions, "1");
         (void)settings->commit();
@@ -345,6 +349,133 @@ private slots:
         QCOMPARE(settings->readInteger("Option", "fromheight", 0), 640);
         QCOMPARE(w.RzMarqueeStatus1->geometry(), QRect(0, 640 - 44, 1200, 44));
         QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+    }
+
+    void aMaximisedWindowIsLaidOutInItsClientArea()
+    {
+        // The desktop maximises the window while the start-up question is open; the
+        // operator accepts the automatic layout, later restores and maximises again.
+        struct MaximiseOnQuestion : test::ScriptedMessages {
+            QWidget *window = nullptr;
+            bool ask(QWidget *parent, const QString &title, const QString &text) override
+            {
+                window->showMaximized();
+                QTest::qWait(50);
+                return ScriptedMessages::ask(parent, title, text);
+            }
+        } messages;
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        {
+            auto settings = openSettings(dir);
+            settings->writeBool("Option", "runfrom", true);
+            settings->writeBool("Option", "onerun", false);
+            settings->writeString("Option", "screenmain", "1024*768");
+            (void)settings->commit();
+        }
+        TFrmMain w(dir, {messages, s.opener, s.pickers}, QSize(1024, 768));
+        messages.window = &w;
+        messages.setNextAnswer(true);
+        w.resize(900, 700);
+        w.show();
+        w.FormShow();
+        QVERIFY(w.isMaximized());
+        QCOMPARE(QSize(w.StageWidth(), w.StageHeight()), w.size());
+        const StageRect client{0, 0, w.width(), w.height()};
+        for (const QWidget *e : std::initializer_list<const QWidget *>{w.Status, w.GoButton, w.StopButton,
+                                                                       w.RzMarqueeStatus1})
+            QVERIFY2(rectOf(e).inside(client), qPrintable(describe(e->objectName(), rectOf(e))));
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+
+        // Back to its normal size and maximised again: the layout follows, and the
+        // normal size is the one kept for the next start.
+        w.showNormal();
+        QTRY_COMPARE_WITH_TIMEOUT(openSettings(dir)->readString("Option", "screenmain"), std::string("900*700"), 3000);
+        w.showMaximized();
+        const std::string maximised = screenKey(w.width(), w.height());
+        QTRY_COMPARE_WITH_TIMEOUT(openSettings(dir)->readString("Option", "screenmain"), maximised, 3000);
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+        QCOMPARE(openSettings(dir)->readInteger("Option", "fromwidth", 0), 900);
+        QCOMPARE(openSettings(dir)->readInteger("Option", "fromheight", 0), 700);
+    }
+
+    void aMenuButtonIsReleasedAfterItsDialogCloses()
+    {
+        Stage st(QSize(1024, 768), false, 4);
+        TFrmMain &w = *st.window;
+        QToolButton *help = nullptr;
+        for (QToolButton *b : w.ControlBar1->findChildren<QToolButton *>())
+            if (b->text() == QStringLiteral("帮助"))
+                help = b;
+        QVERIFY(help);
+        // The pointer rests on the title, opens its menu and picks "操作提示"; while the
+        // dialog shows, the pointer moves away over the stage; then the dialog closes.
+        QCursor::setPos(help->mapToGlobal(help->rect().center()));
+        QTRY_VERIFY(help->testAttribute(Qt::WA_UnderMouse));
+        bool dialogSeen = false, downBehindDialog = true;
+        QTimer dialogPoll, menuPoll;  // two timers: a timer does not run again inside its own handler
+        QObject::connect(&dialogPoll, &QTimer::timeout, &dialogPoll, [&] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                dialogSeen = true;
+                dialogPoll.stop();
+                // The stage behind the dialog shows the title released already.
+                QApplication::processEvents();
+                downBehindDialog = help->isDown();
+                QCursor::setPos(w.mapToGlobal(QPoint(w.width() / 2, w.height() / 2)));
+                QApplication::processEvents();
+                dialog->reject();
+            }
+        });
+        QObject::connect(&menuPoll, &QTimer::timeout, &menuPoll, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+                if (QAction *item = menu->findChild<QAction *>(QStringLiteral("ND1"))) {
+                    menuPoll.stop();
+                    dialogPoll.start(20);
+                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+                }
+        });
+        menuPoll.start(20);
+        QTest::mousePress(help, Qt::LeftButton, {}, help->rect().center());
+        QTRY_VERIFY(dialogSeen);
+        QTRY_VERIFY(!QApplication::activeModalWidget() && !QApplication::activePopupWidget());
+        menuPoll.stop();
+        dialogPoll.stop();
+        QApplication::processEvents();
+        // Neither pressed nor lit as if the pointer were still on it.
+        QVERIFY(!downBehindDialog);
+        QVERIFY(!help->isDown());
+        QVERIFY(!help->testAttribute(Qt::WA_UnderMouse));
+        QStyleOptionToolButton option;
+        option.initFrom(help);
+        QVERIFY(!(option.state & QStyle::State_MouseOver));
+    }
+
+    void aLongPrizeNameIsBrokenIntoLinesAboveItsPicture()
+    {
+        Stage st(QSize(1024, 768), false, 12);
+        TFrmMain &w = *st.window;
+        const QString name = QStringLiteral("新能源汽车一辆（含三年免费保养及全年保险）");
+        const int oneLineTop = w.Award->y();
+        const int oneLineBottom = w.Award->y() + w.Award->height();
+        for (int round = 0; round < 3; ++round) {
+            // Placed again and again, as every caption change does, and stored on the way.
+            w.Award->setCaption(name);
+            w.placeCaptions();
+            QCOMPARE(w.Award->caption(), name);
+            QVERIFY2(w.Award->height() > 1.3 * (oneLineBottom - oneLineTop), "one line");  // two lines
+            QCOMPARE(w.Award->y() + w.Award->height(), oneLineBottom);  // grown upwards, off the picture
+            QVERIFY(w.Award->x() + w.Award->width() <= w.StageWidth() - 10);
+            QVERIFY(w.Award->font().pointSize() >= 12);
+            QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+            w.WriteConfig();
+            QCOMPARE(openSettings(st.dir)->readInteger("Award", "Top", 0), oneLineTop);
+        }
+        // A short name is one line again, where it stood.
+        w.Award->setCaption(QStringLiteral("电视"));
+        w.placeCaptions();
+        QCOMPARE(w.Award->y(), oneLineTop);
     }
 
     void adjustmentModeStoresOnlyTheSlotsOnTheStage()

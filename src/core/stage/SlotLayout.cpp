@@ -33,6 +33,15 @@ void writeLook(IniStore &store, const std::string &section, const FontSpec &font
     store.writeInteger(section, "Color", color);
 }
 
+// Kept only while the font shows smaller than it was chosen.
+void writeChosenSize(IniStore &store, const std::string &section, int fontSize, int chosenSize)
+{
+    if (chosenSize > fontSize)
+        store.writeInteger(section, "chosensize", chosenSize);
+    else
+        store.deleteKey(section, "chosensize");
+}
+
 }  // namespace
 
 SlotGridLayout readSlotGridLayout(const IniStore &store, int n)
@@ -43,6 +52,7 @@ SlotGridLayout readSlotGridLayout(const IniStore &store, int n)
     l.height = store.readInteger(all, "Height", 10);
     readLook(store, all, l.font, l.transparent, l.color);
     l.screen = store.readString(all, "screen");
+    l.chosenSize = store.readInteger(all, "chosensize", 0, 0, kMaxFontSize, nullptr);
     for (int k = 1; k <= kMaxSlots; ++k) {
         auto &p = l.positions[static_cast<size_t>(k - 1)];
         p.left = store.readInteger(label, std::to_string(k) + "Left", 0);
@@ -66,6 +76,7 @@ void writeSlotGridLayout(IniStore &store, int n, const SlotGridLayout &l, const 
     writeLook(store, all, l.font, l.transparent, l.color);
     store.writeBool(all, "Visible", true);
     store.writeString(all, "screen", l.screen);
+    writeChosenSize(store, all, l.font.size, l.chosenSize);
 }
 
 SlotBlockLayout readSlotBlockLayout(const IniStore &store, int n)
@@ -82,6 +93,7 @@ SlotBlockLayout readSlotBlockLayout(const IniStore &store, int n)
     l.row = store.readInteger(s, "row", 9);
     l.space = store.readInteger(s, "space", 2);
     l.blankLine = store.readBool(s, "over20wordwrap", true);
+    l.chosenSize = store.readInteger(s, "chosensize", 0, 0, kMaxFontSize, nullptr);
     return l;
 }
 
@@ -99,6 +111,7 @@ void writeSlotBlockLayout(IniStore &store, int n, const SlotBlockLayout &l)
     store.writeInteger(s, "row", l.row);
     store.writeInteger(s, "space", l.space);
     store.writeBool(s, "over20wordwrap", l.blankLine);
+    writeChosenSize(store, s, l.font.size, l.chosenSize);
 }
 
 SlotAutoSet readSlotAutoSet(const IniStore &store)

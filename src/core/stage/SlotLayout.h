@@ -8,6 +8,7 @@
 #include "settings/IniStore.h"
 #include "stage/TextMeasurer.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -31,6 +32,12 @@ struct SlotGridLayout {
     TColor color = colors::clGreen;
     std::string screen;
     std::array<SlotPosition, kMaxSlots> positions{};  // slot k at index k - 1
+    // The size the font was chosen at, kept ("chosensize") while a smaller stage
+    // shows the slots smaller, so that a larger one grows them back; 0 when the
+    // font shows at its chosen size.
+    int chosenSize = 0;
+
+    int chosenFontSize() const { return std::max(font.size, chosenSize); }
 
     // A slot is shown exactly when its stored top is not 0.
     bool slotVisible(int k) const { return positions[static_cast<size_t>(k - 1)].top != 0; }
@@ -49,6 +56,9 @@ struct SlotBlockLayout {
     int row = 9;       // entries per line
     int space = 2;     // blanks between entries
     bool blankLine = true;  // an empty line between lines
+    int chosenSize = 0;     // as for the slot grid
+
+    int chosenFontSize() const { return std::max(font.size, chosenSize); }
 };
 
 // Arrangement parameters of section 0autoset.

@@ -119,7 +119,9 @@ SlotGridLayout fitSlotGrid(int n, const StageRect &area, TextSize stage, const s
 {
     n = std::clamp(n, 1, kMaxSlots);
     const int columns = n <= 10 ? 1 : 2, rows = columns == 1 ? n : (n + 1) / 2, gap = 30, rowGap = 10;
-    int size = std::max(base.font.size, 1);
+    // From the size the font was chosen at: a grid shrunk on a small stage grows back on a larger one.
+    const int chosen = std::max(base.chosenFontSize(), 1);
+    int size = chosen;
     TextSize slot{};
     for (;; --size) {
         slot = measurer.measure(withSize(base.font, size), longestEntry);
@@ -130,6 +132,7 @@ SlotGridLayout fitSlotGrid(int n, const StageRect &area, TextSize stage, const s
     }
     if (size != base.font.size)
         base.font = withSize(base.font, size);
+    base.chosenSize = size < chosen ? chosen : 0;
     base.positions = {};
     const int blockWidth = columns * slot.width + gap * (columns - 1);
     const int blockHeight = rows * slot.height + (rows - 1) * rowGap;
@@ -144,9 +147,9 @@ SlotGridLayout fitSlotGrid(int n, const StageRect &area, TextSize stage, const s
 
 namespace {
 
-std::string rollingBlock(int n, const std::string &entry, int perLine, int spacing)
+std::string rollingBlock(int n, const std::string &entry, int perLine, int spacing, bool blankLine)
 {
-    return composeSlotBlockText(std::vector<std::string>(static_cast<size_t>(n), entry), perLine, spacing, true,
+    return composeSlotBlockText(std::vector<std::string>(static_cast<size_t>(n), entry), perLine, spacing, blankLine,
                                 false);
 }
 
@@ -173,45 +176,50 @@ std::optional<SlotBlockLayout> fitSlotBlock(int n, const std::string &longestEnt
     const int ceiling = std::max({style.size, settingsSize, 1});
     const int spacing = std::clamp(a.space, 0, 28);
 
-    // The shape of one entry at a reference size gives the count that suits the area best.
+    // The shape of one entry at a reference size gives the counts that suit the area best.
     constexpr int reference = 20;
     const FontSpec ref = withSize(style, reference);
     const double entryWidth = std::max(1, measurer.measure(ref, longestEntry + std::string(spacing, ' ')).width);
     const double lineHeight = std::max(1, measurer.measure(ref, "X").height);
-    auto scaleFor = [&](int k) {
-        const int lines = 2 * ((n + k - 1) / k) - 1;  // an empty line between lines
-        return std::min(area.width / (k * entryWidth), area.height / (lines * lineHeight));
+    auto scaleFor = [&](int k, bool blankLine) {
+        const int lines = (n + k - 1) / k;
+        return std::min(area.width / (k * entryWidth), area.height / ((blankLine ? 2 * lines - 1 : lines) * lineHeight));
     };
-    std::vector<int> candidates{std::min(settingsK, n)};
-    int best = 1;
-    for (int k = 2; k <= n; ++k)
-        if (scaleFor(k) > scaleFor(best))
-            best = k;
-    for (int k = std::max(1, best - 2); k <= std::min(n, best + 2); ++k)
-        if (std::find(candidates.begin(), candidates.end(), k) == candidates.end())
-            candidates.push_back(k);
-
-    auto fits = [&](int k, int size, TextSize *block) {
-        const TextSize b = measurer.measure(withSize(style, size), rollingBlock(n, longestEntry, k, spacing));
+    auto fits = [&](int k, bool blankLine, int size, TextSize *block) {
+        const TextSize b = measurer.measure(withSize(style, size), rollingBlock(n, longestEntry, k, spacing, blankLine));
         if (block)
             *block = b;
         return b.width <= area.width && b.height <= area.height;
     };
+    // An empty line between lines, as the block has always had, unless single
+    // spacing gives larger names: a large batch on a small stage wants the height.
     int chosenK = 0, chosenSize = 0;
-    for (int k : candidates) {
-        if (!fits(k, 1, nullptr))
-            continue;
-        int lo = 1, hi = ceiling;  // lo fits; find the largest size that does
-        while (lo < hi) {
-            const int mid = (lo + hi + 1) / 2;
-            if (fits(k, mid, nullptr))
-                lo = mid;
-            else
-                hi = mid - 1;
-        }
-        if (lo > chosenSize) {
-            chosenSize = lo;
-            chosenK = k;
+    bool chosenBlank = true;
+    for (bool blankLine : {true, false}) {
+        std::vector<int> candidates{std::min(settingsK, n)};
+        int best = 1;
+        for (int k = 2; k <= n; ++k)
+            if (scaleFor(k, blankLine) > scaleFor(best, blankLine))
+                best = k;
+        for (int k = std::max(1, best - 2); k <= std::min(n, best + 2); ++k)
+            if (std::find(candidates.begin(), candidates.end(), k) == candidates.end())
+                candidates.push_back(k);
+        for (int k : candidates) {
+            if (!fits(k, blankLine, 1, nullptr))
+                continue;
+            int lo = 1, hi = ceiling;  // lo fits; find the largest size that does
+            while (lo < hi) {
+                const int mid = (lo + hi + 1) / 2;
+                if (fits(k, blankLine, mid, nullptr))
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            if (lo > chosenSize) {
+                chosenSize = lo;
+                chosenK = k;
+                chosenBlank = blankLine;
+            }
         }
     }
     if (chosenSize == 0)
@@ -223,9 +231,10 @@ std::optional<SlotBlockLayout> fitSlotBlock(int n, const std::string &longestEnt
     l.color = colors::clGreen;
     l.row = chosenK;
     l.space = spacing;
-    l.blankLine = true;
+    l.blankLine = chosenBlank;
+    l.chosenSize = chosenSize < style.size ? style.size : 0;
     TextSize block{};
-    fits(chosenK, chosenSize, &block);
+    fits(chosenK, chosenBlank, chosenSize, &block);
     l.width = block.width;
     l.height = block.height;
     l.left = area.left + truncToInt((area.width - block.width) / 2.0);
@@ -253,10 +262,10 @@ std::optional<SlotStyle> existingSlotStyle(const IniStore &store, int n)
                 SlotStyle s;
                 if (k <= kMaxSlots) {
                     const SlotGridLayout l = readSlotGridLayout(store, k);
-                    s = {l.font, l.transparent, l.color};
+                    s = {withSize(l.font, l.chosenFontSize()), l.transparent, l.color};
                 } else {
                     const SlotBlockLayout l = readSlotBlockLayout(store, k);
-                    s = {l.font, l.transparent, l.color};
+                    s = {withSize(l.font, l.chosenFontSize()), l.transparent, l.color};
                 }
                 return s;
             }

@@ -2,6 +2,7 @@
 
 #include "ui/common/QtValues.h"
 #include "ui/effects/EffectRenderer.h"
+#include "ui/effects/TextWrap.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -24,6 +25,24 @@ void TAALabel::setCaption(const QString &caption)
         return;
     m_caption = caption;
     textChanged();
+}
+
+void TAALabel::setWrapWidth(int width)
+{
+    width = std::max(0, width);
+    if (width == m_wrapWidth)
+        return;
+    m_wrapWidth = width;
+    textChanged();
+}
+
+QString TAALabel::shownCaption() const
+{
+    if (m_wrapWidth <= 0)
+        return m_caption;
+    QString clean = m_caption;
+    clean.remove(QLatin1Char('\r'));
+    return wrapLines(clean.split(QLatin1Char('\n')), font(), m_wrapWidth).join(QLatin1Char('\n'));
 }
 
 void TAALabel::setFontColor(TColor color)
@@ -151,7 +170,7 @@ EffectTextStyle TAALabel::style() const
 QSize TAALabel::textSize() const
 {
     if (!m_sizeValid) {
-        m_textSize = m_textValid ? m_text.size() : effectTextSize(m_caption, style());
+        m_textSize = m_textValid ? m_text.size() : effectTextSize(shownCaption(), style());
         m_sizeValid = true;
     }
     return m_textSize;
@@ -160,7 +179,7 @@ QSize TAALabel::textSize() const
 const QImage &TAALabel::text() const
 {
     if (!m_textValid) {
-        m_text = renderEffectText(m_caption, style());
+        m_text = renderEffectText(shownCaption(), style());
         m_textValid = true;
         ++m_renderCount;
     }

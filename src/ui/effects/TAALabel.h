@@ -44,6 +44,12 @@ public:
     int border() const { return m_border; }
     void setBorder(int border);
 
+    // Lines of the caption as shown are broken (at word boundaries, or between
+    // Chinese characters) to stay within this many pixels; 0 keeps them whole.
+    // The caption itself is unchanged.
+    int wrapWidth() const { return m_wrapWidth; }
+    void setWrapWidth(int width);
+
     // The size of the rendered text plus the border.
     QSize sizeHint() const override;
     // The caption with its effects as it is painted (transparent around the glyphs).
@@ -72,12 +78,14 @@ private:
     const QImage &text() const;
     const QImage &frame() const;
     void applyAutoSize();
+    QString shownCaption() const;
 
     QString m_caption;
     TColor m_fontColor = colors::clWindowText;
     TAAFontEffect m_effect;
     bool m_autoSize = true;
     int m_border = 0;
+    int m_wrapWidth = 0;
 
     // The texture picture as loaded for the path it was loaded from.
     std::string m_texturePath;

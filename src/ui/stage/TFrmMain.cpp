@@ -216,9 +216,11 @@ void TFrmMain::paintEvent(QPaintEvent *event)
 
 void TFrmMain::resizeEvent(QResizeEvent *event)
 {
-    // In window mode the stage is the client area from the first layout on; the
+    // In window mode the stage is the client area from the first layout on, maximised
+    // too (a desktop may maximise a window as large as its screen when it shows): a
+    // stage taller than the client put the status line and the buttons below it. The
     // stage is arranged anew once the operator has finished resizing.
-    if (m_windowMode && !(windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized))) {
+    if (m_windowMode && !(windowState() & Qt::WindowFullScreen)) {
         m_stage = size();
         m_windowSettle.start();
     }

@@ -110,6 +110,8 @@ public:
     // A changing caption (status, prize, guest) centred clear of the prize
     // picture and the buttons, or kept in place, shrunk until it fits.
     void placeCaption(TAALabel *label, bool centre);
+    void wrapPrizeName(int textRoom);
+    void keepTitleClearOfLogo(TAALabel *title);
     // The status, prize and guest captions placed after they changed.
     void placeCaptions();
     // Where the rolling slots may stand: between the titles and the elements at the bottom.
@@ -238,6 +240,7 @@ private:
     bool m_shown = false;       // the first layout has been made
     QTimer m_windowSettle;      // a resize has ended when this runs out
     int m_slotsOnStage = 0;     // the batch size whose slots stand on the stage, 0 when none
+    int m_prizeNameLift = 0;    // how far a prize name broken into lines stands above its one-line top
     QPoint m_barDragStart;
     QString PopupLabelName;
     int PopupSlotName = 0;

@@ -13,6 +13,7 @@
 #include "ui/common/QtValues.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
+#include "ui/effects/TextWrap.h"
 #include "ui/stage/StageWidgets.h"
 
 #include <QApplication>
@@ -136,6 +137,7 @@ void TFrmMain::ReadConfig()
     }
     ControlBar1->move(s.readInteger("ControlBar1", "Left", 0), s.readInteger("ControlBar1", "Top", 0));
 
+    m_prizeNameLift = 0;
     for (TAALabel *label : textLabels()) {
         const std::string section = fromQt(label->objectName());
         label->move(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0));
@@ -192,6 +194,11 @@ void TFrmMain::WriteConfig()
     for (TAALabel *label : textLabels()) {
         const std::string section = fromQt(label->objectName());
         writeGeometry(section, label);
+        if (label == Award && m_prizeNameLift > 0) {
+            // Stored as the one-line caption it is read as.
+            s.writeInteger(section, "Top", label->y() + m_prizeNameLift);
+            s.writeInteger(section, "Height", label->height() - m_prizeNameLift);
+        }
         if (label != readyLuck) {
             s.writeString(section, "Caption", fromQt(label->caption()));
             s.writeBool(section, "Visible", label->isVisibleTo(this));
@@ -265,16 +272,28 @@ constexpr int kSmallestCaptionSize = 12;
 
 void TFrmMain::placeCaption(TAALabel *label, bool centre)
 {
-    // Every caption starts from its stored font: a shorter text may fit at full size again.
+    // Every caption starts from its stored font on one line: a shorter text may fit at full size again.
     const FontSpec stored = fontOf(label);
+    if (label == Award) {
+        label->move(label->x(), label->y() + m_prizeNameLift);
+        m_prizeNameLift = 0;
+    }
+    label->setWrapWidth(0);
     label->setFont(toQFont(stored));
     const int W = StageWidth();
+    const std::string caption = fromQt(label->caption());
+    const int overhead = label->width() - m_measurer.measure(stored, caption).width;  // effects and border
     if (!centre) {
-        // Kept where the operator put it, but never past the right edge: shrink, then move left.
+        // Kept where the operator put it, but never past the right edge: a prize name is broken
+        // into lines, another caption shrinks; only what still cannot fit moves left.
         const int room = W - 10 - label->x();
-        if (label->width() > room && !label->caption().isEmpty()) {
-            const int size = sizeToFitWidth(stored, fromQt(label->caption()), room, kSmallestCaptionSize, m_measurer);
-            label->setFont(toQFont(withSize(stored, size)));
+        if (label->width() > room && !caption.empty()) {
+            if (label == Award) {
+                wrapPrizeName(room - overhead);
+            } else {
+                const int size = sizeToFitWidth(stored, caption, room - overhead, kSmallestCaptionSize, m_measurer);
+                label->setFont(toQFont(withSize(stored, size)));
+            }
         }
         if (label->x() + label->width() > W - 10)
             label->move(std::max(10, W - 10 - label->width()), label->y());
@@ -288,13 +307,33 @@ void TFrmMain::placeCaption(TAALabel *label, bool centre)
         obstacles.push_back(rectOf(Award));
     CaptionPlace place = placeCentredCaption(W, rectOf(label), obstacles);
     if (label->width() > place.room && place.room > 0) {
-        const int size = sizeToFitWidth(stored, fromQt(label->caption()), place.room - (label->width() -
-                                        m_measurer.measure(stored, fromQt(label->caption())).width),
-                                        kSmallestCaptionSize, m_measurer);
-        label->setFont(toQFont(withSize(stored, size)));
+        if (label == Award) {
+            wrapPrizeName(place.room - overhead);
+        } else {
+            const int size = sizeToFitWidth(stored, caption, place.room - overhead, kSmallestCaptionSize, m_measurer);
+            label->setFont(toQFont(withSize(stored, size)));
+        }
         place = placeCentredCaption(W, rectOf(label), obstacles);
     }
     label->move(place.left, label->y());
+}
+
+void TFrmMain::wrapPrizeName(int textRoom)
+{
+    // Broken into lines above where it stood, so that it keeps clear of the prize
+    // picture below it; it shrinks (not below 12 points) only as far as two lines need.
+    const FontSpec stored = fontOf(Award);
+    const QString caption = Award->caption();
+    const int oneLine = Award->height();
+    for (int size = stored.size;; --size) {
+        const QFont font = toQFont(withSize(stored, size));
+        Award->setFont(font);
+        Award->setWrapWidth(textRoom);
+        if (size <= kSmallestCaptionSize || wrapLines({caption}, font, textRoom).size() <= 2)
+            break;
+    }
+    m_prizeNameLift = std::max(0, Award->height() - oneLine);
+    Award->move(Award->x(), Award->y() - m_prizeNameLift);
 }
 
 void TFrmMain::placeCaptions()
@@ -341,11 +380,14 @@ void TFrmMain::AutoLayoutMain()
         applyFont(title, withSize(font, sizeToFitWidth(font, fromQt(title->caption()), W - 20 - overhead, 1,
                                                        m_measurer)));
     }
+    Image_logo->move(3, 22);
     CentreOnStage(FirstTitle);
     FirstTitle->move(FirstTitle->x(), 20);
+    keepTitleClearOfLogo(FirstTitle);
     // Below the whole first title, its shadow included.
     SecondTitle->move(SecondTitle->x(), FirstTitle->height() + FirstTitle->y() + 5);
     CentreOnStage(SecondTitle);
+    keepTitleClearOfLogo(SecondTitle);
     readyLuck->move(readyLuck->x(), roundHalfEven(H / 2.0) - 30);
     CentreOnStage(readyLuck);
     const int marqueeHeight = storedSize(s, "RzMarqueeStatus1", "Height", "30");
@@ -366,11 +408,29 @@ void TFrmMain::AutoLayoutMain()
     boss->move(boss->x(), Status->y() - storedSize(s, "boss", "Height", "33") - 10);
     Image_Award->move(W - storedSize(s, "Image_Award", "Width", "80") - 10,
                       RzMarqueeStatus1->y() - storedSize(s, "Image_Award", "Height", "60") - 10);
-    Image_logo->move(3, 22);
+    m_prizeNameLift = 0;
     Award->move(Image_Award->x(), Image_Award->y() - storedSize(s, "Award", "Height", "23") - 10);
     placeCaption(readyLuck, true);
     placeCaptions();
     WriteConfig();
+}
+
+void TFrmMain::keepTitleClearOfLogo(TAALabel *title)
+{
+    // A title that runs into the logo in the corner is centred in the stretch beside
+    // it, and takes a smaller font for good when that stretch is too narrow.
+    if (!Image_logo->isVisibleTo(this) || title->caption().isEmpty())
+        return;
+    const std::vector<StageRect> logo{rectOf(Image_logo)};
+    CaptionPlace place = placeCentredCaption(StageWidth(), rectOf(title), logo);
+    if (title->width() > place.room && place.room > 0) {
+        const FontSpec font = fontOf(title);
+        const std::string caption = fromQt(title->caption());
+        const int overhead = title->width() - m_measurer.measure(font, caption).width;
+        applyFont(title, withSize(font, sizeToFitWidth(font, caption, place.room - overhead, 1, m_measurer)));
+        place = placeCentredCaption(StageWidth(), rectOf(title), logo);
+    }
+    title->move(place.left, title->y());
 }
 
 void TFrmMain::keepOnScreen()
@@ -395,11 +455,14 @@ void TFrmMain::windowResized()
 {
     if (!m_windowMode)
         return;
-    // The client size, not the frame: a window stored by its frame grows by it at every start.
-    if (auto settings = openSettings(m_programDir)) {
-        settings->writeInteger("Option", "fromheight", height());
-        settings->writeInteger("Option", "fromwidth", width());
-        report(settings->commit());
+    // The client size, not the frame: a window stored by its frame grows by it at every
+    // start. A maximised window keeps its normal size for the next start.
+    if (!(windowState() & Qt::WindowMaximized)) {
+        if (auto settings = openSettings(m_programDir)) {
+            settings->writeInteger("Option", "fromheight", height());
+            settings->writeInteger("Option", "fromwidth", width());
+            report(settings->commit());
+        }
     }
     if (!m_shown)
         return;
@@ -487,6 +550,8 @@ void TFrmMain::WriteConfiglabel(int n)
         layout.transparent = slot->transparent();
         layout.color = slot->color();
     }
+    if (layout.font.size != m_slotLayout.font.size)
+        layout.chosenSize = 0;  // a size the operator chose is the one to keep
     layout.screen = fromQt(ScreenKey());
     writeSlotGridLayout(*opened, n, layout, visible);
     if (commitSettings(*opened))
@@ -506,6 +571,8 @@ void TFrmMain::WriteConfiglabel20(int n)
     layout.font = fontOf(Label21);
     layout.transparent = Label21->transparent();
     layout.color = Label21->color();
+    if (layout.font.size != m_blockLayout.font.size)
+        layout.chosenSize = 0;  // a size the operator chose is the one to keep
     layout.maxwidth = m_measurer.measure(layout.font, m_session ? longestEntry() : std::string()).width;
     layout.screen = fromQt(ScreenKey());
     writeSlotBlockLayout(*opened, n, layout);
@@ -541,7 +608,7 @@ void TFrmMain::ArrangeSlots(int n)
         SlotStyle look{defaultSlotFont()};
         if (hasOwnSlotStyle(*opened, n)) {
             const SlotBlockLayout own = readSlotBlockLayout(*opened, n);
-            look = {own.font, own.transparent, own.color};
+            look = {withSize(own.font, own.chosenFontSize()), own.transparent, own.color};
         } else if (style) {
             look = *style;
         } else {

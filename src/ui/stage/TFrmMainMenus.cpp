@@ -63,10 +63,11 @@ QToolButton *menuButton(QWidget *bar, const QString &caption, QMenu *menu)
     button->setFocusPolicy(Qt::NoFocus);
     bar->layout()->addWidget(button);
     // A dialog opened from the menu swallows the pointer's leaving the button, which then stayed
-    // highlighted after the dialog closed: release it once the menu is gone.
-    QObject::connect(menu, &QMenu::aboutToHide, button, [button] {
-        QTimer::singleShot(0, button, [button] { releaseMenuButton(button); });
-    });
+    // highlighted after the dialog closed: release it once the menu is gone, and again once the
+    // item's work (its dialog included) is done.
+    auto release = [button] { QTimer::singleShot(0, button, [button] { releaseMenuButton(button); }); };
+    QObject::connect(menu, &QMenu::aboutToHide, button, release);
+    QObject::connect(menu, &QMenu::triggered, button, release);
     return button;
 }
 
