@@ -46,10 +46,12 @@ void readEverything(const IniStore &store, const std::filesystem::path &dir)
         if (n <= kMaxSlots) {
             const SlotGridLayout grid = readSlotGridLayout(store, n);
             FUZZ_CHECK(grid.font.size >= 1 && grid.font.size <= kMaxFontSize);
+            FUZZ_CHECK(grid.chosenFontSize() >= grid.font.size && grid.chosenFontSize() <= kMaxFontSize);
         } else {
             // The stored row length and spacing reach the text of the block as they are.
             const SlotBlockLayout block = readSlotBlockLayout(store, n);
             FUZZ_CHECK(block.font.size >= 1 && block.font.size <= kMaxFontSize);
+            FUZZ_CHECK(block.chosenFontSize() >= block.font.size && block.chosenFontSize() <= kMaxFontSize);
             const std::vector<std::string> entries(5, "ab");
             const std::string text = composeSlotBlockText(entries, block.row, block.space, block.blankLine, false);
             FUZZ_CHECK(text.size() <= 5 * (2 + 28 + 2) + 4);

@@ -1,6 +1,6 @@
 // The corrections of the function menu driven through their dialogs on the
 // stage window, checked in set.dat and the record files afterwards.
-#include "support/TestServices.h"
+#include "support/StageFixture.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
@@ -25,63 +25,14 @@ using namespace tessaly;
 
 namespace {
 
-struct Stage {
-    explicit Stage(const std::string &grades, int entries = 30)
-    {
-        dir = tmp.path().toStdString();
-        std::ofstream(dir / "set.dat", std::ios::binary)
-            << utf8ToGbk("[Option]\r\nscreenmain=1024*768\r\nscrolldown=0\r\n" + grades);
-        {
-            std::ofstream list(dir / "data.txt", std::ios::binary);
-            for (int i = 0; i < entries; ++i)
-                list << "P" << i << "\r\n";
-        }
-        for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
-            std::ofstream(dir / name, std::ios::binary);
-        window = std::make_unique<TFrmMain>(dir, TFrmMain::Services{s.messages, s.opener, s.pickers}, QSize(1024, 768));
-        window->resize(1024, 768);
-        window->show();
-        window->FormShow();
-    }
-    void batch()
-    {
-        DrawSession &session = window->session();
-        if (!session.flags().BatchReady)
-            window->GoButtonClick();
-        window->GoButtonClick();
-        window->StopButtonClick();
-    }
-    std::string value(const char *section, const char *key) { return openSettings(dir)->readString(section, key); }
-    std::string record()
-    {
-        std::ifstream in(dir / "ARecord.dat", std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    QTemporaryDir tmp;
-    std::filesystem::path dir;
-    test::TestServices s;
-    std::unique_ptr<TFrmMain> window;
+// The demo of this file: entries P0 to P29 and the awards given, drawn on the stage.
+struct Stage : test::StageFixture {
+    explicit Stage(const std::string &grades, int entries = 30) : StageFixture("scrolldown=0\r\n" + grades, entries) {}
+    std::string record() const { return file("ARecord.dat"); }
 };
 
-// Runs `fill` on the modal dialog as soon as it shows; a dialog still open
-// afterwards is closed, so a failing test never hangs.
-void onDialog(const std::function<void(QWidget *)> &fill)
-{
-    QTimer::singleShot(0, [fill] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog)
-            return;
-        fill(dialog);
-        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            d->reject();
-    });
-}
-
-template <typename T>
-T *field(QWidget *dialog, const char *name)
-{
-    return dialog->findChild<T *>(QString::fromLatin1(name));
-}
+using test::field;
+using test::onDialog;
 
 const std::string kTwoAwards = "Lucks=2\r\n[Grade]\r\n0=一等奖|2|1|2|电视|\r\n1=二等奖|3|1|3|手机|\r\n";
 

@@ -2,7 +2,7 @@
 // handler, the keyboard focus after dialogs, the questions before clearing
 // results or leaving an award, large boxes over the stage, opening files,
 // exports, and the award settings save that keeps the draw when it can.
-#include "support/TestServices.h"
+#include "support/StageFixture.h"
 #include "ui/common/FileOpener.h"
 #include "ui/common/FocusKeeper.h"
 #include "ui/common/MessageService.h"
@@ -40,37 +40,10 @@ namespace {
 
 const std::string kAwards = "Lucks=2\r\n[Grade]\r\n0=一等奖|4|2|2+2|电视|\r\n1=二等奖|3|1|3|手机|\r\n";
 
-struct Stage {
+struct Stage : test::StageFixture {
     explicit Stage(const std::string &options = {}, const std::string &grades = kAwards)
+        : StageFixture("scrolldown=0\r\n" + options + grades + "[FirstTitle]\r\nCaption=Old\r\nVisible=1\r\n")
     {
-        dir = tmp.path().toStdString();
-        const std::string set = "[Option]\r\nscreenmain=1024*768\r\nscrolldown=0\r\n" + options + grades +
-                                "[FirstTitle]\r\nCaption=Old\r\nVisible=1\r\n";
-        std::ofstream(dir / "set.dat", std::ios::binary) << utf8ToGbk(set);
-        std::filesystem::create_directories(dir / "Modual");
-        std::ofstream(dir / "Modual" / "set.dat", std::ios::binary) << utf8ToGbk(set);
-        {
-            std::ofstream list(dir / "data.txt", std::ios::binary);
-            for (int i = 0; i < 30; ++i)
-                list << "P" << i << "\r\n";
-        }
-        for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
-            std::ofstream(dir / name, std::ios::binary);
-        window = std::make_unique<TFrmMain>(dir, TFrmMain::Services{s.messages, s.opener, s.pickers}, QSize(1024, 768));
-        window->resize(1024, 768);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        window->FormShow();
-        window->activateWindow();
-        window->setFocus();
-    }
-    DrawSession &session() { return window->session(); }
-    void batch()
-    {
-        if (!session().flags().BatchReady)
-            window->GoButtonClick();
-        window->GoButtonClick();
-        window->StopButtonClick();
     }
     void press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, bool repeat = false)
     {
@@ -92,7 +65,6 @@ struct Stage {
             n += line.size() > 1 ? 1 : 0;
         return n;
     }
-    std::string value(const char *section, const char *key) { return openSettings(dir)->readString(section, key); }
     QStringList texts() const
     {
         QStringList all;
@@ -100,11 +72,6 @@ struct Stage {
             all << m.title + QLatin1Char(':') + m.text;
         return all;
     }
-
-    QTemporaryDir tmp;
-    std::filesystem::path dir;
-    test::TestServices s;
-    std::unique_ptr<TFrmMain> window;
 };
 
 // Closes every modal dialog that opens while `run` runs and returns their titles.
@@ -128,11 +95,7 @@ QStringList dialogsDuring(const std::function<void()> &run, const std::function<
     return titles;
 }
 
-template <typename T>
-T *field(QWidget *dialog, const char *name)
-{
-    return dialog->findChild<T *>(QString::fromLatin1(name));
-}
+using test::field;
 
 // A stage that only records, in order, what the award settings window asks of it.
 class OrderHost : public AwardSettingsHost {

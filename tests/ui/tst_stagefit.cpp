@@ -130,6 +130,17 @@ QStringList faults(const TFrmMain &w, bool withReady)
     return out;
 }
 
+// The shipped program folder in the temporary directory, set to run in a window.
+std::filesystem::path windowModeFolder(const QTemporaryDir &tmp)
+{
+    const std::filesystem::path dir = tmp.path().toStdString();
+    std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+    auto settings = openSettings(dir);
+    settings->writeBool("Option", "runfrom", true);
+    (void)settings->commit();
+    return dir;
+}
+
 const int kBatchSizes[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,  14,  15,
                            16, 17, 18, 19, 20, 25, 35, 50, 100, 200, 500};
 
@@ -325,13 +336,7 @@ private slots:
     {
         test::TestServices s;
         QTemporaryDir tmp;
-        const std::filesystem::path dir = tmp.path().toStdString();
-        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
-        {
-            auto settings = openSettings(dir);
-            settings->writeBool("Option", "runfrom", true);
-            (void)settings->commit();
-        }
+        const std::filesystem::path dir = windowModeFolder(tmp);
         TFrmMain w(dir, {s.messages, s.opener, s.pickers}, QSize(3840, 2160));
         w.resize(900, 700);
         w.show();
@@ -366,11 +371,9 @@ private slots:
         } messages;
         test::TestServices s;
         QTemporaryDir tmp;
-        const std::filesystem::path dir = tmp.path().toStdString();
-        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        const std::filesystem::path dir = windowModeFolder(tmp);
         {
             auto settings = openSettings(dir);
-            settings->writeBool("Option", "runfrom", true);
             settings->writeBool("Option", "onerun", false);
             settings->writeString("Option", "screenmain", "1024*768");
             (void)settings->commit();

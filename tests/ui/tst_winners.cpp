@@ -1,7 +1,7 @@
 // The winners window after a real draw on the stage: both views, the paging
 // keys, fonts and per-row counts stored per award, the photo layout dialog,
 // the background rules and both exports, checked on screen and on disk.
-#include "support/TestServices.h"
+#include "support/StageFixture.h"
 #include "ui/effects/TStretchHandle.h"
 #include "ui/photo/PhotoStage.h"
 #include "ui/stage/StageWidgets.h"
@@ -32,31 +32,12 @@ using namespace tessaly;
 namespace {
 
 // Three awards drawn to the end on the real stage, then "显示中奖名单".
-struct Drawn {
+struct Drawn : test::StageFixture {
     explicit Drawn(const std::string &options = "scrolldown=1\r\n")
+        : StageFixture(options + "Lucks=3\r\n[Grade]\r\n0=一等奖|2|1|2|电视|\r\n1=二等奖|7|1|7|手机|\r\n2=三等奖|3|1|3|耳机|\r\n")
     {
-        dir = tmp.path().toStdString();
-        std::ofstream(dir / "set.dat", std::ios::binary)
-            << utf8ToGbk("[Option]\r\nscreenmain=1024*768\r\n" + options +
-                         "Lucks=3\r\n[Grade]\r\n0=一等奖|2|1|2|电视|\r\n1=二等奖|7|1|7|手机|\r\n2=三等奖|3|1|3|耳机|\r\n");
-        {
-            std::ofstream list(dir / "data.txt", std::ios::binary);
-            for (int i = 0; i < 30; ++i)
-                list << "P" << i << "\r\n";
-        }
-        for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
-            std::ofstream(dir / name, std::ios::binary);
-        stage = std::make_unique<TFrmMain>(dir, TFrmMain::Services{s.messages, s.opener, s.pickers}, QSize(1024, 768));
-        stage->resize(1024, 768);
-        stage->show();
-        stage->FormShow();
-        DrawSession &session = stage->session();
-        for (int i = 0; i < 3; ++i) {
-            if (!session.flags().BatchReady)
-                stage->GoButtonClick();
-            stage->GoButtonClick();
-            stage->StopButtonClick();
-        }
+        for (int i = 0; i < 3; ++i)
+            batch();
     }
     TForm_float2 *openWithF7()
     {
@@ -78,34 +59,13 @@ struct Drawn {
         w->FormShow();
         return w;
     }
-    std::string value(const char *section, const char *key) { return openSettings(dir)->readString(section, key); }
     const std::vector<std::string> &names(int award) { return stage->session().AwardWinnerNames()[award]; }
 
-    QTemporaryDir tmp;
-    std::filesystem::path dir;
-    test::TestServices s;
-    std::unique_ptr<TFrmMain> stage;
+    std::unique_ptr<TFrmMain> &stage = window;
 };
 
-// Runs `fill` on the modal dialog as soon as it shows; one still open
-// afterwards is closed, so a failing test never hangs.
-void onDialog(const std::function<void(QWidget *)> &fill)
-{
-    QTimer::singleShot(0, [fill] {
-        QWidget *dialog = QApplication::activeModalWidget();
-        if (!dialog)
-            return;
-        fill(dialog);
-        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            d->reject();
-    });
-}
-
-template <typename T>
-T *field(QWidget *dialog, const char *name)
-{
-    return dialog->findChild<T *>(QString::fromLatin1(name));
-}
+using test::field;
+using test::onDialog;
 
 void writeJpeg(const std::filesystem::path &file, QColor color)
 {
