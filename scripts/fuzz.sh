@@ -27,6 +27,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 summary=()
 failed=0
