@@ -1,6 +1,7 @@
 // The award settings window and the single-award dialog, filled through their
 // fields and buttons, checked in set.dat afterwards.
 #include "support/ScriptedMessages.h"
+#include "ui/common/InputMethodBox.h"
 #include "ui/settings/AwardSettingsHost.h"
 #include "ui/settings/TForm_grade.h"
 #include "ui/settings/TForm_setaward.h"
@@ -9,6 +10,8 @@
 #include "core/text/Gbk.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMap>
 #include <QPushButton>
@@ -164,6 +167,63 @@ private slots:
         QCOMPARE(g.result(), int(QDialog::Accepted));
         QCOMPARE(g.result(), int(QDialog::Accepted));
         QCOMPARE(g.awardRow(), (QStringList{QString(), "4", "3", "2+1+1", QString(), QString()}));
+    }
+
+    void theInputMethodListServesTheTypedTextFields()
+    {
+        Folder f(10);
+        RecordingHost host;
+        test::ScriptedMessages messages;
+        TForm_setaward setaward(f.dir, host, messages);
+        TForm_grade grade(f.dir, {}, messages);
+        struct Case {
+            QDialog *window;
+            QString label;
+            QStringList served, untouched;
+        };
+        const Case cases[] = {
+            {&grade, "Label7", {"Edit1", "Edit4"}, {"Edit2", "Edit3", "Edit5"}},
+            {&setaward, "Label12", {"Edit1", "Edit2", "Edit3"}, {"Edit4", "Edit5", "Edit6"}},
+        };
+        for (const Case &c : cases) {
+            auto *list = c.window->findChild<InputMethodBox *>();
+            QVERIFY(list);
+            auto *label = c.window->findChild<QLabel *>(c.label);
+            QVERIFY(label);
+            QVERIFY(label->text().startsWith(QStringLiteral("输入法选择")));
+            QCOMPARE(label->buddy(), list);
+            auto enabled = [&](const QStringList &names) {
+                QList<bool> states;
+                for (const QString &name : names)
+                    states << c.window->findChild<QLineEdit *>(name)->testAttribute(Qt::WA_InputMethodEnabled);
+                return states;
+            };
+            auto leave = [&] {
+                QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+                QApplication::sendEvent(list, &out);
+            };
+            const QList<bool> allOn(c.served.size(), true), allOff(c.served.size(), false);
+            const QList<bool> untouchedBefore = enabled(c.untouched);
+            QVERIFY(!list->offChosen());
+            QCOMPARE(enabled(c.served), allOn);
+            // Choosing alone changes nothing; leaving the list hands the choice over.
+            list->setCurrentIndex(list->count() - 1);
+            QCOMPARE(enabled(c.served), allOn);
+            leave();
+            QCOMPARE(enabled(c.served), allOff);
+            QCOMPARE(enabled(c.untouched), untouchedBefore);
+            // Opening the list's own popup is not leaving it.
+            list->setCurrentIndex(0);
+            QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+            QApplication::sendEvent(list, &popup);
+            QCOMPARE(enabled(c.served), allOff);
+            leave();
+            QCOMPARE(enabled(c.served), allOn);
+            // Picking an item from the list applies it at once.
+            list->setCurrentIndex(list->count() - 1);
+            emit list->activated(list->count() - 1);
+            QCOMPARE(enabled(c.served), allOff);
+        }
     }
 };
 

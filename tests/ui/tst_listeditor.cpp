@@ -15,10 +15,12 @@
 #include "core/text/Lines.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -87,7 +89,102 @@ private slots:
         QVERIFY(!e->changed());
         QCOMPARE(e->windowTitle(), QStringLiteral("编辑抽奖名单      共%1行").arg(onDisk.size()));
         QVERIFY(e->Memo1->gutterWidth() > 0);
-        QCOMPARE(e->action("M_Save")->text(), QStringLiteral("保存(&S)                  Ctrl+S"));
+    }
+
+    void everyMenuKeyShowsOnceAndWorks()
+    {
+        Stage st;
+        auto e = st.editor();
+        struct Item {
+            const char *name;
+            QString caption;  // as shown, the key column after the tab
+            QKeySequence shortcut;
+        };
+        const Item items[] = {
+            {"M_clearall", QStringLiteral("清除全部内容(&C)"), {}},
+            {"M_inputtxt", QStringLiteral("导入TXT(&T)...\tCtrl+T"), QKeySequence(Qt::CTRL | Qt::Key_T)},
+            {"M_inputexcel", QStringLiteral("导入Excel(&E)...\tCtrl+E"), QKeySequence(Qt::CTRL | Qt::Key_E)},
+            {"M_Save", QStringLiteral("保存(&S)\tCtrl+S"), QKeySequence(Qt::CTRL | Qt::Key_S)},
+            {"M_Print", QStringLiteral("打印(&P)\tCtrl+P"), QKeySequence(Qt::CTRL | Qt::Key_P)},
+            {"M_Z", QStringLiteral("撤消(&U)\tCtrl+Z"), {}},
+            {"M_Cut", QStringLiteral("剪切(&T)\tCtrl+X"), {}},
+            {"M_Copy", QStringLiteral("复制(&C)\tCtrl+C"), {}},
+            {"M_P", QStringLiteral("粘贴(&P)\tCtrl+V"), {}},
+            {"M_Del", QStringLiteral("删除(&L)\tDel"), {}},
+            {"M_Find", QStringLiteral("查找(&F)\tCtrl+F"), QKeySequence(Qt::CTRL | Qt::Key_F)},
+            {"M_FindNext", QStringLiteral("查找下一个(&N)\tF3"), QKeySequence(Qt::Key_F3)},
+            {"M_Replace", QStringLiteral("替换(&R)\tCtrl+H"), QKeySequence(Qt::CTRL | Qt::Key_H)},
+            {"M_CtrlA", QStringLiteral("全选(&A)\tCtrl+A"), {}},
+        };
+        // What the menu shows: the text, and the shortcut in the key column
+        // only when the text names no key of its own.
+        auto shown = [](const QAction *a) {
+            return a->text().contains(QLatin1Char('\t')) || a->shortcut().isEmpty()
+                       ? a->text()
+                       : a->text() + QLatin1Char('\t') + a->shortcut().toString(QKeySequence::NativeText);
+        };
+        for (const Item &item : items) {
+            const QAction *a = e->action(item.name);
+            QVERIFY2(a, item.name);
+            QCOMPARE(shown(a), item.caption);
+            QCOMPARE(a->shortcut(), item.shortcut);
+        }
+        // No item names a key twice, or a key that another item also shows.
+        QSet<QString> keys;
+        const QRegularExpression keyName(QStringLiteral("(Ctrl\\+|\\bF\\d|\\bDel\\b)"));
+        for (QAction *menu : e->MainMenu1->actions()) {
+            for (const QAction *a : menu->menu()->actions()) {
+                if (a->isSeparator())
+                    continue;
+                const QStringList parts = shown(a).split(QLatin1Char('\t'));
+                QVERIFY2(parts.size() <= 2 && !parts[0].contains(keyName), qPrintable(a->text()));
+                if (parts.size() == 2)
+                    QVERIFY2(!keys.contains(parts[1]) && (keys.insert(parts[1]), true), qPrintable(parts[1]));
+            }
+        }
+
+        // The window's keys reach their items while the edit area has the focus;
+        // a dialog they open is closed again at once.
+        QVERIFY(QTest::qWaitForWindowActive(e.get()));
+        e->Memo1->setFocus();
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                d->reject();
+        });
+        closer.start(20);
+        for (const Item &item : items) {
+            if (item.shortcut.isEmpty())
+                continue;
+            QSignalSpy triggered(e->action(item.name), &QAction::triggered);
+            QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : e.get();
+            QTest::keyClick(target, item.shortcut[0].key(), item.shortcut[0].keyboardModifiers());
+            QVERIFY2(triggered.size() == 1, item.name);
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w != e.get() && w != st.window.get() && w->isVisible() && qobject_cast<QDialog *>(w))
+                    w->close();
+            e->activateWindow();
+            QVERIFY2(QTest::qWaitForWindowActive(e.get()), item.name);
+            e->Memo1->setFocus();
+        }
+        closer.stop();
+
+        // The edit area keeps its own keys: Del deletes one character, Ctrl+C
+        // copies without clearing the list, Ctrl+V pastes and Ctrl+Z undoes.
+        e->setLines(gbkLines({"甲乙", "丙"}), false);
+        e->Memo1->setFocus();
+        e->Memo1->moveCursor(QTextCursor::Start);
+        QTest::keyClick(e->Memo1, Qt::Key_Delete);
+        QCOMPARE(e->lines(), gbkLines({"乙", "丙"}));
+        QTest::keyClick(e->Memo1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(e->Memo1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(e->lines(), gbkLines({"乙", "丙"}));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("乙\n丙"));
+        e->Memo1->moveCursor(QTextCursor::End);
+        QTest::keyClick(e->Memo1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e->lines(), gbkLines({"乙", "丙乙", "丙"}));
+        QTest::keyClick(e->Memo1, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(e->lines(), gbkLines({"乙", "丙"}));
     }
 
     void saveResetsTheDrawAndTheNextStartDrawsFromTheNewList()

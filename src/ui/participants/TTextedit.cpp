@@ -100,23 +100,24 @@ void TTextedit::createMenus()
 {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    auto add = [this](QMenu *menu, const char *name, const QString &caption, auto slot,
-                      QKeySequence key = QKeySequence()) {
+    // Each key shows once, in the menu's key column. A key of the window is
+    // the item's shortcut; a key the edit area handles itself (undo, cut,
+    // copy, paste, delete, select all) is only named after a tab in the
+    // caption, so the edit area keeps it.
+    auto add = [this](QMenu *menu, const char *name, const QString &caption, auto slot, const QKeySequence &key = {}) {
         QAction *a = menu->addAction(caption, this, slot);
         a->setObjectName(QString::fromLatin1(name));
-        // The key names stand in the captions; only keys the edit area does not
-        // use itself become real shortcuts (Ctrl+C stays copy, Ctrl+P paste-free).
-        if (!key.isEmpty())
-            a->setShortcut(key);
+        a->setShortcut(key);
         return a;
     };
     QMenu *f2 = MainMenu1->addMenu(QStringLiteral("名单生成(&F)"));
     f2->setObjectName(QStringLiteral("F2"));
-    add(f2, "M_clearall", QStringLiteral("清除全部内容(&C)                 Ctrl+C"), &TTextedit::M_clearallClick);
+    // Ctrl+C copies in the edit area, so clearing everything has no key.
+    add(f2, "M_clearall", QStringLiteral("清除全部内容(&C)"), &TTextedit::M_clearallClick);
     add(f2, "Mmadeno", QStringLiteral("生成有序号码..."), &TTextedit::MmadenoClick);
-    add(f2, "M_inputtxt", QStringLiteral("导入TXT(&T)...             Ctrl+T"), &TTextedit::M_inputtxtClick,
+    add(f2, "M_inputtxt", QStringLiteral("导入TXT(&T)..."), &TTextedit::M_inputtxtClick,
         QKeySequence(Qt::CTRL | Qt::Key_T));
-    add(f2, "M_inputexcel", QStringLiteral("导入Excel(&E)...             Ctrl+E"), &TTextedit::M_inputexcelClick,
+    add(f2, "M_inputexcel", QStringLiteral("导入Excel(&E)..."), &TTextedit::M_inputexcelClick,
         QKeySequence(Qt::CTRL | Qt::Key_E));
     f2->addSeparator();
     add(f2, "M_clearh", QStringLiteral("删除所有空白行"), &TTextedit::M_clearhClick);
@@ -128,30 +129,27 @@ void TTextedit::createMenus()
     f2->addSeparator();
     add(f2, "M_ime", QStringLiteral("输入法选择"), &TTextedit::M_imeClick);
     f2->addSeparator();
-    add(f2, "M_Save", QStringLiteral("保存(&S)                  Ctrl+S"), &TTextedit::M_SaveClick,
-        QKeySequence(Qt::CTRL | Qt::Key_S));
+    add(f2, "M_Save", QStringLiteral("保存(&S)"), &TTextedit::M_SaveClick, QKeySequence(Qt::CTRL | Qt::Key_S));
     add(f2, "M_PrintPage", QStringLiteral("打印设置(&U)..."), &TTextedit::M_PrintPageClick);
-    add(f2, "M_Print", QStringLiteral("打印(&P)                  Ctrl+P"), &TTextedit::M_PrintClick);
+    add(f2, "M_Print", QStringLiteral("打印(&P)"), &TTextedit::M_PrintClick, QKeySequence(Qt::CTRL | Qt::Key_P));
     f2->addSeparator();
     add(f2, "M_Exit", QStringLiteral("退出(&X)"), &QDialog::close);
 
     QMenu *e1 = MainMenu1->addMenu(QStringLiteral("编辑(&E)"));
     e1->setObjectName(QStringLiteral("E1"));
-    add(e1, "M_Z", QStringLiteral("撤消(&U)              Ctrl+Z"), [this] { Memo1->undo(); });
+    add(e1, "M_Z", QStringLiteral("撤消(&U)\tCtrl+Z"), [this] { Memo1->undo(); });
     e1->addSeparator();
-    add(e1, "M_Cut", QStringLiteral("剪切(&T)              Ctrl+X"), [this] { Memo1->cut(); });
-    add(e1, "M_Copy", QStringLiteral("复制(&C)              Ctrl+C"), [this] { Memo1->copy(); });
-    add(e1, "M_P", QStringLiteral("粘贴(&P)              Ctrl+P"), [this] { Memo1->paste(); });
-    add(e1, "M_Del", QStringLiteral("删除(&L)               Del"),
-        [this] { Memo1->textCursor().removeSelectedText(); });
+    add(e1, "M_Cut", QStringLiteral("剪切(&T)\tCtrl+X"), [this] { Memo1->cut(); });
+    add(e1, "M_Copy", QStringLiteral("复制(&C)\tCtrl+C"), [this] { Memo1->copy(); });
+    // Ctrl+P prints; the edit area pastes with Ctrl+V.
+    add(e1, "M_P", QStringLiteral("粘贴(&P)\tCtrl+V"), [this] { Memo1->paste(); });
+    add(e1, "M_Del", QStringLiteral("删除(&L)\tDel"), [this] { Memo1->textCursor().removeSelectedText(); });
     e1->addSeparator();
-    add(e1, "M_Find", QStringLiteral("查找(&F)               Ctrl+F"), &TTextedit::M_FindClick,
-        QKeySequence(Qt::CTRL | Qt::Key_F));
-    add(e1, "M_FindNext", QStringLiteral("查找下一个(&N)   F3"), &TTextedit::M_FindNextClick, QKeySequence(Qt::Key_F3));
-    add(e1, "M_Replace", QStringLiteral("替换(&R)               Ctrl+H"), &TTextedit::M_ReplaceClick,
-        QKeySequence(Qt::CTRL | Qt::Key_H));
+    add(e1, "M_Find", QStringLiteral("查找(&F)"), &TTextedit::M_FindClick, QKeySequence(Qt::CTRL | Qt::Key_F));
+    add(e1, "M_FindNext", QStringLiteral("查找下一个(&N)"), &TTextedit::M_FindNextClick, QKeySequence(Qt::Key_F3));
+    add(e1, "M_Replace", QStringLiteral("替换(&R)"), &TTextedit::M_ReplaceClick, QKeySequence(Qt::CTRL | Qt::Key_H));
     e1->addSeparator();
-    add(e1, "M_CtrlA", QStringLiteral("全选(&A)               Ctrl+A"), [this] { Memo1->selectAll(); });
+    add(e1, "M_CtrlA", QStringLiteral("全选(&A)\tCtrl+A"), [this] { Memo1->selectAll(); });
 }
 
 QAction *TTextedit::action(const char *name) const

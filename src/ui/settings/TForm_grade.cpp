@@ -29,6 +29,8 @@ TForm_grade::TForm_grade(std::filesystem::path programDir, QStringList row, Mess
     m_ui->setupUi(this);
     setDigitsOnly(m_ui->Edit2);
     setDigitsOnly(m_ui->Edit3);
+    // The two names are typed text, Chinese as a rule; counts and the picture path are not.
+    m_ui->ComboBox1->serveOnLeaving({m_ui->Edit1, m_ui->Edit4});
     m_ui->StringGrid1->setColumnWidth(0, 80);
     m_ui->StringGrid1->setColumnWidth(1, 60);
     m_ui->StringGrid1->setColumnWidth(2, 70);

@@ -63,6 +63,8 @@ TForm_setaward::TForm_setaward(std::filesystem::path programDir, AwardSettingsHo
                    {m_ui->CheckBox7, "StopButton"}, {m_ui->CheckBox8, "Image_Award"}};
     for (QLineEdit *e : {m_ui->Edit4, m_ui->Edit5, m_ui->Edit6})
         setDigitsOnly(e);
+    // The titles and the caption strip are typed text; the number fields are not.
+    m_ui->ComboBox3->serveOnLeaving({m_ui->Edit1, m_ui->Edit2, m_ui->Edit3});
     const int widths[] = {80, 55, 40, 120, 140, 500};
     for (int c = 0; c < 6; ++c)
         m_ui->StringGrid1->setColumnWidth(c, widths[c]);
