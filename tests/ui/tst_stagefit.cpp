@@ -356,6 +356,26 @@ private slots:
         QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
     }
 
+    void aWindowPastTheScreenEdgeIsBroughtBackAndLaidOut()
+    {
+        // The window manager framed the window after it was shown, or it was moved off:
+        // once the move settles the window stands on the screen and is laid out for its size.
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = windowModeFolder(tmp);
+        TFrmMain w(dir, {s.messages, s.opener, s.pickers}, QSize(3840, 2160));
+        w.resize(1200, 900);
+        w.show();
+        w.FormShow();
+        w.setGeometry(3000, 1800, 1200, 900);
+        const QRect screen = w.screen()->availableGeometry();
+        QTRY_VERIFY_WITH_TIMEOUT(screen.contains(w.geometry()), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(openSettings(dir)->readString("Option", "screenmain"),
+                                  screenKey(w.width(), w.height()), 3000);
+        QCOMPARE(QSize(w.StageWidth(), w.StageHeight()), w.size());
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+    }
+
     void aMaximisedWindowIsLaidOutInItsClientArea()
     {
         // The desktop maximises the window while the start-up question is open; the

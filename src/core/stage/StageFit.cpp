@@ -65,6 +65,54 @@ StageRect slotArea(int stageWidth, int stageHeight, const std::vector<StageRect>
     return best;
 }
 
+std::vector<StageRect> slotAreaCandidates(int stageWidth, int stageHeight, const std::vector<StageRect> &elements)
+{
+    constexpr int margin = 10;
+    std::vector<StageRect> out{slotArea(stageWidth, stageHeight, elements)};
+    int top = margin;
+    std::vector<StageRect> lower;
+    for (const StageRect &e : elements) {
+        if (e.empty())
+            continue;
+        if (e.top + e.height / 2 < stageHeight / 2)
+            top = std::max(top, e.bottom() + margin);
+        else
+            lower.push_back(e);
+    }
+    std::vector<int> bottoms{stageHeight - margin};
+    for (const StageRect &e : lower)
+        bottoms.push_back(e.top - margin);
+    for (int bottom : bottoms) {
+        if (bottom - top < stageHeight / 8)
+            continue;
+        struct Span {
+            int from, to;
+        };
+        std::vector<Span> spans{{margin / 2, stageWidth - margin / 2}};
+        for (const StageRect &e : lower) {
+            if (e.top >= bottom + margin)
+                continue;  // wholly below the area
+            std::vector<Span> next;
+            for (const Span &sp : spans) {
+                if (e.left - margin > sp.from)
+                    next.push_back({sp.from, std::min(sp.to, e.left - margin)});
+                if (e.right() + margin < sp.to)
+                    next.push_back({std::max(sp.from, e.right() + margin), sp.to});
+            }
+            spans = std::move(next);
+        }
+        if (spans.empty())
+            continue;
+        const Span widest = *std::max_element(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
+            return a.to - a.from < b.to - b.from;
+        });
+        const StageRect candidate{widest.from, top, widest.to - widest.from, bottom - top};
+        if (candidate.width >= stageWidth / 4 && std::find(out.begin(), out.end(), candidate) == out.end())
+            out.push_back(candidate);
+    }
+    return out;
+}
+
 FontSpec withSize(FontSpec font, int size)
 {
     font.size = size;

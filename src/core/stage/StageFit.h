@@ -43,6 +43,12 @@ std::vector<std::pair<size_t, size_t>> overlappingPairs(const std::vector<StageR
 // nothing, the middle half of the stage is used.
 StageRect slotArea(int stageWidth, int stageHeight, const std::vector<StageRect> &elements);
 
+// The areas worth trying for the slots, slotArea's first; then, for each
+// element of the lower half the area may end above, the widest stretch free
+// of the others, centred or not (beside a prize picture and its name, the
+// left of the stage is often higher than the whole width is).
+std::vector<StageRect> slotAreaCandidates(int stageWidth, int stageHeight, const std::vector<StageRect> &elements);
+
 // The largest font size not above the font's own whose text is at most
 // `maxWidth` wide; never below minSize.
 int sizeToFitWidth(FontSpec font, std::string_view text, int maxWidth, int minSize, const TextMeasurer &measurer);

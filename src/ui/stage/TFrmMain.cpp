@@ -54,7 +54,7 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
     m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
                                GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { apply(out); },
                                [this](QWidget *slot) { AttachHandle(slot); }, [this] { return AdjustMode; },
-                               [this] { ArrangeAllSlots(true); }, [this] { return slotAreaOnStage(); }},
+                               [this] { ArrangeAllSlots(true); }, [this] { return slotAreasOnStage().front(); }},
                               this);
     m_photos->addModeItems(m_menuSettings);
     m_session->setSlotStage(this);
@@ -358,6 +358,8 @@ void TFrmMain::FormShow()
     apply(m_session->FormCreate(m_sound->AudioReady()));
     apply(m_session->FormShow(fromQt(ScreenKey())));
     m_shown = true;
+    if (m_windowMode)
+        m_windowSettle.start();  // checked again once the window manager has framed the window
 }
 
 void TFrmMain::ResetDraw(bool useLists)

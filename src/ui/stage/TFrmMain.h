@@ -64,7 +64,7 @@ public:
     // Reads the settings, restores or resets the draw and prepares the first batch.
     void FormShow();
     // Window mode: the window with its frame kept on the screen's free area.
-    void keepOnScreen();
+    bool keepOnScreen();  // true when the window had to move or shrink
     // Window mode, once a resize has ended: the client size is stored for the
     // next start and the stage is arranged for it.
     void windowResized();
@@ -115,7 +115,7 @@ public:
     // The status, prize and guest captions placed after they changed.
     void placeCaptions();
     // Where the rolling slots may stand: between the titles and the elements at the bottom.
-    StageRect slotAreaOnStage() const;
+    std::vector<StageRect> slotAreasOnStage() const;
     void ArrangeSlots(int n);
     bool ArrangeAllSlots(bool force);
     void ReadConfiglabel(int n, bool keepCaptions);

@@ -351,7 +351,7 @@ void TFrmMain::placeCaptions()
         }
 }
 
-StageRect TFrmMain::slotAreaOnStage() const
+std::vector<StageRect> TFrmMain::slotAreasOnStage() const
 {
     std::vector<StageRect> elements;
     for (const TAALabel *l : {FirstTitle, SecondTitle, Status, Award, boss})
@@ -361,7 +361,7 @@ StageRect TFrmMain::slotAreaOnStage() const
                                                                    RzMarqueeStatus1})
         if (w->isVisibleTo(this))
             elements.push_back(rectOf(w));
-    return slotArea(StageWidth(), StageHeight(), elements);
+    return slotAreaCandidates(StageWidth(), StageHeight(), elements);
 }
 
 void TFrmMain::AutoLayoutMain()
@@ -433,11 +433,11 @@ void TFrmMain::keepTitleClearOfLogo(TAALabel *title)
     title->move(place.left, title->y());
 }
 
-void TFrmMain::keepOnScreen()
+bool TFrmMain::keepOnScreen()
 {
     const QScreen *shownOn = screen();
     if (!shownOn)
-        return;
+        return false;
     const QRect available = shownOn->availableGeometry();
     const QRect frame = frameGeometry(), client = geometry();
     FrameMargins margins{client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
@@ -447,13 +447,20 @@ void TFrmMain::keepOnScreen()
     const StageRect fitted = fitWindowOnScreen({available.x(), available.y(), available.width(), available.height()},
                                                {client.x(), client.y(), client.width(), client.height()}, margins);
     const QRect wanted(fitted.left, fitted.top, fitted.width, fitted.height);
-    if (wanted != client)
-        setGeometry(wanted);
+    if (wanted == client)
+        return false;
+    setGeometry(wanted);
+    return true;
 }
 
 void TFrmMain::windowResized()
 {
     if (!m_windowMode)
+        return;
+    // Once the window manager has framed the window its frame is known: a window
+    // shown before that could stand past the screen's edge with the status line and
+    // the buttons out of sight. Brought back, it is laid out when that resize settles.
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && keepOnScreen())
         return;
     // The client size, not the frame: a window stored by its frame grows by it at every
     // start. A maximised window keeps its normal size for the next start.
@@ -586,7 +593,7 @@ void TFrmMain::ArrangeSlots(int n)
     if (!opened)
         return report(opened.error());
     const TextSize stage{StageWidth(), StageHeight()};
-    const StageRect area = slotAreaOnStage();
+    const std::vector<StageRect> areas = slotAreasOnStage();
     const std::string longest = longestEntry();
     // A batch size without a look of its own takes the look of the stage's other slots.
     std::optional<SlotStyle> style;
@@ -599,7 +606,13 @@ void TFrmMain::ArrangeSlots(int n)
             base.transparent = style->transparent;
             base.color = style->color;
         }
-        SlotGridLayout arranged = fitSlotGrid(n, area, stage, longest, base, m_measurer);
+        // In whichever free area the names come out largest (the first when equal).
+        SlotGridLayout arranged = fitSlotGrid(n, areas.front(), stage, longest, base, m_measurer);
+        for (const StageRect &area : areas) {
+            SlotGridLayout other = fitSlotGrid(n, area, stage, longest, base, m_measurer);
+            if (other.font.size > arranged.font.size)
+                arranged = other;
+        }
         std::vector<int> all;
         for (int k = 1; k <= n; ++k)
             all.push_back(k);
@@ -615,7 +628,13 @@ void TFrmMain::ArrangeSlots(int n)
             look.font.color = colors::clYellow;
             look.font.size = 9;
         }
-        auto block = fitSlotBlock(n, longest, readSlotAutoSet(*opened), area, stage, look.font, m_measurer);
+        const SlotAutoSet autoset = readSlotAutoSet(*opened);
+        std::optional<SlotBlockLayout> block;
+        for (const StageRect &area : areas) {
+            auto other = fitSlotBlock(n, longest, autoset, area, stage, look.font, m_measurer);
+            if (other && (!block || other->font.size > block->font.size))
+                block = other;
+        }
         if (!block) {
             m_services.messages.notify(this, QStringLiteral("提示"),
                                        QStringLiteral("每次抽取 %1 人的滚动区在最小的字体下也放不进屏幕，版面未改变。请减少每批人数或调整每行个数。")
