@@ -9,8 +9,18 @@
 #include <pugixml.hpp>
 #include <zip.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <memory>
 #include <string_view>
 #include <unordered_map>
@@ -296,7 +306,9 @@ Result<Sheet> readXlsx(const fs::path &path, std::string *sheetName)
     return sheet;
 }
 
-Result<Sheet> readXls(const fs::path &path, std::string *sheetName)
+namespace {
+
+Result<Sheet> readXlsHere(const fs::path &path, std::string *sheetName)
 {
     const void *raw = nullptr;
     int rc = freexl_open(path.c_str(), &raw);
@@ -340,6 +352,178 @@ Result<Sheet> readXls(const fs::path &path, std::string *sheetName)
         }
     }
     return sheet;
+}
+
+// What the reading process hands back through its pipe: a flag, then either
+// the error (code, message) or the sheet name and the rows, each text with its
+// length before it.
+void putNumber(std::string &out, std::uint64_t v)
+{
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+
+void putText(std::string &out, std::string_view text)
+{
+    putNumber(out, text.size());
+    out.append(text);
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view data) : m_data(data) {}
+    bool number(std::uint64_t &v)
+    {
+        if (m_data.size() - m_at < 8)
+            return false;
+        v = 0;
+        for (int i = 0; i < 8; ++i)
+            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(m_data[m_at + static_cast<size_t>(i)])) << (8 * i);
+        m_at += 8;
+        return true;
+    }
+    bool text(std::string &t)
+    {
+        std::uint64_t n = 0;
+        if (!number(n) || n > m_data.size() - m_at)
+            return false;
+        t.assign(m_data.substr(m_at, static_cast<size_t>(n)));
+        m_at += static_cast<size_t>(n);
+        return true;
+    }
+
+private:
+    std::string_view m_data;
+    size_t m_at = 0;
+};
+
+std::string packXls(const Result<Sheet> &read, const std::string &sheetName)
+{
+    std::string out;
+    if (!read) {
+        out.push_back('E');
+        putNumber(out, static_cast<std::uint64_t>(read.error().code));
+        putText(out, read.error().message);
+        return out;
+    }
+    out.push_back('S');
+    putText(out, sheetName);
+    putNumber(out, read->rows.size());
+    for (const auto &row : read->rows) {
+        putNumber(out, row.size());
+        for (const auto &cell : row)
+            putText(out, cell);
+    }
+    return out;
+}
+
+std::optional<Result<Sheet>> unpackXls(std::string_view data, std::string *sheetName)
+{
+    if (data.empty())
+        return std::nullopt;
+    Reader in(data.substr(1));
+    if (data[0] == 'E') {
+        std::uint64_t code = 0;
+        std::string message;
+        if (!in.number(code) || !in.text(message) || code > static_cast<std::uint64_t>(ErrorCode::Inconsistent))
+            return std::nullopt;
+        return Result<Sheet>(makeError(static_cast<ErrorCode>(code), std::move(message)));
+    }
+    if (data[0] != 'S')
+        return std::nullopt;
+    std::string name;
+    std::uint64_t rows = 0;
+    if (!in.text(name) || !in.number(rows) || rows > kMaxSheetRows)
+        return std::nullopt;
+    Sheet sheet;
+    sheet.rows.resize(static_cast<size_t>(rows));
+    for (auto &row : sheet.rows) {
+        std::uint64_t cells = 0;
+        if (!in.number(cells) || cells > kMaxSheetColumns)
+            return std::nullopt;
+        row.resize(static_cast<size_t>(cells));
+        for (auto &cell : row)
+            if (!in.text(cell))
+                return std::nullopt;
+    }
+    if (sheetName)
+        *sheetName = std::move(name);
+    return Result<Sheet>(std::move(sheet));
+}
+
+// How long a damaged file may keep the reader busy before it is given up.
+constexpr int kXlsReadSeconds = 60;
+
+}  // namespace
+
+Result<Sheet> readXls(const fs::path &path, std::string *sheetName)
+{
+    // The .xls reader library can write outside its buffers on some damaged
+    // files (found by fuzzing). It reads in a process of its own, so such a
+    // file costs that process and not the program with the draw in it.
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return damaged(path, "无法读取文件");
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return damaged(path, "无法读取文件");
+    }
+    if (child == 0) {
+        ::close(fds[0]);
+        std::string name;
+        const std::string packed = packXls(readXlsHere(path, &name), name);
+        size_t at = 0;
+        while (at < packed.size()) {
+            const ssize_t n = ::write(fds[1], packed.data() + at, packed.size() - at);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                ::_exit(1);
+            at += static_cast<size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string data;
+    char buffer[65536];
+    bool timedOut = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kXlsReadSeconds);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd wait{fds[0], POLLIN, 0};
+        const int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0) {
+            timedOut = ready == 0;
+            break;
+        }
+        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        data.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fds[0]);
+    if (timedOut)
+        ::kill(child, SIGKILL);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedOut)
+        return damaged(path, "文件读取超时，可能已损坏");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return damaged(path, "文件已损坏，无法读取");
+    if (auto unpacked = unpackXls(data, sheetName))
+        return std::move(*unpacked);
+    return damaged(path, "文件已损坏，无法读取");
 }
 
 }  // namespace tessaly
