@@ -148,8 +148,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(e.get()));
         e->Memo1->setFocus();
         QTimer closer;
-        connect(&closer, &QTimer::timeout, [] {
-            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+        // Never the editor itself, which is modal too: rejecting it when it is the active modal
+        // widget between two dialogs closed it, and the next key found no window.
+        QWidget *editor = e.get();
+        connect(&closer, &QTimer::timeout, [editor] {
+            auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (d && d != editor)
                 d->reject();
         });
         closer.start(20);
@@ -163,6 +167,7 @@ private slots:
             for (QWidget *w : QApplication::topLevelWidgets())
                 if (w != e.get() && w != st.window.get() && w->isVisible() && qobject_cast<QDialog *>(w))
                     w->close();
+            QVERIFY2(e->isVisible(), item.name);
             e->activateWindow();
             QVERIFY2(QTest::qWaitForWindowActive(e.get()), item.name);
             e->Memo1->setFocus();
