@@ -175,6 +175,9 @@ void scalePixels(const std::uint32_t *source, int sourceWidth, int sourceHeight,
                                  (b & 0x00ff00u) * static_cast<std::uint32_t>(w)) >> 8;
         return (rb & 0xff00ffu) | (g & 0x00ff00u);
     };
+    // Each output row: the two source rows blended first, along their whole
+    // length (a straight pass the compiler can widen), then sampled across.
+    std::vector<std::uint32_t> blended(static_cast<size_t>(sourceWidth));
     for (int y = 0; y < height; ++y) {
         const std::int64_t fy = std::clamp<std::int64_t>(stepY * y + stepY / 2 - 32768, 0,
                                                          static_cast<std::int64_t>(sourceHeight - 1) << 16);
@@ -182,12 +185,14 @@ void scalePixels(const std::uint32_t *source, int sourceWidth, int sourceHeight,
         const int wy = static_cast<int>((fy >> 8) & 0xff);
         const std::uint32_t *row0 = source + static_cast<size_t>(y0) * static_cast<size_t>(sourceWidth);
         const std::uint32_t *row1 = source + static_cast<size_t>(y1) * static_cast<size_t>(sourceWidth);
+        std::uint32_t *mixed = blended.data();
+        for (int x = 0; x < sourceWidth; ++x)
+            mixed[x] = mix(row0[x], row1[x], wy);
         std::uint32_t *dst = target + static_cast<size_t>(y) * static_cast<size_t>(width);
         for (int x = 0; x < width; ++x) {
             const size_t i0 = static_cast<size_t>(x0s[static_cast<size_t>(x)]);
             const size_t i1 = static_cast<size_t>(x1s[static_cast<size_t>(x)]);
-            const int wx = wxs[static_cast<size_t>(x)];
-            dst[x] = 0xff000000u | mix(mix(row0[i0], row0[i1], wx), mix(row1[i0], row1[i1], wx), wy);
+            dst[x] = 0xff000000u | mix(mixed[i0], mixed[i1], wxs[static_cast<size_t>(x)]);
         }
     }
 }
