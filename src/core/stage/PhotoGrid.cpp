@@ -150,6 +150,35 @@ GridExtent gridExtent(const PhotoGridSpec &s, int n)
             static_cast<double>(rows - 1) * rowStep + s.height};
 }
 
+// The column count that lets the slots be largest within width by height
+// (the stored count first, so that it wins a tie), slots and gaps shrunk with
+// their proportions kept, never enlarged.
+PhotoGridSpec largestGridWithin(const PhotoGridSpec &spec, int n, double width, double height)
+{
+    PhotoGridSpec best = spec;
+    double bestScale = 0;
+    std::vector<int> counts{std::min(spec.columns, n)};
+    for (int k = 1; k <= std::min(n, 100); ++k)
+        if (k != counts.front())
+            counts.push_back(k);
+    for (int k : counts) {
+        PhotoGridSpec trial = spec;
+        trial.columns = k;
+        const GridExtent e = gridExtent(trial, n);
+        const double scale = std::min({width / e.width, height / e.height, 1.0});
+        if (scale > bestScale + 1e-9) {
+            bestScale = scale;
+            best = trial;
+        }
+    }
+    auto scaled = [bestScale](int v) { return std::max(0, static_cast<int>(v * bestScale)); };
+    best.width = std::max(1, scaled(spec.width));
+    best.height = std::max(1, scaled(spec.height));
+    best.columnGap = scaled(spec.columnGap);
+    best.rowGap = scaled(spec.rowGap);
+    return best;
+}
+
 }  // namespace
 
 PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int stageHeight)
@@ -162,24 +191,7 @@ PhotoGridSpec fitPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth, int
     const GridExtent asStored = gridExtent(spec, n);
     if (asStored.width <= availableWidth && asStored.height <= availableHeight)
         return spec;
-    PhotoGridSpec best = spec;
-    double bestScale = 0;
-    for (int k = 1; k <= std::min(n, 100); ++k) {
-        PhotoGridSpec trial = spec;
-        trial.columns = k;
-        const GridExtent e = gridExtent(trial, n);
-        const double scale = std::min({availableWidth / e.width, availableHeight / e.height, 1.0});
-        if (scale > bestScale) {
-            bestScale = scale;
-            best = trial;
-        }
-    }
-    auto scaled = [bestScale](int v) { return std::max(0, static_cast<int>(v * bestScale)); };
-    best.width = std::max(1, scaled(spec.width));
-    best.height = std::max(1, scaled(spec.height));
-    best.columnGap = scaled(spec.columnGap);
-    best.rowGap = scaled(spec.rowGap);
-    return best;
+    return largestGridWithin(spec, n, availableWidth, availableHeight);
 }
 
 PhotoGridSpec fitPhotoGridInArea(const PhotoGridSpec &spec, int n, int stageWidth, const StageRect &area)
@@ -194,28 +206,7 @@ PhotoGridSpec fitPhotoGridInArea(const PhotoGridSpec &spec, int n, int stageWidt
     };
     if (fits(spec))
         return spec;
-    PhotoGridSpec best = spec;
-    double bestScale = 0;
-    // The stored column count first, so that it wins a tie.
-    std::vector<int> counts{spec.columns};
-    for (int k = 1; k <= std::min(n, 100); ++k)
-        if (k != spec.columns)
-            counts.push_back(k);
-    for (int k : counts) {
-        PhotoGridSpec trial = spec;
-        trial.columns = std::min(k, n);
-        const GridExtent e = gridExtent(trial, n);
-        const double scale = std::min({area.width / e.width, area.height / e.height, 1.0});
-        if (scale > bestScale + 1e-9) {
-            bestScale = scale;
-            best = trial;
-        }
-    }
-    auto scaled = [bestScale](int v) { return std::max(0, static_cast<int>(v * bestScale)); };
-    best.width = std::max(1, scaled(spec.width));
-    best.height = std::max(1, scaled(spec.height));
-    best.columnGap = scaled(spec.columnGap);
-    best.rowGap = scaled(spec.rowGap);
+    PhotoGridSpec best = largestGridWithin(spec, n, area.width, area.height);
     const GridExtent e = gridExtent(best, n);
     best.top = area.top + std::max(0, static_cast<int>((area.height - e.height) / 2));
     return best;
