@@ -17,24 +17,41 @@ std::vector<std::pair<size_t, size_t>> overlappingPairs(const std::vector<StageR
     return out;
 }
 
-StageRect slotArea(int stageWidth, int stageHeight, const std::vector<StageRect> &elements)
-{
-    constexpr int margin = 10;
-    int top = margin;
+namespace {
+
+// The stage split for the slots: the top they start below (under every element
+// of the upper half), the elements of the lower half, and the bottoms the area
+// may have (the stage's, or just above one of those elements).
+struct StageSplit {
+    int top = 0;
     std::vector<StageRect> lower;
+    std::vector<int> bottoms;
+};
+
+StageSplit splitStage(int stageHeight, const std::vector<StageRect> &elements, int margin)
+{
+    StageSplit split{margin, {}, {stageHeight - margin}};
     for (const StageRect &e : elements) {
         if (e.empty())
             continue;
         if (e.top + e.height / 2 < stageHeight / 2)
-            top = std::max(top, e.bottom() + margin);
+            split.top = std::max(split.top, e.bottom() + margin);
         else
-            lower.push_back(e);
+            split.lower.push_back(e);
     }
+    for (const StageRect &e : split.lower)
+        split.bottoms.push_back(e.top - margin);
+    return split;
+}
+
+}  // namespace
+
+StageRect slotArea(int stageWidth, int stageHeight, const std::vector<StageRect> &elements)
+{
+    constexpr int margin = 10;
     // Each element of the lower half may end the area, or stand beside it; the
     // area stays centred on the stage, since the slots are centred.
-    std::vector<int> bottoms{stageHeight - margin};
-    for (const StageRect &e : lower)
-        bottoms.push_back(e.top - margin);
+    const auto [top, lower, bottoms] = splitStage(stageHeight, elements, margin);
     const int centre = stageWidth / 2;
     StageRect best{};
     for (int bottom : bottoms) {
@@ -69,19 +86,7 @@ std::vector<StageRect> slotAreaCandidates(int stageWidth, int stageHeight, const
 {
     constexpr int margin = 10;
     std::vector<StageRect> out{slotArea(stageWidth, stageHeight, elements)};
-    int top = margin;
-    std::vector<StageRect> lower;
-    for (const StageRect &e : elements) {
-        if (e.empty())
-            continue;
-        if (e.top + e.height / 2 < stageHeight / 2)
-            top = std::max(top, e.bottom() + margin);
-        else
-            lower.push_back(e);
-    }
-    std::vector<int> bottoms{stageHeight - margin};
-    for (const StageRect &e : lower)
-        bottoms.push_back(e.top - margin);
+    const auto [top, lower, bottoms] = splitStage(stageHeight, elements, margin);
     for (int bottom : bottoms) {
         if (bottom - top < stageHeight / 8)
             continue;
