@@ -118,29 +118,17 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
         notify(out, unreadable, ErrorCode::BadValue);
 
-    if (ntfs == 1) {
+    // The forced restart keeps a backup of the draw it clears, without asking.
+    if (ntfs == 1 && keepBackup(out)) {
         // The lists apply once, at this start only.
         writeOptions(m_dir, {{"Option", "ntfs", "0"}}, out);
         m_flags.PredeterminedActive = true;
         resetDraw(true, out);
     } else {
-        readConfig(*settings, out);
-        readConfigGrade(*settings, out);
-        if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded) {
-            notifyError(out, loaded.error());
-            m_restoreFailure = loaded.error().message;
-        } else if (m_restoreFailure.empty()) {
-            RestoreDraw(out);
-        }
-        prepareBatch(out);
-        out.actions.push_back(StageAction::ComposeMarquee);
+        readSavedDraw(*settings, out);
     }
-
-    if (m_flags.PhotoMode) {
-        m_captions.readyLuckVisible = false;
-        out.actions.push_back(StageAction::ShowPhotoPrompt);
-        m_captions.GoButton = TSL_GBK("加载");
-    }
+    if (m_flags.PhotoMode)
+        showPhotoPrompt(out);
 
     if (onerun) {
         writeOptions(m_dir, {{"Option", "onerun", "0"}}, out);
@@ -156,6 +144,27 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     }
     finishShow(out);
     return out;
+}
+
+void DrawSession::readSavedDraw(const IniStore &settings, DrawOutcome &out)
+{
+    readConfig(settings, out);
+    readConfigGrade(settings, out);
+    if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded) {
+        notifyError(out, loaded.error());
+        m_restoreFailure = loaded.error().message;
+    } else if (m_restoreFailure.empty()) {
+        RestoreDraw(out);
+    }
+    prepareBatch(out);
+    out.actions.push_back(StageAction::ComposeMarquee);
+}
+
+void DrawSession::showPhotoPrompt(DrawOutcome &out)
+{
+    m_captions.readyLuckVisible = false;
+    out.actions.push_back(StageAction::ShowPhotoPrompt);
+    m_captions.GoButton = TSL_GBK("加载");
 }
 
 DrawOutcome DrawSession::answerAutoLayout(bool yes)

@@ -61,6 +61,16 @@ public:
     // Reads the saved draw back (part of FormShow).
     void RestoreDraw(DrawOutcome &out);
 
+    // Keeps a dated backup of the records, the list and the draw keys before an
+    // action that clears recorded winners or replaces the list. False, with the
+    // reason as a notice, when none could be made: the action must not go on.
+    bool keepBackup(DrawOutcome &out);
+    // Winners recorded so far, which a reset would clear.
+    int recordedWinners() const;
+    // Reads the whole saved draw again, as at the start, after a backup was
+    // brought back under the running stage.
+    DrawOutcome reloadSavedDraw();
+
     // --- Corrections during the draw ---
 
     // After the operator confirmed: a running roll is stopped (and recorded),
@@ -96,7 +106,10 @@ public:
     // Text mode (false) or photo mode (true), stored as ispho: a running roll
     // is stopped and recorded, photo mode rebuilds data.txt from photo\, and
     // the draw returns to the pool. Photo mode then waits for "加载".
+    // The text list is kept as 文本名单.txt on the way to photo mode, and the
+    // way back asks (RestoreTextList) whether to bring it back.
     DrawOutcome switchPhotoMode(bool photo);
+    DrawOutcome answerRestoreTextList(bool yes);
     // The load found photos of the list missing. Before anyone is drawn the list
     // is rebuilt from the folder and the draw starts over on it (`rescanned`);
     // once winners are recorded the list stays, so the records keep their meaning.
@@ -166,6 +179,9 @@ private:
     void logCorrection(const std::string &block, DrawOutcome &out);
     void readConfig(const IniStore &settings, DrawOutcome &out);
     void readConfigGrade(const IniStore &settings, DrawOutcome &out);
+    // The saved list, draw and records read as at the start, and the first batch prepared.
+    void readSavedDraw(const IniStore &settings, DrawOutcome &out);
+    void showPhotoPrompt(DrawOutcome &out);
     // True, with the notice saying what to mend, while the saved draw could not be read.
     bool refuseUnrestored(DrawOutcome &out) const;
     void prepareBatch(DrawOutcome &out);

@@ -52,6 +52,8 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             line.command = CommandLine::Command::Export;
         else if (word == "import")
             line.command = CommandLine::Command::Import;
+        else if (word == "restore-backup")
+            line.command = CommandLine::Command::RestoreBackup;
         else
             return usageError("unknown command: " + word);
         i = 1;
@@ -129,6 +131,15 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
         if (positional.size() == 2)
             line.folder = fs::path(positional[1]);
         break;
+    case CommandLine::Command::RestoreBackup:
+        if (positional.empty())
+            return usageError("restore-backup needs the NAME of a backup");
+        if (positional.size() > 2)
+            return usageError("unexpected argument: " + positional[2]);
+        line.backupName = positional.back();
+        if (positional.size() == 2)
+            line.folder = fs::path(positional[0]);
+        break;
     case CommandLine::Command::Help:
     case CommandLine::Command::Version:
         break;
@@ -147,6 +158,8 @@ std::string usageText()
            "  tessaly import FILE [DIR] [--rows A-B] [--cols C-D] [--sep TEXT] [--reset]\n"
            "                                    replace the participant list from a text,\n"
            "                                    .csv, .xls or .xlsx file\n"
+           "  tessaly restore-backup [DIR] NAME bring back a backup kept under 备份/ before\n"
+           "                                    a reset or a list change (NAME: its date)\n"
            "\n"
            "Without DIR: the program's own folder when it holds set.dat (a portable copy),\n"
            "otherwise $XDG_DATA_HOME/tessaly (~/.local/share/tessaly), made from the template.\n";

@@ -15,7 +15,7 @@ namespace tessaly {
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Command { Run, Check, Export, Import, Help, Version };
+    enum class Command { Run, Check, Export, Import, RestoreBackup, Help, Version };
     Command command = Command::Run;
     std::optional<std::filesystem::path> folder;  // --folder DIR, or the DIR of check/export/import
     bool rehearse = false;                        // --rehearse [DIR]
@@ -26,6 +26,7 @@ struct CommandLine {
     std::string cols;                             // import --cols C-D
     std::optional<std::string> separator;         // import --sep TEXT (UTF-8 as typed)
     bool reset = false;                           // import --reset
+    std::string backupName;                       // restore-backup [DIR] NAME
 };
 
 // Reads the arguments after the program name. The error text is UTF-8, for a terminal.

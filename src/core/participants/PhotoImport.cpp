@@ -3,8 +3,10 @@
 #include "files/FileIo.h"
 #include "files/Paths.h"
 #include "participants/Jpeg.h"
+#include "participants/ListImport.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
+#include "text/SplitField.h"
 
 #include <algorithm>
 #include <atomic>
@@ -38,6 +40,18 @@ std::vector<fs::path> listJpegFiles(const fs::path &folder)
 fs::path photoFolder(const fs::path &programDir)
 {
     return programFile(programDir, "photo");
+}
+
+std::vector<std::string> unfitPhotoNames(const std::vector<fs::path> &files)
+{
+    std::vector<std::string> unfit;
+    for (const fs::path &file : files) {
+        const std::string name = file.filename().string();
+        std::string gbk;
+        if (!utf8ToGbkChecked(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0), gbk) || !fitsAsLastField(gbk))
+            unfit.push_back(name);
+    }
+    return unfit;
 }
 
 Status clearPhotoFolder(const fs::path &programDir)

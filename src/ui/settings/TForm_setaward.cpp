@@ -3,6 +3,7 @@
 #include "ui_TForm_setaward.h"
 
 #include "core/draw/AwardSaveDecision.h"
+#include "core/event/Backup.h"
 #include "core/files/FileIo.h"
 #include "core/files/Paths.h"
 #include "core/settings/AwardSettings.h"
@@ -428,8 +429,11 @@ void TForm_setaward::Button1Click()
     // Only a change that decides the draw returns everything to the pool, and
     // the question says how many recorded winners that clears.
     const bool resets = decideAwardSave(s, writes).resetsDraw;
-    if (resets &&
-        !m_messages.ask(this, QStringLiteral("重要提示"), toQt(awardResetQuestion(m_host.recordedWinners()))))
+    if (resets && !m_messages.ask(this, QStringLiteral("重要提示"),
+                                  toQt(awardResetQuestion(m_host.recordedWinners()) + "\n\n" +
+                                       backupNotice(m_programDir, 0))))
+        return;
+    if (resets && !m_host.keepBackup())
         return;
     m_ui->Button1->setEnabled(false);
     for (const auto &[element, left] : titleLefts)

@@ -2,6 +2,7 @@
 
 #include "core/draw/DrawSession.h"
 #include "core/special/SpecialLists.h"
+#include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/special/TForm_lockscreen.h"
 #include "ui/special/TForm_mm.h"
@@ -30,11 +31,19 @@ void SpecialSettings::lockScreen()
 bool SpecialSettings::hotKey(int shortcutCode)
 {
     switch (hotKeyAction(shortcutCode, m_session.options())) {
-    case HotKey::EnableLists:
+    case HotKey::EnableLists: {
+        // The hidden restart asks nothing, but keeps what it clears.
+        DrawOutcome kept;
+        if (!m_session.keepBackup(kept)) {
+            for (const Notice &n : kept.notices)
+                m_services.messages.notify(m_stage, toQt(n.title), toQt(n.text));
+            return true;
+        }
         m_session.setPredeterminedActive(true);
         m_resetDraw(true);
         m_services.messages.notify(m_stage, QStringLiteral("提示"), QStringLiteral("可以重新开始抽奖"));
         return true;
+    }
     case HotKey::OpenAccessPrompt:
         openAccessPrompt();
         return true;

@@ -1,6 +1,7 @@
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
 #include "core/files/Paths.h"
 #include "core/settings/Settings.h"
 #include "core/stage/ResultsText.h"
@@ -472,6 +473,8 @@ void TFrmMain::apply(const DrawOutcome &outcome)
         apply(m_session->answerShowResults(yes));
     else if (q.kind == QuestionKind::AutoLayout)
         apply(m_session->answerAutoLayout(yes));
+    else if (q.kind == QuestionKind::RestoreTextList)
+        apply(m_session->answerRestoreTextList(yes));
 }
 
 void TFrmMain::showCaptions()
@@ -605,7 +608,8 @@ void TFrmMain::NC4Click()
     if (LayoutDirty)
         WriteConfig();
     if (!m_services.messages.ask(this, QStringLiteral("提示"),
-                                 QStringLiteral("是否要重新开始抽奖(所有奖项和名单或图片都将回到奖池)？")))
+                                 QStringLiteral("是否要重新开始抽奖(所有奖项和名单或图片都将回到奖池)？\n\n") +
+                                     toQt(backupNotice(m_programDir, recordedWinners()))))
         return;
     apply(m_session->Restart());
 }
@@ -679,10 +683,16 @@ void TFrmMain::resetDrawAfterSettings()
 
 int TFrmMain::recordedWinners() const
 {
-    int n = 0;
-    for (const auto &award : m_session->AwardWinners())
-        n += static_cast<int>(award.size());
-    return n;
+    return m_session->recordedWinners();
+}
+
+bool TFrmMain::keepBackup()
+{
+    DrawOutcome out;
+    const bool kept = m_session->keepBackup(out);
+    for (const Notice &n : out.notices)
+        m_services.messages.notify(this, toQt(n.title), toQt(n.text));
+    return kept;
 }
 
 void TFrmMain::reloadAfterSettings()

@@ -95,6 +95,7 @@ public:
     void NC1Click();  // show the results window
     void NC2Click();  // show the winners window
     void NC4Click();  // restart the draw
+    void restoreBackupClick();  // brings back a backup kept before a reset
     void NC6Click();  // supplement
     void NC7Click();  // give up winners
     void NC9Click();  // change a prize name
@@ -145,6 +146,7 @@ public:
     void arrangeAllSlots() override { ArrangeAllSlots(false); }
     void resetDrawAfterSettings() override;
     int recordedWinners() const override;
+    bool keepBackup() override;
     void reloadAfterSettings() override;
     void openAdvancedSettings(QWidget *parent) override;
 

@@ -5,6 +5,7 @@
 
 #include "core/draw/AwardSaveDecision.h"
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
 #include "core/files/Paths.h"
 #include "core/settings/EffectRecord.h"
 #include "core/settings/Settings.h"
@@ -114,6 +115,8 @@ void TFrmMain::createMenus()
     m_menuSettings = new QMenu(this);
     m_menuSettings->addAction(QStringLiteral("编辑抽奖人员名单"), this, &TFrmMain::openListEditor)
         ->setObjectName(QStringLiteral("NB1"));
+    m_menuSettings->addAction(QStringLiteral("恢复备份..."), this, &TFrmMain::restoreBackupClick)
+        ->setObjectName(QStringLiteral("NBbackup"));
     m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
         ->setObjectName(QStringLiteral("NB2"));
     m_menuSettings->addAction(QStringLiteral("抽奖音效设置"), this, &TFrmMain::openSoundSettings)
@@ -216,7 +219,11 @@ void TFrmMain::NA3Click()
         return;
     // Winners already drawn would be cleared: that is asked on its own.
     if (const int recorded = recordedWinners();
-        recorded > 0 && !m_services.messages.ask(this, QStringLiteral("重要提示"), toQt(factoryResetQuestion(recorded))))
+        recorded > 0 && !m_services.messages.ask(this, QStringLiteral("重要提示"),
+                                                  toQt(factoryResetQuestion(recorded) + "\n\n" +
+                                                       backupNotice(m_programDir, 0))))
+        return;
+    if (!keepBackup())
         return;
     report(restoreFactorySettings(m_programDir));
     LayoutDirty = false;
@@ -520,6 +527,33 @@ void TFrmMain::openBlockArrangement()
     const int n = m_session->state().BatchSize;
     if (n > kMaxSlots)
         WriteConfiglabel20(n);
+}
+
+void TFrmMain::restoreBackupClick()
+{
+    if (m_session->flags().Rolling) {
+        m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("正在抽奖，请先停止抽奖再恢复备份。"));
+        return;
+    }
+    const QString chosen = m_services.pickers.pickFolder(
+        this, QStringLiteral("请选择要恢复的备份（“备份”文件夹中以日期时间命名的文件夹）"));
+    if (chosen.isEmpty())
+        return;
+    const std::string name = std::filesystem::path(chosen.toStdString()).filename().string();
+    if (!m_services.messages.ask(this, QStringLiteral("重要提示"),
+                                 QStringLiteral("是否要恢复备份“%1”？当前的名单、中奖记录和奖项设置将被它替换"
+                                                "（替换前会先备份当前的状态）。")
+                                     .arg(QString::fromStdString(name))))
+        return;
+    auto before = restoreBackup(m_programDir, name, SystemClock().now());
+    if (!before) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(before.error().message));
+        return;
+    }
+    apply(m_session->reloadSavedDraw());
+    m_services.messages.notify(this, QStringLiteral("提示"),
+                               QStringLiteral("已恢复备份“%1”。恢复前的状态已备份为“%2”。")
+                                   .arg(QString::fromStdString(name), QString::fromStdString(before->name)));
 }
 
 void TFrmMain::openListEditor()
