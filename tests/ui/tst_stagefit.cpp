@@ -3,7 +3,7 @@
 // every visible element stands inside the stage, nothing covers anything, and
 // names stay readable on a 1920x1080 projector.
 #include "support/TestServices.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
 #include "ui/stage/TFrmMain.h"
 

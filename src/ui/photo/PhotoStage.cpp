@@ -12,7 +12,7 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/photo/PhotoSlot.h"
 #include "ui/photo/TForm_changpspho.h"
-#include "ui/stage/LabelMenu.h"
+#include "ui/common/LabelMenu.h"
 
 #include <QActionGroup>
 #include <QApplication>

@@ -14,7 +14,7 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TextWrap.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 
 #include <QApplication>
 #include <QFontMetrics>

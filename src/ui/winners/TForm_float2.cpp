@@ -13,7 +13,7 @@
 #include "ui/common/QtValues.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TStretchHandle.h"
-#include "ui/stage/LabelMenu.h"
+#include "ui/common/LabelMenu.h"
 #include "ui/winners/WinnersDialogs.h"
 
 #include <QApplication>
