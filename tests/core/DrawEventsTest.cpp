@@ -23,7 +23,7 @@ struct Tracked {
     Program run;
     DrawEventTracker tracker;
 
-    explicit Tracked(std::vector<AwardRow> awards, const std::string &options = "canready=0\r\n")
+    explicit Tracked(std::vector<AwardRow> awards, const std::string &options = "canready=0\r\nscrolldown=0\r\n")
         : dir(12, awards, options), run(dir)
     {
         tracker.reset(run.session);

@@ -44,14 +44,14 @@ std::vector<DrawEvent> DrawEventTracker::update(const DrawSession &session, cons
     const std::string error = firstError(outcome);
 
     if (now.winners == 0 && before.winners > 0)
-        events.push_back({DrawEventKind::Reset});
+        events.emplace_back(DrawEventKind::Reset);
     else if (now.winners < before.winners)
         for (size_t i = 0; i < now.perAward.size(); ++i)
             if (now.perAward[i] < before.perAward[i])
-                events.push_back({DrawEventKind::GaveUp, static_cast<int>(i)});
+                events.emplace_back(DrawEventKind::GaveUp, static_cast<int>(i));
 
     if (before.rolling && !now.rolling && now.winners > before.winners) {
-        DrawEvent stop{DrawEventKind::Stopped, batchAward};
+        DrawEvent stop(DrawEventKind::Stopped, batchAward);
         if (batchAward >= 0 && static_cast<size_t>(batchAward) < now.perAward.size()) {
             const auto &all = session.AwardWinners()[static_cast<size_t>(batchAward)];
             const size_t added = static_cast<size_t>(now.winners - before.winners);
@@ -65,21 +65,25 @@ std::vector<DrawEvent> DrawEventTracker::update(const DrawSession &session, cons
                                   ? &session.awards()[batchAward]
                                   : nullptr;
         if (award && static_cast<int>(session.AwardWinners()[static_cast<size_t>(batchAward)].size()) >= award->winners)
-            events.push_back({DrawEventKind::AwardDone, batchAward});
+            events.emplace_back(DrawEventKind::AwardDone, batchAward);
     }
     if (!before.supplement && now.supplement)
-        events.push_back({DrawEventKind::Supplement, batchAward});
+        events.emplace_back(DrawEventKind::Supplement, batchAward);
     if (!before.batchReady && now.batchReady && !now.rolling)
-        events.push_back({DrawEventKind::BatchPrepared, batchAward});
+        events.emplace_back(DrawEventKind::BatchPrepared, batchAward);
     if (!before.rolling && now.rolling) {
         if (!before.batchReady)
-            events.push_back({DrawEventKind::BatchPrepared, batchAward});
-        events.push_back({DrawEventKind::Rolling, batchAward});
+            events.emplace_back(DrawEventKind::BatchPrepared, batchAward);
+        events.emplace_back(DrawEventKind::Rolling, batchAward);
     }
-    if (before.saveOwed && !now.saveOwed)
-        events.push_back({DrawEventKind::RecordsWritten});
-    else if (now.saveOwed && (!before.saveOwed || !error.empty()))
-        events.push_back({DrawEventKind::RecordsFailed, -1, {}, false, error});
+    if (before.saveOwed && !now.saveOwed) {
+        events.emplace_back(DrawEventKind::RecordsWritten);
+    } else if (now.saveOwed && (!before.saveOwed || !error.empty())) {
+        DrawEvent failed(DrawEventKind::RecordsFailed);
+        failed.saved = false;
+        failed.error = error;
+        events.push_back(failed);
+    }
     return events;
 }
 

@@ -25,6 +25,8 @@ enum class DrawEventKind {
 };
 
 struct DrawEvent {
+    explicit DrawEvent(DrawEventKind k, int a = -1) : kind(k), award(a) {}
+
     DrawEventKind kind;
     int award = -1;                    // the award concerned
     std::vector<std::string> winners;  // Stopped: the batch's winners as recorded (GBK)
