@@ -99,10 +99,10 @@ TEST(WinnersView, AStoredPerRowCountOutOfRangeIsClampedAndNamed)
         EXPECT_EQ(v.style.perRow, c.perRow);
         EXPECT_EQ(v.text.lines.size(), 1u + (250u + c.perRow - 1) / c.perRow + 1u);
         EXPECT_EQ(v.notice.empty(), !c.named);
-        if (c.named)
+        if (c.named) {
             EXPECT_NE(v.notice.find(G("奖0")), std::string::npos);
-        if (c.named)
             EXPECT_NE(v.notice.find(c.stored), std::string::npos);
+        }
     }
 }
 

@@ -17,7 +17,7 @@ std::optional<int> readPerRowCount(QLineEdit *edit, MessageService &messages, QW
 {
     const QString text = edit->text().trimmed();
     if (text.isEmpty()) {
-        messages.notify(parent, QStringLiteral("提示"), QStringLiteral("您输入的不是数字，请输入数字"));
+        messages.notify(parent, QStringLiteral("提示"), QStringLiteral("每行显示个数：您输入的不是数字，请输入数字"));
         return std::nullopt;
     }
     bool ok = false;

@@ -48,8 +48,9 @@ TForm_changpspho::~TForm_changpspho()
 
 QSize TForm_changpspho::previewLimit() const
 {
-    // The preview never grows the dialog past the stage.
-    return m_context.stage.isValid() ? m_context.stage.boundedTo(QSize(4000, 4000)) : QSize(4000, 4000);
+    // The preview takes at most half the stage, so the dialog with its fields stays on the screen.
+    return m_context.stage.isValid() ? (m_context.stage / 2).expandedTo(QSize(1, 1)).boundedTo(QSize(4000, 4000))
+                                     : QSize(4000, 4000);
 }
 
 std::optional<int> TForm_changpspho::fromRatio(int side, bool fromWidth) const
