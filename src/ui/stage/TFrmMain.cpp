@@ -50,6 +50,15 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                  [this] {
                                      if (m_layout->LayoutDirty)
                                          m_layout->WriteConfig();
+                                 },
+                                 [this](bool held) {
+                                     for (SlotLabel *slot : Labels)
+                                         slot->setText({});
+                                     Label21->setText({});
+                                     if (!held) {
+                                         showSlotTexts();
+                                         showGridText();
+                                     }
                                  }},
                                 this);
     m_control->setStageWindow(this);
