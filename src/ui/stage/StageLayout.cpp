@@ -578,6 +578,7 @@ void StageLayout::ReadConfiglabel20(int n, bool keepCaptions)
             return report(opened.error());
     }
     m_blockLayout = readSlotBlockLayout(*opened, n);
+    m_window.m_session->useTextBlockLayout(m_blockLayout);
     m_window.m_slotsOnStage = n;
     m_window.Label21->move(m_blockLayout.left, m_blockLayout.top);
     if (!keepCaptions)
