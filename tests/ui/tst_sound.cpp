@@ -6,7 +6,7 @@
 #include "ui/settings/TForm_setmusic.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/sound/SoundProbe.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/Clock.h"
