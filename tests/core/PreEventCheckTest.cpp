@@ -155,7 +155,7 @@ TEST(PreEventCheck, ADrawUnderWayIsNotABlock)
     };
     for (size_t i = 0; i < std::size(steps); ++i) {
         SCOPED_TRACE(i);
-        DrawFolder dir(20, {{"一等奖", 2, 2, "1+1"}, {"二等奖", 6, 2, "3+3"}}, "scrolldown=0\r\nonerun=0\r\n");
+        DrawFolder dir(20, {{"一等奖", 2, 2, "1+1"}, {"二等奖", 6, 2, "3+3"}}, "scrolldown=0\r\n");
         {
             Program run(dir);
             steps[i](run);

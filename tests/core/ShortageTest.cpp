@@ -62,7 +62,7 @@ TEST(Shortage, TheStageNeverSaysTheOtherAwardsDrawAsUsualWhenTheyCannot)
 {
     // 5 entries: the first award takes them all; the second and third have nobody left.
     DrawFolder dir(5, {{"一等奖", 5, 1, "5"}, {"二等奖", 2, 1, "2"}, {"三等奖", 2, 1, "2"}},
-                   "scrolldown=0\r\nonerun=0\r\n");
+                   "scrolldown=0\r\n");
     Program run(dir);
     run.batch();
     const DrawOutcome next = run.session.FormKeyUp(kSpace);
@@ -71,7 +71,7 @@ TEST(Shortage, TheStageNeverSaysTheOtherAwardsDrawAsUsualWhenTheyCannot)
     EXPECT_TRUE(mentions(next, "三等奖将抽不满，共少抽 2 人")) << texts(next);
 
     // With one more award that can still draw, "正常" stays true for it.
-    DrawFolder enough(6, {{"一等奖", 2, 1, "2"}, {"二等奖", 2, 1, "2"}}, "scrolldown=0\r\nonerun=0\r\ncanfz=1\r\n",
+    DrawFolder enough(6, {{"一等奖", 2, 1, "2"}, {"二等奖", 2, 1, "2"}}, "scrolldown=0\r\ncanfz=1\r\n",
                       "[Grfz]\r\n0=0|x:9-9\r\n");
     Program second(enough);
     EXPECT_TRUE(mentions(second.shown, "当前奖项将抽0个，其它奖项正常抽取")) << texts(second.shown);
@@ -80,14 +80,14 @@ TEST(Shortage, TheStageNeverSaysTheOtherAwardsDrawAsUsualWhenTheyCannot)
 TEST(Shortage, TheCheckAndTheLoadSayWhatTheStageWillDo)
 {
     // More winners than entries, but repeat wins allowed: nothing to warn about.
-    DrawFolder repeat(3, {{"一等奖", 2, 1, "2"}, {"二等奖", 2, 1, "2"}}, "canreAward=1\r\nonerun=0\r\n");
+    DrawFolder repeat(3, {{"一等奖", 2, 1, "2"}, {"二等奖", 2, 1, "2"}}, "canreAward=1\r\n");
     CheckReport report = checkEventFolder(repeat.path());
     for (const auto &f : report.findings)
         EXPECT_EQ(f.text.find(G("抽不满")), std::string::npos) << gbkToUtf8(f.text);
     Program run(repeat);
     EXPECT_TRUE(run.session.shortageNotice().notices.empty());
 
-    DrawFolder few(3, {{"一等奖", 2, 1, "2"}, {"二等奖", 2, 1, "2"}}, "scrolldown=0\r\nonerun=0\r\n");
+    DrawFolder few(3, {{"一等奖", 2, 1, "2"}, {"二等奖", 2, 1, "2"}}, "scrolldown=0\r\n");
     report = checkEventFolder(few.path());
     bool warned = false;
     for (const auto &f : report.findings)

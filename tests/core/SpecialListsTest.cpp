@@ -230,7 +230,7 @@ TEST(SpecialLists, AListThatCannotBeReadStopsTheAwardUntilItCanBe)
         excluded.push_back("P" + std::to_string(k));
     for (const std::string file : {"Read.reb", "write.reb"}) {
         SCOPED_TRACE(file);
-        DrawFolder dir(10, {{"一等奖", 1, 1, "1"}, {"二等奖", 1, 1, "1"}}, "scrolldown=0\r\nonerun=0\r\nntfs=2\r\n");
+        DrawFolder dir(10, {{"一等奖", 1, 1, "1"}, {"二等奖", 1, 1, "1"}}, "scrolldown=0\r\nntfs=2\r\n");
         dir.write("write.reb", section(2, excluded));
         Program run(dir);
         run.batch();
@@ -258,7 +258,7 @@ TEST(SpecialLists, AListThatCannotBeReadStopsTheAwardUntilItCanBe)
 
 TEST(SpecialLists, TheEnablingKeySaysSoWhenTheResetCannotHappen)
 {
-    DrawFolder dir(10, {{"一等奖", 2, 2, "1+1"}}, "scrolldown=0\r\nonerun=0\r\n");
+    DrawFolder dir(10, {{"一等奖", 2, 2, "1+1"}}, "scrolldown=0\r\n");
     Program run(dir);
     run.batch();
     const auto winners = run.session.AwardWinnerNames()[0];

@@ -61,7 +61,7 @@ std::vector<std::string> storedHotKeyProblems(const IniStore &settings)
     std::vector<std::string> problems;
     auto name = [&](const char *key, int code, int other) {
         if (const HotKeyFault fault = checkHotKey(code, other, startkey); fault != HotKeyFault::None)
-            problems.push_back(std::string(key) + "=" + settings.readString("Option", key) + TSL_GBK("：") +
+            problems.push_back(std::string(key) + "=" + settings.readString("Option", key, std::to_string(code)) + TSL_GBK("：") +
                                hotKeyFaultText(fault) + TSL_GBK("已停用，请在特殊功能设定中重新设置。"));
     };
     name("sndfo", open, -1);

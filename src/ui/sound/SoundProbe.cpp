@@ -3,38 +3,32 @@
 #include "ui/common/GbkText.h"
 #include "ui/sound/SoundPlayer.h"
 
-#include <QAudioDecoder>
 #include <QEventLoop>
 #include <QTimer>
-#include <QUrl>
 
 namespace tessaly {
 
 std::string QtSoundProbe::decodeError(const std::filesystem::path &file)
 {
-    selectMediaBackend();
-    QAudioDecoder decoder;
-    decoder.setSource(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    // The player's own check opens the file on the side, as the draw would play it.
+    SoundPlayer player(file.parent_path());
     QEventLoop loop;
-    QString error;
-    qint64 frames = 0;
-    QObject::connect(&decoder, &QAudioDecoder::bufferReady, &loop, [&] { frames += decoder.read().frameCount(); });
-    QObject::connect(&decoder, &QAudioDecoder::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&decoder, qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), &loop, [&] {
-        error = decoder.errorString().isEmpty() ? QStringLiteral("解码出错") : decoder.errorString();
-        loop.quit();
-    });
-    QTimer::singleShot(kTimeoutMs, &loop, [&] {
-        error = QStringLiteral("解码超时");
-        loop.quit();
-    });
-    decoder.start();
-    if (decoder.isDecoding() || error.isEmpty())
+    bool done = false, ok = false;
+    QString reason;
+    QObject::connect(&player, &SoundPlayer::checked, &loop,
+                     [&](const QString &, bool good, qint64, const QString &why) {
+                         done = true;
+                         ok = good;
+                         reason = why;
+                         loop.quit();
+                     });
+    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    player.checkFile(QString::fromStdString(file.string()));
+    if (!done)
         loop.exec();
-    decoder.stop();
-    if (error.isEmpty() && frames == 0)
-        error = QStringLiteral("没有声音数据");
-    return fromQt(error);
+    if (!done)
+        return fromQt(QStringLiteral("打开文件超时"));
+    return ok ? std::string() : fromQt(reason.isEmpty() ? QStringLiteral("无法解码") : reason);
 }
 
 }  // namespace tessaly

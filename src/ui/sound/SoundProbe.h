@@ -1,6 +1,6 @@
-// The pre-event check's sound decoder: a file is decoded to its end with Qt
-// Multimedia, so a right head on a damaged body is found before the event and
-// not at the moment it should play.
+// The pre-event check's sound decoder: a file is opened and decoded with Qt
+// Multimedia as the draw would play it, so a right head on a damaged body is
+// found before the event and not at the moment it should play.
 #pragma once
 
 #include "core/event/PreEventCheck.h"
