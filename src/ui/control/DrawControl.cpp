@@ -144,7 +144,8 @@ void DrawControl::resetDraw(bool useLists)
 {
     if (m_hooks.saveLayout)
         m_hooks.saveLayout();
-    apply(m_session.ResetDraw(useLists));
+    // With the lists it is the enabling hot key's reset, which says so only when it happened.
+    apply(useLists ? m_session.EnableLists() : m_session.ResetDraw(false));
 }
 
 void DrawControl::stopForSettings()
