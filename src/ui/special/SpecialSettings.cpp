@@ -2,7 +2,6 @@
 
 #include "core/draw/DrawSession.h"
 #include "core/special/SpecialLists.h"
-#include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/special/TForm_lockscreen.h"
 #include "ui/special/TForm_mm.h"
@@ -31,19 +30,9 @@ void SpecialSettings::lockScreen()
 bool SpecialSettings::hotKey(int shortcutCode)
 {
     switch (hotKeyAction(shortcutCode, m_session.options())) {
-    case HotKey::EnableLists: {
-        // The hidden restart asks nothing, but keeps what it clears.
-        DrawOutcome kept;
-        if (!m_session.keepBackup(kept)) {
-            for (const Notice &n : kept.notices)
-                m_services.messages.notify(m_stage, toQt(n.title), toQt(n.text));
-            return true;
-        }
-        m_session.setPredeterminedActive(true);
-        m_resetDraw(true);
-        m_services.messages.notify(m_stage, QStringLiteral("提示"), QStringLiteral("可以重新开始抽奖"));
+    case HotKey::EnableLists:
+        m_resetDraw(true);  // says "可以重新开始抽奖" only when the reset happened
         return true;
-    }
     case HotKey::OpenAccessPrompt:
         openAccessPrompt();
         return true;
@@ -68,13 +57,15 @@ void SpecialSettings::openSpecialLists()
 void SpecialSettings::openGrouping()
 {
     TForm_setfz dialog(m_programDir, m_session, m_services.messages, [this] { m_resetDraw(false); }, m_stage);
-    dialog.exec();
+    if (dialog.settingsRead())
+        dialog.exec();
 }
 
 void SpecialSettings::openAdvanced(QWidget *parent)
 {
     TForm_setadv dialog(m_programDir, m_services.messages, m_services.pickers, parent ? parent : m_stage);
-    dialog.exec();
+    if (dialog.settingsRead())
+        dialog.exec();
 }
 
 }  // namespace tessaly
