@@ -302,6 +302,13 @@ bool DrawSession::settleOwedSave(DrawOutcome &out)
     return !m_saveOwed;
 }
 
+DrawOutcome DrawSession::retrySave()
+{
+    DrawOutcome out;
+    settleOwedSave(out);
+    return out;
+}
+
 DrawOutcome DrawSession::FormCloseQuery() const
 {
     DrawOutcome out;

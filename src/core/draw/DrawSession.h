@@ -105,6 +105,11 @@ public:
     // once winners are recorded the list stays, so the records keep their meaning.
     DrawOutcome rescanPhotoFolder(bool &rescanned);
 
+    // A stop's save failed and its records are still owed to the files.
+    bool saveOwed() const { return m_saveOwed; }
+    // Tries the owed save again (the console's retry); notices say what still failed.
+    DrawOutcome retrySave();
+
     // --- Result files ---
 
     DrawOutcome WriteWinnersFile();
