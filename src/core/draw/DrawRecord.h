@@ -107,6 +107,12 @@ struct SavedStateFit {
 SavedStateFit savedStateFits(size_t entries, std::string_view marksText, std::string_view orderText,
                              const DrawPosition &position);
 
+// colip.jpg against a list of `count` entries: line i (from 0) is "|ISOK|" once
+// entry i is drawn, else i. The line number (from 1) of the first line that is
+// neither, count + 1 when the file holds another number of lines, or 0 when it
+// fits. An empty file (nothing saved yet) fits.
+int checkMarksFile(std::string_view text, size_t count);
+
 inline constexpr int kHistoryRuleLength = 65;
 
 // The block a stop appends to log.txt: the time, then the award's name in

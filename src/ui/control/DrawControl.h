@@ -26,6 +26,9 @@ public:
         std::function<void(const DrawOutcome &)> show;
         // The stage's unsaved layout is stored before the draw starts over.
         std::function<void()> saveLayout;
+        // The stage keeps a stop's winners back (true) while their records are not on disk,
+        // and shows them (false) once the retry wrote them.
+        std::function<void(bool)> holdWinners;
     };
 
     DrawControl(DrawSession &session, MessageService &messages, StageHooks hooks, QObject *parent = nullptr);
@@ -43,6 +46,8 @@ public:
     void giveUp();             // "弃奖..."
     void supplement();         // "补奖..."
     void restart();            // "重新开始抽奖", after the operator confirmed
+    // "不在场，重抽一人": the winner at `position` of the award's list, after the operator confirmed.
+    void redrawOne(int award, int position);
     void startFromAward(int award);
     void resetDraw(bool useLists);
     void stopForSettings();    // a running roll is stopped before a settings dialog opens
@@ -52,6 +57,8 @@ public:
     void apply(const DrawOutcome &outcome);
 
     DrawSession &session() { return m_session; }
+    // A widget that takes typed text keeps the start key and the function keys.
+    static bool takesText(const QWidget *widget);
     // The message of the last save that failed, empty while nothing is owed.
     const std::string &saveError() const { return m_saveError; }
 
@@ -66,6 +73,7 @@ private:
     QPointer<QWidget> m_stage;
     DrawEventTracker m_tracker;
     std::string m_saveError;
+    bool m_holding = false;  // the stage keeps the winners of a stop whose save failed
 };
 
 }  // namespace tessaly

@@ -11,6 +11,7 @@
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/VirtualKeys.h"
+#include "ui/event/NoticeLine.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
@@ -30,6 +31,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -50,6 +52,15 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                  [this] {
                                      if (m_layout->LayoutDirty)
                                          m_layout->WriteConfig();
+                                 },
+                                 [this](bool held) {
+                                     for (SlotLabel *slot : Labels)
+                                         slot->setText({});
+                                     Label21->setText({});
+                                     if (!held) {
+                                         showSlotTexts();
+                                         showGridText();
+                                     }
                                  }},
                                 this);
     m_control->setStageWindow(this);
@@ -62,6 +73,19 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                     [this](bool useLists) { m_control->resetDraw(useLists); }, this);
     createElements();
     createMenus();
+    // The tool bar's status line: what went wrong quietly, without a box over the stage.
+    auto *notices = new NoticeLine(m_session->notices(), ControlBar1);
+    ControlBar1->layout()->addWidget(notices);
+    connect(notices, &NoticeLine::changed, ControlBar1, &QWidget::adjustSize);
+    connect(m_sound, &SoundPlayer::failed, this, [this](const QString &path, const QString &reason) {
+        // Named as the settings store it (wav\name) when it lies in the program folder.
+        QString shown = QDir(QString::fromStdString(m_programDir.string())).relativeFilePath(path);
+        if (shown.startsWith(QStringLiteral("..")))
+            shown = path;
+        else
+            shown.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        m_session->notices().post(soundFailureNotice(fromQt(shown), fromQt(reason)));
+    });
     m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
                                GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { m_control->apply(out); },
                                [this](QWidget *slot) { AttachHandle(slot); }, [this] { return AdjustMode; },
@@ -264,8 +288,11 @@ bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return QWidget::eventFilter(watched, event);
+    // The keys act in the stage and in the console, except in a text field of the console.
     auto *w = qobject_cast<QWidget *>(watched);
-    if (!w || w->window() != this || QApplication::activeModalWidget())
+    const QWidget *console = m_control->operatorWindow();
+    const bool onConsole = w && console != this && w->window() == console && !DrawControl::takesText(w);
+    if (!w || (w->window() != this && !onConsole) || QApplication::activeModalWidget())
         return QWidget::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
     return event->type() == QEvent::KeyPress ? FormKeyDown(key) : FormKeyUp(key);
@@ -568,7 +595,7 @@ void TFrmMain::NC1Click()
         m_results->show();
     } else {
         m_results->setWindowFlag(Qt::FramelessWindowHint);
-        m_results->setGeometry(QRect(QPoint(0, 0), m_stage));
+        m_results->setGeometry(QRect(geometry().topLeft(), m_stage));  // on the stage's screen
         m_results->showFullScreen();
     }
     m_results->ShowResultsWindow();
@@ -587,6 +614,8 @@ void TFrmMain::NC2Click()
                                   m_session->grade().ScrollDown, m_session->flags().PhotoMode},
                                  m_session->state().BatchAward, this);
     m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    if (!m_windowMode)
+        m_winners->move(geometry().topLeft());  // on the stage's screen
     if (m_session->photosLoaded())
         m_winners->photoCache().setSource(photoTableSource(m_photos->table(), m_session->lists().NameList));
     m_winners->show();
