@@ -2,7 +2,9 @@
 // one of the terminal commands (check, export, import) without a display.
 #include "app/Commands.h"
 #include "core/event/EventFolder.h"
+#include "core/files/EventMirror.h"
 #include "core/settings/Settings.h"
+#include "core/text/Gbk.h"
 #include "ui/common/AppSetup.h"
 #include "ui/common/FileOpener.h"
 #include "ui/common/GbkText.h"
@@ -70,6 +72,18 @@ int main(int argc, char *argv[])
         return 1;
     }
     auto settings = tessaly::openSettings(programDir);
+    // Every event folder gets its ID once; a mirror of another event is told by it.
+    std::unique_ptr<tessaly::EventMirror> mirror;
+    if (!event->rehearsal()) {
+        if (auto id = tessaly::ensureEventId(programDir); !id)
+            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(id.error().message));
+        std::optional<std::filesystem::path> mirrorDir = line->mirror;
+        const std::string stored = settings ? settings->readString("Option", "mirrorfolder") : std::string();
+        if (!mirrorDir && !stored.empty())
+            mirrorDir = std::filesystem::path(tessaly::gbkToUtf8(stored));
+        if (mirrorDir)
+            mirror = std::make_unique<tessaly::EventMirror>(programDir, *mirrorDir);
+    }
     const bool windowed = settings && settings->readBool("Option", "runfrom", false);
     const QSize screen = QGuiApplication::primaryScreen()->size();
     tessaly::TFrmMain window(programDir, {messages, opener, pickers}, screen);
@@ -90,5 +104,7 @@ int main(int argc, char *argv[])
         window.showFullScreen();
     }
     window.FormShow();
+    if (mirror)
+        window.setMirror(mirror.get());
     return app.exec();
 }

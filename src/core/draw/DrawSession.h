@@ -10,11 +10,13 @@
 #include "draw/DrawState.h"
 #include "draw/Random.h"
 #include "draw/SlotStage.h"
+#include "files/EventMirror.h"
 #include "participants/ParticipantList.h"
 #include "settings/AwardTable.h"
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,11 @@ public:
     DrawOutcome answerShowResults(bool yes);
     DrawOutcome StartRolling();
     DrawOutcome StopBatch();
+    // Tries the failed save of the last stop again; once it is on disk the
+    // withheld winners come back to be shown.
+    DrawOutcome retrySave();
+    // A stop's save failed: its winners are not shown until retrySave succeeds.
+    bool winnersWithheld() const { return m_withheld.has_value(); }
     DrawOutcome GoButtonClick();
     DrawOutcome StopButtonClick();
     // The start key on release; other keys do nothing.
@@ -121,6 +128,18 @@ public:
     }
     // Photo mode: the photos of the list are loaded, the start button reads "开始".
     void setPhotosLoaded(bool loaded);
+    // The mirror folder every save is copied to after it is on disk; nullptr for none.
+    void setMirror(EventMirror *mirror) { m_mirror = mirror; }
+    // The mirror's last copy failed or is late ("备份中断"); why, in GBK.
+    bool mirrorInterrupted() const { return m_mirrorDown; }
+    std::string mirrorReason() const;
+    std::filesystem::path mirrorFolder() const { return m_mirror ? m_mirror->folder() : std::filesystem::path(); }
+    // Brings the mirror level with the folder (after every save, and after
+    // other writes); a change of its state goes to log.txt.
+    void syncMirror();
+    // This start continues a draw taken over from another laptop: no start-up
+    // reset, and the special lists as they were at the last save.
+    void setTakeover(bool on) { m_takeover = on; }
     // Tests only: stops a stop's or reset's writes after the given one.
     void setCommitInterrupt(CommitInterrupt hook) { m_interrupt = std::move(hook); }
 
@@ -188,6 +207,8 @@ private:
                         bool listChanged, std::vector<std::string> &problems);
     void restorePosition(DrawPosition position, const std::string &orderText, bool listChanged,
                          std::vector<std::string> &problems, DrawOutcome &out);
+    // Keeps a stop's winners off the stage while their save failed.
+    void withholdWinners(DrawOutcome &out);
     // Takes entries already drawn out of the part of PoolList still in play; how many.
     int removeDrawnFromPlay();
     void reportCommit(const CommitResult &result, DrawOutcome &out);
@@ -203,6 +224,13 @@ private:
     const Clock &m_clock;
     SlotStage *m_stage = nullptr;
     CommitInterrupt m_interrupt;
+    EventMirror *m_mirror = nullptr;
+    bool m_mirrorDown = false;
+    bool m_takeover = false;
+    // The show action of a stop whose records are not on disk, with its texts.
+    std::optional<StageAction> m_withheld;
+    std::array<std::string, kSlotCount> m_withheldSlots;
+    std::string m_withheldGrid;
 
     DrawState m_state;
     DrawFlags m_flags;

@@ -27,10 +27,12 @@ class QMenu;
 class QAction;
 class QToolButton;
 class QFrame;
+class QLabel;
 
 namespace tessaly {
 
 class DrawSession;
+class EventMirror;
 struct DrawOutcome;
 class FileOpener;
 class FocusKeeper;
@@ -70,6 +72,8 @@ public:
     void windowResized();
 
     DrawSession &session() { return *m_session; }
+    // The mirror folder every save is copied to; its state shows in the window's caption.
+    void setMirror(EventMirror *mirror);
     SoundPlayer &sound() { return *m_sound; }
     SpecialSettings &special() { return *m_special; }
     // Photo mode: the picture slots and the decoded photos.
@@ -161,6 +165,8 @@ public:
     TRzButton *GoButton = nullptr;
     TRzButton *StopButton = nullptr;
     QFrame *ControlBar1 = nullptr;
+    QLabel *StatusLine = nullptr;       // on ControlBar1: failed saves and the mirror
+    QToolButton *RetryButton = nullptr;  // on ControlBar1: shown while a stop's save failed
     std::array<SlotLabel *, kMaxSlots> Labels{};  // Label1 to Label20
     SlotLabel *Label21 = nullptr;
     TStretchHandle *myDrag = nullptr;
@@ -186,6 +192,7 @@ private:
     // The draw glue.
     void apply(const DrawOutcome &outcome);
     void showCaptions();
+    void showMirrorState();
     void showSlotTexts();
     void showGridText();
     void clearSlots();
@@ -223,6 +230,7 @@ private:
     MtRandom m_random;
     SystemClock m_clock;
     std::unique_ptr<DrawSession> m_session;
+    QString m_captionBase;  // the window caption without the mirror's state
     QtTextMeasurer m_measurer;
     SoundPlayer *m_sound = nullptr;
 
