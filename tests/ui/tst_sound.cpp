@@ -5,7 +5,7 @@
 #include "support/TestServices.h"
 #include "ui/settings/TForm_setmusic.h"
 #include "ui/sound/SoundPlayer.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/Clock.h"

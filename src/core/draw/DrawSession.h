@@ -50,9 +50,6 @@ public:
     DrawOutcome answerShowResults(bool yes);
     DrawOutcome StartRolling();
     DrawOutcome StopBatch();
-    // Tries the failed save of the last stop again; once it is on disk the
-    // withheld winners come back to be shown.
-    DrawOutcome retrySave();
     // A stop's save failed: its winners are not shown until retrySave succeeds.
     bool winnersWithheld() const { return m_withheld.has_value(); }
     DrawOutcome GoButtonClick();
@@ -108,6 +105,12 @@ public:
     // is rebuilt from the folder and the draw starts over on it (`rescanned`);
     // once winners are recorded the list stays, so the records keep their meaning.
     DrawOutcome rescanPhotoFolder(bool &rescanned);
+
+    // A stop's save failed and its records are still owed to the files.
+    bool saveOwed() const { return m_saveOwed; }
+    // Tries the owed save again (the console's retry); notices say what still
+    // failed. Once it is on disk, the winners it withheld come back to be shown.
+    DrawOutcome retrySave();
 
     // --- Result files ---
 

@@ -51,6 +51,27 @@ Result<std::vector<SlotPosition>> placePhotoGrid(const PhotoGridSpec &spec, int 
     return positions;
 }
 
+std::optional<PhotoGridRefusal> refuseTypedPhotoGrid(const PhotoGridSpec &spec, int stageWidth, int stageHeight)
+{
+    struct Range {
+        PhotoGridField field;
+        const char *label;
+        int value, least, most;
+    } const ranges[] = {
+        {PhotoGridField::Columns, "列数", spec.columns, 1, kMaxPhotoSlots},
+        {PhotoGridField::ColumnGap, "列间距", spec.columnGap, 0, stageWidth},
+        {PhotoGridField::Top, "上边距", spec.top, 0, stageHeight},
+        {PhotoGridField::RowGap, "行间距", spec.rowGap, 0, stageHeight},
+        {PhotoGridField::Width, "图片宽", spec.width, 1, stageWidth},
+        {PhotoGridField::Height, "图片高", spec.height, 1, stageHeight},
+    };
+    for (const Range &r : ranges)
+        if (r.value < r.least || r.value > std::max(r.least, r.most))
+            return PhotoGridRefusal{r.field, utf8ToGbk(std::string(r.label) + "应在" + std::to_string(r.least) + "到" +
+                                                       std::to_string(std::max(r.least, r.most)) + "之间。")};
+    return std::nullopt;
+}
+
 Result<std::vector<SlotPosition>> placeWinnerPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth)
 {
     PhotoGridSpec capped = spec;
