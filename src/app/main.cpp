@@ -2,6 +2,7 @@
 // one of the terminal commands (check, export, import) without a display.
 #include "app/Commands.h"
 #include "core/event/EventFolder.h"
+#include "core/draw/DrawSession.h"
 #include "core/event/Takeover.h"
 #include "core/files/EventMirror.h"
 #include "core/settings/Settings.h"
@@ -75,7 +76,8 @@ int main(int argc, char *argv[])
             mirrorDir = std::filesystem::path(tessaly::gbkToUtf8(named));
         auto offer = tessaly::offerTakeover(event->folder(), mirrorDir);
         if (!offer) {
-            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(offer.error().message));
+            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(offer.error().message),
+                            tessaly::MessageService::Icon::Information);
             mirrorDir.reset();
         } else if (*offer && messages.ask(nullptr, QStringLiteral("提示"), tessaly::toQt((*offer)->question))) {
             // The further copy is copied to this laptop and the draw continues there.
@@ -104,7 +106,8 @@ int main(int argc, char *argv[])
             messages.notify(nullptr, QStringLiteral("提示"),
                             QStringLiteral("已在本机接手抽奖：%1\n备份中最后一批中奖名单：%2")
                                 .arg(QString::fromStdString(local.string()),
-                                     last.isEmpty() ? QStringLiteral("（没有）") : last));
+                                     last.isEmpty() ? QStringLiteral("（没有）") : last),
+                            tessaly::MessageService::Icon::Information);
         }
     }
     const std::filesystem::path programDir = event->folder();
@@ -118,7 +121,8 @@ int main(int argc, char *argv[])
     std::unique_ptr<tessaly::EventMirror> mirror;
     if (!event->rehearsal()) {
         if (auto id = tessaly::ensureEventId(programDir); !id)
-            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(id.error().message));
+            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(id.error().message),
+                            tessaly::MessageService::Icon::Information);
         if (mirrorDir)
             mirror = std::make_unique<tessaly::EventMirror>(programDir, *mirrorDir);
     }
