@@ -591,6 +591,12 @@ void DrawSession::stopBatch(DrawOutcome &out)
         const std::string n = std::to_string(m_state.BatchSize);
         m_captions.Status = FillStatusTemplate(m_grade.templates.bhCaption, awardName, "1", "1", n, n, "0");
         commit.settings = supplementAwardWrites();
+    } else if (m_flags.RedrawMode) {
+        // The replacement takes the absent winner's place: the award's count and batch stay.
+        m_flags.RedrawMode = false;
+        if (m_orderUnsaved)
+            commit.orderText = orderFileText(m_pool);
+        withPosition = true;
     } else {
         if (m_state.BatchAward >= 0 && m_state.BatchAward < kMaxAwards)
             m_startFromEnabled[static_cast<size_t>(m_state.BatchAward)] = false;

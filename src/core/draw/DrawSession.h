@@ -78,6 +78,12 @@ public:
     // Gives up the winner at `position` of the award's list: only that
     // winner's record goes, and with returnToPool the entry drawn comes back.
     DrawOutcome GiveUp(int award, int position, bool returnToPool);
+    // "不在场，重抽一人": the winner at `position` of the award's list is
+    // withdrawn (logged like a give-up, not returned to the pool) and a one-slot
+    // batch starts rolling, whose stop records the replacement, chosen uniformly
+    // among the award's entries still in play. Allowed after a stop of the current
+    // award until its next batch rolls.
+    DrawOutcome RedrawOne(int award, int position);
     // Entries not drawn yet, and winners still owed to the awards after the current one.
     int availableEntries() const;
     int reservedWinners() const;

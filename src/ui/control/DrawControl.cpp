@@ -5,6 +5,11 @@
 #include "ui/common/MessageService.h"
 #include "ui/stage/CorrectionDialogs.h"
 
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QWidget>
 
 namespace tessaly {
@@ -13,6 +18,14 @@ DrawControl::DrawControl(DrawSession &session, MessageService &messages, StageHo
     : QObject(parent), m_session(session), m_messages(messages), m_hooks(std::move(hooks))
 {
     m_tracker.reset(m_session);
+}
+
+bool DrawControl::takesText(const QWidget *w)
+{
+    if (const auto *box = qobject_cast<const QComboBox *>(w))
+        return box->isEditable();
+    return qobject_cast<const QLineEdit *>(w) || qobject_cast<const QAbstractSpinBox *>(w) ||
+           qobject_cast<const QTextEdit *>(w) || qobject_cast<const QPlainTextEdit *>(w);
 }
 
 QWidget *DrawControl::operatorWindow() const
@@ -88,6 +101,20 @@ void DrawControl::restart()
                         QStringLiteral("是否要重新开始抽奖(所有奖项和名单或图片都将回到奖池)？")))
         return;
     apply(m_session.Restart());
+}
+
+void DrawControl::redrawOne(int award, int position)
+{
+    const auto &names = m_session.AwardWinnerNames();
+    if (award < 0 || award >= static_cast<int>(names.size()) || position < 0 ||
+        position >= static_cast<int>(names[static_cast<size_t>(award)].size()))
+        return;
+    const QString name = toQt(names[static_cast<size_t>(award)][static_cast<size_t>(position)]);
+    if (!m_messages.ask(operatorWindow(), QStringLiteral("不在场，重抽一人"),
+                        QStringLiteral("“%1”不在场：撤销其中奖记录（记入历史记录，不回奖池），并从本奖项剩余的人中重抽一人？")
+                            .arg(name)))
+        return;
+    apply(m_session.RedrawOne(award, position));
 }
 
 void DrawControl::startFromAward(int award)

@@ -43,6 +43,8 @@ public:
     void giveUp();             // "弃奖..."
     void supplement();         // "补奖..."
     void restart();            // "重新开始抽奖", after the operator confirmed
+    // "不在场，重抽一人": the winner at `position` of the award's list, after the operator confirmed.
+    void redrawOne(int award, int position);
     void startFromAward(int award);
     void resetDraw(bool useLists);
     void stopForSettings();    // a running roll is stopped before a settings dialog opens
@@ -52,6 +54,8 @@ public:
     void apply(const DrawOutcome &outcome);
 
     DrawSession &session() { return m_session; }
+    // A widget that takes typed text keeps the start key and the function keys.
+    static bool takesText(const QWidget *widget);
     // The message of the last save that failed, empty while nothing is owed.
     const std::string &saveError() const { return m_saveError; }
 

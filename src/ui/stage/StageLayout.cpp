@@ -17,6 +17,9 @@
 #include "ui/common/StageWidgets.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QFontMetrics>
 #include <QScreen>
 #include <QFrame>
@@ -37,6 +40,63 @@ int storedSize(const IniStore &s, const char *section, const char *key, const ch
 }
 
 }  // namespace
+
+StageLayout::StageLayout(TFrmMain &window) : m_window(window) {}
+
+StageLayout::~StageLayout() = default;
+
+std::filesystem::path StageLayout::settingsDir() const
+{
+    return m_transient ? std::filesystem::path(m_transient->path().toStdString()) : m_window.m_programDir;
+}
+
+void StageLayout::moveStage(const QRect &screen, bool transient)
+{
+    if (LayoutDirty)
+        WriteConfig();
+    if (transient && !m_transient) {
+        // The arrangement for a screen the stage only borrows lives in a copy of
+        // the settings: the stored layout stays as it is for when the screen returns.
+        auto copy = std::make_unique<QTemporaryDir>();
+        if (!copy->isValid() ||
+            !QFile::copy(QString::fromStdString(programFile(m_window.m_programDir, "set.dat").string()),
+                         copy->filePath(QStringLiteral("set.dat"))))
+            return;
+        m_transient = std::move(copy);
+    } else if (!transient) {
+        m_transient.reset();
+    }
+    m_window.m_stage = screen.size();
+    if (!m_window.m_windowMode) {
+        m_window.setGeometry(screen);
+        m_window.showFullScreen();
+    }
+    ReadConfig();
+    m_window.ComposeMarquee();  // reading the marquee's section took its winners away
+    if (!arrangeForNewSize())
+        reloadSlots(m_window.m_slotsOnStage);
+    placeCaptions();
+    m_window.update();
+}
+
+bool StageLayout::arrangeForNewSize()
+{
+    auto settings = openSettings(settingsDir());
+    if (settings && settings->readString("Option", "screenmain") == fromQt(m_window.ScreenKey()))
+        return false;
+    AutoLayoutMain();
+    // The slots on the stage are arranged for the new size as they are loaded again.
+    reloadSlots(m_window.m_slotsOnStage);
+    return true;
+}
+
+void StageLayout::reloadSlots(int n)
+{
+    if (n > kMaxSlots)
+        ReadConfiglabel20(n, true);
+    else if (n > 0)
+        ReadConfiglabel(n, true);
+}
 
 void StageLayout::report(const tessaly::Status &status)
 {
@@ -72,7 +132,7 @@ FontSpec StageLayout::fontOf(const QWidget *widget) const
 
 void StageLayout::loadBackground()
 {
-    auto settings = openSettings(m_window.m_programDir);
+    auto settings = openSettings(settingsDir());
     if (!settings)
         return;
     const std::string stored = settings->readString("Option", "MainImgBG", "img\\0.jpg");
@@ -91,7 +151,7 @@ void StageLayout::ReadConfig()
 {
     if (LayoutDirty)
         WriteConfig();
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened) {
         report(opened.error());
         return;
@@ -156,7 +216,7 @@ void StageLayout::ReadConfig()
 
 void StageLayout::WriteConfig()
 {
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened) {
         report(opened.error());
         return;
@@ -214,7 +274,7 @@ void StageLayout::WriteConfig()
 
 void StageLayout::WriteConfigButtons()
 {
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
@@ -233,7 +293,7 @@ void StageLayout::WriteConfigButtons()
 
 void StageLayout::WriteConfigMarquee()
 {
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     IniStore &s = *opened;
@@ -366,7 +426,7 @@ std::vector<StageRect> StageLayout::slotAreasOnStage() const
 
 void StageLayout::AutoLayoutMain()
 {
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     const IniStore &s = *opened;
@@ -465,36 +525,26 @@ void StageLayout::windowResized()
     // The client size, not the frame: a window stored by its frame grows by it at every
     // start. A maximised window keeps its normal size for the next start.
     if (!(m_window.windowState() & Qt::WindowMaximized)) {
-        if (auto settings = openSettings(m_window.m_programDir)) {
+        if (auto settings = openSettings(settingsDir())) {
             settings->writeInteger("Option", "fromheight", m_window.height());
             settings->writeInteger("Option", "fromwidth", m_window.width());
             report(settings->commit());
         }
     }
-    if (!m_window.m_shown)
-        return;
-    auto settings = openSettings(m_window.m_programDir);
-    if (settings && settings->readString("Option", "screenmain") == fromQt(m_window.ScreenKey()))
-        return;
-    AutoLayoutMain();
-    // The slots on the stage are arranged for the new size as they are loaded again.
-    const int n = m_window.m_slotsOnStage;
-    if (n > kMaxSlots)
-        ReadConfiglabel20(n, true);
-    else if (n > 0)
-        ReadConfiglabel(n, true);
+    if (m_window.m_shown)
+        arrangeForNewSize();
 }
 
 // Slot layouts ---------------------------------------------------------------
 
 void StageLayout::ReadConfiglabel(int n, bool keepCaptions)
 {
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     if (opened->readString(gridSectionAll(n), "screen") != fromQt(m_window.ScreenKey())) {
         ArrangeSlots(n);
-        opened = openSettings(m_window.m_programDir);
+        opened = openSettings(settingsDir());
         if (!opened)
             return report(opened.error());
     }
@@ -518,12 +568,12 @@ void StageLayout::ReadConfiglabel20(int n, bool keepCaptions)
 {
     for (SlotLabel *slot : m_window.Labels)
         slot->hide();
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     if (opened->readString(blockSection(n), "screen") != fromQt(m_window.ScreenKey())) {
         ArrangeSlots(n);
-        opened = openSettings(m_window.m_programDir);
+        opened = openSettings(settingsDir());
         if (!opened)
             return report(opened.error());
     }
@@ -540,7 +590,7 @@ void StageLayout::ReadConfiglabel20(int n, bool keepCaptions)
 
 void StageLayout::WriteConfiglabel(int n)
 {
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     SlotGridLayout layout = m_slotLayout;
@@ -567,7 +617,7 @@ void StageLayout::WriteConfiglabel(int n)
 
 void StageLayout::WriteConfiglabel20(int n)
 {
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     SlotBlockLayout layout = m_blockLayout;
@@ -589,7 +639,7 @@ void StageLayout::WriteConfiglabel20(int n)
 
 void StageLayout::ArrangeSlots(int n)
 {
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     const TextSize stage{m_window.StageWidth(), m_window.StageHeight()};
@@ -652,7 +702,7 @@ bool StageLayout::ArrangeAllSlots(bool force)
 {
     const AwardTable &awards = m_window.m_session->awards();
     bool arranged = false;
-    auto opened = openSettings(m_window.m_programDir);
+    auto opened = openSettings(settingsDir());
     for (int i = 0; i < awards.AwardCount; ++i) {
         for (int k = 1; k <= awards[i].batchCount; ++k) {
             const int n = awards[i].batchWinners(k);

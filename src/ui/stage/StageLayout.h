@@ -11,8 +11,12 @@
 #include "ui/common/Fonts.h"
 
 #include <QMap>
+#include <filesystem>
+#include <memory>
 #include <vector>
 
+class QRect;
+class QTemporaryDir;
 class QWidget;
 
 namespace tessaly {
@@ -23,7 +27,14 @@ class TFrmMain;
 
 class StageLayout {
 public:
-    explicit StageLayout(TFrmMain &window) : m_window(window) {}
+    explicit StageLayout(TFrmMain &window);
+    ~StageLayout();
+
+    // The stage moves to a screen of that geometry and is arranged for it. A
+    // transient move (the stage's own screen was unplugged) arranges it in memory
+    // only; a move back that is not transient takes the stored layout again.
+    void moveStage(const QRect &screen, bool transient);
+    bool transient() const { return m_transient != nullptr; }
 
     void ReadConfig();
     void WriteConfig();
@@ -52,6 +63,10 @@ public:
     // next start and the stage is arranged for it.
     void windowResized();
     void loadBackground();
+    // The stored layout is for another stage size: the stage is arranged anew (true).
+    bool arrangeForNewSize();
+    // The slots of a batch of n loaded again for the stage as it is now, their texts kept.
+    void reloadSlots(int n);
 
     void applyFont(QWidget *widget, const FontSpec &spec);
     FontSpec fontOf(const QWidget *widget) const;
@@ -64,7 +79,11 @@ public:
     bool LayoutDirty = false;
 
 private:
+    // Where the layout is read and written: the event folder, or the private copy of a transient move.
+    std::filesystem::path settingsDir() const;
+
     TFrmMain &m_window;
+    std::unique_ptr<QTemporaryDir> m_transient;
     QtTextMeasurer m_measurer;
     QMap<const QWidget *, FontSpec> m_fonts;  // the stored form of each element's font
     SlotGridLayout m_slotLayout;

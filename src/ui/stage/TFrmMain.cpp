@@ -265,8 +265,11 @@ bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
     }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return QWidget::eventFilter(watched, event);
+    // The keys act in the stage and in the console, except in a text field of the console.
     auto *w = qobject_cast<QWidget *>(watched);
-    if (!w || w->window() != this || QApplication::activeModalWidget())
+    const QWidget *console = m_control->operatorWindow();
+    const bool onConsole = w && console != this && w->window() == console && !DrawControl::takesText(w);
+    if (!w || (w->window() != this && !onConsole) || QApplication::activeModalWidget())
         return QWidget::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
     return event->type() == QEvent::KeyPress ? FormKeyDown(key) : FormKeyUp(key);
@@ -606,7 +609,7 @@ void TFrmMain::NC1Click()
         m_results->show();
     } else {
         m_results->setWindowFlag(Qt::FramelessWindowHint);
-        m_results->setGeometry(QRect(QPoint(0, 0), m_stage));
+        m_results->setGeometry(QRect(geometry().topLeft(), m_stage));  // on the stage's screen
         m_results->showFullScreen();
     }
     m_results->ShowResultsWindow();
@@ -625,6 +628,8 @@ void TFrmMain::NC2Click()
                                   m_session->grade().ScrollDown, m_session->flags().PhotoMode},
                                  m_session->state().BatchAward, this);
     m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    if (!m_windowMode)
+        m_winners->move(geometry().topLeft());  // on the stage's screen
     if (m_session->photosLoaded())
         m_winners->photoCache().setSource(photoTableSource(m_photos->table(), m_session->lists().NameList));
     m_winners->show();

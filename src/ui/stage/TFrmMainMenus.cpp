@@ -248,11 +248,7 @@ void TFrmMain::NA6Click()
     if (m_services.messages.ask(this, QStringLiteral("抽奖滚动区排版提示"),
                                 QStringLiteral("是否要让软件对抽奖滚动区进行全部自动重新排版?(自动排版用于抽奖滚动区版面导常时，自动排版后可手动调整。注：所有版面调整软件会自动保存)"))) {
         m_layout->ArrangeAllSlots(true);
-        const int n = m_session->state().BatchSize;
-        if (n > kMaxSlots)
-            m_layout->ReadConfiglabel20(n, true);
-        else if (n > 0)
-            m_layout->ReadConfiglabel(n, true);
+        m_layout->reloadSlots(m_session->state().BatchSize);
     }
 }
 
