@@ -2,6 +2,8 @@
 // where each window and every question opens, the draw from the console's
 // buttons, a screen unplugged during a roll, and "不在场，重抽一人".
 #include "support/StageFixture.h"
+#include "ui/common/GbkText.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/console/ScreenPlacement.h"
 #include "ui/console/StageMiniature.h"
 #include "ui/console/TFrmConsole.h"
@@ -171,6 +173,11 @@ private slots:
         test::onDialog([&](QWidget *d) { dialogScreen = d->screen(); });
         control.supplement();
         QCOMPARE(dialogScreen ? dialogScreen->name() : QString(), QStringLiteral("laptop"));
+        // A settings dialog of the stage's menu too.
+        dialogScreen = nullptr;
+        test::onDialog([&](QWidget *d) { dialogScreen = d->screen(); });
+        show.window->openAwardSettings();
+        QCOMPARE(dialogScreen ? dialogScreen->name() : QString(), QStringLiteral("laptop"));
 
         QVERIFY(show.s.messages.shown.size() >= 2);
         bool endOfAward = false;
@@ -253,6 +260,30 @@ private slots:
             show.window->control().restart();
             QCOMPARE(show.recordAwards(), std::string());
         }
+    }
+
+    void aStopWhoseSaveFailedShowsItsWinnersOnceTheRetryWroteThem()
+    {
+        Show show(kAwards);
+        show.button("GoButton")->click();
+        QVERIFY(show.session().flags().Rolling);
+        // The record file cannot be appended to: it is a folder now.
+        std::filesystem::remove(show.dir / "ARecord.dat");
+        std::filesystem::create_directory(show.dir / "ARecord.dat");
+        show.button("StopButton")->click();
+        SlotLabel *slot = show.window->Labels[0];
+        QCOMPARE(slot->text(), QString());
+        QVERIFY(show.console()->warnings().join(QString()).contains(QStringLiteral("中奖记录没有保存")));
+        QPushButton *retry = show.button("RetryButton");
+        QVERIFY(retry->isVisible());
+
+        std::filesystem::remove(show.dir / "ARecord.dat");
+        std::ofstream(show.dir / "ARecord.dat", std::ios::binary);
+        retry->click();
+        QCOMPARE(show.recordAwards(), std::string("0,0,"));
+        QVERIFY(!retry->isVisible());
+        QVERIFY(!show.session().SlotTexts()[0].empty());
+        QCOMPARE(slot->text(), toQt(show.session().SlotTexts()[0]));
     }
 
     void theMiniatureIsDrawnAtMostFiveTimesASecond()

@@ -92,9 +92,16 @@ DrawOutcome DrawSession::StartFromAward(int index)
     if (m_flags.Rolling)
         stopBatch(out);
     m_flags.SupplementMode = false;
+    const int before = m_state.CurrentAward;
     m_state.CurrentAward = index;
-    if (!BuildDrawOrder(index, a->winners, false, m_flags.PredeterminedActive, out))
+    if (!BuildDrawOrder(index, a->winners, false, m_flags.PredeterminedActive, out)) {
+        if (m_pendingOrder) {
+            // Its rules could not be read: the draw stays where it was, the operator chooses again.
+            m_state.CurrentAward = before;
+            m_pendingOrder.reset();
+        }
         return out;
+    }
     m_state.CurrentBatch = 1;
     m_state.DrawnInAward = 0;
     prepareBatch(out);
@@ -298,8 +305,10 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
 bool DrawSession::SetUpSupplement(int index, int count, DrawOutcome &out)
 {
     m_state.BatchAward = index;
-    if (!BuildDrawOrder(index, count, true, m_flags.PredeterminedActive, out))
+    if (!BuildDrawOrder(index, count, true, m_flags.PredeterminedActive, out)) {
+        m_pendingOrder.reset();  // a supplement whose rules could not be read is set up again by the operator
         return false;
+    }
     const LGrade *a = award(index);
     m_flags.SupplementMode = true;
     m_captions.Award = a->prizeName;

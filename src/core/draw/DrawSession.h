@@ -6,10 +6,13 @@
 
 #include "draw/Clock.h"
 #include "draw/DrawCommit.h"
+#include "draw/DrawOrder.h"
+#include "draw/Shortage.h"
 #include "draw/DrawOutcome.h"
 #include "draw/DrawState.h"
 #include "draw/Random.h"
 #include "draw/SlotStage.h"
+#include "event/OperatorNotices.h"
 #include "files/EventMirror.h"
 #include "participants/ParticipantList.h"
 #include "settings/AwardTable.h"
@@ -39,6 +42,10 @@ public:
     // Returns every participant and award to the pool. useLists applies the
     // predetermined and exclusion lists to the first award's order.
     DrawOutcome ResetDraw(bool useLists);
+    // The enabling hot key: the lists come into force and the draw returns to
+    // the pool with them. A reset that cannot happen says why and leaves both
+    // the draw and the lists' state as they were.
+    DrawOutcome EnableLists();
     // closeAllowed, or the CloseUnfinished question.
     DrawOutcome FormCloseQuery() const;
     // Saves the window position and writes the closing block of log.txt.
@@ -62,6 +69,9 @@ public:
     bool IsDrawComplete() const;
     // Decides the winners of an award and rebuilds PoolList; false when its pool was empty.
     bool BuildDrawOrder(int award, int count, bool keep, bool useLists, DrawOutcome &out);
+    // The awards from the current one on that cannot get every winner, as a
+    // notice; nothing when everyone can be drawn (the photo load asks).
+    DrawOutcome shortageNotice();
     // Reads the saved draw back (part of FormShow).
     void RestoreDraw(DrawOutcome &out);
 
@@ -155,6 +165,8 @@ public:
     // --- State ---
 
     const std::filesystem::path &programDir() const { return m_dir; }
+    // Problems named quietly while the show goes on (the tool bar and the console show them).
+    OperatorNotices &notices() { return m_notices; }
     const DrawState &state() const { return m_state; }
     const DrawFlags &flags() const { return m_flags; }
     const StageCaptions &captions() const { return m_captions; }
@@ -190,6 +202,13 @@ private:
         std::string records;
     };
 
+    // What an award's order is built from: the options, its grouping range and
+    // (with useLists) the special lists. Nothing, with the notice, when a file
+    // that holds them exists but cannot be read.
+    std::optional<DrawOrderRequest> awardRequest(int awardIndex, int count, bool keep, bool useLists,
+                                                 DrawOutcome &out) const;
+    // The awards from awardIndex on (it needing `count`) played through with the draw's rules.
+    Shortage shortageFrom(int awardIndex, int count, DrawOutcome &out) const;
     bool SetUpSupplement(int award, int count, DrawOutcome &out);
     void logCorrection(const std::string &block, DrawOutcome &out);
     void readConfig(const IniStore &settings, DrawOutcome &out);
@@ -200,7 +219,8 @@ private:
     void startRolling(DrawOutcome &out);
     void stopBatch(DrawOutcome &out);
     // historyBlock goes to log.txt with the reset's save, so only a reset that happened leaves one.
-    void resetDraw(bool useLists, DrawOutcome &out, std::string historyBlock = {});
+    // False, with the notice, when nothing could be reset (a file could not be read).
+    bool resetDraw(bool useLists, DrawOutcome &out, std::string historyBlock = {});
     // Tries again what a failed save still owes the files; true when nothing is owed.
     bool settleOwedSave(DrawOutcome &out);
     void ClearDrawRecord(DrawCommit &commit);
@@ -240,6 +260,7 @@ private:
     std::optional<StageAction> m_withheld;
     std::array<std::string, kSlotCount> m_withheldSlots;
     std::string m_withheldGrid;
+    OperatorNotices m_notices;
 
     DrawState m_state;
     DrawFlags m_flags;
@@ -258,6 +279,15 @@ private:
     SlotMode m_slotMode = SlotMode::Slots;
     TextBlockRule m_block;
     bool m_photosLoaded = false;
+    // An order that could not be built because its rules could not be read;
+    // the next prepare builds it first.
+    struct PendingOrder {
+        int award = 0;
+        int count = 0;
+        bool keep = false;
+        bool useLists = false;
+    };
+    std::optional<PendingOrder> m_pendingOrder;
 
     // Start-up settings kept between FormShow and answerAutoLayout.
     bool m_showHint = false;

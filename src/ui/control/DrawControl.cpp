@@ -6,6 +6,7 @@
 #include "ui/stage/CorrectionDialogs.h"
 
 #include <QAbstractSpinBox>
+#include <algorithm>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -37,7 +38,21 @@ QWidget *DrawControl::operatorWindow() const
 
 void DrawControl::apply(const DrawOutcome &outcome)
 {
-    m_hooks.show(outcome);
+    // No view shows a winner before the records holding them are on disk: with the
+    // console there to retry the save, the stage waits for it.
+    DrawOutcome shown = outcome;
+    if (m_session.saveOwed() && m_hooks.holdWinners && m_operator && m_operator->isVisible()) {
+        const auto winners = [](StageAction a) { return a == StageAction::ShowSlotTexts || a == StageAction::ShowGridText; };
+        const auto kept = std::remove_if(shown.actions.begin(), shown.actions.end(), winners);
+        if (kept != shown.actions.end()) {
+            shown.actions.erase(kept, shown.actions.end());
+            m_holding = true;
+        }
+    }
+    m_hooks.show(shown);
+    if (m_holding)
+        m_hooks.holdWinners(m_session.saveOwed());
+    m_holding = m_holding && m_session.saveOwed();
     // The stage shows the stop before the questions: the events go out first,
     // so that every view has the batch when the operator is asked.
     const std::vector<DrawEvent> events = m_tracker.update(m_session, outcome);
@@ -129,7 +144,8 @@ void DrawControl::resetDraw(bool useLists)
 {
     if (m_hooks.saveLayout)
         m_hooks.saveLayout();
-    apply(m_session.ResetDraw(useLists));
+    // With the lists it is the enabling hot key's reset, which says so only when it happened.
+    apply(useLists ? m_session.EnableLists() : m_session.ResetDraw(false));
 }
 
 void DrawControl::stopForSettings()

@@ -26,6 +26,9 @@ public:
         std::function<void(const DrawOutcome &)> show;
         // The stage's unsaved layout is stored before the draw starts over.
         std::function<void()> saveLayout;
+        // The stage keeps a stop's winners back (true) while their records are not on disk,
+        // and shows them (false) once the retry wrote them.
+        std::function<void(bool)> holdWinners;
     };
 
     DrawControl(DrawSession &session, MessageService &messages, StageHooks hooks, QObject *parent = nullptr);
@@ -70,6 +73,7 @@ private:
     QPointer<QWidget> m_stage;
     DrawEventTracker m_tracker;
     std::string m_saveError;
+    bool m_holding = false;  // the stage keeps the winners of a stop whose save failed
 };
 
 }  // namespace tessaly

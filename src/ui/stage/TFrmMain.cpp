@@ -11,6 +11,7 @@
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/VirtualKeys.h"
+#include "ui/event/NoticeLine.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
@@ -30,6 +31,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -51,6 +53,15 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                  [this] {
                                      if (m_layout->LayoutDirty)
                                          m_layout->WriteConfig();
+                                 },
+                                 [this](bool held) {
+                                     for (SlotLabel *slot : Labels)
+                                         slot->setText({});
+                                     Label21->setText({});
+                                     if (!held) {
+                                         showSlotTexts();
+                                         showGridText();
+                                     }
                                  }},
                                 this);
     m_control->setStageWindow(this);
@@ -63,6 +74,19 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                     [this](bool useLists) { m_control->resetDraw(useLists); }, this);
     createElements();
     createMenus();
+    // The tool bar's status line: what went wrong quietly, without a box over the stage.
+    auto *notices = new NoticeLine(m_session->notices(), ControlBar1);
+    ControlBar1->layout()->addWidget(notices);
+    connect(notices, &NoticeLine::changed, ControlBar1, &QWidget::adjustSize);
+    connect(m_sound, &SoundPlayer::failed, this, [this](const QString &path, const QString &reason) {
+        // Named as the settings store it (wav\name) when it lies in the program folder.
+        QString shown = QDir(QString::fromStdString(m_programDir.string())).relativeFilePath(path);
+        if (shown.startsWith(QStringLiteral("..")))
+            shown = path;
+        else
+            shown.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        m_session->notices().post(soundFailureNotice(fromQt(shown), fromQt(reason)));
+    });
     m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
                                GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { m_control->apply(out); },
                                [this](QWidget *slot) { AttachHandle(slot); }, [this] { return AdjustMode; },
