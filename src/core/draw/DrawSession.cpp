@@ -548,6 +548,11 @@ void DrawSession::loadTextBlockRule()
     SlotBlockLayout layout;
     if (auto settings = openSettings(m_dir))
         layout = readSlotBlockLayout(*settings, m_state.BatchSize);
+    useTextBlockLayout(layout);
+}
+
+void DrawSession::useTextBlockLayout(const SlotBlockLayout &layout)
+{
     m_block.width = m_lists.LongestEntry.size();
     m_block.gap.assign(static_cast<size_t>(std::clamp(layout.space, 0, 28)), ' ');
     m_block.rowLength = std::max(layout.row, 1);
@@ -566,9 +571,11 @@ void DrawSession::startRolling(DrawOutcome &out)
         out.actions.push_back(StageAction::StartPhotoRolling);
     } else if (m_state.BatchSize > kSlotCount) {
         m_slotMode = SlotMode::Grid;
+        // The stage's layout, read after the stored rule, has the last word: a stage arranged
+        // in memory for a borrowed screen composes its lines as it shows them.
+        loadTextBlockRule();
         if (m_stage)
             m_stage->layoutTextBlock(m_state.BatchSize);
-        loadTextBlockRule();
         m_flags.TickBusy = true;
         out.actions.push_back(StageAction::StartTimer2);
     } else {

@@ -25,6 +25,8 @@
 
 namespace tessaly {
 
+struct SlotBlockLayout;
+
 class DrawSession {
 public:
     // The generator and the clock belong to the caller and outlive the session.
@@ -145,6 +147,8 @@ public:
         m_options.sndfo = sndfo;
         m_options.sndst = sndst;
     }
+    // The text block's lines (entries per line, gap, blank lines) follow the layout the stage shows it in.
+    void useTextBlockLayout(const SlotBlockLayout &layout);
     // Photo mode: the photos of the list are loaded, the start button reads "开始".
     void setPhotosLoaded(bool loaded);
     // The mirror folder every save is copied to after it is on disk; nullptr for none.
