@@ -145,7 +145,7 @@ TEST(ListTools, ImportsHandOverTheCharactersGbkCannotStore)
     block.endColumn = 2;
     std::vector<int> rows;
     std::vector<OriginalLine> original;
-    const Lines lines = composeCellBlock(sheet, block, &rows, &original);
+    const Lines lines = composeCellBlock(sheet, block, &rows, {}, &original);
     ASSERT_EQ(lines.size(), size_t(2));
     EXPECT_EQ(rows, std::vector<int>{2});
     ASSERT_EQ(original.size(), size_t(1));

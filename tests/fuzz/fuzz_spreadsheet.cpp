@@ -15,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     folder.clear();
     folder.write("list.xlsx", std::string(fuzz::asText(data, size)));
 
-    auto read = readSpreadsheet(folder.path() / "list.xlsx");
+    ImportControl control;
+    control.xlsReader = TESSALY_XLS_READER;
+    auto read = readSpreadsheet(folder.path() / "list.xlsx", control);
     if (!read) {
         FUZZ_CHECK(!read.error().message.empty());
         return 0;
@@ -24,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     CellBlock block{2, 1, 60, 3, ""};
     std::vector<int> unencodable;
     std::vector<OriginalLine> original;
-    const auto lines = composeCellBlock(sheet, block, &unencodable, &original);
+    const auto lines = composeCellBlock(sheet, block, &unencodable, {}, &original);
     // Every line that lost a character comes with its text as read, at its own place.
     FUZZ_CHECK(original.size() == unencodable.size());
     for (size_t i = 0; i < original.size(); ++i) {

@@ -54,6 +54,7 @@ enum class QuestionKind {
     CloseUnfinished,  // Yes closes the window
     AutoLayout,       // answer with DrawSession::answerAutoLayout
     RestoreTextList,  // answer with DrawSession::answerRestoreTextList
+    RestartAfterRefusedRestore,  // answer with DrawSession::answerRefusedRestore
 };
 
 struct Question {

@@ -76,6 +76,8 @@ void DrawControl::apply(const DrawOutcome &outcome)
             apply(m_session.answerAutoLayout(yes));
         else if (q.kind == QuestionKind::RestoreTextList)
             apply(m_session.answerRestoreTextList(yes));
+        else if (q.kind == QuestionKind::RestartAfterRefusedRestore)
+            apply(m_session.answerRefusedRestore(yes));
     }
 }
 
