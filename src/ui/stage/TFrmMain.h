@@ -98,6 +98,9 @@ public:
     void NC6Click();  // supplement
     void NC7Click();  // give up winners
     void NC9Click();  // change a prize name
+    void slotFontDialog(int slot);   // "设置字体" of a slot
+    void openBlockArrangement();     // "分列编排" of the text block
+    void chooseAwardPictureSize();   // "设置图片大小" of the prize picture
     void StartFromAward(int award);
 
     // Layout of the stage.
@@ -211,9 +214,7 @@ private:
     void PopupMenu3Popup(int slot, const QPoint &globalPos);
     void PopupMenu5Popup(const QPoint &globalPos);
     void PopupMenu4Popup(const QPoint &globalPos);
-    void slotFontDialog(int slot);
     void openSlotArrangement();
-    void openBlockArrangement();
     void chooseBackground(int index);
     void BuildStartFromMenu();
 

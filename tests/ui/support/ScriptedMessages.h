@@ -17,6 +17,8 @@ public:
     };
 
     void setNextAnswer(bool yes) { m_answers.append(yes); }
+    // Drops the answers no question took.
+    void clearAnswers() { m_answers.clear(); }
     void notify(QWidget *, const QString &title, const QString &text, Icon) override
     {
         shown.append({title, text, false});
