@@ -14,6 +14,10 @@
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 #include "core/winners/ResultsExport.h"
+#include "ui/sound/SoundPlayer.h"
+#include "ui/sound/SoundProbe.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdlib>
@@ -43,7 +47,14 @@ int runCheck(const CommandLine &line, const fs::path &executableDir)
         std::cerr << gbkToUtf8(folder.error().message) << "\n";
         return 1;
     }
-    const CheckReport report = checkEventFolder(*folder);
+    // The sounds are decoded to their end, which needs Qt's application object.
+    int argc = 1;
+    char name[] = "tessaly";
+    char *argv[] = {name, nullptr};
+    selectMediaBackend();
+    QCoreApplication app(argc, argv);
+    QtSoundProbe sounds;
+    const CheckReport report = checkEventFolder(*folder, &sounds);
     std::string text = gbkToUtf8(formatCheckReport(report, *folder));
     std::erase(text, '\r');  // the report is written with CR LF like every file; a terminal wants LF
     std::cout << text;

@@ -214,14 +214,42 @@ private slots:
         QVERIFY(lock.grabHolder() == nullptr);
     }
 
-    void aPasswordThatCannotBeReadDoesNotLock()
+    void aPasswordNobodyCanTypeDoesNotLock_data()
     {
-        Folder folder("locksremm=@@not base64@@\r\n");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("not Base64") << "@@not base64@@";
+        QTest::newRow("leading blank") << "IHB3";  // " pw": the typed entry is trimmed
+        QTest::newRow("NUL bytes") << "AAAA";
+        QTest::newRow("not GBK") << QString::fromStdString(base64Encode("\x81"));
+    }
+    void aPasswordNobodyCanTypeDoesNotLock()
+    {
+        QFETCH(QString, stored);
+        Folder folder("locksremm=" + stored.toStdString() + "\r\n");
         ScriptedMessages messages;
         TForm_lockscreen lock(folder.dir, messages);
         QVERIFY(!lock.passwordKnown());
         QCOMPARE(messages.shown.size(), 1);
         QCOMPARE(messages.shown[0].title, QStringLiteral("出错"));
+        QVERIFY(messages.shown[0].text.contains(QStringLiteral("locksremm")));  // how to reset it
+    }
+
+    void anAccessCodeNobodyCanTypeSaysHowToResetIt()
+    {
+        for (const char *stored : {"IHB3", "AAAA", "@@"}) {
+            Folder folder(std::string("sndmm=") + stored + "\r\n");
+            ScriptedMessages messages;
+            int opened = 0;
+            TForm_mm prompt(folder.dir, messages, [&] { ++opened; });
+            prompt.show();
+            QVERIFY(QTest::qWaitForWindowActive(&prompt));
+            type(prompt, "Edit1", QStringLiteral(" pw"));
+            click(prompt, "Button1");
+            QCOMPARE(opened, 0);
+            QCOMPARE(messages.shown.size(), 1);
+            QCOMPARE(messages.shown[0].title, QStringLiteral("出错"));
+            QVERIFY(messages.shown[0].text.contains(QStringLiteral("sndmm")));
+        }
     }
 
     void changingThePasswordAppliesAtOnce()

@@ -6,7 +6,7 @@
 #include "ui/photo/PhotoSlot.h"
 #include "ui/photo/PhotoStage.h"
 #include "ui/photo/TForm_changpspho.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"

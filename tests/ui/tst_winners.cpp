@@ -4,7 +4,7 @@
 #include "support/StageFixture.h"
 #include "ui/effects/TStretchHandle.h"
 #include "ui/photo/PhotoStage.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 #include "ui/winners/TForm_float2.h"
 #include "ui/winners/WinnersWidgets.h"

@@ -225,6 +225,19 @@ int parseOrderFile(std::string_view text, size_t count, std::vector<int> &order)
     return 0;
 }
 
+int checkMarksFile(std::string_view text, size_t count)
+{
+    const auto lines = splitLines(text);
+    if (lines.empty())
+        return 0;
+    for (size_t i = 0; i < lines.size() && i < count; ++i) {
+        int v = -1;
+        if (lines[i] != kDrawnMark && (!parseInteger(lines[i], v) || v != static_cast<int>(i)))
+            return static_cast<int>(i + 1);
+    }
+    return lines.size() == count ? 0 : static_cast<int>(count + 1);
+}
+
 std::string batchLogBlock(std::string_view timestamp, std::string_view awardName, std::string_view batchLine)
 {
     std::string block = headLine(timestamp, " ");

@@ -92,6 +92,12 @@ std::string orderFileText(const std::vector<int> &order);
 // line that is not an entry of a list of `count` entries, or 0 when all are.
 int parseOrderFile(std::string_view text, size_t count, std::vector<int> &order);
 
+// colip.jpg against a list of `count` entries: line i (from 0) is "|ISOK|" once
+// entry i is drawn, else i. The line number (from 1) of the first line that is
+// neither, count + 1 when the file holds another number of lines, or 0 when it
+// fits. An empty file (nothing saved yet) fits.
+int checkMarksFile(std::string_view text, size_t count);
+
 inline constexpr int kHistoryRuleLength = 65;
 
 // The block a stop appends to log.txt: the time, then the award's name in

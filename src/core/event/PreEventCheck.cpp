@@ -1,6 +1,7 @@
 #include "event/PreEventCheck.h"
 
 #include "draw/DrawRecord.h"
+#include "draw/Shortage.h"
 #include "files/FileIo.h"
 #include "files/Paths.h"
 #include "participants/Jpeg.h"
@@ -9,6 +10,8 @@
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
 #include "special/Grouping.h"
+#include "special/HotKeys.h"
+#include "special/Secrets.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
 #include "text/SplitField.h"
@@ -116,7 +119,8 @@ void checkKeyRanges(const IniStore &settings, Findings &out)
         out.add(Level::Ok, "set.dat 可以读取，各项数值都在允许范围内。");
 }
 
-void checkAwards(const GradeConfig &config, size_t entries, bool canreAward, Findings &out)
+void checkAwards(const GradeConfig &config, size_t entries, bool canreAward, const Result<Shortage> &shortage,
+                 Findings &out)
 {
     for (const auto &problem : config.problems)
         out.addGbk(Level::Blocking, TSL_GBK("奖项设置：") + problem);
@@ -151,9 +155,13 @@ void checkAwards(const GradeConfig &config, size_t entries, bool canreAward, Fin
             ++bad;
         }
     }
-    if (!canreAward && total > static_cast<long long>(entries)) {
-        out.add(Level::Warning, "全部奖项共 " + std::to_string(total) + " 人，多于名单中的 " + std::to_string(entries) +
-                                    " 人：最后的奖项将抽不满。");
+    // The same decision as the stage's: ranges, special lists and repeat wins count.
+    if (shortage && shortage->any()) {
+        std::string text = shortfallText(*shortage, table) + TSL_GBK("。");
+        if (!canreAward && total > static_cast<long long>(entries))
+            text = utf8ToGbk("全部奖项共 " + std::to_string(total) + " 人，多于名单中的 " + std::to_string(entries) +
+                             " 人：") + text;
+        out.addGbk(Level::Warning, text);
         ++bad;
     }
     if (bad == 0)
@@ -289,7 +297,7 @@ void checkPhotos(const fs::path &folder, const std::vector<std::string> &lines, 
         out.add(Level::Ok, "照片模式：名单中每个人都有照片。");
 }
 
-void checkSounds(const fs::path &folder, const SoundSettings &sounds, Findings &out)
+void checkSounds(const fs::path &folder, const SoundSettings &sounds, SoundProbe *probe, Findings &out)
 {
     const struct {
         const std::string &file;
@@ -312,6 +320,11 @@ void checkSounds(const fs::path &folder, const SoundSettings &sounds, Findings &
         } else if (!looksLikeSound(*data)) {
             out.addGbk(Level::Warning,
                        utf8ToGbk(sound.what) + TSL_GBK(" ") + sound.file + TSL_GBK(" 不是可以播放的声音文件，将不播放。"));
+            ++bad;
+        } else if (std::string error = probe ? probe->decodeError(path) : std::string(); !error.empty()) {
+            // A right head on a damaged body: only decoding to the end tells.
+            out.addGbk(Level::Warning, utf8ToGbk(sound.what) + TSL_GBK(" ") + sound.file + TSL_GBK(" 无法解码（") +
+                                           error + TSL_GBK("），将不播放。"));
             ++bad;
         }
     }
@@ -353,6 +366,15 @@ void checkRecords(const fs::path &folder, const IniStore &settings, const std::v
         if (!text) {
             if (text.code() != ErrorCode::FileMissing)
                 out.addGbk(Level::Blocking, text.error().message);
+            continue;
+        }
+        if (std::string_view(file) == files::kDrawnMarks) {
+            // The marks are mended from the records at the start, so a mismatch is a note.
+            if (const int badLine = checkMarksFile(*text, lines.size()); badLine != 0)
+                out.add(Level::Warning, std::string(file) + (badLine > static_cast<int>(lines.size())
+                                                                 ? " 的行数与当前名单不符"
+                                                                 : " 第 " + std::to_string(badLine) + " 行与当前名单不符") +
+                                            "：启动时将按中奖记录确定谁已中奖。");
             continue;
         }
         std::vector<int> order;
@@ -400,7 +422,7 @@ bool looksLikeSound(std::string_view head)
            (static_cast<unsigned char>(head[1]) & 0xE0) == 0xE0;
 }
 
-CheckReport checkEventFolder(const fs::path &folder)
+CheckReport checkEventFolder(const fs::path &folder, SoundProbe *sounds)
 {
     CheckReport report;
     Findings out(report);
@@ -419,11 +441,16 @@ CheckReport checkEventFolder(const fs::path &folder)
     const auto lines = checkList(folder, out);
     const size_t entries = lines ? lines->size() : 0;
     const GradeConfig config = readConfigGrade(*settings, folder);
-    checkAwards(config, entries, settings->readBool("Option", "canreAward", false), out);
+    checkAwards(config, entries, settings->readBool("Option", "canreAward", false), eventShortage(folder, *settings), out);
     checkGrouping(*settings, config.awards.AwardCount, entries, out);
+    for (const char *key : {"sndmm", "locksremm"})
+        if (std::string notice = unusableSecretNotice(*settings, key); !notice.empty())
+            out.addGbk(Level::Warning, notice);
+    for (const auto &problem : storedHotKeyProblems(*settings))
+        out.addGbk(Level::Warning, TSL_GBK("快捷键 ") + problem);
     if (settings->readBool("Option", "ispho", false) && lines)
         checkPhotos(folder, *lines, out);
-    checkSounds(folder, config.sounds, out);
+    checkSounds(folder, config.sounds, sounds, out);
     if (lines)
         checkRecords(folder, *settings, *lines, config.awards, out);
     return report;

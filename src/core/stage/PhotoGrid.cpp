@@ -144,15 +144,18 @@ PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n)
     static const std::string defCaption = utf8ToGbk(kDefaultPhotoCaption);
     PhotoSlotLayout l;
     const std::string pho = photoSectionPositions(n), all = photoSectionAll(n);
-    l.width = store.readInteger(all, "Width", 400);
-    l.height = store.readInteger(all, "Height", 300);
+    // A stored size or place no screen can show (a picture of 2000000000 pixels
+    // would be allocated for every slot) is read as the nearest that can be.
+    l.width = store.readInteger(all, "Width", 400, 1, kMaxPhotoSlotSide, nullptr);
+    l.height = store.readInteger(all, "Height", 300, 1, kMaxPhotoSlotSide, nullptr);
     l.screen = store.readString(all, "screen");
     l.captionFont = parsePhotoCaptionFont(store.readString(all, "txt", defCaption));
     const int count = std::clamp(n, 0, kMaxPhotoSlots);
     l.positions.resize(static_cast<size_t>(count));
     for (int i = 1; i <= count; ++i)
-        l.positions[static_cast<size_t>(i - 1)] = {store.readInteger(pho, std::to_string(i) + "Left", 100),
-                                                   store.readInteger(pho, std::to_string(i) + "Top", 100)};
+        l.positions[static_cast<size_t>(i - 1)] = {
+            store.readInteger(pho, std::to_string(i) + "Left", 100, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, nullptr),
+            store.readInteger(pho, std::to_string(i) + "Top", 100, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, nullptr)};
     return l;
 }
 

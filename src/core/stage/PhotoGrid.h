@@ -19,6 +19,8 @@
 namespace tessaly {
 
 inline constexpr int kMaxPhotoSlots = 2001;
+// Largest side and farthest place of a stored photo slot, in pixels: beyond any screen.
+inline constexpr int kMaxPhotoSlotSide = 10000;
 
 // Columns, gaps, top margin and slot size of a picture grid, in pixels.
 struct PhotoGridSpec {

@@ -12,7 +12,7 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/photo/PhotoSlot.h"
 #include "ui/photo/TForm_changpspho.h"
-#include "ui/stage/LabelMenu.h"
+#include "ui/common/LabelMenu.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -271,7 +271,8 @@ void PhotoStage::LoadPhotos()
     m_host.goButton->setVisible(goVisible);
     m_host.goButton->setEnabled(true);
     m_loading = false;
-    m_host.apply(DrawOutcome{});  // the captions: "开始", the ready caption
+    // The captions ("开始", the ready caption), and whether the photos suffice for the awards.
+    m_host.apply(names.empty() ? DrawOutcome{} : session.shortageNotice());
     if (names.empty())
         m_host.messages->notify(m_host.stage, QStringLiteral("提示"),
                                 QStringLiteral("photo文件夹中没有参选图片(JPG)，请先在名单编辑中导入图片。"));

@@ -38,8 +38,7 @@ TForm_lockscreen::TForm_lockscreen(std::filesystem::path programDir, MessageServ
         m_expected = storedSecret(*settings, "locksremm");
     if (!m_expected)
         m_messages.notify(parent, QStringLiteral("出错"),
-                          settings ? QStringLiteral("set.dat中保存的锁屏密码无法识别，屏幕没有锁定。"
-                                                    "删除[Option]中的locksremm即恢复为空密码。")
+                          settings ? QStringLiteral("屏幕没有锁定。") + toQt(unusableSecretNotice(*settings, "locksremm"))
                                    : toQt(settings.error().message),
                           MessageService::Icon::Critical);
 }

@@ -13,8 +13,8 @@
 #include "ui/common/QtValues.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TStretchHandle.h"
+#include "ui/common/LabelMenu.h"
 #include "ui/photo/TForm_changpspho.h"
-#include "ui/stage/LabelMenu.h"
 #include "ui/winners/WinnersDialogs.h"
 
 #include <QApplication>
