@@ -97,6 +97,7 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     // reset that a crash cut short is finished, before anything is read.
     removeStaleTemporaries(m_dir);
     m_restoreFailure.clear();
+    m_restoreRefused = false;
     RecoveryResult recovered = finishPendingCommit(m_dir);
     for (const auto &error : recovered.errors)
         notifyError(out, error);
@@ -169,8 +170,24 @@ DrawOutcome DrawSession::answerAutoLayout(bool yes)
     return out;
 }
 
+DrawOutcome DrawSession::answerRefusedRestore(bool yes)
+{
+    return yes ? Restart() : DrawOutcome{};
+}
+
 void DrawSession::finishShow(DrawOutcome &out)
 {
+    if (m_restoreRefused && !out.question) {
+        // Records that do not fit the list are never shown as winners: the
+        // operator decides now whether to start again.
+        m_restoreRefused = false;
+        out.question = Question{QuestionKind::RestartAfterRefusedRestore, TSL_GBK("提示"),
+                                TSL_GBK("上次的抽奖记录没有读入：") + m_restoreFailure +
+                                    TSL_GBK("\n这些记录中的中奖人不能当作有效的中奖结果，现在不能继续抽奖。"
+                                            "\n是否现在重新开始抽奖？（所有奖项和名单都将回到奖池；"
+                                            "也可以以后再用菜单“重新开始抽奖”）"),
+                                true};
+    }
     if (m_showHint)
         out.actions.push_back(StageAction::ShowTips);
     m_flags.StartingUp = false;
@@ -255,6 +272,7 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     m_lists = std::move(fresh);
     m_listSum = listFingerprint(m_lists.NameList);
     m_restoreFailure.clear();
+    m_restoreRefused = false;
     m_lastBatch.clear();
     m_pool.clear();
     m_state.OrderCursor = -1;
@@ -550,6 +568,11 @@ void DrawSession::loadTextBlockRule()
     SlotBlockLayout layout;
     if (auto settings = openSettings(m_dir))
         layout = readSlotBlockLayout(*settings, m_state.BatchSize);
+    useTextBlockLayout(layout);
+}
+
+void DrawSession::useTextBlockLayout(const SlotBlockLayout &layout)
+{
     m_block.width = m_lists.LongestEntry.size();
     m_block.gap.assign(static_cast<size_t>(std::clamp(layout.space, 0, 28)), ' ');
     m_block.rowLength = std::max(layout.row, 1);
@@ -568,9 +591,11 @@ void DrawSession::startRolling(DrawOutcome &out)
         out.actions.push_back(StageAction::StartPhotoRolling);
     } else if (m_state.BatchSize > kSlotCount) {
         m_slotMode = SlotMode::Grid;
+        // The stage's layout, read after the stored rule, has the last word: a stage arranged
+        // in memory for a borrowed screen composes its lines as it shows them.
+        loadTextBlockRule();
         if (m_stage)
             m_stage->layoutTextBlock(m_state.BatchSize);
-        loadTextBlockRule();
         m_flags.TickBusy = true;
         out.actions.push_back(StageAction::StartTimer2);
     } else {

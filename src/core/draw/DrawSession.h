@@ -24,6 +24,8 @@
 
 namespace tessaly {
 
+struct SlotBlockLayout;
+
 class DrawSession {
 public:
     // The generator and the clock belong to the caller and outlive the session.
@@ -38,6 +40,9 @@ public:
     // question; answerAutoLayout finishes the start.
     DrawOutcome FormShow(const std::string &screenKey);
     DrawOutcome answerAutoLayout(bool yes);
+    // The answer to the question asked when the saved draw did not fit the
+    // list: Yes restarts the draw (as "重新开始抽奖"), No leaves it refused.
+    DrawOutcome answerRefusedRestore(bool yes);
     // Returns every participant and award to the pool. useLists applies the
     // predetermined and exclusion lists to the first award's order.
     DrawOutcome ResetDraw(bool useLists);
@@ -141,6 +146,8 @@ public:
         m_options.sndfo = sndfo;
         m_options.sndst = sndst;
     }
+    // The text block's lines (entries per line, gap, blank lines) follow the layout the stage shows it in.
+    void useTextBlockLayout(const SlotBlockLayout &layout);
     // Photo mode: the photos of the list are loaded, the start button reads "开始".
     void setPhotosLoaded(bool loaded);
     // Tests only: stops a stop's or reset's writes after the given one.
@@ -278,6 +285,7 @@ private:
     // Why the saved draw could not be read at the start; until a reset nothing
     // is drawn, so nothing overwrites it.
     std::string m_restoreFailure;
+    bool m_restoreRefused = false;  // the saved draw did not fit the list: ask about a restart once
 };
 
 }  // namespace tessaly

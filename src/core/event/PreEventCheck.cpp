@@ -361,33 +361,34 @@ void checkRecords(const fs::path &folder, const IniStore &settings, const std::v
             list += (i ? TSL_GBK("、") : std::string()) + unknown[i];
         out.addGbk(Level::Warning, std::to_string(unknown.size()) + TSL_GBK(" 个已记录的中奖人不在当前名单中：") + list);
     }
-    for (const char *file : {files::kDrawOrder, files::kDrawnMarks}) {
-        auto text = readFile(programFile(folder, file));
-        if (!text) {
-            if (text.code() != ErrorCode::FileMissing)
-                out.addGbk(Level::Blocking, text.error().message);
-            continue;
-        }
-        if (std::string_view(file) == files::kDrawnMarks) {
-            // The marks are mended from the records at the start, so a mismatch is a note.
-            if (const int badLine = checkMarksFile(*text, lines.size()); badLine != 0)
-                out.add(Level::Warning, std::string(file) + (badLine > static_cast<int>(lines.size())
-                                                                 ? " 的行数与当前名单不符"
-                                                                 : " 第 " + std::to_string(badLine) + " 行与当前名单不符") +
-                                            "：启动时将按中奖记录确定谁已中奖。");
-            continue;
-        }
-        std::vector<int> order;
-        const int badLine = parseOrderFile(*text, lines.size(), order);
-        if (badLine != 0)
-            out.add(Level::Blocking, std::string(file) + " 第 " + std::to_string(badLine) +
-                                         " 行与当前名单不符：名单在抽奖开始后被改动过。");
+    // The same rule as the restore at start-up: saved marks, order or position
+    // past the end of the list block the draw.
+    std::string saved[2];
+    const char *savedFiles[2] = {files::kDrawnMarks, files::kDrawOrder};
+    for (int i = 0; i < 2; ++i) {
+        auto text = readFile(programFile(folder, savedFiles[i]));
+        if (text)
+            saved[i] = std::move(*text);
+        else if (text.code() != ErrorCode::FileMissing)
+            out.addGbk(Level::Blocking, text.error().message);
     }
+    const DrawPosition pos = readDrawPosition(settings);
+    const SavedStateFit fit = savedStateFits(lines.size(), saved[0], saved[1], pos);
+    for (const auto &problem : fit.problems)
+        out.addGbk(Level::Blocking, problem + TSL_GBK("启动时不会读入上次的抽奖记录，需要重新开始抽奖。"));
+    if (const int badLine = checkMarksFile(saved[0], lines.size()); fit.fits() && badLine != 0)
+        // Marks that fit the list's length but not its lines are mended from the records at the start.
+        out.add(Level::Warning, std::string(files::kDrawnMarks) +
+                                    (badLine > static_cast<int>(lines.size()) ? " 的行数与当前名单不符"
+                                                                              : " 第 " + std::to_string(badLine) + " 行与当前名单不符") +
+                                    "：启动时将按中奖记录确定谁已中奖。");
+    if (fit.orderBadLine != 0)
+        out.add(Level::Blocking, std::string(files::kDrawOrder) + " 第 " + std::to_string(fit.orderBadLine) +
+                                     " 行与当前名单不符：名单在抽奖开始后被改动过。");
     if (winners == 0) {
         out.add(Level::Ok, "还没有开始抽奖。");
         return;
     }
-    const DrawPosition pos = readDrawPosition(settings);
     std::string award = pos.CurrentAward >= 0 && pos.CurrentAward < awards.AwardCount
                             ? awards[pos.CurrentAward].name
                             : std::to_string(pos.CurrentAward + 1);

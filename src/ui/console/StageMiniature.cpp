@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -79,7 +80,8 @@ void StageMiniature::paintEvent(QPaintEvent *)
 
     QStringList names;
     if (m_session->slotMode() == SlotMode::Grid) {
-        names = toQt(m_session->GridText()).split(QLatin1Char('\n'));
+        // The block's lines end with CR (a blank line between them with two).
+        names = toQt(m_session->GridText()).split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
     } else {
         for (const std::string &t : m_session->SlotTexts())
             if (!t.empty())

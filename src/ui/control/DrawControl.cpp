@@ -73,6 +73,8 @@ void DrawControl::apply(const DrawOutcome &outcome)
             apply(m_session.answerShowResults(yes));
         else if (q.kind == QuestionKind::AutoLayout)
             apply(m_session.answerAutoLayout(yes));
+        else if (q.kind == QuestionKind::RestartAfterRefusedRestore)
+            apply(m_session.answerRefusedRestore(yes));
     }
 }
 

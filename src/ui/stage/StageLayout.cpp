@@ -6,6 +6,7 @@
 #include "core/files/Paths.h"
 #include "core/settings/EffectRecord.h"
 #include "core/settings/Settings.h"
+#include "core/stage/ResultsText.h"
 #include "core/stage/StageFit.h"
 #include "core/text/Gbk.h"
 #include "ui/common/GbkText.h"
@@ -72,7 +73,7 @@ void StageLayout::moveStage(const QRect &screen, bool transient)
         m_window.showFullScreen();
     }
     ReadConfig();
-    m_window.ComposeMarquee();  // reading the marquee's section took its winners away
+    ComposeMarquee();  // reading the marquee's section took its winners away
     if (!arrangeForNewSize())
         reloadSlots(m_window.m_slotsOnStage);
     placeCaptions();
@@ -578,6 +579,7 @@ void StageLayout::ReadConfiglabel20(int n, bool keepCaptions)
             return report(opened.error());
     }
     m_blockLayout = readSlotBlockLayout(*opened, n);
+    m_window.m_session->useTextBlockLayout(m_blockLayout);
     m_window.m_slotsOnStage = n;
     m_window.Label21->move(m_blockLayout.left, m_blockLayout.top);
     if (!keepCaptions)
@@ -630,7 +632,7 @@ void StageLayout::WriteConfiglabel20(int n)
     layout.color = m_window.Label21->color();
     if (layout.font.size != m_blockLayout.font.size)
         layout.chosenSize = 0;  // a size the operator chose is the one to keep
-    layout.maxwidth = m_measurer.measure(layout.font, m_window.m_session ? m_window.longestEntry() : std::string()).width;
+    layout.maxwidth = m_measurer.measure(layout.font, m_window.m_session ? longestEntry() : std::string()).width;
     layout.screen = fromQt(m_window.ScreenKey());
     writeSlotBlockLayout(*opened, n, layout);
     if (commitSettings(*opened))
@@ -644,7 +646,7 @@ void StageLayout::ArrangeSlots(int n)
         return report(opened.error());
     const TextSize stage{m_window.StageWidth(), m_window.StageHeight()};
     const std::vector<StageRect> areas = slotAreasOnStage();
-    const std::string longest = m_window.longestEntry();
+    const std::string longest = longestEntry();
     // A batch size without a look of its own takes the look of the stage's other slots.
     std::optional<SlotStyle> style;
     if (!hasOwnSlotStyle(*opened, n))
@@ -708,13 +710,30 @@ bool StageLayout::ArrangeAllSlots(bool force)
             const int n = awards[i].batchWinners(k);
             if (n < 1)
                 continue;
-            if (force || !opened || !slotLayoutValid(*opened, n, m_window.longestEntry(), m_measurer)) {
+            if (force || !opened || !slotLayoutValid(*opened, n, longestEntry(), m_measurer)) {
                 ArrangeSlots(n);
                 arranged = true;
             }
         }
     }
     return arranged;
+}
+
+std::string StageLayout::longestEntry() const
+{
+    return m_window.m_session->lists().LongestEntry;
+}
+
+void StageLayout::ComposeMarquee()
+{
+    auto settings = openSettings(m_window.m_programDir);
+    const bool onlyCurrent = settings && settings->readBool("Option", "oneRzMarqueeStatus", false);
+    const auto &winners = m_window.m_session->AwardWinners();
+    std::optional<int> only;
+    if (onlyCurrent)
+        only = m_window.m_session->state().CurrentAward;
+    if (auto text = composeMarquee(m_window.m_session->awards(), winners, only))
+        m_window.RzMarqueeStatus1->setText(toQt(*text));
 }
 
 }  // namespace tessaly

@@ -63,6 +63,10 @@ public:
     // next start and the stage is arranged for it.
     void windowResized();
     void loadBackground();
+    // The marquee's text: the winners of every award, or of the current one only.
+    void ComposeMarquee();
+    // The longest entry of the list, by its bytes: the width a slot must take.
+    std::string longestEntry() const;
     // The stored layout is for another stage size: the stage is arranged anew (true).
     bool arrangeForNewSize();
     // The slots of a batch of n loaded again for the stage as it is now, their texts kept.

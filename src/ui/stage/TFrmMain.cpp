@@ -111,16 +111,13 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
 TFrmMain::~TFrmMain()
 {
     qApp->removeEventFilter(this);
+    // The tool bar's notice line watches the session's notices: it goes while the session is there.
+    delete ControlBar1;
 }
 
 QString TFrmMain::ScreenKey() const
 {
     return QStringLiteral("%1*%2").arg(StageWidth()).arg(StageHeight());
-}
-
-std::string TFrmMain::longestEntry() const
-{
-    return m_session->lists().LongestEntry;
 }
 
 TAALabel *TFrmMain::createLabel(const char *name)
@@ -439,7 +436,7 @@ void TFrmMain::showOutcome(const DrawOutcome &outcome)
             showGridText();
             break;
         case StageAction::ComposeMarquee:
-            ComposeMarquee();
+            m_layout->ComposeMarquee();
             break;
         case StageAction::RebuildStartFromMenu:
             BuildStartFromMenu();
@@ -451,7 +448,7 @@ void TFrmMain::showOutcome(const DrawOutcome &outcome)
         case StageAction::CheckSlotLayout: {
             const int n = m_session->state().BatchSize;
             auto settings = openSettings(m_programDir);
-            if (n > 0 && (!settings || !slotLayoutValid(*settings, n, longestEntry(), m_layout->measurer())))
+            if (n > 0 && (!settings || !slotLayoutValid(*settings, n, m_layout->longestEntry(), m_layout->measurer())))
                 m_layout->ArrangeSlots(n);
             break;
         }
@@ -560,18 +557,6 @@ void TFrmMain::Timer2Timer()
     if (m_session->Timer2Timer())
         showGridText();
     m_lastTickMicros = elapsed.nsecsElapsed() / 1000;
-}
-
-void TFrmMain::ComposeMarquee()
-{
-    auto settings = openSettings(m_programDir);
-    const bool onlyCurrent = settings && settings->readBool("Option", "oneRzMarqueeStatus", false);
-    const auto &winners = m_session->AwardWinners();
-    std::optional<int> only;
-    if (onlyCurrent)
-        only = m_session->state().CurrentAward;
-    if (auto text = composeMarquee(m_session->awards(), winners, only))
-        RzMarqueeStatus1->setText(toQt(*text));
 }
 
 void TFrmMain::NC1Click()

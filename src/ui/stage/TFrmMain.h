@@ -172,11 +172,9 @@ private:
     void Timer1Timer();
     void Timer2Timer();
     void startTimer(QTimer &timer);
-    void ComposeMarquee();
     bool FormKeyDown(QKeyEvent *event);
     bool FormKeyUp(QKeyEvent *event);
 
-    std::string longestEntry() const;
 
     // Popup menus.
     void PopupMenu2Popup(TAALabel *label, const QPoint &globalPos);

@@ -343,7 +343,7 @@ void TFrmMain::slotFontDialog(int slot)
     if (!chosen)
         return;
     const FontSpec spec = *chosen;
-    const TextSize size = m_layout->measurer().measure(spec, longestEntry());
+    const TextSize size = m_layout->measurer().measure(spec, m_layout->longestEntry());
     QList<SlotLabel *> visible;
     for (SlotLabel *s : Labels)
         if (s->isVisibleTo(this))
@@ -404,7 +404,7 @@ void TFrmMain::openSlotArrangement()
     if (lower)
         base = lower->y() + lower->height() + 50;
     TForm_changpo::Context context{m_programDir, n, {StageWidth(), StageHeight()},
-                                   m_layout->measurer().measure(m_layout->fontOf(Labels[0]), longestEntry()), base};
+                                   m_layout->measurer().measure(m_layout->fontOf(Labels[0]), m_layout->longestEntry()), base};
     TForm_changpo dialog(context, m_services.messages, this);
     dialog.exec();
     m_layout->ReadConfiglabel(n, true);
@@ -496,7 +496,7 @@ void TFrmMain::PopupMenu4Popup(const QPoint &globalPos)
             return m_layout->report(s.error());
         s->writeBool("Option", "oneRzMarqueeStatus", on);
         if (m_layout->commitSettings(*s))
-            ComposeMarquee();
+            m_layout->ComposeMarquee();
     });
     menu.exec(globalPos);
 }
