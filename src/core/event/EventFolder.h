@@ -15,17 +15,19 @@ namespace tessaly {
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Command { Run, Check, Export, Import, Help, Version };
+    enum class Command { Run, Check, Export, Import, Cards, Links, Help, Version };
     Command command = Command::Run;
     std::optional<std::filesystem::path> folder;  // --folder DIR, or the DIR of check/export/import
     bool rehearse = false;                        // --rehearse [DIR]
     std::string format = "txt";                   // export --format
-    std::filesystem::path output;                 // export -o FILE
+    std::filesystem::path output;                 // export, cards, links -o FILE
     std::filesystem::path input;                  // import FILE
     std::string rows;                             // import --rows A-B
     std::string cols;                             // import --cols C-D
     std::optional<std::string> separator;         // import --sep TEXT (UTF-8 as typed)
     bool reset = false;                           // import --reset
+    std::string web;                              // --web ADDRESS:PORT, the hall's pages for this run
+    std::string base;                             // links --base http://ADDRESS:PORT
 };
 
 // Reads the arguments after the program name. The error text is UTF-8, for a terminal.
