@@ -28,6 +28,8 @@ struct CommandLine {
     bool reset = false;                           // import --reset
     std::string web;                              // --web ADDRESS:PORT, the hall's pages for this run
     std::string base;                             // links --base http://ADDRESS:PORT
+    std::optional<std::string> stageScreen;       // --stage-screen NAME|N: the stage's screen for this run
+    bool console = false;                         // --console: the operator console also with one screen
 };
 
 // Reads the arguments after the program name. The error text is UTF-8, for a terminal.
