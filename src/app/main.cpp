@@ -3,7 +3,11 @@
 #include "app/Commands.h"
 #include "core/event/EventFolder.h"
 #include "core/checkin/WebSettings.h"
+#include "core/draw/DrawSession.h"
+#include "core/event/Takeover.h"
+#include "core/files/EventMirror.h"
 #include "core/settings/Settings.h"
+#include "core/text/Gbk.h"
 #include "ui/common/AppSetup.h"
 #include "ui/common/FileOpener.h"
 #include "ui/common/GbkText.h"
@@ -71,6 +75,50 @@ int main(int argc, char *argv[])
                         tessaly::MessageService::Icon::Critical);
         return 1;
     }
+    // Every event folder gets its ID once; a mirror of another event is told by it.
+    std::optional<std::filesystem::path> mirrorDir = line->mirror;
+    bool takeover = false;
+    if (!event->rehearsal()) {
+        auto stored = tessaly::openSettings(event->folder());
+        const std::string named = stored ? stored->readString("Option", "mirrorfolder") : std::string();
+        if (!mirrorDir && !named.empty())
+            mirrorDir = std::filesystem::path(tessaly::gbkToUtf8(named));
+        auto offer = tessaly::offerTakeover(event->folder(), mirrorDir);
+        if (!offer) {
+            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(offer.error().message),
+                            tessaly::MessageService::Icon::Information);
+            mirrorDir.reset();
+        } else if (*offer && messages.ask(nullptr, QStringLiteral("提示"), tessaly::toQt((*offer)->question))) {
+            // The further copy is copied to this laptop and the draw continues there.
+            const auto further = (*offer)->further;
+            const auto base = std::filesystem::path(inputs.xdgDataHome.empty() ? inputs.home + "/.local/share"
+                                                                                : inputs.xdgDataHome);
+            const auto local = tessaly::takeoverFolder(base, tessaly::readEventId(further));
+            if (tessaly::Status copied = tessaly::copyForTakeover(further, local); !copied) {
+                messages.notify(nullptr, QStringLiteral("出错"), tessaly::toQt(copied.error().message),
+                                tessaly::MessageService::Icon::Critical);
+                return 1;
+            }
+            if (std::filesystem::exists(further / tessaly::kMirrorMarker))
+                mirrorDir = further;  // the stick stays this event's mirror
+            inputs.folderArgument = local;
+            event = tessaly::EventFolderSession::open(inputs, false);
+            if (!event) {
+                messages.notify(nullptr, QStringLiteral("出错"), tessaly::toQt(event.error().message),
+                                tessaly::MessageService::Icon::Critical);
+                return 1;
+            }
+            takeover = true;
+            QString last;
+            for (const std::string &name : tessaly::lastRecordedBatch(local))
+                last += tessaly::toQt(name) + QStringLiteral("  ");
+            messages.notify(nullptr, QStringLiteral("提示"),
+                            QStringLiteral("已在本机接手抽奖：%1\n备份中最后一批中奖名单：%2")
+                                .arg(QString::fromStdString(local.string()),
+                                     last.isEmpty() ? QStringLiteral("（没有）") : last),
+                            tessaly::MessageService::Icon::Information);
+        }
+    }
     const std::filesystem::path programDir = event->folder();
 
     if (!tessaly::installationComplete(programDir)) {
@@ -79,6 +127,14 @@ int main(int argc, char *argv[])
         return 1;
     }
     auto settings = tessaly::openSettings(programDir);
+    std::unique_ptr<tessaly::EventMirror> mirror;
+    if (!event->rehearsal()) {
+        if (auto id = tessaly::ensureEventId(programDir); !id)
+            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(id.error().message),
+                            tessaly::MessageService::Icon::Information);
+        if (mirrorDir)
+            mirror = std::make_unique<tessaly::EventMirror>(programDir, *mirrorDir);
+    }
     const bool windowed = settings && settings->readBool("Option", "runfrom", false);
     // The stage goes on the chosen screen (with two, not the laptop's own), the console on another.
     tessaly::ScreenPlacement::Options placing{line->stageScreen, line->console,
@@ -107,7 +163,11 @@ int main(int argc, char *argv[])
     // The console first: the questions of the start already open on it.
     tessaly::ScreenPlacement placement(window, programDir, placing);
     placement.showConsole();
+    if (takeover)
+        window.session().setTakeover(true);
     window.FormShow();
+    if (mirror)
+        window.setMirror(mirror.get());
     if (placement.console())
         placement.console()->refresh();
 

@@ -111,17 +111,17 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     }
     m_flags.PhotoMode = settings->readBool("Option", "ispho", false);
     const int ntfs = settings->readInteger("Option", "ntfs", 0);
-    m_flags.PredeterminedActive = ntfs == 2;
+    m_flags.PredeterminedActive = m_takeover ? settings->readBool("Option", "commitlists", false) : ntfs == 2;
     m_flags.BatchReady = false;
     m_flags.GroupingEnabled = settings->readBool("Option", "canfz", false);
-    const bool onerun = settings->readBool("Option", "onerun", true);
+    const bool onerun = !m_takeover && settings->readBool("Option", "onerun", true);
     const std::string screenmain = settings->readString("Option", "screenmain");
     m_showHint = settings->readBool("Option", "showhint", false);
     m_notices.post(missingSoundNotices(*settings, m_dir));
     if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
         notify(out, unreadable, ErrorCode::BadValue);
 
-    if (ntfs == 1) {
+    if (ntfs == 1 && !m_takeover) {
         // The lists apply once, at this start only.
         writeOptions(m_dir, {{"Option", "ntfs", "0"}}, out);
         m_flags.PredeterminedActive = true;
@@ -274,6 +274,7 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     m_restoreFailure.clear();
     m_restoreRefused = false;
     m_lastBatch.clear();
+    m_withheld.reset();
     m_pool.clear();
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
@@ -317,13 +318,6 @@ bool DrawSession::settleOwedSave(DrawOutcome &out)
         saveDraw(std::move(commit), false, out);
     }
     return !m_saveOwed;
-}
-
-DrawOutcome DrawSession::retrySave()
-{
-    DrawOutcome out;
-    settleOwedSave(out);
-    return out;
 }
 
 DrawOutcome DrawSession::FormCloseQuery() const
@@ -486,6 +480,10 @@ void DrawSession::prepareBatch(DrawOutcome &out)
 {
     if (refuseUnrestored(out))
         return;
+    if (m_withheld) {
+        notify(out, TSL_GBK("上一批的中奖结果还没有保存成功，请先重试保存，成功后才能继续抽奖。"), ErrorCode::FileWrite);
+        return;
+    }
     if (m_flags.AdjustMode) {
         notify(out, TSL_GBK("请再按一次菜单\"调整界面位置\"退出设计状态才能抽奖!"));
         return;
@@ -705,7 +703,10 @@ void DrawSession::stopBatch(DrawOutcome &out)
     if (soundPlays(SoundMoment::RollingStopped, m_grade.sounds, m_flags.AudioReady))
         out.actions.push_back(StageAction::PlayStopSound);
     m_flags.BatchReady = false;
-    out.actions.push_back(StageAction::ComposeMarquee);
+    if (m_saveOwed)
+        withholdWinners(out);
+    else
+        out.actions.push_back(StageAction::ComposeMarquee);
     if (m_options.canready)
         m_captions.GoButton = TSL_GBK("预备");
 }
@@ -811,6 +812,11 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
         commit.settings.insert(commit.settings.begin(), writes.begin(), writes.end());
     }
 
+    // Every save is counted in set.dat with it, so a mirror and a folder can
+    // tell which is further on, and what the special lists were at the last one.
+    commit.settings.push_back({"Option", "commitcount", std::to_string(readCommitCount(m_dir).count + 1)});
+    commit.settings.push_back({"Option", "commitlists", m_flags.PredeterminedActive ? "1" : "0"});
+
     CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
     m_unsavedRecord = result.recordWritten ? std::string() : commit.recordBlock;
     m_clearRecordOwed = commit.clearRecord && !result.recordWritten;
@@ -826,6 +832,62 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
                ErrorCode::Inconsistent);
     for (const auto &error : result.errors)
         notifyError(out, error, TSL_GBK("抽奖结果保存失败："));
+    if (!result.interrupted)
+        syncMirror();
+}
+
+std::string DrawSession::mirrorReason() const
+{
+    return m_mirror ? m_mirror->reason() : std::string();
+}
+
+void DrawSession::syncMirror()
+{
+    if (!m_mirror)
+        return;
+    const bool ok = m_mirror->sync();
+    if (ok == !m_mirrorDown)
+        return;
+    m_mirrorDown = !ok;
+    // The history says when the mirror was behind; the draw itself goes on.
+    const std::string line = "\r\n<" + timestamp() + "> " +
+                             (ok ? TSL_GBK("备份已恢复：") + utf8ToGbk(m_mirror->folder().string())
+                                 : TSL_GBK("备份中断：") + m_mirror->reason()) +
+                             "\r\n";
+    appendFileDurable(programFile(m_dir, files::kLog), line);
+    if (ok)
+        m_mirror->sync();
+}
+
+void DrawSession::withholdWinners(DrawOutcome &out)
+{
+    // Winners reach the stage only once their records are on disk: until the
+    // save goes through, the slots stand empty and the marquee as it was.
+    for (StageAction show : {StageAction::ShowSlotTexts, StageAction::ShowGridText, StageAction::ShowPhotoWinners}) {
+        auto at = std::find(out.actions.begin(), out.actions.end(), show);
+        if (at == out.actions.end())
+            continue;
+        m_withheld = show;
+        m_withheldSlots = m_slotTexts;
+        m_withheldGrid = m_gridText;
+        m_slotTexts.fill({});
+        m_gridText.clear();
+        if (show == StageAction::ShowPhotoWinners)
+            out.actions.erase(at);
+    }
+}
+
+DrawOutcome DrawSession::retrySave()
+{
+    DrawOutcome out;
+    if (!settleOwedSave(out) || !m_withheld)
+        return out;
+    m_slotTexts = m_withheldSlots;
+    m_gridText = m_withheldGrid;
+    out.actions.push_back(*m_withheld);
+    out.actions.push_back(StageAction::ComposeMarquee);
+    m_withheld.reset();
+    return out;
 }
 
 DrawOutcome DrawSession::GoButtonClick()

@@ -13,6 +13,7 @@
 #include "draw/Random.h"
 #include "draw/SlotStage.h"
 #include "event/OperatorNotices.h"
+#include "files/EventMirror.h"
 #include "participants/ParticipantList.h"
 #include "settings/AwardTable.h"
 
@@ -61,6 +62,8 @@ public:
     DrawOutcome answerShowResults(bool yes);
     DrawOutcome StartRolling();
     DrawOutcome StopBatch();
+    // A stop's save failed: its winners are not shown until retrySave succeeds.
+    bool winnersWithheld() const { return m_withheld.has_value(); }
     DrawOutcome GoButtonClick();
     DrawOutcome StopButtonClick();
     // The start key on release; other keys do nothing.
@@ -126,7 +129,8 @@ public:
 
     // A stop's save failed and its records are still owed to the files.
     bool saveOwed() const { return m_saveOwed; }
-    // Tries the owed save again (the console's retry); notices say what still failed.
+    // Tries the owed save again (the console's retry); notices say what still
+    // failed. Once it is on disk, the winners it withheld come back to be shown.
     DrawOutcome retrySave();
 
     // --- Result files ---
@@ -150,6 +154,18 @@ public:
     void useTextBlockLayout(const SlotBlockLayout &layout);
     // Photo mode: the photos of the list are loaded, the start button reads "开始".
     void setPhotosLoaded(bool loaded);
+    // The mirror folder every save is copied to after it is on disk; nullptr for none.
+    void setMirror(EventMirror *mirror) { m_mirror = mirror; }
+    // The mirror's last copy failed or is late ("备份中断"); why, in GBK.
+    bool mirrorInterrupted() const { return m_mirrorDown; }
+    std::string mirrorReason() const;
+    std::filesystem::path mirrorFolder() const { return m_mirror ? m_mirror->folder() : std::filesystem::path(); }
+    // Brings the mirror level with the folder (after every save, and after
+    // other writes); a change of its state goes to log.txt.
+    void syncMirror();
+    // This start continues a draw taken over from another laptop: no start-up
+    // reset, and the special lists as they were at the last save.
+    void setTakeover(bool on) { m_takeover = on; }
     // Tests only: stops a stop's or reset's writes after the given one.
     void setCommitInterrupt(CommitInterrupt hook) { m_interrupt = std::move(hook); }
 
@@ -227,6 +243,8 @@ private:
                         bool listChanged, std::vector<std::string> &problems);
     void restorePosition(DrawPosition position, const std::string &orderText, bool listChanged,
                          std::vector<std::string> &problems, DrawOutcome &out);
+    // Keeps a stop's winners off the stage while their save failed.
+    void withholdWinners(DrawOutcome &out);
     // Takes entries already drawn out of the part of PoolList still in play; how many.
     int removeDrawnFromPlay();
     void reportCommit(const CommitResult &result, DrawOutcome &out);
@@ -242,6 +260,13 @@ private:
     const Clock &m_clock;
     SlotStage *m_stage = nullptr;
     CommitInterrupt m_interrupt;
+    EventMirror *m_mirror = nullptr;
+    bool m_mirrorDown = false;
+    bool m_takeover = false;
+    // The show action of a stop whose records are not on disk, with its texts.
+    std::optional<StageAction> m_withheld;
+    std::array<std::string, kSlotCount> m_withheldSlots;
+    std::string m_withheldGrid;
     OperatorNotices m_notices;
 
     DrawState m_state;

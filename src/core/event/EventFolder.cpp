@@ -1,5 +1,7 @@
 #include "event/EventFolder.h"
 
+#include "files/FileIo.h"
+
 #include "settings/ProgramFiles.h"
 #include "text/Gbk.h"
 
@@ -76,6 +78,11 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             if (!value)
                 return value.error();
             line.folder = fs::path(*value);
+        } else if (arg == "--mirror" && line.command == CommandLine::Command::Run) {
+            auto value = optionValue(args, i);
+            if (!value)
+                return value.error();
+            line.mirror = fs::path(*value);
         } else if (arg == "--stage-screen" && line.command == CommandLine::Command::Run) {
             auto value = optionValue(args, i);
             if (!value)
@@ -172,6 +179,7 @@ std::string usageText()
            "                                    serve check-in and winners pages to phones\n"
            "      --stage-screen NAME|N         the stage on this screen (name or number from 1) for this run\n"
            "      --console                     the operator console also with one screen\n"
+           "      --mirror DIR                  copy every save to DIR as well (a USB stick)\n"
            "  tessaly check [DIR]               check an event folder before the event\n"
            "  tessaly export [DIR] --format txt|csv|xlsx -o FILE\n"
            "                                    write the winners for the office\n"
@@ -270,33 +278,21 @@ Result<int> fillFromTemplate(const fs::path &templateDir, const fs::path &folder
     if (!fs::is_regular_file(templateDir / files::kSettings, ec))
         return makeError(ErrorCode::FileMissing,
                          TSL_GBK("找不到软件自带的活动模板：") + gbkPath(templateDir) + TSL_GBK("，请重新安装。"));
-    fs::create_directories(folder, ec);
-    if (ec)
-        return makeError(ErrorCode::FileWrite,
-                         TSL_GBK("无法建立活动文件夹 ") + gbkPath(folder) + " (" + utf8ToGbk(ec.message()) + ")");
-    int copied = 0;
-    fs::recursive_directory_iterator it(templateDir, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        const fs::path relative = fs::relative(it->path(), templateDir, ec);
-        if (ec)
-            break;
-        // The executable and the build's own files are not part of an event.
+    if (Status made = makeFolderDurable(folder); !made)
+        return makeError(ErrorCode::FileWrite, TSL_GBK("无法建立活动文件夹 ") + gbkPath(folder) + " (" +
+                                                   made.error().message + ")");
+    // The executable and the build's own files are not part of an event, and
+    // a file the folder holds already is never replaced.
+    auto copied = copyFolderDurable(templateDir, folder, [&](const fs::path &relative) {
         const std::string first = relative.begin()->string();
-        if (first == "tessaly" || first == kLockFileName)
-            continue;
-        const fs::path target = folder / relative;
-        if (it->is_directory(ec)) {
-            fs::create_directories(target, ec);
-        } else if (it->is_regular_file(ec) && !fs::exists(target, ec)) {
-            fs::create_directories(target.parent_path(), ec);
-            if (!ec && fs::copy_file(it->path(), target, ec))
-                ++copied;
-        }
-    }
-    if (ec)
-        return makeError(ErrorCode::FileWrite,
-                         TSL_GBK("无法从模板建立活动文件夹 ") + gbkPath(folder) + " (" + utf8ToGbk(ec.message()) + ")");
-    return copied;
+        std::error_code existsEc;
+        return first != "tessaly" && first != kLockFileName &&
+               (fs::is_directory(templateDir / relative, existsEc) || !fs::exists(folder / relative, existsEc));
+    });
+    if (!copied)
+        return makeError(ErrorCode::FileWrite, TSL_GBK("无法从模板建立活动文件夹 ") + gbkPath(folder) + " (" +
+                                                   copied.error().message + ")");
+    return *copied;
 }
 
 Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
@@ -317,13 +313,15 @@ Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
     if (ec || ::mkdtemp(buffer.data()) == nullptr)
         return makeError(ErrorCode::FileWrite, TSL_GBK("无法建立彩排用的临时文件夹。"));
     const fs::path copy = buffer;
-    fs::copy(eventFolder, copy, fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
-    if (ec) {
+    auto copied = copyFolderDurable(eventFolder, copy, [&](const fs::path &relative) {
+        std::error_code linkEc;
+        return relative != kLockFileName && !fs::is_symlink(eventFolder / relative, linkEc);
+    });
+    if (!copied) {
         removeRehearsalCopy(copy);
         return makeError(ErrorCode::FileWrite, TSL_GBK("无法复制活动文件夹用于彩排：") + gbkPath(eventFolder) + " (" +
-                                                   utf8ToGbk(ec.message()) + ")");
+                                                   copied.error().message + ")");
     }
-    fs::remove(copy / kLockFileName, ec);
     return copy;
 }
 

@@ -19,6 +19,7 @@ struct CommandLine {
     Command command = Command::Run;
     std::optional<std::filesystem::path> folder;  // --folder DIR, or the DIR of check/export/import
     bool rehearse = false;                        // --rehearse [DIR]
+    std::optional<std::filesystem::path> mirror;  // --mirror DIR: the folder every save is copied to
     std::string format = "txt";                   // export --format
     std::filesystem::path output;                 // export, cards, links -o FILE
     std::filesystem::path input;                  // import FILE

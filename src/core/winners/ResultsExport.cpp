@@ -391,9 +391,8 @@ Result<PictureExport> exportWinnerPictures(const fs::path &programDir, const Awa
         if (changed)
             report.renamed.push_back(awards[a].name);
         const fs::path folder = base / gbkToUtf8(awardName + "(" + std::to_string(list.size()) + ")");
-        fs::create_directories(folder, ec);
-        if (ec)
-            return makeError(ErrorCode::FileWrite, TSL_GBK("导出中奖图片失败") + "\n" + utf8ToGbk(ec.message()));
+        if (Status made = makeFolderDurable(folder); !made)
+            return makeError(ErrorCode::FileWrite, TSL_GBK("导出中奖图片失败") + "\n" + made.error().message);
         for (const auto &name : list) {
             if (progress)
                 progress(done++);

@@ -38,6 +38,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QLabel>
 #include <QToolButton>
 
 namespace tessaly {
@@ -490,6 +491,43 @@ void TFrmMain::showOutcome(const DrawOutcome &outcome)
         }
     }
     showCaptions();
+    showMirrorState();
+}
+
+void TFrmMain::setMirror(EventMirror *mirror)
+{
+    m_captionBase = windowTitle();
+    m_session->setMirror(mirror);
+    m_session->syncMirror();
+    showMirrorState();
+}
+
+void TFrmMain::showMirrorState()
+{
+    // A failed save and the mirror's state go to the tool bar's status line
+    // (shown at once when something is wrong), never to the stage's captions.
+    // Writes outside the saves of the draw (settings, lists) reach the mirror here.
+    QString state;
+    if (m_session->winnersWithheld())
+        state = QStringLiteral("抽奖结果保存失败，中奖名单在保存成功后才显示");
+    if (!m_captionBase.isEmpty()) {
+        m_session->syncMirror();
+        const QString counters = QStringLiteral("（本机第%1次保存，备份第%2次）")
+                                     .arg(readCommitCount(m_programDir).count)
+                                     .arg(readCommitCount(m_session->mirrorFolder()).count);
+        state += (state.isEmpty() ? QString() : QStringLiteral("；")) +
+                 (m_session->mirrorInterrupted()
+                      ? QStringLiteral("备份中断：") + toQt(m_session->mirrorReason()) + counters
+                      : QStringLiteral("已备份") + counters);
+        setWindowTitle(m_captionBase + QStringLiteral(" [") + state + QStringLiteral("]"));
+    }
+    if (!StatusLine)
+        return;
+    StatusLine->setText(state);
+    RetryButton->setVisible(m_session->winnersWithheld());
+    ControlBar1->adjustSize();
+    if (m_session->winnersWithheld() || m_session->mirrorInterrupted())
+        ControlBar1->show();
 }
 
 void TFrmMain::showCaptions()

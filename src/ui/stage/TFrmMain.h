@@ -27,11 +27,13 @@ class QMenu;
 class QAction;
 class QToolButton;
 class QFrame;
+class QLabel;
 
 namespace tessaly {
 
 class DrawControl;
 class DrawSession;
+class EventMirror;
 struct DrawOutcome;
 class FileOpener;
 class FocusKeeper;
@@ -70,6 +72,8 @@ public:
     DrawSession &session() { return *m_session; }
     // The operator's actions, shared with the console.
     DrawControl &control() { return *m_control; }
+    // The mirror folder every save is copied to; its state shows on the tool bar's status line.
+    void setMirror(EventMirror *mirror);
     SoundPlayer &sound() { return *m_sound; }
     SpecialSettings &special() { return *m_special; }
     // Photo mode: the picture slots and the decoded photos.
@@ -137,6 +141,8 @@ public:
     TRzButton *GoButton = nullptr;
     TRzButton *StopButton = nullptr;
     QFrame *ControlBar1 = nullptr;
+    QLabel *StatusLine = nullptr;       // on ControlBar1: failed saves and the mirror
+    QToolButton *RetryButton = nullptr;  // on ControlBar1: shown while a stop's save failed
     std::array<SlotLabel *, kMaxSlots> Labels{};  // Label1 to Label20
     SlotLabel *Label21 = nullptr;
     TStretchHandle *myDrag = nullptr;
@@ -163,6 +169,7 @@ private:
     // The outcome's stage actions carried out and the captions shown.
     void showOutcome(const DrawOutcome &outcome);
     void showCaptions();
+    void showMirrorState();
     void showSlotTexts();
     void showGridText();
     void clearSlots();
@@ -193,6 +200,7 @@ private:
     std::unique_ptr<DrawSession> m_session;
     std::unique_ptr<StageLayout> m_layout;
     DrawControl *m_control = nullptr;
+    QString m_captionBase;  // the window caption without the mirror's state
     SoundPlayer *m_sound = nullptr;
 
     StretchedPicture m_background;

@@ -40,6 +40,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QTimer>
+#include <QLabel>
 #include <QToolButton>
 
 namespace tessaly {
@@ -177,6 +178,18 @@ void TFrmMain::createMenus()
     QToolButton *functions = menuButton(ControlBar1, QStringLiteral("功能"), m_menuFunctions);
     functions->setObjectName(QStringLiteral("FunctionsButton"));
     menuButton(ControlBar1, QStringLiteral("帮助"), m_menuHelp);
+
+    // The status line: a failed save with its retry, and the mirror's state.
+    StatusLine = new QLabel(ControlBar1);
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusLine->setStyleSheet(QStringLiteral("color: white; padding: 0 6px;"));
+    ControlBar1->layout()->addWidget(StatusLine);
+    RetryButton = new QToolButton(ControlBar1);
+    RetryButton->setObjectName(QStringLiteral("RetryButton"));
+    RetryButton->setText(QStringLiteral("重试保存"));
+    RetryButton->hide();
+    connect(RetryButton, &QToolButton::clicked, this, [this] { m_control->retrySave(); });
+    ControlBar1->layout()->addWidget(RetryButton);
     ControlBar1->adjustSize();
 }
 
