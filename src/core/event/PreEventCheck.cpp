@@ -1,5 +1,6 @@
 #include "event/PreEventCheck.h"
 
+#include "checkin/HallCheck.h"
 #include "draw/DrawRecord.h"
 #include "draw/Shortage.h"
 #include "files/FileIo.h"
@@ -454,6 +455,8 @@ CheckReport checkEventFolder(const fs::path &folder, SoundProbe *sounds)
     checkSounds(folder, config.sounds, sounds, out);
     if (lines)
         checkRecords(folder, *settings, *lines, config.awards, out);
+    for (CheckFinding &finding : checkHallFiles(folder, *settings, lines ? *lines : std::vector<std::string>{}))
+        out.addGbk(finding.level, std::move(finding.text));
     return report;
 }
 
