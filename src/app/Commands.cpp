@@ -1,6 +1,8 @@
 #include "app/Commands.h"
 
 #include "core/event/Backup.h"
+#include "core/checkin/CheckInExport.h"
+#include "core/checkin/HallCheck.h"
 #include "core/event/EventFolder.h"
 #include "core/event/PreEventCheck.h"
 #include "core/draw/Clock.h"
@@ -15,10 +17,12 @@
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 #include "core/winners/ResultsExport.h"
+#include "ui/hall/CheckInCards.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/sound/SoundProbe.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstdlib>
@@ -242,6 +246,59 @@ int runRestoreBackup(const CommandLine &line, const fs::path &executableDir)
     return 0;
 }
 
+// The check-in cards need fonts and a painter: a display-less application gives both.
+int runCards(const CommandLine &line, const fs::path &executableDir)
+{
+    auto folder = commandFolder(line, executableDir);
+    auto rows = folder ? codeRowsOf(*folder) : Result<std::vector<CodeRow>>(folder.error());
+    if (!rows) {
+        std::cerr << gbkToUtf8(rows.error().message) << "\n";
+        return 1;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "tessaly";
+    char *argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    Status written = writeCheckInCards(*rows, line.output);
+    if (!written) {
+        std::cerr << gbkToUtf8(written.error().message) << "\n";
+        return 1;
+    }
+    std::cout << "已生成 " << rows->size() << " 张签到卡：" << fs::absolute(line.output).string() << "\n";
+    return 0;
+}
+
+int runLinks(const CommandLine &line, const fs::path &executableDir)
+{
+    if (!line.base.empty()) {
+        const std::string hostPort = line.base.starts_with("http://") ? line.base.substr(7) : std::string();
+        const std::string host = hostPort.substr(0, hostPort.find_first_of(":/"));
+        if (host.empty()) {
+            std::cerr << "tessaly: --base takes http://ADDRESS:PORT\n";
+            return 2;
+        }
+        const auto mine = machineAddresses();
+        if (std::find(mine.begin(), mine.end(), host) == mine.end())
+            std::cerr << "注意：" << host << " 不是本机现在的地址；现场要让这台电脑用这个地址，链接才能打开。\n";
+    }
+    auto folder = commandFolder(line, executableDir);
+    std::string token;
+    auto rows = folder ? codeRowsOf(*folder, &token) : Result<std::vector<CodeRow>>(folder.error());
+    if (!rows) {
+        std::cerr << gbkToUtf8(rows.error().message) << "\n";
+        return 1;
+    }
+    Status written = exportCodeRows(*rows, token, line.base, line.output);
+    if (!written) {
+        std::cerr << gbkToUtf8(written.error().message) << "\n";
+        return 1;
+    }
+    std::cout << "已导出 " << rows->size() << " 个签到码：" << fs::absolute(line.output).string() << "\n";
+    return 0;
+}
+
 }  // namespace
 
 FolderInputs folderInputsFromEnvironment(const fs::path &executableDir)
@@ -288,6 +345,10 @@ int runTerminalCommand(const std::vector<std::string> &args, const fs::path &exe
         return runImport(*line, executableDir);
     case CommandLine::Command::RestoreBackup:
         return runRestoreBackup(*line, executableDir);
+    case CommandLine::Command::Cards:
+        return runCards(*line, executableDir);
+    case CommandLine::Command::Links:
+        return runLinks(*line, executableDir);
     case CommandLine::Command::Run:
         break;
     }

@@ -2,6 +2,7 @@
 // one of the terminal commands (check, export, import) without a display.
 #include "app/Commands.h"
 #include "core/event/EventFolder.h"
+#include "core/checkin/WebSettings.h"
 #include "core/draw/DrawSession.h"
 #include "core/event/Takeover.h"
 #include "core/files/EventMirror.h"
@@ -15,6 +16,7 @@
 #include "ui/console/ScreenPlacement.h"
 #include "ui/console/TFrmConsole.h"
 #include "ui/event/RehearsalBadge.h"
+#include "ui/hall/HallService.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/stage/TFrmMain.h"
 
@@ -57,6 +59,11 @@ int main(int argc, char *argv[])
         std::cerr << "tessaly: " << (line ? std::string("use the command without the stage") : line.error().message)
                   << "\n\n"
                   << tessaly::usageText();
+        return 2;
+    }
+
+    if (!line->web.empty() && !tessaly::parseListenAddress(line->web)) {
+        std::cerr << "tessaly: --web takes ADDRESS:PORT, such as 192.168.1.20:8080\n";
         return 2;
     }
 
@@ -163,5 +170,24 @@ int main(int argc, char *argv[])
         window.setMirror(mirror.get());
     if (placement.console())
         placement.console()->refresh();
+
+    // The hall's pages: --web for this run, or switched on in set.dat; never in
+    // a rehearsal, whose phones would check in to a copy thrown away after.
+    std::unique_ptr<tessaly::HallService> hall;
+    const tessaly::WebSettings web = settings ? tessaly::readWebSettings(*settings) : tessaly::WebSettings{};
+    std::optional<std::pair<std::string, int>> listen;
+    if (!line->web.empty()) {
+        listen = tessaly::parseListenAddress(line->web);
+    } else if (web.enabled) {
+        listen = std::make_pair(web.address, web.port);
+    }
+    if (listen && !event->rehearsal()) {
+        auto started = tessaly::HallService::start(window.session(), programDir, listen->first, listen->second);
+        if (started)
+            hall = std::move(*started);
+        else
+            messages.notify(&window, QStringLiteral("提示"), tessaly::toQt(started.error().message),
+                            tessaly::MessageService::Icon::Warning);
+    }
     return app.exec();
 }

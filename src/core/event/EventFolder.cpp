@@ -56,6 +56,10 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             line.command = CommandLine::Command::Import;
         else if (word == "restore-backup")
             line.command = CommandLine::Command::RestoreBackup;
+        else if (word == "cards")
+            line.command = CommandLine::Command::Cards;
+        else if (word == "links")
+            line.command = CommandLine::Command::Links;
         else
             return usageError("unknown command: " + word);
         i = 1;
@@ -99,7 +103,18 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             if (*value != "txt" && *value != "csv" && *value != "xlsx")
                 return usageError("--format takes txt, csv or xlsx, not " + *value);
             line.format = *value;
-        } else if (arg == "-o" && line.command == CommandLine::Command::Export) {
+        } else if (arg == "--web" && line.command == CommandLine::Command::Run) {
+            auto value = optionValue(args, i);
+            if (!value)
+                return value.error();
+            line.web = *value;
+        } else if (arg == "--base" && line.command == CommandLine::Command::Links) {
+            auto value = optionValue(args, i);
+            if (!value)
+                return value.error();
+            line.base = *value;
+        } else if (arg == "-o" && (line.command == CommandLine::Command::Export || line.command == CommandLine::Command::Cards ||
+                                   line.command == CommandLine::Command::Links)) {
             auto value = optionValue(args, i);
             if (!value)
                 return value.error();
@@ -129,12 +144,17 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
         break;
     case CommandLine::Command::Check:
     case CommandLine::Command::Export:
+    case CommandLine::Command::Cards:
+    case CommandLine::Command::Links:
         if (positional.size() > 1)
             return usageError("unexpected argument: " + positional[1]);
         if (!positional.empty())
             line.folder = fs::path(positional.front());
-        if (line.command == CommandLine::Command::Export && line.output.empty())
-            return usageError("export needs -o FILE");
+        if (line.command != CommandLine::Command::Check && line.output.empty())
+            return usageError(std::string(line.command == CommandLine::Command::Export  ? "export"
+                                          : line.command == CommandLine::Command::Cards ? "cards"
+                                                                                        : "links") +
+                              " needs -o FILE");
         break;
     case CommandLine::Command::Import:
         if (positional.empty())
@@ -166,6 +186,8 @@ std::string usageText()
     return "Usage:\n"
            "  tessaly [--folder DIR]            start the stage on an event folder\n"
            "  tessaly --rehearse [DIR]          rehearse on a throw-away copy of the event folder\n"
+           "  tessaly [--folder DIR] --web ADDRESS:PORT\n"
+           "                                    serve check-in and winners pages to phones\n"
            "      --stage-screen NAME|N         the stage on this screen (name or number from 1) for this run\n"
            "      --console                     the operator console also with one screen\n"
            "      --mirror DIR                  copy every save to DIR as well (a USB stick)\n"
@@ -177,6 +199,9 @@ std::string usageText()
            "                                    .csv, .xls or .xlsx file\n"
            "  tessaly restore-backup [DIR] NAME bring back a backup kept under 备份/ before\n"
            "                                    a reset or a list change (NAME: its date)\n"
+           "  tessaly cards [DIR] -o FILE.pdf   print the check-in cards, 8 to a page\n"
+           "  tessaly links [DIR] [--base http://ADDRESS:PORT] -o FILE.xlsx|FILE.csv\n"
+           "                                    the check-in codes (and links) for the office\n"
            "\n"
            "Without DIR: the program's own folder when it holds set.dat (a portable copy),\n"
            "otherwise $XDG_DATA_HOME/tessaly (~/.local/share/tessaly), made from the template.\n";

@@ -6,6 +6,7 @@
 #include "core/event/Backup.h"
 #include "core/files/FileIo.h"
 #include "core/files/Paths.h"
+#include "core/participants/ParticipantList.h"
 #include "core/settings/AwardSettings.h"
 #include "core/settings/FontKeys.h"
 #include "core/settings/ProgramFiles.h"
@@ -305,6 +306,16 @@ bool TForm_setaward::checkSpeed()
     return false;
 }
 
+bool TForm_setaward::checkPrivacy()
+{
+    // Positions past the longest entry mask nothing; the check before the event
+    // names the same bounds.
+    if (!m_ui->CheckBox10->isChecked())
+        return true;
+    return readTypedNumber(m_ui->Edit5, QStringLiteral("屏蔽起始位"), 1, kMaxPrivacyPosition, m_messages, this) &&
+           readTypedNumber(m_ui->Edit6, QStringLiteral("屏蔽结束位"), 0, kMaxPrivacyPosition, m_messages, this);
+}
+
 void TForm_setaward::Button2Click()
 {
     reject();
@@ -409,7 +420,7 @@ void TForm_setaward::Button1Click()
         m_messages.notify(this, toQt(refusal->caption), toQt(refusal->message));
         return;
     }
-    if (!checkSpeed())
+    if (!checkSpeed() || !checkPrivacy())
         return;
     auto opened = openSettings(m_programDir);
     if (!opened) {

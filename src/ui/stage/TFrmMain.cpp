@@ -143,15 +143,8 @@ void TFrmMain::createElements()
     connect(Image_Award, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         QMenu menu(this);
         menu.setObjectName(QStringLiteral("PopupMenu_awpho"));
-        menu.addAction(QStringLiteral("设置图片大小"), this, [this] {
-            TForm_awardphoset dialog(m_programDir, Image_Award->size(), m_services.messages, this);
-            if (dialog.exec() == QDialog::Accepted) {
-                // The picture's own section keeps the size for the next start.
-                Image_Award->resize(dialog.pictureSize());
-                m_layout->LayoutDirty = true;
-                m_layout->WriteConfig();
-            }
-        })->setObjectName(QStringLiteral("Npaw1"));
+        menu.addAction(QStringLiteral("设置图片大小"), this, &TFrmMain::chooseAwardPictureSize)
+            ->setObjectName(QStringLiteral("Npaw1"));
         menu.exec(Image_Award->mapToGlobal(pos));
     });
 
@@ -765,6 +758,17 @@ int TFrmMain::titleTextWidth(const QString &name, const QString &caption) const
 {
     const QWidget *w = element(name);
     return w ? QFontMetrics(w->font()).horizontalAdvance(caption) : 0;
+}
+
+void TFrmMain::chooseAwardPictureSize()
+{
+    TForm_awardphoset dialog(m_programDir, Image_Award->size(), {StageWidth(), StageHeight()}, m_services.messages, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        // The picture's own section keeps the size for the next start.
+        Image_Award->resize(dialog.pictureSize());
+        m_layout->LayoutDirty = true;
+        m_layout->WriteConfig();
+    }
 }
 
 void TFrmMain::openAwardSettings()

@@ -102,6 +102,9 @@ public:
     void NC2Click();  // show the winners window
     void restoreBackupClick();  // brings back a backup kept before a reset
     void NC9Click();  // change a prize name
+    void slotFontDialog(int slot);   // "设置字体" of a slot
+    void openBlockArrangement();     // "分列编排" of the text block
+    void chooseAwardPictureSize();   // "设置图片大小" of the prize picture
 
     // One tick of the running roll timer, as the timer would run it.
     void RollTick();
@@ -188,9 +191,7 @@ private:
     void PopupMenu3Popup(int slot, const QPoint &globalPos);
     void PopupMenu5Popup(const QPoint &globalPos);
     void PopupMenu4Popup(const QPoint &globalPos);
-    void slotFontDialog(int slot);
     void openSlotArrangement();
-    void openBlockArrangement();
     void chooseBackground(int index);
     void BuildStartFromMenu();
 
