@@ -4,6 +4,7 @@
 #include "draw/DrawOrder.h"
 #include "draw/DrawRecord.h"
 #include "draw/StatusTemplate.h"
+#include "proof/ProofOrder.h"
 #include "files/FileIo.h"
 #include "files/Paths.h"
 #include "settings/ProgramFiles.h"
@@ -18,6 +19,7 @@
 #include "text/SplitField.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tessaly {
 namespace fs = std::filesystem;
@@ -41,7 +43,7 @@ void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, 
 }  // namespace
 
 DrawSession::DrawSession(fs::path programDir, RandomSource &random, const Clock &clock)
-    : m_dir(std::move(programDir)), m_random(random), m_clock(clock)
+    : m_dir(std::move(programDir)), m_proof(m_dir), m_random(random), m_clock(clock)
 {
     m_startFromEnabled.fill(true);
     m_captions.GoButton = TSL_GBK("开始");
@@ -101,6 +103,8 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
         notifyError(out, error);
     if (recovered.found && !recovered.finished)
         m_restoreFailure = recovered.errors.empty() ? std::string(kCommitJournal) : recovered.errors.front().message;
+    if (Status loaded = m_proof.load(); !loaded)
+        notifyError(out, loaded.error());
 
     auto settings = openSettingsFor(m_dir, out);
     if (!settings) {
@@ -131,8 +135,11 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
             m_restoreFailure = loaded.error().message;
         } else if (m_restoreFailure.empty()) {
             RestoreDraw(out);
+            if (!onerun && m_restoreFailure.empty())
+                noteRestore(out);
         }
         prepareBatch(out);
+        saveProofLines(out);
         out.actions.push_back(StageAction::ComposeMarquee);
     }
 
@@ -244,6 +251,9 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
     m_state.OrderFloor = 0;
+    m_guests = {};
+    m_captions.guestNumbers.clear();
+    beginCommitment(std::exchange(m_resetReason, "reset"), out);
     bool built = false;
     if (const LGrade *a = award(m_state.CurrentAward))
         built = BuildDrawOrder(m_state.CurrentAward, a->winners, false, useLists, out);
@@ -328,7 +338,7 @@ bool DrawSession::IsDrawComplete() const
     return (i >= last || i >= m_state.AwardCount - 1) && batchesOf(i) < b;
 }
 
-bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useLists, DrawOutcome &out)
+DrawOrderRequest DrawSession::orderRequest(int awardIndex, int count, bool keep, bool useLists, DrawOutcome &out) const
 {
     DrawOrderRequest request;
     request.award = awardIndex;
@@ -362,8 +372,25 @@ bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useL
                 notifyError(out, reb.error());
         }
     }
+    return request;
+}
 
-    DrawOrder order = buildDrawOrder(m_lists, request, m_random);
+bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useLists, DrawOutcome &out)
+{
+    const DrawOrderRequest request = orderRequest(awardIndex, count, keep, useLists, out);
+    const std::string what = std::exchange(m_buildKind, "order");
+    const std::string guests = std::exchange(m_buildGuests, {});
+    DrawOrder order;
+    if (m_proof.committed()) {
+        const std::string pool = poolDigest(m_lists, request.range);
+        ProofRandom generator = m_proof.generatorFor(awardIndex, guests, what);
+        order = buildDrawOrder(m_lists, request, generator);
+        AuditFields fields = orderLineFields(request, what, pool, order);
+        fields.emplace_back("guests", guests);
+        m_proof.add("order", fields);
+    } else {
+        order = buildDrawOrder(m_lists, request, m_random);
+    }
     m_orderUnsaved = true;
     const bool grouped = m_flags.GroupingEnabled;
     if (order.shortage == PoolShortage::Empty) {
@@ -412,7 +439,7 @@ bool DrawSession::refuseUnrestored(DrawOutcome &out) const
 
 void DrawSession::prepareBatch(DrawOutcome &out)
 {
-    if (refuseUnrestored(out))
+    if (refuseUnrestored(out) || refuseRevealed(out))
         return;
     if (m_flags.AdjustMode) {
         notify(out, TSL_GBK("请再按一次菜单\"调整界面位置\"退出设计状态才能抽奖!"));
@@ -432,17 +459,15 @@ void DrawSession::prepareBatch(DrawOutcome &out)
         m_state.CurrentAward += m_state.ScrollDown ? -1 : 1;
         m_state.CurrentBatch = 1;
         m_state.DrawnInAward = 0;
-        if (const LGrade *next = award(m_state.CurrentAward))
+        if (const LGrade *next = award(m_state.CurrentAward)) {
             BuildDrawOrder(m_state.CurrentAward, next->winners, false, m_flags.PredeterminedActive, out);
+            saveBuiltOrder(out);
+        }
     }
     const LGrade *a = award(m_state.CurrentAward);
     if (!a)
         return;  // IsDrawComplete keeps the position inside the table
 
-    // Excluded people and those kept for other awards roll but never win
-    // here, even when a short pool leaves the batch asking for them.
-    m_state.BatchSize =
-        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
     m_state.BatchAward = m_state.CurrentAward;
     m_slotTexts.fill({});
     m_gridText.clear();
@@ -451,14 +476,26 @@ void DrawSession::prepareBatch(DrawOutcome &out)
 
     m_captions.Award = a->prizeName;
     m_captions.AwardPicture = a->prizePicture;
-    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
-                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
-                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
+    fillReadyCaptions();
     m_captions.GoButton = TSL_GBK("开始");
     m_captions.readyLuckVisible = m_options.readyLuckVisible;
     m_captions.readyLuck.reset();
     auto settings = openSettings(m_dir);
     m_captions.boss = settings ? guestText(*settings) : std::string();
+}
+
+void DrawSession::fillReadyCaptions()
+{
+    const LGrade *a = award(m_state.CurrentAward);
+    if (!a)
+        return;
+    // Excluded people and those kept for other awards roll but never win
+    // here, even when a short pool leaves the batch asking for them.
+    m_state.BatchSize =
+        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
+    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
+                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
+                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
 }
 
 DrawOutcome DrawSession::answerShowResults(bool yes)
@@ -492,6 +529,17 @@ void DrawSession::startRolling(DrawOutcome &out)
 {
     if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady || !m_restoreFailure.empty())
         return;
+    // The first roll of an award closes its guest step: the numbers decide its order now.
+    if (m_guests.open) {
+        const bool forThisAward = m_guests.award == m_state.CurrentAward && !m_flags.SupplementMode;
+        if (!forThisAward) {
+            m_proof.add("guests-dropped", {{"award", std::to_string(m_guests.award)}});
+            m_guests = {};
+            m_captions.guestNumbers.clear();
+        } else if (!closeGuestStep(out)) {
+            return;
+        }
+    }
     m_captions.boss.clear();
     m_flags.Rolling = true;
     m_captions.readyLuckVisible = false;
@@ -601,6 +649,14 @@ void DrawSession::stopBatch(DrawOutcome &out)
             commit.orderText = orderFileText(m_pool);
         withPosition = true;
     }
+    std::string winners;
+    for (int entry : m_lastBatch)
+        winners += (winners.empty() ? "" : ",") + std::to_string(entry);
+    if (m_proof.committed())
+        m_proof.add("stop", {{"award", std::to_string(m_state.BatchAward)},
+                             {"supplement", withPosition ? "0" : "1"},
+                             {"winners", winners},
+                             {"cursor", std::to_string(m_state.OrderCursor)}});
     AppendBatchRecord(batch, awardName, std::move(commit), withPosition, out);
 
     if (soundPlays(SoundMoment::RollingStopped, m_grade.sounds, m_flags.AudioReady))
@@ -694,6 +750,9 @@ void DrawSession::AppendBatchRecord(const TakenBatch &batch, const std::string &
     // The batch's records end with an empty line; the marks go with them.
     commit.recordBlock = batch.records + "\r\n";
     commit.logBlock = batchLogBlock(timestamp(), awardName, batch.line);
+    // The hall can photograph the chain's end after every stop; the history keeps it too.
+    if (m_proof.committed() && !m_proof.pending().empty())
+        commit.logBlock += TSL_GBK("校验值：") + m_proof.head().substr(0, 16) + "\r\n";
     commit.stateText = joinLines(m_lists.StateList);
     saveDraw(std::move(commit), withPosition, out);
 }
@@ -712,7 +771,10 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
         commit.settings.insert(commit.settings.begin(), writes.begin(), writes.end());
     }
 
+    commit.auditBlock = m_unsavedAudit + m_proof.takePending() + commit.auditBlock;
     CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
+    m_unsavedAudit = result.auditWritten ? std::string() : commit.auditBlock;
+    showProof();
     m_unsavedRecord = result.recordWritten ? std::string() : commit.recordBlock;
     m_clearRecordOwed = commit.clearRecord && !result.recordWritten;
     m_unsavedLog = result.logWritten ? std::string() : commit.logBlock;

@@ -1,5 +1,6 @@
 #include "event/EventFolder.h"
 
+#include "proof/DrawProof.h"
 #include "settings/ProgramFiles.h"
 #include "text/Gbk.h"
 
@@ -52,6 +53,12 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             line.command = CommandLine::Command::Export;
         else if (word == "import")
             line.command = CommandLine::Command::Import;
+        else if (word == "reveal")
+            line.command = CommandLine::Command::Reveal;
+        else if (word == "verify")
+            line.command = CommandLine::Command::Verify;
+        else if (word == "export-proof")
+            line.command = CommandLine::Command::ExportProof;
         else
             return usageError("unknown command: " + word);
         i = 1;
@@ -83,7 +90,8 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             if (*value != "txt" && *value != "csv" && *value != "xlsx")
                 return usageError("--format takes txt, csv or xlsx, not " + *value);
             line.format = *value;
-        } else if (arg == "-o" && line.command == CommandLine::Command::Export) {
+        } else if (arg == "-o" &&
+                   (line.command == CommandLine::Command::Export || line.command == CommandLine::Command::ExportProof)) {
             auto value = optionValue(args, i);
             if (!value)
                 return value.error();
@@ -113,12 +121,22 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
         break;
     case CommandLine::Command::Check:
     case CommandLine::Command::Export:
+    case CommandLine::Command::Reveal:
+    case CommandLine::Command::ExportProof:
         if (positional.size() > 1)
             return usageError("unexpected argument: " + positional[1]);
         if (!positional.empty())
             line.folder = fs::path(positional.front());
         if (line.command == CommandLine::Command::Export && line.output.empty())
             return usageError("export needs -o FILE");
+        if (line.command == CommandLine::Command::ExportProof && line.output.empty())
+            return usageError("export-proof needs -o FILE");
+        break;
+    case CommandLine::Command::Verify:
+        if (positional.size() > 1)
+            return usageError("unexpected argument: " + positional[1]);
+        if (!positional.empty())
+            line.input = positional.front();
         break;
     case CommandLine::Command::Import:
         if (positional.empty())
@@ -147,6 +165,11 @@ std::string usageText()
            "  tessaly import FILE [DIR] [--rows A-B] [--cols C-D] [--sep TEXT] [--reset]\n"
            "                                    replace the participant list from a text,\n"
            "                                    .csv, .xls or .xlsx file\n"
+           "  tessaly reveal [DIR]              reveal the draw's seeds; no more batches until a restart\n"
+           "  tessaly verify [DIR | proof.zip]  recompute the draw from its proof (exit 0 all matches,\n"
+           "                                    3 matches but some award was touched, 1 mismatch)\n"
+           "  tessaly export-proof [DIR] -o proof.zip\n"
+           "                                    the proof bundle for witnesses (after the reveal)\n"
            "\n"
            "Without DIR: the program's own folder when it holds set.dat (a portable copy),\n"
            "otherwise $XDG_DATA_HOME/tessaly (~/.local/share/tessaly), made from the template.\n";
@@ -283,7 +306,17 @@ Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
     if (ec || ::mkdtemp(buffer.data()) == nullptr)
         return makeError(ErrorCode::FileWrite, TSL_GBK("无法建立彩排用的临时文件夹。"));
     const fs::path copy = buffer;
-    fs::copy(eventFolder, copy, fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
+    // The event's seeds and its audit chain stay behind: a rehearsal draws
+    // under a commitment of its own and can never reveal the real one.
+    for (const auto &entry : fs::directory_iterator(eventFolder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name == kProofFolder || name == kAuditLog)
+            continue;
+        fs::copy(entry.path(), copy / entry.path().filename(),
+                 fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
+        if (ec)
+            break;
+    }
     if (ec) {
         removeRehearsalCopy(copy);
         return makeError(ErrorCode::FileWrite, TSL_GBK("无法复制活动文件夹用于彩排：") + gbkPath(eventFolder) + " (" +

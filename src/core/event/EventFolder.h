@@ -15,13 +15,13 @@ namespace tessaly {
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Command { Run, Check, Export, Import, Help, Version };
+    enum class Command { Run, Check, Export, Import, Reveal, Verify, ExportProof, Help, Version };
     Command command = Command::Run;
     std::optional<std::filesystem::path> folder;  // --folder DIR, or the DIR of check/export/import
     bool rehearse = false;                        // --rehearse [DIR]
     std::string format = "txt";                   // export --format
     std::filesystem::path output;                 // export -o FILE
-    std::filesystem::path input;                  // import FILE
+    std::filesystem::path input;                  // import FILE; verify DIR or proof.zip
     std::string rows;                             // import --rows A-B
     std::string cols;                             // import --cols C-D
     std::optional<std::string> separator;         // import --sep TEXT (UTF-8 as typed)

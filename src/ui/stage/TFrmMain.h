@@ -31,6 +31,8 @@ class QFrame;
 namespace tessaly {
 
 class DrawSession;
+class ProofBadge;
+class GuestNumbersBanner;
 struct DrawOutcome;
 class FileOpener;
 class FocusKeeper;
@@ -98,6 +100,10 @@ public:
     void NC6Click();  // supplement
     void NC7Click();  // give up winners
     void NC9Click();  // change a prize name
+    // Writes the one-page proof sheet of the commitment in force and opens it.
+    void printProofSheet();
+    // The guests' numbers of the award about to begin.
+    void openGuestNumbers();
     void StartFromAward(int award);
 
     // Layout of the stage.
@@ -248,6 +254,8 @@ private:
     int m_tickCount = 0;
 
     PhotoStage *m_photos = nullptr;
+    ProofBadge *m_proofBadge = nullptr;
+    GuestNumbersBanner *m_guestBanner = nullptr;
     QPointer<TFrmFloat> m_results;
     SpecialSettings *m_special = nullptr;
     QPointer<TForm_float2> m_winners;

@@ -21,6 +21,8 @@
 #include "ui/effects/TStretchHandle.h"
 #include "ui/effects/Tmyfontdialog.h"
 #include "ui/photo/PhotoStage.h"
+#include "ui/proof/GuestNumbersDialog.h"
+#include "ui/proof/ProofSheet.h"
 #include "ui/stage/LabelMenu.h"
 #include "ui/stage/StageWidgets.h"
 #include "ui/stage/TForm_changpo.h"
@@ -29,6 +31,7 @@
 #include "ui/participants/TTextedit.h"
 #include "ui/special/SpecialSettings.h"
 
+#include <QDateTime>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -161,6 +164,10 @@ void TFrmMain::createMenus()
     m_menuFunctions->addAction(QStringLiteral("抽奖历史记录"), this, [this] {
         m_services.opener.open(QString::fromStdString(programFile(m_programDir, "log.txt").string()));
     })->setObjectName(QStringLiteral("NC3"));
+    m_menuFunctions->addAction(QStringLiteral("抽奖公证单..."), this, &TFrmMain::printProofSheet)
+        ->setObjectName(QStringLiteral("NCproof"));
+    m_menuFunctions->addAction(QStringLiteral("来宾数字..."), this, &TFrmMain::openGuestNumbers)
+        ->setObjectName(QStringLiteral("NCguests"));
 
     m_menuHelp = new QMenu(this);
     m_menuHelp->addAction(QStringLiteral("操作提示"), this, &TFrmMain::ND1Click)->setObjectName(QStringLiteral("ND1"));
@@ -526,6 +533,38 @@ void TFrmMain::openListEditor()
 {
     TTextedit editor(m_programDir, *this, *m_session, {m_services.messages, m_services.pickers}, this);
     editor.exec();
+}
+
+}  // namespace tessaly
+
+namespace tessaly {
+
+void TFrmMain::openGuestNumbers()
+{
+    GuestNumbersDialog dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, this);
+    if (dialog.openStep())
+        dialog.exec();
+}
+
+void TFrmMain::printProofSheet()
+{
+    if (m_session->proof().commitment().empty()) {
+        m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("当前没有抽奖承诺，请先重新开始抽奖。"));
+        return;
+    }
+    const QString path = m_services.pickers.pickSaveFileAt(
+        this, QStringLiteral("保存抽奖公证单"), QStringLiteral("PDF文件 (*.pdf)"), QStringLiteral("pdf"),
+        QString::fromStdString((m_programDir / "proof-sheet.pdf").string()));
+    if (path.isEmpty())
+        return;
+    const ProofSheetData data =
+        proofSheetData(*m_session, QString::fromStdString(m_programDir.filename().string()),
+                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    if (Status written = writeProofSheet(path.toStdString(), data); !written) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(written.error().message));
+        return;
+    }
+    m_services.opener.open(path);
 }
 
 }  // namespace tessaly
