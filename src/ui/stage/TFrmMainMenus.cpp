@@ -560,7 +560,7 @@ void TFrmMain::printProofSheet()
     const ProofSheetData data =
         proofSheetData(*m_session, QString::fromStdString(m_programDir.filename().string()),
                        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-    if (Status written = writeProofSheet(path.toStdString(), data); !written) {
+    if (tessaly::Status written = writeProofSheet(path.toStdString(), data); !written) {
         m_services.messages.notify(this, QStringLiteral("提示"), toQt(written.error().message));
         return;
     }
