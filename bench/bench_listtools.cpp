@@ -114,8 +114,10 @@ void BM_ImportXls(benchmark::State &state)
         return;
     }
     ImportOptions options{ImportOptions::Kind::Spreadsheet, {2, 1, rows + 1, 3, "  "}};
+    ImportControl control;
+    control.xlsReader = TESSALY_XLS_READER;
     for (auto _ : state) {
-        auto r = importListFile(path, options);
+        auto r = importListFile(path, options, control);
         if (!r || r->lines.size() != static_cast<size_t>(rows))
             state.SkipWithError("import failed");
         benchmark::DoNotOptimize(r);

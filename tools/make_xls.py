@@ -3,6 +3,9 @@
 
 Usage: make_xls.py fixture OUT.xls        the small test fixture
        make_xls.py rows N OUT.xls         N data rows of name, ticket, department
+       make_xls.py cells SPEC OUT.xls     a header, then one cell per line of SPEC
+                                          (UTF-8, "n<TAB>number<TAB>format" or
+                                          "s<TAB>text<TAB>format") in column A
 Needs Debian's python3-xlwt.
 """
 import datetime
@@ -50,8 +53,22 @@ def many_rows(count, path):
     book.save(path)
 
 
+def cells(spec, path):
+    book = xlwt.Workbook(encoding="utf-8")
+    sheet = book.add_sheet("Sheet1")
+    sheet.write(0, 0, "单元格")
+    with open(spec, encoding="utf-8") as f:
+        for r, line in enumerate(f.read().splitlines(), start=1):
+            kind, value, code = line.split("\t")
+            style = xlwt.easyxf(num_format_str=code or "General")
+            sheet.write(r, 0, float(value) if kind == "n" else value, style)
+    book.save(path)
+
+
 if __name__ == "__main__":
     if sys.argv[1] == "fixture":
         fixture(sys.argv[2])
+    elif sys.argv[1] == "cells":
+        cells(sys.argv[2], sys.argv[3])
     else:
         many_rows(int(sys.argv[2]), sys.argv[3])

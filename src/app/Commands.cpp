@@ -15,6 +15,10 @@
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 #include "core/winners/ResultsExport.h"
+#include "ui/sound/SoundPlayer.h"
+#include "ui/sound/SoundProbe.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cstdlib>
@@ -44,7 +48,14 @@ int runCheck(const CommandLine &line, const fs::path &executableDir)
         std::cerr << gbkToUtf8(folder.error().message) << "\n";
         return 1;
     }
-    const CheckReport report = checkEventFolder(*folder);
+    // The sounds are decoded to their end, which needs Qt's application object.
+    int argc = 1;
+    char name[] = "tessaly";
+    char *argv[] = {name, nullptr};
+    selectMediaBackend();
+    QCoreApplication app(argc, argv);
+    QtSoundProbe sounds;
+    const CheckReport report = checkEventFolder(*folder, &sounds);
     std::string text = gbkToUtf8(formatCheckReport(report, *folder));
     std::erase(text, '\r');  // the report is written with CR LF like every file; a terminal wants LF
     std::cout << text;
@@ -94,14 +105,23 @@ int runImport(const CommandLine &line, const fs::path &executableDir)
         std::cerr << gbkToUtf8(folder.error().message) << "\n";
         return 1;
     }
+    // The stage holds the folder while it runs: a list replaced under it would
+    // be drawn from its old copy and its records saved against the new one.
+    auto lock = EventLock::acquire(*folder);
+    if (!lock) {
+        std::cerr << gbkToUtf8(lock.error().message) << "\n";
+        return 1;
+    }
     ImportOptions options;
+    ImportControl control;
+    control.xlsReader = executableDir / kXlsReaderProgram;
     // A spreadsheet by its name, as the editor's two import commands are chosen;
     // the readers then go by the content whatever the extension says.
     const std::string ext = asciiLower(line.input.extension().string());
     const bool sheet = ext == ".csv" || ext == ".xls" || ext == ".xlsx";
     if (sheet) {
         options.kind = ImportOptions::Kind::Spreadsheet;
-        auto read = readSpreadsheet(line.input);
+        auto read = readSpreadsheet(line.input, control);
         if (!read) {
             std::cerr << gbkToUtf8(read.error().message) << "\n";
             return 1;
@@ -134,17 +154,13 @@ int runImport(const CommandLine &line, const fs::path &executableDir)
             return 2;
         }
     }
-    auto imported = importListFile(line.input, options);
+    auto imported = importListFile(line.input, options, control);
     if (!imported) {
         std::cerr << gbkToUtf8(imported.error().message) << "\n";
         return 1;
     }
     if (!imported->note.empty())
         std::cout << gbkToUtf8(imported->note) << "\n";
-    if (imported->lines.empty()) {
-        std::cerr << "导入的名单是空的，data.txt 没有改动。\n";
-        return 1;
-    }
     // A list changed under recorded winners would give their places to others.
     auto record = readFile(programFile(*folder, files::kRecord));
     bool drawn = false;

@@ -8,6 +8,8 @@
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
+#include "ui/console/ScreenPlacement.h"
+#include "ui/console/TFrmConsole.h"
 #include "ui/event/RehearsalBadge.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/stage/TFrmMain.h"
@@ -71,8 +73,14 @@ int main(int argc, char *argv[])
     }
     auto settings = tessaly::openSettings(programDir);
     const bool windowed = settings && settings->readBool("Option", "runfrom", false);
-    const QSize screen = QGuiApplication::primaryScreen()->size();
-    tessaly::TFrmMain window(programDir, {messages, opener, pickers}, screen);
+    // The stage goes on the chosen screen (with two, not the laptop's own), the console on another.
+    tessaly::ScreenPlacement::Options placing{line->stageScreen, line->console,
+                                              QString::fromStdString(event->eventFolder().string()),
+                                              event->rehearsal()};
+    QScreen *stageScreen = tessaly::ScreenPlacement::stageScreenFor(programDir, placing);
+    if (!stageScreen)
+        stageScreen = QGuiApplication::primaryScreen();
+    tessaly::TFrmMain window(programDir, {messages, opener, pickers}, stageScreen->size());
     // The caption names the event folder, so an operator with several events
     // sees which one this window draws.
     window.setWindowTitle(window.windowTitle() + QStringLiteral(" - ") +
@@ -86,9 +94,14 @@ int main(int argc, char *argv[])
         window.show();
     } else {
         window.setWindowFlag(Qt::FramelessWindowHint);
-        window.setGeometry(QGuiApplication::primaryScreen()->geometry());
+        window.setGeometry(stageScreen->geometry());
         window.showFullScreen();
     }
+    // The console first: the questions of the start already open on it.
+    tessaly::ScreenPlacement placement(window, programDir, placing);
+    placement.showConsole();
     window.FormShow();
+    if (placement.console())
+        placement.console()->refresh();
     return app.exec();
 }

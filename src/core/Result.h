@@ -16,6 +16,7 @@ enum class ErrorCode {
     BadValue,       // a stored value is malformed (a number that is not one)
     BadInput,       // the operator's input is refused
     Inconsistent,   // stored files disagree with each other
+    Cancelled,      // the operator stopped a long operation; nothing changed
 };
 
 struct Error {

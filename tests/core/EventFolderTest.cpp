@@ -228,6 +228,9 @@ TEST(CommandLine, ParsesEveryCommandAndRefusesWhatItDoesNotKnow)
         {{"--bogus"}, false, C::Run, ""},
         {{"stray"}, false, C::Run, ""},
         {{"check", "--help"}, true, C::Help, ""},
+        {{"--stage-screen", "2", "--console", "--folder", "/e"}, true, C::Run, "/e"},
+        {{"--stage-screen"}, false, C::Run, ""},
+        {{"check", "--console"}, false, C::Run, ""},
     };
     for (const auto &c : cases) {
         auto line = parseCommandLine(c.args);
@@ -246,6 +249,10 @@ TEST(CommandLine, ParsesEveryCommandAndRefusesWhatItDoesNotKnow)
     EXPECT_EQ(import->rows, "2-9");
     EXPECT_EQ(*import->separator, ",");
     EXPECT_TRUE(import->reset);
+    auto screens = parseCommandLine({"--stage-screen", "HDMI-1", "--console"});
+    ASSERT_TRUE(screens.ok());
+    EXPECT_EQ(*screens->stageScreen, "HDMI-1");
+    EXPECT_TRUE(screens->console);
 }
 
 }  // namespace

@@ -69,6 +69,27 @@ TEST(Grouping, OkRewritesEveryRangeUnderItsAwardsIndex)
     EXPECT_EQ(readGroupItems(*store, 3), (Lines{G("奖一(2名):2-9"), G("奖二(2名):5-6")}));
 }
 
+TEST(Grouping, AnAwardNameWithColonsKeepsItsRange)
+{
+    // The range never holds ":", so the last colon separates it, whatever the name holds.
+    const std::string names[] = {"一等奖", "A:1", "奖:项:三", "::", "x:1-2"};
+    for (const auto &utf8 : names) {
+        SCOPED_TRACE(utf8);
+        const std::string label = G(utf8 + "(2名)");
+        TempProgramDir dir;
+        dir.write("set.dat", "[Option]\r\nLucks=2\r\n");
+        auto store = IniStore::open(dir / "set.dat");
+        writeGrouping(*store, true, {groupItem(label, "3", "7")}, {G("别的(1名)"), label}, 2);
+        EXPECT_EQ(store->readString("Grfz", "1"), "1|" + label + ":3-7");
+        EXPECT_FALSE(store->hasKey("Grfz", "-1"));
+        const auto range = parseGroupRange(store->readString("Grfz", "1"));
+        ASSERT_TRUE(range);
+        EXPECT_EQ(range->first, 3);
+        EXPECT_EQ(range->last, 7);
+        EXPECT_TRUE(groupingProblems(*store, 2).empty());
+    }
+}
+
 TEST(Grouping, StoredRangesReadOnlyWhenBothEndsAreNumbers)
 {
     EXPECT_EQ(parseGroupRange("0|a(1名):11-20")->first, 11);

@@ -58,7 +58,9 @@ TEST(ListImport, FilesThatCannotBeReadGiveAMessage)
     dir.write("broken.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "truncated");
     ImportOptions sheet{ImportOptions::Kind::Spreadsheet, {2, 1, 100, 3, " "}};
     for (const char *name : {"missing.xlsx", "binary.dat", "broken.xlsx", "broken.xls"}) {
-        auto r = importListFile(dir / name, sheet);
+        ImportControl control;
+        control.xlsReader = TESSALY_XLS_READER;
+        auto r = importListFile(dir / name, sheet, control);
         ASSERT_FALSE(r.ok()) << name;
         EXPECT_FALSE(r.error().message.empty());
     }
@@ -190,12 +192,14 @@ TEST(ListImport, ReadsAnXlsxFileOnItsFirstSheetWhateverItsName)
 
 TEST(ListImport, ReadsAnXlsFile)
 {
-    auto read = readSpreadsheet(TESSALY_TEST_DATA "/list-import.xls");
+    ImportControl control;
+    control.xlsReader = TESSALY_XLS_READER;
+    auto read = readSpreadsheet(TESSALY_TEST_DATA "/list-import.xls", control);
     ASSERT_TRUE(read.ok()) << read.error().message;
     EXPECT_EQ(read->format, SheetFormat::Xls);
     EXPECT_EQ(read->sheetName, "员工名单");
     auto imported =
-        importListFile(TESSALY_TEST_DATA "/list-import.xls", {ImportOptions::Kind::Spreadsheet, {2, 1, 6, 4, ","}});
+        importListFile(TESSALY_TEST_DATA "/list-import.xls", {ImportOptions::Kind::Spreadsheet, {2, 1, 6, 4, ","}}, control);
     ASSERT_TRUE(imported.ok());
     EXPECT_EQ(imported->lines, (Lines{G("张三") + "   ,12          ," + G("销售部  ") + ",2020-03-05",
                                       G("李四") + "   ,123456789012,        ,2019-12-31",

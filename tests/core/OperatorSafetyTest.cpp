@@ -134,7 +134,7 @@ TEST(FieldSeparator, NamesHoldingItAreRefusedWhereverTheyAreTyped)
     EXPECT_FALSE(checkAwardNames(G("一等奖"), G("电视")));
     EXPECT_FALSE(checkAwardNames(G("東區一等獎"), G("億元")));  // 0x7C as a second byte is no separator
     int total = 0;
-    auto refused = checkAwardRows({{"A", "1", "1", "1", "TV", ""}, {"B|C", "1", "1", "1", "", ""}}, 10, total);
+    auto refused = checkAwardRows({{"A", "1", "1", "1", "TV", ""}, {"B|C", "1", "1", "1", "", ""}}, total);
     ASSERT_TRUE(refused);
     EXPECT_NE(refused->message.find(G("第2个奖项“B|C”")), std::string::npos);
 

@@ -78,6 +78,17 @@ TEST(PhotoGrid, LayoutIsStoredWithItsScreen)
     EXPECT_EQ(layout.rect(7), (PhotoRect{202, 390, 200, 150}));
 }
 
+TEST(PhotoGrid, AStoredSlotNoScreenCanShowIsReadAsTheNearestThatCan)
+{
+    TempProgramDir dir;
+    dir.write("set.dat", "[2phoall]\r\nWidth=2000000000\r\nHeight=-7\r\n[2pho]\r\n1Left=99999999\r\n"
+                         "1Top=-99999999\r\n2Left=30\r\n2Top=x\r\n");
+    auto store = IniStore::open(dir / "set.dat");
+    const PhotoSlotLayout layout = readPhotoSlotLayout(*store, 2);
+    EXPECT_EQ(layout.rect(1), (PhotoRect{kMaxPhotoSlotSide, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, 1}));
+    EXPECT_EQ(layout.rect(2), (PhotoRect{30, 100, kMaxPhotoSlotSide, 1}));
+}
+
 TEST(PhotoGrid, DefaultLayoutReplacesOneMadeForAnotherScreen)
 {
     struct Case {

@@ -137,6 +137,48 @@ TEST(PreEventCheck, FindsEachProblemAtItsLevel)
     }
 }
 
+TEST(PreEventCheck, ADrawUnderWayIsNotABlock)
+{
+    // The drawn marks of a draw that goes on normally: after a stop, after a
+    // give-up that returns the winner to the pool, after a restart.
+    const std::function<void(Program &)> steps[] = {
+        [](Program &p) { p.batch(); },
+        [](Program &p) {
+            p.batch();
+            p.session.GiveUp(p.session.state().BatchAward, 0, true);
+        },
+        [](Program &p) {
+            p.batch();
+            p.batch();
+            p.session.Restart();
+        },
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(i);
+        DrawFolder dir(20, {{"一等奖", 2, 2, "1+1"}, {"二等奖", 6, 2, "3+3"}}, "scrolldown=0\r\n");
+        {
+            Program run(dir);
+            steps[i](run);
+        }
+        if (i == 0) {
+            ASSERT_NE(dir.read("colip.jpg").find("|ISOK|"), std::string::npos);
+        }
+        const CheckReport report = checkEventFolder(dir.path());
+        std::string all;
+        for (const auto &f : report.findings)
+            all += gbkToUtf8(f.text) + "\n";
+        EXPECT_FALSE(report.blocking()) << all;
+        EXPECT_EQ(find(report, "colip.jpg"), nullptr) << all;
+    }
+    // Marks that no longer fit the list are a note: the start mends them from the records.
+    DrawFolder dir(20, {{"一等奖", 2, 2, "1+1"}});
+    dir.write("colip.jpg", "0\r\n|ISOK|\r\n7\r\n");
+    const CheckReport report = checkEventFolder(dir.path());
+    const CheckFinding *marks = find(report, "colip.jpg");
+    ASSERT_NE(marks, nullptr);
+    EXPECT_EQ(marks->level, Level::Warning);
+}
+
 TEST(PreEventCheck, FolderWithoutSettingsIsNotAnEvent)
 {
     TempProgramDir dir;

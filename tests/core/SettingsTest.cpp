@@ -68,6 +68,28 @@ TEST(IniStore, WritesReplaceInPlaceAppendAndKeepOtherLines)
                                    "[Fresh]\r\nk=line  break\r\n");
 }
 
+TEST(IniStore, AValueWrittenExactlyReadsBackTheSameAfterACommit)
+{
+    // A list entry read from a hand-edited file and written back must not lose a
+    // pair of quotes or its blanks at every rewrite; a NUL must not end the file.
+    const std::string values[] = {"plain", "\"quoted\"", "'single'", "\"\"\"\"", " lead", "trail ", "\"",
+                                  "a\x1f", "\"half", ""};
+    TempProgramDir dir;
+    {
+        IniStore store = openIn(dir);
+        for (size_t i = 0; i < std::size(values); ++i)
+            store.writeExact("1", std::to_string(i), values[i]);
+        store.writeExact("1", "nul", std::string("a\0b", 3));
+        store.writeString("1", "after", "kept");
+        ASSERT_TRUE(store.commit());
+    }
+    IniStore again = openIn(dir);
+    for (size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(again.readString("1", std::to_string(i)), values[i]) << i;
+    EXPECT_EQ(again.readString("1", "nul"), "a b");
+    EXPECT_EQ(again.readString("1", "after"), "kept");
+}
+
 TEST(IniStore, TwoStoresOpenAtOnceKeepEachOthersWrites)
 {
     TempProgramDir dir;

@@ -209,8 +209,8 @@ TEST(SpecialLists, TheEnablingKeyAndTheModesDecideWhetherARestartKeepsTheLists)
         Program run(dir);
         // The enabling hot key: lists in force and the draw back at its start.
         run.batch();
-        run.session.setPredeterminedActive(true);
-        run.session.ResetDraw(true);
+        EXPECT_TRUE(mentions(run.session.EnableLists(), "可以重新开始抽奖"));
+        EXPECT_TRUE(run.session.flags().PredeterminedActive);
         EXPECT_TRUE(run.session.AwardWinnerNames()[0].empty());
         EXPECT_EQ(run.session.PoolList().front(), 9);
         run.batch();
@@ -221,6 +221,56 @@ TEST(SpecialLists, TheEnablingKeyAndTheModesDecideWhetherARestartKeepsTheLists)
         EXPECT_EQ(run.session.flags().PredeterminedActive, ntfs == 2);
         EXPECT_EQ(run.session.PoolList().front() == 9, ntfs == 2);
     }
+}
+
+TEST(SpecialLists, AListThatCannotBeReadStopsTheAwardUntilItCanBe)
+{
+    Lines excluded;
+    for (int k = 0; k < 8; ++k)
+        excluded.push_back("P" + std::to_string(k));
+    for (const std::string file : {"Read.reb", "write.reb"}) {
+        SCOPED_TRACE(file);
+        DrawFolder dir(10, {{"一等奖", 1, 1, "1"}, {"二等奖", 1, 1, "1"}}, "scrolldown=0\r\nntfs=2\r\n");
+        dir.write("write.reb", section(2, excluded));
+        Program run(dir);
+        run.batch();
+        ASSERT_EQ(run.session.AwardWinnerNames()[0].size(), 1u);
+        const bool existed = dir.exists(file);
+        if (existed)
+            std::filesystem::rename(dir / file, dir / (file + ".bak"));
+        std::filesystem::create_directories(dir / file);  // there, but not readable as a file
+        for (int tries = 0; tries < 2; ++tries) {
+            const DrawOutcome out = run.session.FormKeyUp(kSpace);
+            EXPECT_TRUE(mentions(out, "本奖项的规则无法读取，抽奖暂不开始")) << texts(out);
+            EXPECT_FALSE(run.session.flags().BatchReady);
+            EXPECT_EQ(run.session.state().CurrentAward, 0);  // the position stays
+        }
+        std::filesystem::remove(dir / file);
+        if (existed)
+            std::filesystem::rename(dir / (file + ".bak"), dir / file);
+        run.batch();
+        EXPECT_EQ(run.session.state().CurrentAward, 1);
+        ASSERT_EQ(run.session.AwardWinnerNames()[1].size(), 1u);
+        const std::string won = run.session.AwardWinnerNames()[1][0];
+        EXPECT_TRUE(won == "P8" || won == "P9") << won;  // the exclusions held
+    }
+}
+
+TEST(SpecialLists, TheEnablingKeySaysSoWhenTheResetCannotHappen)
+{
+    DrawFolder dir(10, {{"一等奖", 2, 2, "1+1"}}, "scrolldown=0\r\n");
+    Program run(dir);
+    run.batch();
+    const auto winners = run.session.AwardWinnerNames()[0];
+    ASSERT_EQ(winners.size(), 1u);
+    // The list cannot be read at the moment of the key (a folder where data.txt was).
+    std::filesystem::rename(dir / "data.txt", dir / "data.bak");
+    std::filesystem::create_directories(dir / "data.txt");
+    const DrawOutcome out = run.session.EnableLists();
+    EXPECT_FALSE(mentions(out, "可以重新开始抽奖"));
+    EXPECT_FALSE(out.notices.empty());  // the reason is told
+    EXPECT_FALSE(run.session.flags().PredeterminedActive);
+    EXPECT_EQ(run.session.AwardWinnerNames()[0], winners);  // nothing changed
 }
 
 }  // namespace

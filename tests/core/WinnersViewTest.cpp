@@ -79,6 +79,33 @@ TEST(WinnersView, ABlockWiderThanTheStageFallsBackToOneWinnerARowAndStoresIt)
     EXPECT_EQ(IniStore::open(s.dir / "set.dat")->readString("float2txt", "0"), G("1|clYellow|20|黑体|[fsBold]|134|50|20"));
 }
 
+TEST(WinnersView, AStoredPerRowCountOutOfRangeIsClampedAndNamed)
+{
+    struct Case {
+        const char *stored;
+        int perRow;
+        bool named;
+    } const cases[] = {
+        {"2000000000", 100, true}, {"99999999999", 100, true}, {"101", 100, true}, {"100", 100, false},
+        {"7", 7, false},           {"1", 1, false},            {"0", 1, true},     {"-1", 1, true},
+        {"-99999999999", 1, true}, {"x", 3, true},             {"", 3, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored);
+        Store s(std::string("[float2txt]\r\n0=") + c.stored + G("|clYellow|20|黑体|[fsBold]|134|50|20\r\n"));
+        std::vector<Lines> winners(50);
+        winners[0] = Lines(250, "A");
+        const auto v = buildWinnersTextView(s.ini, awardsOf(1), winners, 0, false, ByteMeasurer{}, {100000, 768});
+        EXPECT_EQ(v.style.perRow, c.perRow);
+        EXPECT_EQ(v.text.lines.size(), 1u + (250u + c.perRow - 1) / c.perRow + 1u);
+        EXPECT_EQ(v.notice.empty(), !c.named);
+        if (c.named) {
+            EXPECT_NE(v.notice.find(G("奖0")), std::string::npos);
+            EXPECT_NE(v.notice.find(c.stored), std::string::npos);
+        }
+    }
+}
+
 TEST(WinnersView, AnAwardWithoutWinnersShowsItsHeadingAlone)
 {
     Store s;

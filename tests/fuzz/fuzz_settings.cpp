@@ -1,8 +1,10 @@
 // The settings store and every typed reader over a set.dat as found: nothing
 // crashes or overflows, every number a reader hands on is inside the range its
-// meaning allows, and a write changes its own key and no other.
+// meaning allows (the stage, the photo stage, the winners window, the lock and
+// the special settings), and a write changes its own key and no other.
 #include "FuzzSupport.h"
 
+#include "draw/DrawOrder.h"
 #include "draw/DrawRecord.h"
 #include "draw/DrawState.h"
 #include "participants/ParticipantList.h"
@@ -10,9 +12,19 @@
 #include "settings/EffectRecord.h"
 #include "settings/FontKeys.h"
 #include "settings/Settings.h"
+#include "special/Grouping.h"
+#include "special/HotKeys.h"
+#include "special/Secrets.h"
+#include "special/SpecialLists.h"
+#include "stage/PhotoGrid.h"
+#include "stage/ResultsText.h"
 #include "stage/SlotLayout.h"
 #include "text/Lines.h"
+#include "winners/WinnersView.h"
 
+#include <algorithm>
+
+#include <cstdlib>
 #include <map>
 #include <utility>
 
@@ -59,6 +71,57 @@ void readEverything(const IniStore &store, const std::filesystem::path &dir)
     }
     const SlotAutoSet autoset = readSlotAutoSet(store);
     (void)autoset;
+
+    // The photo stage: a slot no screen can show is never handed on.
+    for (int n : {1, 7, 31, 200}) {
+        const PhotoSlotLayout photo = readPhotoSlotLayout(store, n);
+        FUZZ_CHECK(photo.width >= 1 && photo.width <= kMaxPhotoSlotSide);
+        FUZZ_CHECK(photo.height >= 1 && photo.height <= kMaxPhotoSlotSide);
+        FUZZ_CHECK(photo.positions.size() == static_cast<size_t>(n));
+        for (const auto &p : photo.positions)
+            FUZZ_CHECK(std::abs(p.left) <= kMaxPhotoSlotSide && std::abs(p.top) <= kMaxPhotoSlotSide);
+        FUZZ_CHECK(photo.captionFont.size >= 1 && photo.captionFont.size <= kMaxFontSize);
+        const PhotoAutoSet set = readPhotoAutoSet(store, n);
+        FUZZ_CHECK(set.grid.columns >= 1 && set.grid.columns <= kMaxPhotoSlots);
+        FUZZ_CHECK(set.grid.width >= 1 && set.grid.width <= 10000 && set.grid.height >= 1 && set.grid.height <= 10000);
+    }
+
+    // The winners window: rows it can lay out, fonts it can draw.
+    for (int award : {0, 7, 49}) {
+        const WinnersTextStyle text = readWinnersTextStyle(store, award);
+        FUZZ_CHECK(text.font.size >= 1 && text.font.size <= kMaxFontSize);
+        (void)readWinnersPhotoStyle(store, award);
+        for (WinnersCaption which : {WinnersCaption::Names, WinnersCaption::Award}) {
+            const FontSpec font = readWinnersCaptionFont(store, which, award);
+            FUZZ_CHECK(font.size >= 1 && font.size <= kMaxFontSize);
+        }
+        const int perRow = winnersWindowPerRow(store, award);
+        FUZZ_CHECK(perRow >= 1 && perRow <= kMaxResultsPerRow);
+    }
+
+    // The lock and the special settings: a secret is one somebody can type or
+    // none, a hot key is one the rule allows or off, and the grouping ranges
+    // never reach outside the list.
+    for (const char *key : {"locksremm", "sndmm"}) {
+        const auto secret = storedSecret(store, key);
+        FUZZ_CHECK(!secret || isTypeableSecret(*secret));
+        FUZZ_CHECK(secret.has_value() == unusableSecretNotice(store, key).empty());
+    }
+    int sndfo = -1, sndst = -1;
+    readHotKeys(store, sndfo, sndst);
+    const int startkey = store.readInteger("Option", "startkey", 32);
+    FUZZ_CHECK(sndfo == 0 || checkHotKey(sndfo, -1, startkey) == HotKeyFault::None);
+    FUZZ_CHECK(sndst == 0 || checkHotKey(sndst, sndfo, startkey) == HotKeyFault::None);
+    FUZZ_CHECK((sndfo == 0 || sndst == 0) == !storedHotKeyProblems(store).empty());
+    const int mode = static_cast<int>(readListMode(store));
+    FUZZ_CHECK(mode >= 0 && mode <= 2);
+    const int lucks = std::clamp(store.readInteger("Option", "Lucks", 0), 0, kMaxAwards);
+    FUZZ_CHECK(readGroupItems(store, lucks).size() <= static_cast<size_t>(lucks));
+    for (int i = 0; i < lucks; ++i)
+        if (const auto range = parseGroupRange(store.readString("Grfz", std::to_string(i)))) {
+            const EntryRange r = entryRangeOfLines(range->first, range->last, 30);
+            FUZZ_CHECK(r.last < r.first || (r.first >= 0 && r.last < 30));
+        }
 }
 
 }  // namespace

@@ -15,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     folder.clear();
     folder.write("list.xlsx", std::string(fuzz::asText(data, size)));
 
-    auto read = readSpreadsheet(folder.path() / "list.xlsx");
+    ImportControl control;
+    control.xlsReader = TESSALY_XLS_READER;
+    auto read = readSpreadsheet(folder.path() / "list.xlsx", control);
     if (!read) {
         FUZZ_CHECK(!read.error().message.empty());
         return 0;

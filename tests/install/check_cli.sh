@@ -40,6 +40,13 @@ set -e
 "$exe" import "$work/staff.csv" "$ev" --cols 1-1 --reset > /dev/null || fail "import --reset"
 [ "$(iconv -f GBK -t UTF-8 "$ev/data.txt" | tr -d '\r' | sed 's/ *$//')" = "$(printf '王小明\n李四')" ] || fail "imported list: $(iconv -f GBK -t UTF-8 "$ev/data.txt")"
 [ ! -s "$ev/ARecord.dat" ] || fail "the records were not cleared by the reset"
+# Refused while a stage holds the event folder: the list and the records stay.
+cp "$ev/data.txt" "$work/before.txt"
+set +e
+flock "$ev/.tessaly.lock" "$exe" import "$work/staff.csv" "$ev" --reset > /dev/null 2> "$work/locked.txt"; [ $? -eq 1 ] || fail "import under a running stage not refused"
+set -e
+grep -q '另一个抽奖程序正在使用' "$work/locked.txt" || fail "the refusal does not say why: $(cat "$work/locked.txt")"
+cmp -s "$ev/data.txt" "$work/before.txt" || fail "data.txt changed under a running stage"
 printf 'A\r\nB\r\n' > "$work/list.txt"
 "$exe" import "$work/list.txt" "$ev" > /dev/null || fail "text import"
 [ "$(tr -d '\r' < "$ev/data.txt")" = "$(printf 'A\nB')" ] || fail "text import result"

@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 
 DESTDIR="$work/stage" cmake --install "$build" --prefix /usr > "$work/install.log"
 stage="$work/stage/usr"
-for f in bin/tessaly share/tessaly/template/set.dat share/tessaly/template/Modual/set.dat \
+for f in bin/tessaly bin/tessaly-xlsread share/tessaly/template/set.dat share/tessaly/template/Modual/set.dat \
          share/tessaly/template/data.txt share/applications/tessaly.desktop \
          share/icons/hicolor/256x256/apps/tessaly.png share/man/man1/tessaly.1; do
     [ -e "$stage/$f" ] || { echo "FAIL: the staged install lacks $f"; exit 1; }
@@ -35,7 +35,7 @@ if command -v dpkg-deb > /dev/null; then
     (cd "$build" && cpack -G DEB -B "$work/pkg" > "$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
     deb="$(ls "$work"/pkg/tessaly_*.deb)"
     contents="$(dpkg-deb --contents "$deb")"
-    for f in ./usr/bin/tessaly ./usr/share/tessaly/template/set.dat ./usr/share/applications/tessaly.desktop \
+    for f in ./usr/bin/tessaly ./usr/bin/tessaly-xlsread ./usr/share/tessaly/template/set.dat ./usr/share/applications/tessaly.desktop \
              ./usr/share/icons/hicolor/256x256/apps/tessaly.png ./usr/share/man/man1/tessaly.1; do
         grep -q " $f\$" <<< "$contents" || { echo "FAIL: the package lacks $f"; exit 1; }
     done

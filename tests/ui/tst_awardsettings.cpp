@@ -129,7 +129,7 @@ private slots:
                 w.findChild<QPushButton *>(QStringLiteral("Button3"))->click();
             w.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
             QCOMPARE(messages.shown.size(), 1);
-            QCOMPARE(messages.shown[0].text, c.message);
+            QVERIFY2(messages.shown[0].text.startsWith(c.message), qPrintable(messages.shown[0].text));
             QCOMPARE(f.read("Option", "Lucks"), std::string("1"));
             QCOMPARE(host.resets, 0);
         }

@@ -1,6 +1,7 @@
 // The corrections of the function menu driven through their dialogs on the
 // stage window, checked in set.dat and the record files afterwards.
 #include "support/StageFixture.h"
+#include "ui/control/DrawControl.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
@@ -51,7 +52,7 @@ private slots:
             field<QLineEdit>(d, "Edit2")->setText(QStringLiteral("旅游"));
             field<QPushButton>(d, "Button1")->click();
         });
-        st.window->NC6Click();
+        st.window->control().supplement();
         QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("补奖设置完成。可以开始补奖。"));
         st.batch();
         QCOMPARE(st.value("Grade", "2"), utf8ToGbk("特别奖|2|1|2|旅游|"));
@@ -69,7 +70,7 @@ private slots:
             QVERIFY(d->isVisible());  // the dialog stays open
             static_cast<QDialog *>(d)->reject();
         });
-        st.window->NC6Click();
+        st.window->control().supplement();
         QVERIFY(st.s.messages.shown.last().text.startsWith(QStringLiteral("现在不能补奖。")));
         QCOMPARE(st.value("Option", "Lucks"), std::string("1"));
     }
@@ -88,7 +89,7 @@ private slots:
                 QCOMPARE(field<QListWidget>(d, "ListBox1")->count(), 1);
                 static_cast<QDialog *>(d)->accept();
             });
-            st.window->NC7Click();
+            st.window->control().giveUp();
             QCOMPARE(st.window->session().AwardWinnerNames()[0].size(), size_t(1));
             QCOMPARE(st.window->session().availableEntries(), back ? 4 : 3);
             int lines = 0;
@@ -117,13 +118,13 @@ private slots:
         Stage st(kTwoAwards);
         st.batch();
         st.s.messages.setNextAnswer(false);
-        st.window->NC4Click();
+        st.window->control().restart();
         QVERIFY(!st.record().empty());
         st.window->GoButtonClick();
         st.window->GoButtonClick();
         QVERIFY(st.window->session().flags().Rolling);
         st.s.messages.setNextAnswer(true);
-        st.window->NC4Click();
+        st.window->control().restart();
         QVERIFY(!st.window->session().flags().Rolling);
         QCOMPARE(st.record(), std::string());
         QCOMPARE(st.window->session().availableEntries(), 30);

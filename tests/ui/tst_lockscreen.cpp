@@ -11,10 +11,12 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fstream>
+#include <functional>
 
 using namespace tessaly;
 using tessaly::test::ScriptedMessages;
@@ -49,6 +51,31 @@ void type(QWidget &w, const char *name, const QString &text)
 void click(QWidget &w, const char *name)
 {
     field<QPushButton>(w, name)->click();
+}
+
+// Real boxes, each handed to a check while it is up and then closed.
+class LiveMessages : public MessageService {
+public:
+    std::function<void(QMessageBox &box)> whileUp;
+    QStringList texts;
+    void notify(QWidget *parent, const QString &title, const QString &text, Icon) override
+    {
+        texts << text;
+        QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+        QTimer::singleShot(0, &box, [&] {
+            if (whileUp)
+                whileUp(box);
+            box.accept();
+        });
+        box.exec();
+    }
+    bool ask(QWidget *, const QString &, const QString &) override { return false; }
+};
+
+// A click as the window system delivers it: to the window, which passes it on.
+void clickAt(QWidget &window, QPoint pos)
+{
+    QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, pos);
 }
 
 }  // namespace
@@ -109,14 +136,120 @@ private slots:
         QVERIFY(messages.shown.isEmpty());
     }
 
-    void aPasswordThatCannotBeReadDoesNotLock()
+    void aClickOnAnyPartOfTheLockReachesThatPart_data()
     {
-        Folder folder("locksremm=@@not base64@@\r\n");
+        QTest::addColumn<QString>("part");  // a child's name, or "margin" and "outside"
+        QTest::addColumn<QString>("shown");  // the box it brings up, if any
+        QTest::addColumn<int>("changes");    // password changes opened
+        for (const char *label : {"Label1", "Label2", "Label3"})
+            QTest::newRow(label) << label << "" << 0;
+        QTest::newRow("the link") << "Label4" << "" << 1;
+        QTest::newRow("the entry") << "Edit1" << "" << 0;
+        QTest::newRow("the button") << "Button1" << QStringLiteral("密码错误。") << 0;
+        QTest::newRow("the margin") << "margin" << "" << 0;
+        QTest::newRow("beside the lock") << "outside" << "" << 0;
+    }
+    void aClickOnAnyPartOfTheLockReachesThatPart()
+    {
+        QFETCH(QString, part);
+        QFETCH(QString, shown);
+        QFETCH(int, changes);
+        Folder folder("locksremm=" + base64Encode("pw") + "\r\n");
+        ScriptedMessages messages;
+        TForm_lockscreen lock(folder.dir, messages);
+        int opened = 0;
+        lock.changePassword = [&] { ++opened; };
+        lock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&lock));
+        QVERIFY(lock.grabHolder() == &lock);
+        QPoint at(3, 3);
+        if (part == "outside")
+            at = QPoint(lock.width() + 40, lock.height() + 40);
+        else if (part != "margin")
+            at = lock.findChild<QWidget *>(part)->geometry().center();
+        clickAt(lock, at);
+        QVERIFY(lock.isVisible());
+        QCOMPARE(opened, changes);
+        QCOMPARE(messages.shown.size(), shown.isEmpty() ? 0 : 1);
+        if (!shown.isEmpty())
+            QCOMPARE(messages.shown[0].text, shown);
+        QVERIFY(lock.grabHolder() == &lock);
+    }
+
+    void theBoxesOfTheLockHoldTheGrabWhileTheyAreUp()
+    {
+        Folder folder("locksremm=" + base64Encode("pw") + "\r\n");
+        LiveMessages messages;
+        TForm_lockscreen lock(folder.dir, messages);
+        QStringList holders;  // who held the grab while each box was up
+        auto holderName = [&] { return lock.grabHolder() ? lock.grabHolder()->objectName() : QStringLiteral("none"); };
+        messages.whileUp = [&](QMessageBox &box) {
+            box.setObjectName(QStringLiteral("box %1").arg(messages.texts.size()));
+            holders << holderName();
+        };
+        lock.changePassword = [&] {
+            TForm_setmm change(folder.dir, messages, &lock);
+            QTimer::singleShot(0, &change, [&] {
+                holders << holderName();
+                type(change, "Edit2", QStringLiteral("a"));
+                type(change, "Edit3", QStringLiteral("b"));
+                click(change, "Button1");  // a box over the dialog
+                holders << holderName();
+                change.reject();
+            });
+            change.exec();
+        };
+        lock.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&lock));
+        click(lock, "Button1");
+        QCOMPARE(messages.texts, QStringList{QStringLiteral("密码错误。")});
+        QCOMPARE(holderName(), QStringLiteral("TForm_lockscreen"));
+        QTest::mouseClick(field<QLabel>(lock, "Label4"), Qt::LeftButton);
+        QCOMPARE(messages.texts.last(), QStringLiteral("两次输入的密码不一致，请重新输入。"));
+        QCOMPARE(holders, (QStringList{"box 1", "TForm_setmm", "box 2", "TForm_setmm"}));
+        QCOMPARE(holderName(), QStringLiteral("TForm_lockscreen"));
+        type(lock, "Edit1", QStringLiteral("pw"));
+        click(lock, "Button1");
+        QVERIFY(!lock.isVisible());
+        QVERIFY(lock.grabHolder() == nullptr);
+    }
+
+    void aPasswordNobodyCanTypeDoesNotLock_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("not Base64") << "@@not base64@@";
+        QTest::newRow("leading blank") << "IHB3";  // " pw": the typed entry is trimmed
+        QTest::newRow("NUL bytes") << "AAAA";
+        QTest::newRow("not GBK") << QString::fromStdString(base64Encode("\x81"));
+    }
+    void aPasswordNobodyCanTypeDoesNotLock()
+    {
+        QFETCH(QString, stored);
+        Folder folder("locksremm=" + stored.toStdString() + "\r\n");
         ScriptedMessages messages;
         TForm_lockscreen lock(folder.dir, messages);
         QVERIFY(!lock.passwordKnown());
         QCOMPARE(messages.shown.size(), 1);
         QCOMPARE(messages.shown[0].title, QStringLiteral("出错"));
+        QVERIFY(messages.shown[0].text.contains(QStringLiteral("locksremm")));  // how to reset it
+    }
+
+    void anAccessCodeNobodyCanTypeSaysHowToResetIt()
+    {
+        for (const char *stored : {"IHB3", "AAAA", "@@"}) {
+            Folder folder(std::string("sndmm=") + stored + "\r\n");
+            ScriptedMessages messages;
+            int opened = 0;
+            TForm_mm prompt(folder.dir, messages, [&] { ++opened; });
+            prompt.show();
+            QVERIFY(QTest::qWaitForWindowActive(&prompt));
+            type(prompt, "Edit1", QStringLiteral(" pw"));
+            click(prompt, "Button1");
+            QCOMPARE(opened, 0);
+            QCOMPARE(messages.shown.size(), 1);
+            QCOMPARE(messages.shown[0].title, QStringLiteral("出错"));
+            QVERIFY(messages.shown[0].text.contains(QStringLiteral("sndmm")));
+        }
     }
 
     void changingThePasswordAppliesAtOnce()

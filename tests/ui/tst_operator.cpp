@@ -3,6 +3,7 @@
 // results or leaving an award, large boxes over the stage, opening files,
 // exports, and the award settings save that keeps the draw when it can.
 #include "support/StageFixture.h"
+#include "ui/control/DrawControl.h"
 #include "ui/common/FileOpener.h"
 #include "ui/common/FocusKeeper.h"
 #include "ui/common/MessageService.h"
@@ -245,8 +246,8 @@ private slots:
         st.batch();
         st.batch();  // the first award is finished: a supplement may follow
         const std::vector<std::pair<QString, std::function<void()>>> openers = {
-            {QStringLiteral("supplement"), [&] { st.window->NC6Click(); }},
-            {QStringLiteral("give up"), [&] { st.window->NC7Click(); }},
+            {QStringLiteral("supplement"), [&] { st.window->control().supplement(); }},
+            {QStringLiteral("give up"), [&] { st.window->control().giveUp(); }},
             {QStringLiteral("prize"), [&] { st.window->NC9Click(); }},
             {QStringLiteral("settings"), [&] { st.window->openAwardSettings(); }},
             {QStringLiteral("tips"), [&] { st.window->ND1Click(); }},

@@ -6,7 +6,7 @@
 #include "ui/photo/PhotoSlot.h"
 #include "ui/photo/PhotoStage.h"
 #include "ui/photo/TForm_changpspho.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
@@ -94,6 +94,37 @@ struct PhotoStageFixture {
 class TestPhoto : public QObject {
     Q_OBJECT
 private slots:
+    void theLoadPromptFitsTheStage_data()
+    {
+        QTest::addColumn<int>("captionSize");  // readyLuck's font, in points
+        QTest::newRow("as shipped") << 48;
+        QTest::newRow("large") << 96;
+        QTest::newRow("small") << 12;
+    }
+    void theLoadPromptFitsTheStage()
+    {
+        QFETCH(int, captionSize);
+        PhotoStageFixture f;
+        {
+            auto s = openSettings(f.dir);
+            s->writeInteger("readyLuck", "Font.Size", captionSize);
+            s->deleteKey("readyLuck", "Font.Height");
+            QVERIFY(s->commit());
+        }
+        f.window.reset();
+        f.open();
+        f.photos().NB7->trigger();
+        const QLabel *prompt = f.photos().Label_loadpho;
+        QVERIFY(prompt->isVisible());
+        QVERIFY2(prompt->x() >= 0 && prompt->geometry().right() < 1024,
+                 qPrintable(QStringLiteral("%1 wide at %2").arg(prompt->width()).arg(prompt->x())));
+        QCOMPARE(prompt->x(), qRound((1024 - prompt->width()) / 2.0));
+        const int expected = captionSize >= 11 ? captionSize - 10 : captionSize;
+        QVERIFY(prompt->font().pointSizeF() <= expected);
+        if (captionSize == 12)
+            QCOMPARE(prompt->font().pointSizeF(), qreal(expected));  // a prompt that fits keeps its size
+    }
+
     void switchingOffersTheLoadAndTheLoadSurvivesBrokenAndVanishedPhotos()
     {
         PhotoStageFixture f;
@@ -219,7 +250,7 @@ private slots:
         f.photos().Npp1Click();
         QCOMPARE(round, 1);
         QCOMPARE(f.shownTexts().mid(f.shownTexts().size() - 2),
-                 (QStringList{QStringLiteral("列数不能为空。"), QStringLiteral("列数至少为1。")}));
+                 (QStringList{QStringLiteral("列数不能为空。"), QStringLiteral("列数应在1到2001之间。")}));
         auto s = openSettings(f.dir);
         QCOMPARE(s->readInteger("3phoall", "Width", 0), 210);
         QCOMPARE(s->readInteger("3pho", "1Top", 0), 60);

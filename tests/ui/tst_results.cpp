@@ -107,7 +107,7 @@ private slots:
             QVERIFY(dialog.result() != QDialog::Accepted);
         }
         QCOMPARE(messages.shown.size(), 2);
-        QCOMPARE(messages.shown[0].text, QStringLiteral("您输入的不是数字，请输入数字"));
+        QCOMPARE(messages.shown[0].text, QStringLiteral("每行显示个数：您输入的不是数字，请输入数字"));
         edit->setText(QStringLiteral("4"));
         ok->click();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));

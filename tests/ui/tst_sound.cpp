@@ -5,7 +5,8 @@
 #include "support/TestServices.h"
 #include "ui/settings/TForm_setmusic.h"
 #include "ui/sound/SoundPlayer.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/sound/SoundProbe.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/Clock.h"
@@ -16,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -243,6 +245,58 @@ private slots:
             if (w->inherits("tessaly::TForm_float2") && w->isVisible())
                 w->close();
         QCOMPARE(st.window->sound().channel(), SoundChannel::Stopped);
+    }
+
+    void theCheckDecodesEverySoundToItsEnd()
+    {
+        QTemporaryDir tmp;
+        const QString junk = tmp.filePath(QStringLiteral("junk.wav"));
+        writeBytes(junk, std::string("RIFF\x24\x10\0\0WAVE", 12) + std::string(4096, '\x5a'));
+        QtSoundProbe probe;
+        QVERIFY(!probe.decodeError(junk.toStdString()).empty());
+        QVERIFY(!probe.decodeError(tmp.filePath(QStringLiteral("gone.mp3")).toStdString()).empty());
+        for (const char *shipped : {"/wav/stop1.wav", "/wav/bg2.mp3"})
+            QCOMPARE(QString::fromStdString(probe.decodeError((kDist + shipped).toStdString())), QString());
+
+        // The same file named by the settings is a note of the check, with the reason.
+        QTemporaryDir event;
+        const std::filesystem::path dir = event.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        std::filesystem::copy_file(junk.toStdString(), dir / "wav" / "stop1.wav",
+                                   std::filesystem::copy_options::overwrite_existing);
+        const CheckReport report = checkEventFolder(dir, &probe);
+        bool named = false;
+        for (const auto &f : report.findings)
+            named = named || (toQt(f.text).contains(QStringLiteral("wav\\stop1.wav 无法解码")) &&
+                              f.level == CheckFinding::Level::Warning);
+        QVERIFY(named);
+    }
+
+    void aSoundThatFailsOnTheStageIsNamedInTheToolBarAndTheHistory()
+    {
+        Stage st(true);
+        writeBytes(QString::fromStdString((st.dir / "wav" / "stop1.wav").string()), std::string(4096, '\x5a'));
+        DrawSession &session = st.window->session();
+        if (!session.flags().BatchReady)
+            st.press(Qt::Key_Space);
+        st.press(Qt::Key_Space);
+        st.press(Qt::Key_Space);
+        QVERIFY(!session.flags().Rolling);
+        auto *line = st.window->ControlBar1->findChild<QLabel *>(QStringLiteral("NoticeLine"));
+        QVERIFY(line);
+        QTRY_VERIFY_WITH_TIMEOUT(line->text().contains(QStringLiteral("声音文件无法播放：wav\\stop1.wav")), 15000);
+        QVERIFY(!line->isHidden());
+        QVERIFY(st.s.messages.shown.isEmpty());  // no box over the stage
+        std::ifstream in(st.dir / "log.txt", std::ios::binary);
+        const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        QVERIFY(toQt(log).contains(QStringLiteral("提示：声音文件无法播放：wav\\stop1.wav")));
+        // The draw goes on: the next batch rolls and stops as usual.
+        for (int i = 0; i < 3 && session.flags().BatchReady == false; ++i)
+            st.press(Qt::Key_Space);
+        st.press(Qt::Key_Space);
+        QVERIFY(session.flags().Rolling);
+        st.press(Qt::Key_Space);
+        QVERIFY(!session.flags().Rolling);
     }
 
     void withoutAnAudioOutputTheDrawIsSilentAndF9DoesNothing()

@@ -16,9 +16,12 @@
 #include "core/special/SpecialLists.h"
 #include "core/text/Base64.h"
 #include "core/text/Gbk.h"
+#include "ui/common/GbkText.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +30,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <fstream>
 
@@ -170,22 +174,132 @@ private slots:
         dialog.ComboBox1->setCurrentIndex(2);
         dialog.Edit1->setText(QStringLiteral(" 口令 "));
         QTest::keyClick(dialog.Edit2, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
-        QTest::keyClick(dialog.Edit3, Qt::Key_F8);
+        QTest::keyClick(dialog.Edit3, Qt::Key_8, Qt::AltModifier);
         QCOMPARE(dialog.Edit2->code(), 16384 + 8192 + 75);
         child<QPushButton>(&dialog, "Button4")->click();
         QCOMPARE(QString::fromStdString(program.option("sndmm")),
                  QString::fromStdString(base64Encode(utf8ToGbk("口令"))));
         QCOMPARE(program.option("sndfo"), std::to_string(16384 + 8192 + 75));
-        QCOMPARE(program.option("sndst"), std::string("119"));
+        QCOMPARE(program.option("sndst"), std::to_string(32768 + '8'));
         QCOMPARE(program.option("ntfs"), std::string("2"));
         QCOMPARE(program.session->options().sndfo, 16384 + 8192 + 75);
-        QCOMPARE(program.session->options().sndst, 119);
+        QCOMPARE(program.session->options().sndst, 32768 + '8');
         QVERIFY(messages.shown.last().text.contains(QStringLiteral("总是启用内定\\黑名单功能")));
         // Reopened, the dialog shows what was stored.
         TForm_ndkmdset again(program.dir, *program.session, messages);
         QCOMPARE(again.Edit1->text(), QStringLiteral("口令"));
         QCOMPARE(again.ComboBox1->currentIndex(), 2);
-        QCOMPARE(again.Edit3->text(), QStringLiteral("F8"));
+        QCOMPARE(again.Edit3->text(), QStringLiteral("Alt+8"));
+    }
+
+    void hotKeysAStrayKeystrokeCouldPressAreRefused_data()
+    {
+        QTest::addColumn<int>("openKey");
+        QTest::addColumn<int>("openMods");
+        QTest::addColumn<int>("enableKey");
+        QTest::addColumn<int>("enableMods");
+        QTest::addColumn<QString>("refusal");
+        const int ctrlAlt = int(Qt::ControlModifier | Qt::AltModifier);
+        const QString open = QStringLiteral("弹出特殊功能设定窗口快捷键：");
+        const QString enable = QStringLiteral("启用内定和黑名单快捷键：");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << 0 << int(Qt::Key_N) << ctrlAlt << open;
+        QTest::newRow("Esc") << int(Qt::Key_U) << ctrlAlt << int(Qt::Key_Escape) << 0 << enable;
+        QTest::newRow("plain letter") << int(Qt::Key_R) << 0 << int(Qt::Key_N) << ctrlAlt << open;
+        QTest::newRow("Shift letter") << int(Qt::Key_U) << ctrlAlt << int(Qt::Key_R) << int(Qt::ShiftModifier) << enable;
+        QTest::newRow("start key") << int(Qt::Key_Space) << int(Qt::ControlModifier) << int(Qt::Key_N) << ctrlAlt << open;
+        QTest::newRow("same twice") << int(Qt::Key_U) << ctrlAlt << int(Qt::Key_U) << ctrlAlt << enable;
+        QTest::newRow("Alt+F4") << int(Qt::Key_F4) << int(Qt::AltModifier) << int(Qt::Key_N) << ctrlAlt << open;
+        QTest::newRow("Ctrl+Alt+F2") << int(Qt::Key_U) << ctrlAlt << int(Qt::Key_F2) << ctrlAlt << enable;
+        QTest::newRow("Ctrl+Alt+Backspace") << int(Qt::Key_Backspace) << ctrlAlt << int(Qt::Key_N) << ctrlAlt << open;
+        QTest::newRow("Ctrl+Alt+Delete") << int(Qt::Key_U) << ctrlAlt << int(Qt::Key_Delete) << ctrlAlt << enable;
+        QTest::newRow("accepted") << int(Qt::Key_7) << int(Qt::ControlModifier) << int(Qt::Key_N) << ctrlAlt << QString();
+    }
+    void hotKeysAStrayKeystrokeCouldPressAreRefused()
+    {
+        QFETCH(int, openKey);
+        QFETCH(int, openMods);
+        QFETCH(int, enableKey);
+        QFETCH(int, enableMods);
+        QFETCH(QString, refusal);
+        Program program;
+        ScriptedMessages messages;
+        TForm_ndkmdset dialog(program.dir, *program.session, messages);
+        dialog.show();
+        dialog.PageControl1->setCurrentIndex(2);
+        QTest::keyClick(dialog.Edit2, Qt::Key(openKey), Qt::KeyboardModifiers(openMods));
+        QTest::keyClick(dialog.Edit3, Qt::Key(enableKey), Qt::KeyboardModifiers(enableMods));
+        child<QPushButton>(&dialog, "Button4")->click();
+        QCOMPARE(messages.shown.size(), 1);
+        if (refusal.isEmpty()) {
+            QCOMPARE(messages.shown[0].text, QStringLiteral("修改参数成功。"));
+            QCOMPARE(program.session->options().sndfo, 16384 + '7');
+            return;
+        }
+        QVERIFY2(messages.shown[0].text.startsWith(refusal), qPrintable(messages.shown[0].text));
+        QCOMPARE(program.option("sndfo"), std::string("<absent>"));  // nothing stored
+        QCOMPARE(program.session->options().sndfo, 49237);
+        QCOMPARE(program.session->options().sndst, 49230);
+    }
+
+    void aWindowWhoseSettingsCouldNotBeReadDoesNotOpen()
+    {
+        Program program;
+        {
+            auto settings = openSettings(program.dir);
+            settings->writeString("Grfz", "0", "0|" + utf8ToGbk("一等奖(1名)") + ":1-2");
+            settings->writeString("GrStatus", "qCaption", "'kept'");
+            QVERIFY(settings->commit().ok());
+        }
+        const auto set = program.dir / "set.dat";
+        std::filesystem::rename(set, program.dir / "set.bak");
+        std::filesystem::create_directories(set);  // there, but cannot be read
+        ScriptedMessages messages;
+        test::ScriptedPickers pickers;
+        QWidget stage;
+        SpecialSettings special(program.dir, *program.session, {messages, pickers}, [](bool) {}, &stage);
+        int shown = 0;
+        QTimer closer;  // a window that did open is counted and closed, so the test never hangs
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                ++shown;
+                d->reject();
+            }
+        });
+        closer.start(10);
+        special.openGrouping();
+        special.openAdvanced(nullptr);
+        QCOMPARE(shown, 0);
+        QCOMPARE(messages.shown.size(), 2);
+        QCOMPARE(messages.shown[0].title, QStringLiteral("出错"));
+        // Even confirmed by force, neither window writes anything.
+        TForm_setfz grouping(program.dir, *program.session, messages, [] {});
+        TForm_setadv advanced(program.dir, messages, pickers);
+        QVERIFY(!grouping.settingsRead());
+        QVERIFY(!advanced.settingsRead());
+        std::filesystem::remove(set);
+        std::filesystem::rename(program.dir / "set.bak", set);
+        grouping.Button1->click();
+        advanced.Button1->click();
+        auto settings = openSettings(program.dir);
+        QCOMPARE(settings->readString("Grfz", "0"), "0|" + utf8ToGbk("一等奖(1名)") + ":1-2");
+        QCOMPARE(settings->readString("GrStatus", "qCaption"), std::string("kept"));
+    }
+
+    void aStoredHotKeyThatBreaksTheRuleIsNamedAndOff()
+    {
+        Program program;
+        {
+            auto settings = openSettings(program.dir);
+            settings->writeString("Option", "sndst", "78");  // a plain N
+            QVERIFY(settings->commit().ok());
+        }
+        DrawSession session(program.dir, program.random, program.clock);
+        session.FormCreate(false);
+        const DrawOutcome shown = session.FormShow("1*1");
+        QCOMPARE(session.options().sndst, 0);
+        QCOMPARE(session.options().sndfo, 49237);
+        QVERIFY(!shown.notices.empty());
+        QVERIFY(toQt(shown.notices[0].text).contains(QStringLiteral("sndst=78")));
     }
 
     void theEnablingKeyResetsTheDrawWithTheLists()
@@ -199,7 +313,10 @@ private slots:
         std::vector<bool> resets;
         SpecialSettings special(program.dir, *program.session, {messages, pickers}, [&](bool useLists) {
             resets.push_back(useLists);
-            program.session->ResetDraw(useLists);
+            // As the stage does: the hot key's reset brings the lists in and says so.
+            const DrawOutcome out = useLists ? program.session->EnableLists() : program.session->ResetDraw(false);
+            for (const auto &n : out.notices)
+                messages.notify(&stage, toQt(n.title), toQt(n.text), MessageService::Icon::Information);
         }, &stage);
         QVERIFY(!special.hotKey(16384 + 85));  // Ctrl+U alone is nothing
         QVERIFY(resets.empty());

@@ -1,7 +1,7 @@
 // The stage window driven offscreen through a whole draw of the shipped demo
 // data with the start key, then checked in the record files.
 #include "support/TestServices.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"

@@ -3,8 +3,9 @@
 // every visible element stands inside the stage, nothing covers anything, and
 // names stay readable on a 1920x1080 projector.
 #include "support/TestServices.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
+#include "ui/stage/StageLayout.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
@@ -175,7 +176,7 @@ private slots:
             w.Status->setCaption(QStringLiteral("正在抽取：幸运奖 第2/2批，本批 500 名，共 500/500 名"));
             w.Award->setCaption(QStringLiteral("新能源汽车一辆（含三年免费保养）"));
             w.boss->setCaption(QStringLiteral("有请董事长为特等奖抽奖"));
-            w.placeCaptions();
+            w.layout().placeCaptions();
             for (const SlotLabel *slot : w.Labels)
                 const_cast<SlotLabel *>(slot)->hide();
             w.Label21->hide();
@@ -185,10 +186,10 @@ private slots:
             const std::string longest = w.session().lists().LongestEntry;
             QCOMPARE(int(longest.size()), bytes);
             for (int n : kBatchSizes) {
-                w.ArrangeSlots(n);
+                w.layout().ArrangeSlots(n);
                 int nameHeight = 0;
                 if (n <= kMaxSlots) {
-                    w.ReadConfiglabel(n, false);
+                    w.layout().ReadConfiglabel(n, false);
                     for (int k = 0; k < n; ++k)
                         w.Labels[size_t(k)]->setText(toQt(longest));
                     nameHeight = w.Labels[0]->height();
@@ -198,7 +199,7 @@ private slots:
                     if (shown != n)
                         problems << QStringLiteral("%1 bytes, batch %2: %3 slots shown").arg(bytes).arg(n).arg(shown);
                 } else {
-                    w.ReadConfiglabel20(n, false);
+                    w.layout().ReadConfiglabel20(n, false);
                     const SlotBlockLayout block = readSlotBlockLayout(*openSettings(st.dir), n);
                     w.Label21->setText(toQt(composeSlotBlockText(
                         std::vector<std::string>(size_t(n), padEntry(longest, longest.size())), block.row,
@@ -485,19 +486,19 @@ private slots:
         for (int round = 0; round < 3; ++round) {
             // Placed again and again, as every caption change does, and stored on the way.
             w.Award->setCaption(name);
-            w.placeCaptions();
+            w.layout().placeCaptions();
             QCOMPARE(w.Award->caption(), name);
             QVERIFY2(w.Award->height() > 1.3 * (oneLineBottom - oneLineTop), "one line");  // two lines
             QCOMPARE(w.Award->y() + w.Award->height(), oneLineBottom);  // grown upwards, off the picture
             QVERIFY(w.Award->x() + w.Award->width() <= w.StageWidth() - 10);
             QVERIFY(w.Award->font().pointSize() >= 12);
             QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
-            w.WriteConfig();
+            w.layout().WriteConfig();
             QCOMPARE(openSettings(st.dir)->readInteger("Award", "Top", 0), oneLineTop);
         }
         // A short name is one line again, where it stood.
         w.Award->setCaption(QStringLiteral("电视"));
-        w.placeCaptions();
+        w.layout().placeCaptions();
         QCOMPARE(w.Award->y(), oneLineTop);
     }
 

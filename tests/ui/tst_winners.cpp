@@ -4,7 +4,7 @@
 #include "support/StageFixture.h"
 #include "ui/effects/TStretchHandle.h"
 #include "ui/photo/PhotoStage.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmMain.h"
 #include "ui/winners/TForm_float2.h"
 #include "ui/winners/WinnersWidgets.h"
@@ -16,7 +16,11 @@
 #include "core/text/Lines.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -143,7 +147,7 @@ private slots:
         d.s.messages.shown.clear();
         w->choosePerRow();
         QCOMPARE(d.s.messages.shown.size(), 2);
-        QCOMPARE(d.s.messages.shown[0].text, QStringLiteral("您输入的不是数字，请输入数字"));
+        QCOMPARE(d.s.messages.shown[0].text, QStringLiteral("每行显示个数：您输入的不是数字，请输入数字"));
         const QString stored = QString::fromStdString(gbkToUtf8(d.value("float2txt", key)));
         QCOMPARE(stored.section(QLatin1Char('|'), 0, 2), QStringLiteral("1|clYellow|28"));
         QCOMPARE(stored.section(QLatin1Char('|'), 6, 6).toInt(), w->Label_tx->x());
@@ -155,6 +159,62 @@ private slots:
         QTest::keyClick(w, Qt::Key_PageUp);
         QCOMPARE(w->viewedAward(), 0);
         QCOMPARE(w->Label_tx->font().pointSize(), award == 0 ? 28 : 20);
+    }
+
+    void aPerRowCountOutOfRangeIsRefusedWhereTyped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");  // field 1 of float2txt afterwards; empty: refused, unchanged
+        QTest::newRow("the crash") << "2000000000" << "";
+        QTest::newRow("past 32 bits") << "99999999999" << "";
+        QTest::newRow("one past") << "101" << "";
+        QTest::newRow("zero") << "0" << "";
+        QTest::newRow("the most") << "100" << "100";
+    }
+    void aPerRowCountOutOfRangeIsRefusedWhereTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        Drawn d;
+        TForm_float2 *w = d.openWithF7();
+        const std::string key = std::to_string(w->viewedAward());
+        const std::string before = d.value("float2txt", key.c_str());
+        onDialog([typed](QWidget *dialog) {
+            field<QLineEdit>(dialog, "Edit1")->setText(typed);
+            field<QPushButton>(dialog, "Button1")->click();
+            if (dialog->isVisible()) {
+                QCOMPARE(dialog->focusWidget(), field<QLineEdit>(dialog, "Edit1"));
+                field<QPushButton>(dialog, "Button2")->click();
+            }
+        });
+        d.s.messages.shown.clear();
+        w->choosePerRow();
+        if (stored.isEmpty()) {
+            QCOMPARE(d.s.messages.shown.size(), 1);
+            QCOMPARE(d.s.messages.shown[0].text, QStringLiteral("每行显示个数必须是 1 到 100 之间的数字。"));
+            QCOMPARE(d.value("float2txt", key.c_str()), before);
+        } else {
+            QCOMPARE(QString::fromStdString(d.value("float2txt", key.c_str())).section(QLatin1Char('|'), 0, 0), stored);
+        }
+    }
+
+    void aStoredPerRowCountOutOfRangeIsShownClampedAndNamed()
+    {
+        Drawn d;
+        {
+            auto s = openSettings(d.dir);
+            s->writeString("float2txt", "0", utf8ToGbk("2000000000|clYellow|20|黑体|[fsBold]|134|50|20"));
+            QVERIFY(s->commit());
+        }
+        TForm_float2 *w = d.openWithF7();
+        QStringList notices;
+        w->notice = [&](const QString &text) { notices << text; };
+        QTest::keyClick(w, Qt::Key_PageUp);
+        QCOMPARE(w->viewedAward(), 0);
+        QCOMPARE(w->Label_tx->lines().size(), 1 + 1 + 1 + 1);  // heading, prize, both winners in one row, blank
+        QCOMPARE(notices.size(), 1);
+        QVERIFY(notices[0].contains(QStringLiteral("一等奖")));
+        QVERIFY(notices[0].contains(QStringLiteral("2000000000")));
     }
 
     void centringAndTheAdjustModeLeaveTextcenterOff()
@@ -218,6 +278,80 @@ private slots:
         std::unique_ptr<QMenu> menu(w->createPopupMenu(w.get()));
         QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu_pho"));
         QVERIFY(menu->findChild<QAction *>(QStringLiteral("Npho3")));
+    }
+
+    void thePhotosHeldStayBoundedForAnyAwardAndAnyStoredSize_data()
+    {
+        QTest::addColumn<int>("winners");
+        QTest::addColumn<QSize>("photo");
+        QTest::addColumn<QString>("stored");  // float2pho/0
+        QTest::newRow("camera photos shown 4000 by 3000") << 25 << QSize(400, 300) << "5|50|10|10|4000|3000";
+        QTest::newRow("any stored size") << 25 << QSize(400, 300) << "3|50|10|10|99999|99999";
+        QTest::newRow("2001 winners") << 2001 << QSize(60, 80) << "5|50|10|10|160|120";
+    }
+    void thePhotosHeldStayBoundedForAnyAwardAndAnyStoredSize()
+    {
+        QFETCH(int, winners);
+        QFETCH(QSize, photo);
+        QFETCH(QString, stored);
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::ofstream(dir / "set.dat", std::ios::binary) << "[float2pho]\r\n0=" << stored.toStdString() << "\r\n";
+        QByteArray jpeg;
+        {
+            QImage image(photo, QImage::Format_RGB32);
+            image.fill(Qt::cyan);
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            QVERIFY(image.save(&buffer, "JPG"));
+        }
+        std::filesystem::create_directories(dir / "photo");
+        AwardTable awards;
+        awards[0] = LGrade{utf8ToGbk("大奖"), 1, std::to_string(winners), winners, utf8ToGbk("奖品"), ""};
+        awards.AwardCount = 1;
+        WinnerArray names;
+        for (int i = 0; i < winners; ++i) {
+            names[0].push_back("W" + std::to_string(i));
+            std::ofstream(dir / "photo" / (names[0].back() + ".jpg"), std::ios::binary) << jpeg.toStdString();
+        }
+        test::TestServices s;
+        const QSize stage(1024, 768);
+        TForm_float2 w(dir, {s.messages, s.pickers}, stage,
+                       {awards, WinnerLists(names.data(), 50), WinnerLists(names.data(), 50), true, true, true}, 0);
+        w.show();
+        w.FormShow();
+        QCOMPARE(int(w.pictures().size()), winners);
+        auto *scroll = w.findChild<QScrollArea *>();
+        // Only pictures within a screen of the view hold pixels, and every one of those does.
+        auto checkHeld = [&] {
+            const QRect view(scroll->horizontalScrollBar()->value(), scroll->verticalScrollBar()->value(),
+                             scroll->viewport()->width(), scroll->viewport()->height());
+            const QRect near = view.adjusted(-view.width(), -view.height(), view.width(), view.height());
+            for (PhotoTile *p : w.pictures()) {
+                QVERIFY(p->width() <= stage.width() && p->height() <= stage.height());
+                QCOMPARE(p->loaded(), p->geometry().intersects(near));
+                QVERIFY(!p->missing());
+                QVERIFY(p->image().width() <= std::min(photo.width(), p->width()));
+            }
+            QVERIFY2(w.photoBytes() < 256ll * 1024 * 1024, qPrintable(QString::number(w.photoBytes())));
+        };
+        checkHeld();
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
+        checkHeld();
+        QCOMPARE(w.pictures().back()->loaded(), true);
+        // A new layout empties the cache: only the pictures now near the view are decoded again.
+        onDialog([](QWidget *dialog) {
+            field<QLineEdit>(dialog, "Edit4")->setText(QStringLiteral("100"));
+            field<QLineEdit>(dialog, "Edit5")->setText(QStringLiteral("90"));
+            field<QPushButton>(dialog, "Button1")->click();
+        });
+        w.arrangePhotos();
+        checkHeld();
+        int held = 0;
+        for (PhotoTile *p : w.pictures())
+            held += p->loaded() ? 1 : 0;
+        QVERIFY(w.photoCache().bytes() <= qint64(held) * 100 * 90 * 4);
     }
 
     void photosComeFromPhotoModesTableWhenItIsLoaded()
@@ -302,10 +436,49 @@ private slots:
         w->arrangePhotos();
         QCOMPARE(d.s.messages.shown.size(), 2);
         QCOMPARE(d.s.messages.shown[0].text, QStringLiteral("列数不能为空。"));
-        QCOMPARE(d.s.messages.shown[1].text, QStringLiteral("列数必须大于0。"));
+        QCOMPARE(d.s.messages.shown[1].text, QStringLiteral("列数应在1到2001之间。"));
         QCOMPARE(d.value("float2pho", key.c_str()), std::string("2|50|10|10|100|150"));
         QCOMPARE(w->pictures().front()->size(), QSize(100, 150));
         QCOMPARE(w->pictures()[1]->y(), w->pictures()[0]->y());
+    }
+
+    void theLayoutDialogRefusesWhatTheStageCannotShow_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a picture 99999999 wide") << "Edit4" << "99999999" << QStringLiteral("图片宽应在1到1024之间。");
+        QTest::newRow("past 32 bits") << "Edit5" << "99999999999" << QStringLiteral("图片高应在1到768之间。");
+        QTest::newRow("one past the stage") << "Edit4" << "1025" << QStringLiteral("图片宽应在1到1024之间。");
+        QTest::newRow("columns") << "Edit1" << "2002" << QStringLiteral("列数应在1到2001之间。");
+        QTest::newRow("column gap") << "Edit2" << "2147483647" << QStringLiteral("列间距应在0到1024之间。");
+        QTest::newRow("top margin") << "Edit3" << "769" << QStringLiteral("上边距应在0到768之间。");
+        QTest::newRow("row gap") << "Edit8" << "100000" << QStringLiteral("行间距应在0到768之间。");
+    }
+    void theLayoutDialogRefusesWhatTheStageCannotShow()
+    {
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        Drawn d;
+        auto w = d.openPhotos();
+        const std::string key = std::to_string(w->viewedAward());
+        const std::string before = d.value("float2pho", key.c_str());
+        QSize grown;
+        onDialog([&](QWidget *dialog) {
+            field<QLineEdit>(dialog, edit.toLatin1().constData())->setText(typed);
+            field<QPushButton>(dialog, "Button1")->click();
+            grown = dialog->findChild<QLabel *>(QStringLiteral("Image1"))->size();
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(dialog->focusWidget(), field<QLineEdit>(dialog, edit.toLatin1().constData()));
+            field<QPushButton>(dialog, "Button2")->click();
+        });
+        w->arrangePhotos();
+        QCOMPARE(d.s.messages.shown.size(), 1);
+        QCOMPARE(d.s.messages.shown[0].text, message);
+        QCOMPARE(d.value("float2pho", key.c_str()), before);
+        QVERIFY(grown.width() <= 512 && grown.height() <= 384);  // the preview keeps the dialog on the screen
+        QCOMPARE(w->pictures().front()->size(), QSize(160, 120));
     }
 
     void captionAndNameFontsAreStoredPerAward()
@@ -369,6 +542,7 @@ private slots:
         QCOMPARE(QDir(out + QStringLiteral("/二等奖(7)")).entryList(QDir::Files).size(), 6);
 
         d.s.pickers.setNextFile(out + QStringLiteral("/results.csv"));
+        d.s.pickers.setNextType(2);
         w->exportResults();
         std::ifstream csv((d.dir / "out" / "results.csv").string(), std::ios::binary);
         const std::string text{std::istreambuf_iterator<char>(csv), std::istreambuf_iterator<char>()};
@@ -378,6 +552,39 @@ private slots:
         QCOMPARE(d.s.messages.shown.size(), 2);
         QCOMPARE(d.s.messages.shown[1].text, QStringLiteral("抽奖结果已保存到：\n") + out + QStringLiteral("/results.csv"));
         QCOMPARE(d.s.pickers.saveStarts.last(), QString::fromStdString((d.dir / "抽奖结果.txt").string()));
+    }
+
+    void theChosenTypeDecidesTheFormatAndTheSuffix_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("start");  // the first bytes of the file
+        QTest::newRow("text") << "results" << 0 << "results.txt" << QByteArray("\xd2\xbb");  // "一" in GBK
+        QTest::newRow("Excel without a suffix") << "results" << 1 << "results.xlsx" << QByteArray("PK");
+        QTest::newRow("CSV without a suffix") << "results" << 2 << "results.csv" << QByteArray("\xEF\xBB\xBF");
+        QTest::newRow("Excel over a .txt name") << "results.txt" << 1 << "results.txt.xlsx" << QByteArray("PK");
+        QTest::newRow("CSV in capitals") << "RESULTS.CSV" << 2 << "RESULTS.CSV" << QByteArray("\xEF\xBB\xBF");
+    }
+    void theChosenTypeDecidesTheFormatAndTheSuffix()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, type);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, start);
+        Drawn d;
+        TForm_float2 *w = d.openWithF7();
+        const QString out = QString::fromStdString(d.dir.string()) + QStringLiteral("/out/");
+        QDir().mkpath(out);
+        d.s.pickers.setNextFile(out + typed);
+        d.s.pickers.setNextType(type);
+        w->exportResults();
+        QVERIFY(d.s.pickers.offeredTypes.value(type).contains(QStringLiteral("*.") + QFileInfo(written).suffix().toLower()));
+        QCOMPARE(QDir(out).entryList(QDir::Files), QStringList{written});
+        QFile file(out + written);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith(start));
+        QCOMPARE(d.s.messages.shown.last().text, QStringLiteral("抽奖结果已保存到：\n") + out + written);
     }
 
     void backgroundsAreStretchedKeptOrLeftBlank()
@@ -390,12 +597,18 @@ private slots:
         QVERIFY(small.save(tmp.path() + QStringLiteral("/img/show.jpg")));
         QVERIFY(small.save(tmp.path() + QStringLiteral("/img/show.bmp")));
         QVERIFY(small.save(tmp.path() + QStringLiteral("/img/show.png")));
+        QVERIFY(small.save(tmp.path() + QStringLiteral("/img/show.jpeg"), "JPG"));
+        QVERIFY(small.save(tmp.path() + QStringLiteral("/img/show.gif.txt"), "PNG"));
         const QSize stage(200, 100);
-        QCOMPARE(winnersBackground(dir, "img\\show.jpg", stage).size(), stage);
         QCOMPARE(winnersBackground(dir, "img\\show.bmp", stage).size(), QSize(40, 30));
-        const QImage png = winnersBackground(dir, "img\\show.png", stage);
-        QCOMPARE(png.size(), stage);
-        QCOMPARE(png.pixelColor(10, 10), QColor(Qt::black));
+        // The picker offers .jpeg and .png too: they are stretched like .jpg.
+        for (const char *stretched : {"img\\show.jpg", "img\\show.jpeg", "img\\show.png"}) {
+            const QImage image = winnersBackground(dir, stretched, stage);
+            QCOMPARE(image.size(), stage);
+            QVERIFY(qAbs(image.pixelColor(190, 90).green() - 255) < 8);
+            QVERIFY(image.pixelColor(190, 90).red() < 8);
+        }
+        QCOMPARE(winnersBackground(dir, "img\\show.gif.txt", stage).pixelColor(10, 10), QColor(Qt::black));
         QCOMPARE(winnersBackground(dir, "img\\gone.jpg", stage).pixelColor(10, 10), QColor(Qt::black));
     }
 };

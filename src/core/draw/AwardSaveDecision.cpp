@@ -1,6 +1,8 @@
 #include "draw/AwardSaveDecision.h"
 
+#include "draw/Shortage.h"
 #include "settings/AwardTable.h"
+#include "settings/Settings.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
 #include "text/SplitField.h"
@@ -85,6 +87,23 @@ AwardSaveDecision decideAwardSave(const IniStore &stored, const std::vector<Sett
     compare(maskOf(before) != maskOf(after), "Option/privacy");
     d.resetsDraw = !d.changed.empty();
     return d;
+}
+
+std::string shortageRefusal(const std::filesystem::path &programDir, const IniStore &stored,
+                            const std::vector<SettingWrite> &writes)
+{
+    auto after = openSettings(programDir);
+    if (!after)
+        return {};  // the save itself reports a set.dat it cannot read
+    for (const SettingWrite &w : writes)
+        after->writeString(w.section, w.key, w.value);  // never committed: only looked at
+    const auto before = eventShortage(programDir, stored);
+    const auto now = eventShortage(programDir, *after);
+    if (!now || !now->any() || (before && now->missing <= before->missing))
+        return {};
+    std::vector<std::string> problems;
+    return TSL_GBK("中奖总名额不能大于参选人数！请重新设置奖项或检查参选人员（") +
+           shortfallText(*now, loadAwardTable(*after, problems)) + TSL_GBK("）");
 }
 
 std::string awardResetQuestion(int recordedWinners)

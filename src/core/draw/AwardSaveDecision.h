@@ -9,6 +9,7 @@
 #include "draw/DrawRecord.h"
 #include "settings/IniStore.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ struct AwardSaveDecision {
 // Compares the deciding values of set.dat as stored with the same values after
 // `writes` (the whole save, in order; the last write of a key wins).
 AwardSaveDecision decideAwardSave(const IniStore &stored, const std::vector<SettingWrite> &writes);
+
+// The participant check of the save: refused (GBK message) only when the new
+// table and repeat-win setting leave more winners undrawn than the stored ones
+// (a title or a prize name changes nothing); empty when the save may go on.
+std::string shortageRefusal(const std::filesystem::path &programDir, const IniStore &stored,
+                            const std::vector<SettingWrite> &writes);
 
 // The confirmation asked before such a save (GBK); with recorded winners it
 // says how many records the reset clears and that log.txt keeps them.

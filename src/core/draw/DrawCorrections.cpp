@@ -1,6 +1,7 @@
 // Corrections during a draw: restarting, continuing from another award, giving
 // up a winner, supplementing a batch or an award, and renaming a prize.
 #include "draw/DrawSession.h"
+#include "draw/Replacement.h"
 
 #include "draw/CorrectionLog.h"
 #include "draw/DrawRecord.h"
@@ -92,9 +93,16 @@ DrawOutcome DrawSession::StartFromAward(int index)
     if (m_flags.Rolling)
         stopBatch(out);
     m_flags.SupplementMode = false;
+    const int before = m_state.CurrentAward;
     m_state.CurrentAward = index;
     m_buildKind = "jump";
     const bool built = BuildDrawOrder(index, a->winners, false, m_flags.PredeterminedActive, out);
+    if (!built && m_pendingOrder) {
+        // Its rules could not be read: the draw stays where it was, the operator chooses again.
+        m_state.CurrentAward = before;
+        m_pendingOrder.reset();
+        return out;
+    }
     if (built) {
         m_state.CurrentBatch = 1;
         m_state.DrawnInAward = 0;
@@ -175,6 +183,47 @@ DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
     names.erase(names.begin() + position);
     shown.erase(shown.begin() + position);
     out.actions.push_back(StageAction::ComposeMarquee);
+    return out;
+}
+
+DrawOutcome DrawSession::RedrawOne(int index, int position)
+{
+    DrawOutcome out;
+    if (refuseUnrestored(out))
+        return out;
+    const LGrade *a = award(index);
+    // A batch of the same award that is only prepared gives way: it is prepared again after the re-draw.
+    if (!a || m_flags.Rolling || m_flags.SupplementMode || m_flags.AdjustMode || index != m_state.CurrentAward ||
+        index != m_state.BatchAward) {
+        notice(out, TSL_GBK("只能在本奖项停止后、下一批开始前重抽。"));
+        return out;
+    }
+    const int floor = std::max(m_state.OrderFloor, 0);
+    const int inPlay = m_state.OrderCursor - floor + 1;
+    if (inPlay < 1 || m_state.OrderCursor >= static_cast<int>(m_pool.size())) {
+        notice(out, TSL_GBK("本奖项已没有可以重抽的人。"));
+        return out;
+    }
+    const size_t before = m_awardWinnerNames[static_cast<size_t>(index)].size();
+    out = GiveUp(index, position, false);
+    if (m_awardWinnerNames[static_cast<size_t>(index)].size() == before)
+        return out;  // nothing was withdrawn; the notices say why
+
+    // The replacement moves to the place the next stop takes from.
+    const int chosen = floor + chooseReplacement(m_random, inPlay);
+    std::swap(m_pool[static_cast<size_t>(chosen)], m_pool[static_cast<size_t>(m_state.OrderCursor)]);
+    m_orderUnsaved = true;
+    m_flags.RedrawMode = true;
+    m_state.BatchSize = 1;
+    m_captions.Award = a->prizeName;
+    m_captions.AwardPicture = a->prizePicture;
+    m_captions.Status = a->name + TSL_GBK("：不在场，重抽一人");
+    m_slotTexts.fill({});
+    m_gridText.clear();
+    out.actions.push_back(StageAction::CheckSlotLayout);
+    out.actions.push_back(StageAction::ClearSlots);
+    m_flags.BatchReady = true;
+    startRolling(out);
     return out;
 }
 
@@ -278,8 +327,10 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
 bool DrawSession::SetUpSupplement(int index, int count, DrawOutcome &out)
 {
     m_state.BatchAward = index;
-    if (!BuildDrawOrder(index, count, true, m_flags.PredeterminedActive, out))
+    if (!BuildDrawOrder(index, count, true, m_flags.PredeterminedActive, out)) {
+        m_pendingOrder.reset();  // a supplement whose rules could not be read is set up again by the operator
         return false;
+    }
     const LGrade *a = award(index);
     m_flags.SupplementMode = true;
     m_captions.Award = a->prizeName;

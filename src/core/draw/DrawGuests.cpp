@@ -49,7 +49,10 @@ DrawOutcome DrawSession::openGuestStep()
         return out;  // already open: the numbers typed so far stay
 
     // What decides this award from now on is written down before anyone types.
-    const DrawOrderRequest request = orderRequest(m_state.CurrentAward, a->winners, false, m_flags.PredeterminedActive, out);
+    const auto rules = awardRequest(m_state.CurrentAward, a->winners, false, m_flags.PredeterminedActive, out);
+    if (!rules)
+        return out;  // the rules could not be read: the notice says which
+    const DrawOrderRequest &request = *rules;
     AuditFields fields = orderLineFields(request, "order", poolDigest(m_lists, request.range), DrawOrder{});
     std::erase_if(fields, [](const auto &f) { return f.first == "order" || f.first == "chosen" || f.first == "floor" ||
                                                      f.first == "built" || f.first == "what"; });

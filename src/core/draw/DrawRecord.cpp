@@ -7,6 +7,7 @@
 #include "text/Lines.h"
 #include "text/SplitField.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -223,6 +224,43 @@ int parseOrderFile(std::string_view text, size_t count, std::vector<int> &order)
         order.push_back(v);
     }
     return 0;
+}
+
+SavedStateFit savedStateFits(size_t entries, std::string_view marksText, std::string_view orderText,
+                             const DrawPosition &position)
+{
+    SavedStateFit fit;
+    const std::string list = TSL_GBK("超出了名单：参选名单data.txt只有") + std::to_string(entries) + TSL_GBK("行。");
+    const auto marks = splitLines(marksText);
+    // A line beyond the list, or one naming an entry beyond it (an index, as
+    // every line that is not the drawn mark holds).
+    auto pastEnd = [entries](const std::string &line) {
+        int v = -1;
+        return parseInteger(line, v) && v >= 0 && static_cast<size_t>(v) >= entries;
+    };
+    if (marks.size() > entries)
+        fit.problems.push_back(TSL_GBK("已抽标记文件colip.jpg有") + std::to_string(marks.size()) + TSL_GBK("行，") + list);
+    else if (auto it = std::find_if(marks.begin(), marks.end(), pastEnd); it != marks.end())
+        fit.problems.push_back(TSL_GBK("已抽标记文件colip.jpg第") + std::to_string(it - marks.begin() + 1) +
+                               TSL_GBK("行的序号") + *it + list);
+    if (position.OrderCursor >= 0 && static_cast<size_t>(position.OrderCursor) >= std::max<size_t>(entries, 1))
+        fit.problems.push_back(TSL_GBK("set.dat中保存的抽取位置") + std::to_string(position.OrderCursor) + list);
+    std::vector<int> order;
+    fit.orderBadLine = parseOrderFile(orderText, entries, order);
+    return fit;
+}
+
+int checkMarksFile(std::string_view text, size_t count)
+{
+    const auto lines = splitLines(text);
+    if (lines.empty())
+        return 0;
+    for (size_t i = 0; i < lines.size() && i < count; ++i) {
+        int v = -1;
+        if (lines[i] != kDrawnMark && (!parseInteger(lines[i], v) || v != static_cast<int>(i)))
+            return static_cast<int>(i + 1);
+    }
+    return lines.size() == count ? 0 : static_cast<int>(count + 1);
 }
 
 std::string batchLogBlock(std::string_view timestamp, std::string_view awardName, std::string_view batchLine)

@@ -92,6 +92,27 @@ std::string orderFileText(const std::vector<int> &order);
 // line that is not an entry of a list of `count` entries, or 0 when all are.
 int parseOrderFile(std::string_view text, size_t count, std::vector<int> &order);
 
+// Whether the saved draw fits a list of `entries` lines: no drawn mark
+// (colip.jpg) and no draw position may refer past the end of the list. Marks
+// saved with a longer list (the list was replaced while a stage kept drawing)
+// would give their places to other people, so such a draw is not restored. A
+// damaged line of the draw order (tmda.jpg) with marks that fit is repaired by
+// the restore: the rest of the award is ordered again. The restore at start-up
+// and the check before an event both ask this.
+struct SavedStateFit {
+    std::vector<std::string> problems;  // GBK, one sentence each: the draw is not restored
+    int orderBadLine = 0;               // the first tmda.jpg line that is no entry of the list, from 1
+    bool fits() const { return problems.empty(); }
+};
+SavedStateFit savedStateFits(size_t entries, std::string_view marksText, std::string_view orderText,
+                             const DrawPosition &position);
+
+// colip.jpg against a list of `count` entries: line i (from 0) is "|ISOK|" once
+// entry i is drawn, else i. The line number (from 1) of the first line that is
+// neither, count + 1 when the file holds another number of lines, or 0 when it
+// fits. An empty file (nothing saved yet) fits.
+int checkMarksFile(std::string_view text, size_t count);
+
 inline constexpr int kHistoryRuleLength = 65;
 
 // The block a stop appends to log.txt: the time, then the award's name in

@@ -48,6 +48,15 @@ void DrawSession::RestoreDraw(DrawOutcome &out)
     std::vector<std::string> problems;
     const DrawPosition position = readDrawPosition(*settings);
     m_listSum = listFingerprint(m_lists.NameList);
+    // Marks or a position past the end of the list belong to another list:
+    // nothing of them is taken, and the draw waits for a restart.
+    if (const SavedStateFit fit = savedStateFits(m_lists.size(), stateText, orderText, position); !fit.fits()) {
+        m_restoreFailure = TSL_GBK("保存的抽奖进度与参选名单不符（名单可能在抽奖进行时被替换了）：");
+        for (const auto &problem : fit.problems)
+            m_restoreFailure += "\n" + problem;
+        m_restoreRefused = true;
+        return;
+    }
     const bool listChanged = !position.listSum.empty() && position.listSum != m_listSum;
     if (listChanged) {
         const std::string before = position.listSum.substr(0, position.listSum.find('-'));

@@ -3,6 +3,7 @@
 #include "draw/DrawNotices.h"
 #include "draw/DrawOrder.h"
 #include "draw/DrawRecord.h"
+#include "draw/Shortage.h"
 #include "draw/StatusTemplate.h"
 #include "proof/ProofOrder.h"
 #include "files/FileIo.h"
@@ -43,7 +44,7 @@ void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, 
 }  // namespace
 
 DrawSession::DrawSession(fs::path programDir, RandomSource &random, const Clock &clock)
-    : m_dir(std::move(programDir)), m_proof(m_dir), m_random(random), m_clock(clock)
+    : m_dir(std::move(programDir)), m_proof(m_dir), m_random(random), m_clock(clock), m_notices(m_dir, clock)
 {
     m_startFromEnabled.fill(true);
     m_captions.GoButton = TSL_GBK("开始");
@@ -98,6 +99,7 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     // reset that a crash cut short is finished, before anything is read.
     removeStaleTemporaries(m_dir);
     m_restoreFailure.clear();
+    m_restoreRefused = false;
     RecoveryResult recovered = finishPendingCommit(m_dir);
     for (const auto &error : recovered.errors)
         notifyError(out, error);
@@ -119,6 +121,7 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     const bool onerun = settings->readBool("Option", "onerun", true);
     const std::string screenmain = settings->readString("Option", "screenmain");
     m_showHint = settings->readBool("Option", "showhint", false);
+    m_notices.post(missingSoundNotices(*settings, m_dir));
     if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
         notify(out, unreadable, ErrorCode::BadValue);
 
@@ -174,8 +177,24 @@ DrawOutcome DrawSession::answerAutoLayout(bool yes)
     return out;
 }
 
+DrawOutcome DrawSession::answerRefusedRestore(bool yes)
+{
+    return yes ? Restart() : DrawOutcome{};
+}
+
 void DrawSession::finishShow(DrawOutcome &out)
 {
+    if (m_restoreRefused && !out.question) {
+        // Records that do not fit the list are never shown as winners: the
+        // operator decides now whether to start again.
+        m_restoreRefused = false;
+        out.question = Question{QuestionKind::RestartAfterRefusedRestore, TSL_GBK("提示"),
+                                TSL_GBK("上次的抽奖记录没有读入：") + m_restoreFailure +
+                                    TSL_GBK("\n这些记录中的中奖人不能当作有效的中奖结果，现在不能继续抽奖。"
+                                            "\n是否现在重新开始抽奖？（所有奖项和名单都将回到奖池；"
+                                            "也可以以后再用菜单“重新开始抽奖”）"),
+                                true};
+    }
     if (m_showHint)
         out.actions.push_back(StageAction::ShowTips);
     m_flags.StartingUp = false;
@@ -214,17 +233,31 @@ DrawOutcome DrawSession::ResetDraw(bool useLists)
     return out;
 }
 
-void DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string historyBlock)
+DrawOutcome DrawSession::EnableLists()
+{
+    DrawOutcome out;
+    const bool before = m_flags.PredeterminedActive;
+    m_flags.PredeterminedActive = true;
+    if (!resetDraw(true, out)) {
+        m_flags.PredeterminedActive = before;  // nothing changed, the lists are not in force
+        return out;
+    }
+    if (!m_saveOwed)
+        notify(out, TSL_GBK("可以重新开始抽奖"));
+    return out;
+}
+
+bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string historyBlock)
 {
     // Everything is read before anything changes, so a list that cannot be
     // read leaves the draw as it was.
     auto settings = openSettingsFor(m_dir, out);
     if (!settings)
-        return;
+        return false;
     ParticipantLists fresh;
     if (Status loaded = LoadParticipants(m_dir, fresh); !loaded) {
         notifyError(out, loaded.error());
-        return;
+        return false;
     }
 
     // A roll that is running when the draw restarts ends without winners.
@@ -246,6 +279,7 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     m_lists = std::move(fresh);
     m_listSum = listFingerprint(m_lists.NameList);
     m_restoreFailure.clear();
+    m_restoreRefused = false;
     m_lastBatch.clear();
     m_pool.clear();
     m_state.OrderCursor = -1;
@@ -270,6 +304,7 @@ void DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     commit.settings.push_back({"Option", "addgradep", "0"});
     commit.logBlock = std::move(historyBlock);
     saveDraw(std::move(commit), true, out);
+    return true;
 }
 
 void DrawSession::ClearDrawRecord(DrawCommit &commit)
@@ -292,6 +327,13 @@ bool DrawSession::settleOwedSave(DrawOutcome &out)
         saveDraw(std::move(commit), false, out);
     }
     return !m_saveOwed;
+}
+
+DrawOutcome DrawSession::retrySave()
+{
+    DrawOutcome out;
+    settleOwedSave(out);
+    return out;
 }
 
 DrawOutcome DrawSession::FormCloseQuery() const
@@ -338,64 +380,89 @@ bool DrawSession::IsDrawComplete() const
     return (i >= last || i >= m_state.AwardCount - 1) && batchesOf(i) < b;
 }
 
-DrawOrderRequest DrawSession::orderRequest(int awardIndex, int count, bool keep, bool useLists, DrawOutcome &out) const
+std::optional<DrawOrderRequest> DrawSession::awardRequest(int awardIndex, int count, bool keep, bool useLists,
+                                                          DrawOutcome &out) const
 {
-    DrawOrderRequest request;
-    request.award = awardIndex;
-    request.count = count;
-    request.keep = keep;
-    request.useLists = useLists;
-    request.range = {0, static_cast<int>(m_lists.size()) - 1};
-
-    if (auto settings = openSettingsFor(m_dir, out)) {
-        request.canreAward = settings->readBool("Option", "canreAward", false);
-        request.ntcanrandom = settings->readBool("Option", "ntcanrandom", true);
-        const std::string range = settings->readString("Grfz", std::to_string(awardIndex));
-        if (m_flags.GroupingEnabled && !trimBlanks(range).empty()) {
-            // A range that cannot be read holds nobody; the start named it already.
-            if (auto lines = parseGroupRange(range))
-                request.range = entryRangeOfLines(lines->first, lines->last, m_lists.size());
-            else
-                request.range = {};
-        }
-        if (useLists) {
-            const int lucks = std::clamp(settings->readInteger("Option", "Lucks", 0), 0, kMaxAwards);
-            if (auto reb = openIniFile(m_dir, files::kPredetermined)) {
-                for (int k = 0; k < lucks; ++k)
-                    request.predetermined.push_back(readListNames(*reb, std::to_string(k + 1)));
-            } else {
-                notifyError(out, reb.error());
-            }
-            if (auto reb = openIniFile(m_dir, files::kExclusions))
-                request.excluded = readListNames(*reb, std::to_string(awardIndex + 1));
-            else
-                notifyError(out, reb.error());
-        }
+    // A rule file that exists but cannot be read could hold a range or a list
+    // the organiser set: the award does not start without it.
+    auto settings = openSettings(m_dir);
+    Result<DrawOrderRequest> rules =
+        settings ? readAwardRules(m_dir, *settings, awardIndex, count, keep, useLists, m_flags.GroupingEnabled, m_lists.size())
+                 : Result<DrawOrderRequest>(settings.error());
+    if (!rules) {
+        notifyError(out, rules.error(),
+                    TSL_GBK("本奖项的规则无法读取，抽奖暂不开始。请确认该文件可以打开（权限、磁盘），"
+                            "修好后再按开始键，将重新抽取本奖项：\n"));
+        return std::nullopt;
     }
-    return request;
+    return std::move(*rules);
+}
+
+Shortage DrawSession::shortageFrom(int awardIndex, int count, DrawOutcome &out) const
+{
+    std::vector<DrawOrderRequest> plan;
+    const auto order = drawingOrder(awardIndex, m_state.AwardCount, m_state.ScrollDown);
+    for (size_t k = 0; k < order.size(); ++k) {
+        const int a = order[k];
+        auto rules = awardRequest(a, k == 0 ? count : m_grade.awards[a].winners, false,
+                                  m_flags.PredeterminedActive, out);
+        if (!rules)
+            break;
+        plan.push_back(std::move(*rules));
+    }
+    return assessShortage(m_lists, plan);
+}
+
+DrawOutcome DrawSession::shortageNotice()
+{
+    DrawOutcome out;
+    const LGrade *a = award(m_state.CurrentAward);
+    if (!a)
+        return out;
+    const Shortage shortage = shortageFrom(m_state.CurrentAward, std::max(a->winners - m_state.DrawnInAward, 0), out);
+    if (shortage.any())
+        notify(out, TSL_GBK("参选人数不足：") + shortfallText(shortage, m_grade.awards) + TSL_GBK("。"));
+    return out;
 }
 
 bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useLists, DrawOutcome &out)
 {
-    const DrawOrderRequest request = orderRequest(awardIndex, count, keep, useLists, out);
+    const auto request = awardRequest(awardIndex, count, keep, useLists, out);
+    if (!request) {
+        m_pendingOrder = PendingOrder{awardIndex, count, keep, useLists};
+        return false;
+    }
+    m_pendingOrder.reset();
     const std::string what = std::exchange(m_buildKind, "order");
     const std::string guests = std::exchange(m_buildGuests, {});
     DrawOrder order;
     if (m_proof.committed()) {
-        const std::string pool = poolDigest(m_lists, request.range);
+        const std::string pool = poolDigest(m_lists, request->range);
         ProofRandom generator = m_proof.generatorFor(awardIndex, guests, what);
-        order = buildDrawOrder(m_lists, request, generator);
-        AuditFields fields = orderLineFields(request, what, pool, order);
+        order = buildDrawOrder(m_lists, *request, generator);
+        AuditFields fields = orderLineFields(*request, what, pool, order);
         fields.emplace_back("guests", guests);
         m_proof.add("order", fields);
     } else {
-        order = buildDrawOrder(m_lists, request, m_random);
+        order = buildDrawOrder(m_lists, *request, m_random);
     }
     m_orderUnsaved = true;
     const bool grouped = m_flags.GroupingEnabled;
+    // What the later awards can still get, so the notice never says they draw as usual when they cannot.
+    std::string later;
+    if (order.shortage != PoolShortage::None) {
+        Shortage rest = shortageFrom(awardIndex, count, out);
+        if (!rest.awards.empty() && rest.awards.front().award == awardIndex) {
+            rest.missing -= rest.awards.front().winners - rest.awards.front().drawn;
+            rest.awards.erase(rest.awards.begin());
+        }
+        if (rest.any())
+            later = TSL_GBK("；之后的") + shortfallText(rest, m_grade.awards);
+    }
     if (order.shortage == PoolShortage::Empty) {
-        notify(out, grouped ? TSL_GBK("您启用了奖项分组设置。奖池中的参选人数不足，当前奖项将抽0个，其它奖项正常抽取")
-                            : TSL_GBK("奖池中的参选人数不足，当前奖项将抽0个，其它奖项正常抽取"));
+        const std::string text = TSL_GBK("奖池中的参选人数不足，当前奖项将抽0个，") +
+                                 (later.empty() ? TSL_GBK("其它奖项正常抽取") : later.substr(TSL_GBK("；").size()));
+        notify(out, grouped ? TSL_GBK("您启用了奖项分组设置。") + text : text);
         m_pool.clear();
         m_state.OrderCursor = -1;
         m_state.RollCount = 0;
@@ -403,8 +470,8 @@ bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useL
         return false;
     }
     if (order.shortage == PoolShortage::Short)
-        notify(out, grouped ? TSL_GBK("您启用了奖项分组设置。奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数")
-                            : TSL_GBK("奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数"));
+        notify(out, (grouped ? TSL_GBK("您启用了奖项分组设置。") : std::string()) +
+                        TSL_GBK("奖池中的参选人数小于中奖个数，软件已自动调整当前奖项中奖个数") + later);
     m_pool = std::move(order.PoolList);
     m_state.OrderCursor = static_cast<int>(m_pool.size()) - 1;
     m_state.RollCount = static_cast<int>(m_pool.size());
@@ -455,12 +522,25 @@ void DrawSession::prepareBatch(DrawOutcome &out)
         }
         return;
     }
+    // An order whose rules could not be read is built before anything else.
+    if (m_pendingOrder) {
+        const PendingOrder pending = *m_pendingOrder;
+        if (!BuildDrawOrder(pending.award, pending.count, pending.keep, pending.useLists, out) && m_pendingOrder)
+            return;
+    }
     if (batchesOf(m_state.CurrentAward) < m_state.CurrentBatch) {
+        const DrawState before = m_state;
         m_state.CurrentAward += m_state.ScrollDown ? -1 : 1;
         m_state.CurrentBatch = 1;
         m_state.DrawnInAward = 0;
         if (const LGrade *next = award(m_state.CurrentAward)) {
-            BuildDrawOrder(m_state.CurrentAward, next->winners, false, m_flags.PredeterminedActive, out);
+            if (!BuildDrawOrder(m_state.CurrentAward, next->winners, false, m_flags.PredeterminedActive, out) &&
+                m_pendingOrder) {
+                // The position stays; the next start key tries this award again.
+                m_state = before;
+                m_pendingOrder.reset();
+                return;
+            }
             saveBuiltOrder(out);
         }
     }
@@ -519,6 +599,11 @@ void DrawSession::loadTextBlockRule()
     SlotBlockLayout layout;
     if (auto settings = openSettings(m_dir))
         layout = readSlotBlockLayout(*settings, m_state.BatchSize);
+    useTextBlockLayout(layout);
+}
+
+void DrawSession::useTextBlockLayout(const SlotBlockLayout &layout)
+{
     m_block.width = m_lists.LongestEntry.size();
     m_block.gap.assign(static_cast<size_t>(std::clamp(layout.space, 0, 28)), ' ');
     m_block.rowLength = std::max(layout.row, 1);
@@ -548,9 +633,11 @@ void DrawSession::startRolling(DrawOutcome &out)
         out.actions.push_back(StageAction::StartPhotoRolling);
     } else if (m_state.BatchSize > kSlotCount) {
         m_slotMode = SlotMode::Grid;
+        // The stage's layout, read after the stored rule, has the last word: a stage arranged
+        // in memory for a borrowed screen composes its lines as it shows them.
+        loadTextBlockRule();
         if (m_stage)
             m_stage->layoutTextBlock(m_state.BatchSize);
-        loadTextBlockRule();
         m_flags.TickBusy = true;
         out.actions.push_back(StageAction::StartTimer2);
     } else {
@@ -634,6 +721,12 @@ void DrawSession::stopBatch(DrawOutcome &out)
         const std::string n = std::to_string(m_state.BatchSize);
         m_captions.Status = FillStatusTemplate(m_grade.templates.bhCaption, awardName, "1", "1", n, n, "0");
         commit.settings = supplementAwardWrites();
+    } else if (m_flags.RedrawMode) {
+        // The replacement takes the absent winner's place: the award's count and batch stay.
+        m_flags.RedrawMode = false;
+        if (m_orderUnsaved)
+            commit.orderText = orderFileText(m_pool);
+        withPosition = true;
     } else {
         if (m_state.BatchAward >= 0 && m_state.BatchAward < kMaxAwards)
             m_startFromEnabled[static_cast<size_t>(m_state.BatchAward)] = false;

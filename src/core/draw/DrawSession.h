@@ -7,16 +7,19 @@
 #include "draw/Clock.h"
 #include "draw/DrawCommit.h"
 #include "draw/DrawOrder.h"
+#include "draw/Shortage.h"
 #include "draw/DrawOutcome.h"
 #include "draw/DrawState.h"
 #include "draw/Random.h"
 #include "draw/SlotStage.h"
+#include "event/OperatorNotices.h"
 #include "participants/ParticipantList.h"
 #include "proof/DrawProof.h"
 #include "settings/AwardTable.h"
 
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +31,7 @@ struct GuestStep {
     int award = -1;
     std::vector<std::string> numbers;
 };
+struct SlotBlockLayout;
 
 class DrawSession {
 public:
@@ -43,9 +47,16 @@ public:
     // question; answerAutoLayout finishes the start.
     DrawOutcome FormShow(const std::string &screenKey);
     DrawOutcome answerAutoLayout(bool yes);
+    // The answer to the question asked when the saved draw did not fit the
+    // list: Yes restarts the draw (as "重新开始抽奖"), No leaves it refused.
+    DrawOutcome answerRefusedRestore(bool yes);
     // Returns every participant and award to the pool. useLists applies the
     // predetermined and exclusion lists to the first award's order.
     DrawOutcome ResetDraw(bool useLists);
+    // The enabling hot key: the lists come into force and the draw returns to
+    // the pool with them. A reset that cannot happen says why and leaves both
+    // the draw and the lists' state as they were.
+    DrawOutcome EnableLists();
     // closeAllowed, or the CloseUnfinished question.
     DrawOutcome FormCloseQuery() const;
     // Saves the window position and writes the closing block of log.txt.
@@ -67,6 +78,9 @@ public:
     bool IsDrawComplete() const;
     // Decides the winners of an award and rebuilds PoolList; false when its pool was empty.
     bool BuildDrawOrder(int award, int count, bool keep, bool useLists, DrawOutcome &out);
+    // The awards from the current one on that cannot get every winner, as a
+    // notice; nothing when everyone can be drawn (the photo load asks).
+    DrawOutcome shortageNotice();
     // Reads the saved draw back (part of FormShow).
     void RestoreDraw(DrawOutcome &out);
 
@@ -83,6 +97,12 @@ public:
     // Gives up the winner at `position` of the award's list: only that
     // winner's record goes, and with returnToPool the entry drawn comes back.
     DrawOutcome GiveUp(int award, int position, bool returnToPool);
+    // "不在场，重抽一人": the winner at `position` of the award's list is
+    // withdrawn (logged like a give-up, not returned to the pool) and a one-slot
+    // batch starts rolling, whose stop records the replacement, chosen uniformly
+    // among the award's entries still in play. Allowed after a stop of the current
+    // award until its next batch rolls.
+    DrawOutcome RedrawOne(int award, int position);
     // Entries not drawn yet, and winners still owed to the awards after the current one.
     int availableEntries() const;
     int reservedWinners() const;
@@ -120,6 +140,10 @@ public:
     // A guest's number (digits, at most 18), logged at once and shown on the stage.
     DrawOutcome addGuestNumber(const std::string &typed);
     const GuestStep &guestStep() const { return m_guests; }
+    // A stop's save failed and its records are still owed to the files.
+    bool saveOwed() const { return m_saveOwed; }
+    // Tries the owed save again (the console's retry); notices say what still failed.
+    DrawOutcome retrySave();
 
     // --- Result files ---
 
@@ -138,6 +162,8 @@ public:
         m_options.sndfo = sndfo;
         m_options.sndst = sndst;
     }
+    // The text block's lines (entries per line, gap, blank lines) follow the layout the stage shows it in.
+    void useTextBlockLayout(const SlotBlockLayout &layout);
     // Photo mode: the photos of the list are loaded, the start button reads "开始".
     void setPhotosLoaded(bool loaded);
     // Tests only: the seeds of new commitments come from here instead of the operating system.
@@ -148,6 +174,8 @@ public:
     // --- State ---
 
     const std::filesystem::path &programDir() const { return m_dir; }
+    // Problems named quietly while the show goes on (the tool bar and the console show them).
+    OperatorNotices &notices() { return m_notices; }
     const DrawState &state() const { return m_state; }
     const DrawFlags &flags() const { return m_flags; }
     // The commitment in force and the end of the audit chain.
@@ -185,9 +213,14 @@ private:
         std::string records;
     };
 
+    // What an award's order is built from: the options, its grouping range and
+    // (with useLists) the special lists. Nothing, with the notice, when a file
+    // that holds them exists but cannot be read.
+    std::optional<DrawOrderRequest> awardRequest(int awardIndex, int count, bool keep, bool useLists,
+                                                 DrawOutcome &out) const;
+    // The awards from awardIndex on (it needing `count`) played through with the draw's rules.
+    Shortage shortageFrom(int awardIndex, int count, DrawOutcome &out) const;
     bool SetUpSupplement(int award, int count, DrawOutcome &out);
-    // What decides an award's order now: the rules, the range and the special lists in force.
-    DrawOrderRequest orderRequest(int award, int count, bool keep, bool useLists, DrawOutcome &out) const;
     // False when the award's pool turned out empty: the roll does not start.
     bool closeGuestStep(DrawOutcome &out);
     void fillReadyCaptions();
@@ -200,7 +233,8 @@ private:
     void startRolling(DrawOutcome &out);
     void stopBatch(DrawOutcome &out);
     // historyBlock goes to log.txt with the reset's save, so only a reset that happened leaves one.
-    void resetDraw(bool useLists, DrawOutcome &out, std::string historyBlock = {});
+    // False, with the notice, when nothing could be reset (a file could not be read).
+    bool resetDraw(bool useLists, DrawOutcome &out, std::string historyBlock = {});
     // Tries again what a failed save still owes the files; true when nothing is owed.
     bool settleOwedSave(DrawOutcome &out);
     void ClearDrawRecord(DrawCommit &commit);
@@ -247,6 +281,7 @@ private:
     const Clock &m_clock;
     SlotStage *m_stage = nullptr;
     CommitInterrupt m_interrupt;
+    OperatorNotices m_notices;
 
     DrawState m_state;
     DrawFlags m_flags;
@@ -265,6 +300,15 @@ private:
     SlotMode m_slotMode = SlotMode::Slots;
     TextBlockRule m_block;
     bool m_photosLoaded = false;
+    // An order that could not be built because its rules could not be read;
+    // the next prepare builds it first.
+    struct PendingOrder {
+        int award = 0;
+        int count = 0;
+        bool keep = false;
+        bool useLists = false;
+    };
+    std::optional<PendingOrder> m_pendingOrder;
 
     // Start-up settings kept between FormShow and answerAutoLayout.
     bool m_showHint = false;
@@ -281,6 +325,7 @@ private:
     // Why the saved draw could not be read at the start; until a reset nothing
     // is drawn, so nothing overwrites it.
     std::string m_restoreFailure;
+    bool m_restoreRefused = false;  // the saved draw did not fit the list: ask about a restart once
 };
 
 }  // namespace tessaly

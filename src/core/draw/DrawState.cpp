@@ -1,5 +1,7 @@
 #include "draw/DrawState.h"
 
+#include "special/HotKeys.h"
+
 namespace tessaly {
 
 DrawOptions readDrawOptions(const IniStore &s)
@@ -12,8 +14,7 @@ DrawOptions readDrawOptions(const IniStore &s)
     o.bosscenter = s.readBool("Option", "bosscenter", true);
     o.readyLuckVisible = s.readBool("readyLuck", "Visible", true);
     o.startkey = s.readInteger("Option", "startkey", 32);
-    o.sndfo = s.readInteger("Option", "sndfo", 49237);
-    o.sndst = s.readInteger("Option", "sndst", 49230);
+    readHotKeys(s, o.sndfo, o.sndst);  // a stored key that breaks the rule is off
     o.addgradep = s.readInteger("Option", "addgradep", 0, 0, kMaxAwards, nullptr);
     o.canreAward = s.readBool("Option", "canreAward", false);
     return o;

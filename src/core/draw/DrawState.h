@@ -30,6 +30,7 @@ struct DrawFlags {
     bool BatchReady = false;
     bool Rolling = false;
     bool SupplementMode = false;
+    bool RedrawMode = false;  // the batch rolling replaces one absent winner
     bool PredeterminedActive = false;
     bool PhotoMode = false;
     bool AdjustMode = false;

@@ -79,6 +79,13 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             if (!value)
                 return value.error();
             line.folder = fs::path(*value);
+        } else if (arg == "--stage-screen" && line.command == CommandLine::Command::Run) {
+            auto value = optionValue(args, i);
+            if (!value)
+                return value.error();
+            line.stageScreen = *value;
+        } else if (arg == "--console" && line.command == CommandLine::Command::Run) {
+            line.console = true;
         } else if (arg == "--rehearse" && line.command == CommandLine::Command::Run) {
             line.rehearse = true;
             if (i + 1 < args.size() && !isOption(args[i + 1]))
@@ -159,6 +166,8 @@ std::string usageText()
     return "Usage:\n"
            "  tessaly [--folder DIR]            start the stage on an event folder\n"
            "  tessaly --rehearse [DIR]          rehearse on a throw-away copy of the event folder\n"
+           "      --stage-screen NAME|N         the stage on this screen (name or number from 1) for this run\n"
+           "      --console                     the operator console also with one screen\n"
            "  tessaly check [DIR]               check an event folder before the event\n"
            "  tessaly export [DIR] --format txt|csv|xlsx -o FILE\n"
            "                                    write the winners for the office\n"

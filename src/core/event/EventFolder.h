@@ -26,6 +26,8 @@ struct CommandLine {
     std::string cols;                             // import --cols C-D
     std::optional<std::string> separator;         // import --sep TEXT (UTF-8 as typed)
     bool reset = false;                           // import --reset
+    std::optional<std::string> stageScreen;       // --stage-screen NAME|N: the stage's screen for this run
+    bool console = false;                         // --console: the operator console also with one screen
 };
 
 // Reads the arguments after the program name. The error text is UTF-8, for a terminal.

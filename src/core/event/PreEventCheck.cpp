@@ -1,6 +1,7 @@
 #include "event/PreEventCheck.h"
 
 #include "draw/DrawRecord.h"
+#include "draw/Shortage.h"
 #include "files/FileIo.h"
 #include "files/Paths.h"
 #include "participants/Jpeg.h"
@@ -9,6 +10,8 @@
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
 #include "special/Grouping.h"
+#include "special/HotKeys.h"
+#include "special/Secrets.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
 #include "text/SplitField.h"
@@ -116,7 +119,8 @@ void checkKeyRanges(const IniStore &settings, Findings &out)
         out.add(Level::Ok, "set.dat 可以读取，各项数值都在允许范围内。");
 }
 
-void checkAwards(const GradeConfig &config, size_t entries, bool canreAward, Findings &out)
+void checkAwards(const GradeConfig &config, size_t entries, bool canreAward, const Result<Shortage> &shortage,
+                 Findings &out)
 {
     for (const auto &problem : config.problems)
         out.addGbk(Level::Blocking, TSL_GBK("奖项设置：") + problem);
@@ -151,9 +155,13 @@ void checkAwards(const GradeConfig &config, size_t entries, bool canreAward, Fin
             ++bad;
         }
     }
-    if (!canreAward && total > static_cast<long long>(entries)) {
-        out.add(Level::Warning, "全部奖项共 " + std::to_string(total) + " 人，多于名单中的 " + std::to_string(entries) +
-                                    " 人：最后的奖项将抽不满。");
+    // The same decision as the stage's: ranges, special lists and repeat wins count.
+    if (shortage && shortage->any()) {
+        std::string text = shortfallText(*shortage, table) + TSL_GBK("。");
+        if (!canreAward && total > static_cast<long long>(entries))
+            text = utf8ToGbk("全部奖项共 " + std::to_string(total) + " 人，多于名单中的 " + std::to_string(entries) +
+                             " 人：") + text;
+        out.addGbk(Level::Warning, text);
         ++bad;
     }
     if (bad == 0)
@@ -289,7 +297,7 @@ void checkPhotos(const fs::path &folder, const std::vector<std::string> &lines, 
         out.add(Level::Ok, "照片模式：名单中每个人都有照片。");
 }
 
-void checkSounds(const fs::path &folder, const SoundSettings &sounds, Findings &out)
+void checkSounds(const fs::path &folder, const SoundSettings &sounds, SoundProbe *probe, Findings &out)
 {
     const struct {
         const std::string &file;
@@ -312,6 +320,11 @@ void checkSounds(const fs::path &folder, const SoundSettings &sounds, Findings &
         } else if (!looksLikeSound(*data)) {
             out.addGbk(Level::Warning,
                        utf8ToGbk(sound.what) + TSL_GBK(" ") + sound.file + TSL_GBK(" 不是可以播放的声音文件，将不播放。"));
+            ++bad;
+        } else if (std::string error = probe ? probe->decodeError(path) : std::string(); !error.empty()) {
+            // A right head on a damaged body: only decoding to the end tells.
+            out.addGbk(Level::Warning, utf8ToGbk(sound.what) + TSL_GBK(" ") + sound.file + TSL_GBK(" 无法解码（") +
+                                           error + TSL_GBK("），将不播放。"));
             ++bad;
         }
     }
@@ -348,24 +361,34 @@ void checkRecords(const fs::path &folder, const IniStore &settings, const std::v
             list += (i ? TSL_GBK("、") : std::string()) + unknown[i];
         out.addGbk(Level::Warning, std::to_string(unknown.size()) + TSL_GBK(" 个已记录的中奖人不在当前名单中：") + list);
     }
-    for (const char *file : {files::kDrawOrder, files::kDrawnMarks}) {
-        auto text = readFile(programFile(folder, file));
-        if (!text) {
-            if (text.code() != ErrorCode::FileMissing)
-                out.addGbk(Level::Blocking, text.error().message);
-            continue;
-        }
-        std::vector<int> order;
-        const int badLine = parseOrderFile(*text, lines.size(), order);
-        if (badLine != 0)
-            out.add(Level::Blocking, std::string(file) + " 第 " + std::to_string(badLine) +
-                                         " 行与当前名单不符：名单在抽奖开始后被改动过。");
+    // The same rule as the restore at start-up: saved marks, order or position
+    // past the end of the list block the draw.
+    std::string saved[2];
+    const char *savedFiles[2] = {files::kDrawnMarks, files::kDrawOrder};
+    for (int i = 0; i < 2; ++i) {
+        auto text = readFile(programFile(folder, savedFiles[i]));
+        if (text)
+            saved[i] = std::move(*text);
+        else if (text.code() != ErrorCode::FileMissing)
+            out.addGbk(Level::Blocking, text.error().message);
     }
+    const DrawPosition pos = readDrawPosition(settings);
+    const SavedStateFit fit = savedStateFits(lines.size(), saved[0], saved[1], pos);
+    for (const auto &problem : fit.problems)
+        out.addGbk(Level::Blocking, problem + TSL_GBK("启动时不会读入上次的抽奖记录，需要重新开始抽奖。"));
+    if (const int badLine = checkMarksFile(saved[0], lines.size()); fit.fits() && badLine != 0)
+        // Marks that fit the list's length but not its lines are mended from the records at the start.
+        out.add(Level::Warning, std::string(files::kDrawnMarks) +
+                                    (badLine > static_cast<int>(lines.size()) ? " 的行数与当前名单不符"
+                                                                              : " 第 " + std::to_string(badLine) + " 行与当前名单不符") +
+                                    "：启动时将按中奖记录确定谁已中奖。");
+    if (fit.orderBadLine != 0)
+        out.add(Level::Blocking, std::string(files::kDrawOrder) + " 第 " + std::to_string(fit.orderBadLine) +
+                                     " 行与当前名单不符：名单在抽奖开始后被改动过。");
     if (winners == 0) {
         out.add(Level::Ok, "还没有开始抽奖。");
         return;
     }
-    const DrawPosition pos = readDrawPosition(settings);
     std::string award = pos.CurrentAward >= 0 && pos.CurrentAward < awards.AwardCount
                             ? awards[pos.CurrentAward].name
                             : std::to_string(pos.CurrentAward + 1);
@@ -400,7 +423,7 @@ bool looksLikeSound(std::string_view head)
            (static_cast<unsigned char>(head[1]) & 0xE0) == 0xE0;
 }
 
-CheckReport checkEventFolder(const fs::path &folder)
+CheckReport checkEventFolder(const fs::path &folder, SoundProbe *sounds)
 {
     CheckReport report;
     Findings out(report);
@@ -419,11 +442,16 @@ CheckReport checkEventFolder(const fs::path &folder)
     const auto lines = checkList(folder, out);
     const size_t entries = lines ? lines->size() : 0;
     const GradeConfig config = readConfigGrade(*settings, folder);
-    checkAwards(config, entries, settings->readBool("Option", "canreAward", false), out);
+    checkAwards(config, entries, settings->readBool("Option", "canreAward", false), eventShortage(folder, *settings), out);
     checkGrouping(*settings, config.awards.AwardCount, entries, out);
+    for (const char *key : {"sndmm", "locksremm"})
+        if (std::string notice = unusableSecretNotice(*settings, key); !notice.empty())
+            out.addGbk(Level::Warning, notice);
+    for (const auto &problem : storedHotKeyProblems(*settings))
+        out.addGbk(Level::Warning, TSL_GBK("快捷键 ") + problem);
     if (settings->readBool("Option", "ispho", false) && lines)
         checkPhotos(folder, *lines, out);
-    checkSounds(folder, config.sounds, out);
+    checkSounds(folder, config.sounds, sounds, out);
     if (lines)
         checkRecords(folder, *settings, *lines, config.awards, out);
     return report;

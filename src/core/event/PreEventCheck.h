@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
@@ -22,7 +23,16 @@ struct CheckReport {
     int count(CheckFinding::Level level) const;
 };
 
-CheckReport checkEventFolder(const std::filesystem::path &folder);
+// Decodes a sound file to its end (the window layer has the decoder): empty
+// when it plays, else why not (GBK).
+class SoundProbe {
+public:
+    virtual ~SoundProbe() = default;
+    virtual std::string decodeError(const std::filesystem::path &file) = 0;
+};
+
+// Without a probe a sound is judged by its first bytes only.
+CheckReport checkEventFolder(const std::filesystem::path &folder, SoundProbe *sounds = nullptr);
 
 // One line per finding, each behind its level in brackets, then a summary
 // line; GBK with CR LF.

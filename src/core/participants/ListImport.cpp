@@ -64,25 +64,6 @@ bool isValidUtf8(std::string_view s)
     return true;
 }
 
-void appendUtf8(std::string &out, unsigned cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // UTF-16 after its byte-order mark; a lone surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::string_view bytes, bool bigEndian)
 {
@@ -136,6 +117,9 @@ bool looksBinary(std::string_view bytes)
     return bytes.substr(0, 8192).find('\0') != std::string_view::npos;
 }
 
+// How often a long import reports where it is and looks for a cancel.
+constexpr size_t kProgressRows = 256;
+
 int toInt(const std::string &text)
 {
     std::string t = trimBlanks(text);
@@ -147,6 +131,11 @@ int toInt(const std::string &text)
 }
 
 }  // namespace
+
+Error importCancelled()
+{
+    return makeError(ErrorCode::Cancelled, TSL_GBK("已取消导入，名单没有改动。"));
+}
 
 bool utf8ToGbkChecked(std::string_view utf8, std::string &gbk)
 {
@@ -241,168 +230,6 @@ Sheet parseCsv(std::string_view s)
     return sheet;
 }
 
-std::string formatGeneralNumber(double v)
-{
-    if (!std::isfinite(v))
-        return "#NUM!";
-    if (v == 0)
-        return "0";
-    char buf[64];
-    // Whole numbers below 10^15 hold every digit exactly: shown in full, as a
-    // ticket number must be.
-    if (std::fabs(v) < 1e15 && v == std::floor(v)) {
-        std::snprintf(buf, sizeof buf, "%.0f", v);
-        return buf;
-    }
-    std::snprintf(buf, sizeof buf, "%.15g", v);
-    std::string s = buf;
-    if (s.find('e') != std::string::npos && std::fabs(v) >= 1e15) {
-        std::snprintf(buf, sizeof buf, "%.0f", v);
-        s = buf;
-    }
-    return s;
-}
-
-namespace {
-
-struct CivilTime {
-    int year, month, day, hour, minute, second;
-};
-
-CivilTime civilFromSerial(double serial)
-{
-    // Serial 60 is the spreadsheet's 29 February 1900, which never was; days
-    // before it are one off against the real calendar.
-    long long whole = static_cast<long long>(std::floor(serial));
-    long long seconds = std::llround((serial - static_cast<double>(whole)) * 86400.0);
-    if (seconds >= 86400) {
-        ++whole;
-        seconds -= 86400;
-    }
-    if (whole == 60)
-        return {1900, 2, 29, int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60)};
-    if (whole < 60)
-        ++whole;
-    // Days since 1970-01-01, then the civil date (Howard Hinnant's algorithm).
-    long long z = whole - 25569 + 719468;
-    long long era = (z >= 0 ? z : z - 146096) / 146097;
-    long long doe = z - era * 146097;
-    long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    long long mp = (5 * doy + 2) / 153;
-    int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    int y = static_cast<int>(yoe + era * 400 + (m <= 2));
-    return {y, m, d, int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60)};
-}
-
-}  // namespace
-
-std::string formatDateSerial(double serial, std::string_view code)
-{
-    static constexpr std::string_view kChineseNoon = "上午/下午";
-    static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    if (!std::isfinite(serial) || serial < 0 || serial > 2958465)
-        return formatGeneralNumber(serial);
-    CivilTime t = civilFromSerial(serial);
-    if (size_t semi = code.find(';'); semi != std::string_view::npos)
-        code = code.substr(0, semi);
-
-    // Tokens first, so that "m" can be told apart: minutes after an hour or
-    // before a second, months otherwise.
-    struct Token {
-        char kind;  // y m d h s a(m/pm) l(iteral)
-        int count;
-        std::string text;
-    };
-    std::vector<Token> tokens;
-    bool twelveHour = false;
-    for (size_t i = 0; i < code.size();) {
-        char c = code[i];
-        char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (c == '"') {
-            size_t end = code.find('"', i + 1);
-            if (end == std::string_view::npos)
-                end = code.size();
-            tokens.push_back({'l', 0, std::string(code.substr(i + 1, end - i - 1))});
-            i = end + 1;
-        } else if (c == '\\' && i + 1 < code.size()) {
-            tokens.push_back({'l', 0, std::string(1, code[i + 1])});
-            i += 2;
-        } else if (c == '[') {
-            size_t end = code.find(']', i);
-            std::string_view inner = code.substr(i + 1, (end == std::string_view::npos ? code.size() : end) - i - 1);
-            if (!inner.empty() && std::tolower(static_cast<unsigned char>(inner[0])) == 'h')
-                tokens.push_back({'h', static_cast<int>(inner.size()), {}});
-            i = end == std::string_view::npos ? code.size() : end + 1;
-        } else if (code.substr(i, 5) == "AM/PM" || code.substr(i, 5) == "am/pm") {
-            tokens.push_back({'a', 0, {}});
-            twelveHour = true;
-            i += 5;
-        } else if (code.substr(i, kChineseNoon.size()) == kChineseNoon) {
-            tokens.push_back({'c', 0, {}});
-            twelveHour = true;
-            i += kChineseNoon.size();
-        } else if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 's') {
-            size_t j = i;
-            while (j < code.size() && std::tolower(static_cast<unsigned char>(code[j])) == lower)
-                ++j;
-            tokens.push_back({lower, static_cast<int>(j - i), {}});
-            i = j;
-        } else if (c == '_' || c == '*') {
-            i += 2;  // spacing and fill characters take the next one with them
-        } else {
-            tokens.push_back({'l', 0, std::string(1, c)});
-            ++i;
-        }
-    }
-    for (size_t k = 0; k < tokens.size(); ++k) {
-        if (tokens[k].kind != 'm' || tokens[k].count > 2)
-            continue;
-        auto nearest = [&](int step) -> char {
-            for (size_t j = k + step; j < tokens.size(); j += step)
-                if (tokens[j].kind != 'l')
-                    return tokens[j].kind;
-            return 0;
-        };
-        if (nearest(-1) == 'h' || nearest(1) == 's')
-            tokens[k].kind = 'n';
-    }
-
-    auto number = [](int value, int width) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%0*d", width, value);
-        return std::string(buf);
-    };
-    int hour = t.hour;
-    if (twelveHour) {
-        hour = t.hour % 12;
-        if (hour == 0)
-            hour = 12;
-    }
-    std::string out;
-    for (const Token &tk : tokens) {
-        switch (tk.kind) {
-        case 'y': out += tk.count <= 2 ? number(t.year % 100, 2) : number(t.year, 4); break;
-        case 'm':
-            if (tk.count >= 3)
-                out += kMonths[t.month - 1];
-            else
-                out += number(t.month, tk.count);
-            break;
-        case 'd': out += number(t.day, std::min(tk.count, 2)); break;
-        case 'h': out += number(hour, std::min(tk.count, 2)); break;
-        case 'n': out += number(t.minute, tk.count); break;
-        case 's': out += number(t.second, std::min(tk.count, 2)); break;
-        case 'a': out += t.hour < 12 ? "AM" : "PM"; break;
-        case 'c': out += t.hour < 12 ? "上午" : "下午"; break;
-        default: out += tk.text; break;
-        }
-    }
-    return out;
-}
-
 std::optional<SheetFormat> sniffSheetFormat(const fs::path &path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -417,7 +244,7 @@ std::optional<SheetFormat> sniffSheetFormat(const fs::path &path)
     return SheetFormat::Csv;
 }
 
-Result<ReadSheet> readSpreadsheet(const fs::path &path)
+Result<ReadSheet> readSpreadsheet(const fs::path &path, const ImportControl &control)
 {
     Result<std::string> head = readFile(path);
     if (!head)
@@ -426,13 +253,13 @@ Result<ReadSheet> readSpreadsheet(const fs::path &path)
     ReadSheet r;
     if (bytes.starts_with("PK\x03\x04")) {
         r.format = SheetFormat::Xlsx;
-        auto sheet = readXlsx(path, &r.sheetName);
+        auto sheet = readXlsx(path, &r.sheetName, control);
         if (!sheet)
             return sheet.error();
         r.sheet = std::move(*sheet);
     } else if (bytes.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) {
         r.format = SheetFormat::Xls;
-        auto sheet = readXls(path, &r.sheetName);
+        auto sheet = readXls(path, &r.sheetName, control);
         if (!sheet)
             return sheet.error();
         r.sheet = std::move(*sheet);
@@ -474,7 +301,8 @@ BlockCheck checkCellBlock(const std::string &startRow, const std::string &startC
     return {};
 }
 
-std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &block, std::vector<int> *unencodable)
+std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &block, std::vector<int> *unencodable,
+                                          const ImportControl &control)
 {
     std::vector<std::string> lines;
     const int first = std::max(block.startRow, 2);  // row 1 is the header
@@ -487,6 +315,11 @@ std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &b
     // Column by column: every cell trimmed, then padded to the column's longest.
     std::vector<std::vector<std::string>> cells(columns, std::vector<std::string>(rows));
     for (size_t r = 0; r < rows; ++r) {
+        if (r % kProgressRows == 0) {
+            if (control.cancelled())
+                return {};
+            control.report(ImportControl::Stage::Scanning, first + static_cast<int>(r));
+        }
         const auto &row = sheet.rows[static_cast<size_t>(first - 1) + r];
         bool lost = false;
         for (size_t c = 0; c < columns; ++c) {
@@ -500,6 +333,7 @@ std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &b
         if (lost && unencodable)
             unencodable->push_back(first + static_cast<int>(r));
     }
+    control.report(ImportControl::Stage::Padding, last);
     for (auto &column : cells) {
         size_t width = 0;
         for (const auto &cell : column)
@@ -533,9 +367,28 @@ std::string listOfLines(const std::vector<int> &numbers, const char *prefix)
     return text;
 }
 
+// An import that read nothing must not replace a prepared list with an empty one.
+bool holdsNothing(const std::vector<std::string> &lines)
+{
+    return std::all_of(lines.begin(), lines.end(), [](const std::string &line) { return trimBlanks(line).empty(); });
+}
+
+Error nothingRead(const fs::path &path, const ImportOptions &options)
+{
+    if (options.kind == ImportOptions::Kind::Text)
+        return makeError(ErrorCode::BadInput, TSL_GBK("文件中没有任何名单：") + fileNameToGbk(path) +
+                                                  TSL_GBK("\n名单没有改动。"));
+    const CellBlock &b = options.block;
+    return makeError(ErrorCode::BadInput,
+                     TSL_GBK("表格中第") + std::to_string(b.startRow) + TSL_GBK("行到第") + std::to_string(b.endRow) +
+                         TSL_GBK("行、第") + std::to_string(b.startColumn) + TSL_GBK("列到第") +
+                         std::to_string(b.endColumn) + TSL_GBK("列没有读到任何内容：") + fileNameToGbk(path) +
+                         TSL_GBK("\n名单没有改动。请检查开始行列和结束行列是否正确，以及名单是否在第一张工作表中。"));
+}
+
 }  // namespace
 
-Result<ImportedList> importListFile(const fs::path &path, const ImportOptions &options)
+Result<ImportedList> importListFile(const fs::path &path, const ImportOptions &options, const ImportControl &control)
 {
     ImportedList out;
     if (options.kind == ImportOptions::Kind::Text) {
@@ -547,16 +400,22 @@ Result<ImportedList> importListFile(const fs::path &path, const ImportOptions &o
         DecodedText d = decodeListText(*bytes);
         out.lines = std::move(d.lines);
         out.unencodable = std::move(d.unencodable);
+        if (holdsNothing(out.lines))
+            return nothingRead(path, options);
         if (!out.unencodable.empty())
             out.note = utf8ToGbk(listOfLines(out.unencodable, "下面这些行含有GBK编码无法保存的字符，已用?代替，请检查：第") +
                                  "行");
         return out;
     }
-    Result<ReadSheet> read = readSpreadsheet(path);
+    Result<ReadSheet> read = readSpreadsheet(path, control);
     if (!read)
         return read.error();
     out.format = read->format;
-    out.lines = composeCellBlock(read->sheet, options.block, &out.unencodable);
+    out.lines = composeCellBlock(read->sheet, options.block, &out.unencodable, control);
+    if (control.cancelled())
+        return importCancelled();
+    if (holdsNothing(out.lines))
+        return nothingRead(path, options);
     if (!out.unencodable.empty())
         out.note = utf8ToGbk(listOfLines(out.unencodable, "表格中下面这些行含有GBK编码无法保存的字符，已用?代替，请检查：第") +
                              "行");

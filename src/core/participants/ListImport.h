@@ -5,8 +5,11 @@
 #pragma once
 
 #include "Result.h"
+#include "participants/NumberFormat.h"
 
+#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,20 +46,45 @@ struct ReadSheet {
 // The format a file's first bytes show; nothing when it cannot be read.
 std::optional<SheetFormat> sniffSheetFormat(const std::filesystem::path &path);
 
+// The program that reads .xls files in a process of its own, installed beside
+// the program: the .xls reader library is not safe inside a process with threads
+// and writes outside its buffers on some damaged files.
+inline constexpr const char *kXlsReaderProgram = "tessaly-xlsread";
+
+// What an import needs from its caller: where the .xls reader program is, and
+// a way to follow a long import and to stop it. progress runs on the importing
+// thread every few hundred rows (the row counted from 1); a set cancel flag
+// ends the import with ErrorCode::Cancelled.
+struct ImportControl {
+    enum class Stage { Scanning, Padding };
+    std::filesystem::path xlsReader;
+    std::function<void(Stage stage, int row)> progress;
+    const std::atomic<bool> *cancel = nullptr;
+
+    bool cancelled() const { return cancel && cancel->load(); }
+    void report(Stage stage, int row) const
+    {
+        if (progress)
+            progress(stage, row);
+    }
+};
+
+// The error of an import the operator stopped.
+Error importCancelled();
+
 // Reads the first worksheet, choosing the reader by the file's content.
-Result<ReadSheet> readSpreadsheet(const std::filesystem::path &path);
+Result<ReadSheet> readSpreadsheet(const std::filesystem::path &path, const ImportControl &control = {});
 
 // The readers, for a file whose format is known.
-Result<Sheet> readXlsx(const std::filesystem::path &path, std::string *sheetName = nullptr);
-Result<Sheet> readXls(const std::filesystem::path &path, std::string *sheetName = nullptr);
+Result<Sheet> readXlsx(const std::filesystem::path &path, std::string *sheetName = nullptr,
+                       const ImportControl &control = {});
+Result<Sheet> readXls(const std::filesystem::path &path, std::string *sheetName = nullptr,
+                      const ImportControl &control = {});
 Sheet parseCsv(std::string_view utf8);
 
-// A number as a spreadsheet shows it in a cell of general format: 12 not
-// 12.0, long ticket numbers in full.
-std::string formatGeneralNumber(double value);
-
-// A date serial (days since 1899-12-30) shown through a number format code.
-std::string formatDateSerial(double serial, std::string_view formatCode);
+// What the reader program writes for a .xls file: the sheet or the error, packed
+// for readXls.
+std::string readXlsPacked(const std::filesystem::path &path);
 
 // The block of cells to import, from the import dialog's fields.
 struct CellBlock {
@@ -86,7 +114,8 @@ BlockCheck checkCellBlock(const std::string &startRow, const std::string &startC
 // One line per sheet row of the block: every column's cells padded with
 // blanks to the column's longest cell (at most 35 blanks), joined by the
 // separator. unencodable gets the sheet rows holding a character GBK cannot store.
-std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &block, std::vector<int> *unencodable = nullptr);
+std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &block, std::vector<int> *unencodable = nullptr,
+                                          const ImportControl &control = {});
 
 struct ImportOptions {
     enum class Kind { Text, Spreadsheet } kind = Kind::Text;
@@ -102,6 +131,7 @@ struct ImportedList {
 
 // A whole file to editor lines. Nothing is returned but the complete result or
 // an error with the operator's message, so the editor is replaced only on success.
-Result<ImportedList> importListFile(const std::filesystem::path &path, const ImportOptions &options);
+Result<ImportedList> importListFile(const std::filesystem::path &path, const ImportOptions &options,
+                                    const ImportControl &control = {});
 
 }  // namespace tessaly

@@ -3,6 +3,9 @@
 #include "participants/ListImport.h"
 
 #include "files/Paths.h"
+#include "participants/BiffRecords.h"
+#include "participants/NumberFormat.h"
+#include "files/FileIo.h"
 #include "text/Gbk.h"
 
 #include <freexl.h>
@@ -12,12 +15,14 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -26,9 +31,6 @@
 #include <unordered_map>
 
 namespace fs = std::filesystem;
-
-// Present only in sanitizer builds, where a fuzzing run hooks its report.
-extern "C" void __sanitizer_set_death_callback(void (*callback)(void)) __attribute__((weak));
 
 namespace tessaly {
 namespace {
@@ -86,128 +88,111 @@ bool parseXml(pugi::xml_document &doc, std::string &text)
     return doc.load_buffer_inplace(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
 }
 
+// Elements and attributes by their local names: several export libraries
+// write every element with a namespace prefix (<x:worksheet>, <x:c>), which
+// names the same part as the plain form.
+std::string_view localName(const char *qualified)
+{
+    std::string_view name(qualified);
+    const size_t colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+pugi::xml_node child(const pugi::xml_node &parent, std::string_view local)
+{
+    for (pugi::xml_node c : parent.children())
+        if (c.type() == pugi::node_element && localName(c.name()) == local)
+            return c;
+    return {};
+}
+
+template <typename F>
+void eachChild(const pugi::xml_node &parent, std::string_view local, F &&f)
+{
+    for (pugi::xml_node c : parent.children())
+        if (c.type() == pugi::node_element && localName(c.name()) == local)
+            f(c);
+}
+
+// An unprefixed attribute has no namespace; a prefixed one ("r:id") is found
+// by its local name whatever prefix the file chose.
+pugi::xml_attribute attribute(const pugi::xml_node &node, std::string_view local, bool prefixed = false)
+{
+    for (pugi::xml_attribute a : node.attributes()) {
+        std::string_view name = a.name();
+        if (prefixed ? (name.find(':') != std::string_view::npos && localName(a.name()) == local) : name == local)
+            return a;
+    }
+    return {};
+}
+
 // The text of a shared or inline string: its runs, without phonetic guides.
 std::string stringItem(const pugi::xml_node &si)
 {
     std::string s;
-    for (pugi::xml_node child : si.children()) {
-        std::string_view name = child.name();
+    for (pugi::xml_node c : si.children()) {
+        std::string_view name = localName(c.name());
         if (name == "t")
-            s += child.child_value();
+            s += c.child_value();
         else if (name == "r")
-            s += child.child("t").child_value();
+            s += child(c, "t").child_value();
     }
     return s;
 }
 
-bool isDateCode(std::string_view code)
-{
-    bool quoted = false, bracket = false;
-    for (size_t i = 0; i < code.size(); ++i) {
-        char c = code[i];
-        if (quoted) {
-            quoted = c != '"';
-        } else if (bracket) {
-            bracket = c != ']';
-            if (bracket && (c == 'h' || c == 'H' || c == 's' || c == 'S' || c == 'm' || c == 'M') && code[i - 1] == '[')
-                return true;  // [h]:mm elapsed time
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == '[') {
-            bracket = true;
-        } else if (c == '\\' || c == '_' || c == '*') {
-            ++i;
-        } else if (std::string_view("yYmMdDhHsS").find(c) != std::string_view::npos) {
-            return true;
-        }
-    }
-    return false;
-}
+// What the workbook says about showing its numbers: the format code of every
+// cell style, and whether dates count from 1904.
+struct NumberStyles {
+    std::vector<std::string> codes;
+    bool date1904 = false;
+};
 
-// The date codes of the built-in formats, as a Chinese spreadsheet shows them.
-const char *builtInDateCode(int id)
+NumberStyles numberStyles(zip_t *zip, const pugi::xml_node &workbook)
 {
-    switch (id) {
-    case 14: return "yyyy/m/d";
-    case 15: return "d-mmm-yy";
-    case 16: return "d-mmm";
-    case 17: return "mmm-yy";
-    case 18: return "h:mm AM/PM";
-    case 19: return "h:mm:ss AM/PM";
-    case 20: return "h:mm";
-    case 21: return "h:mm:ss";
-    case 22: return "yyyy/m/d h:mm";
-    case 45: return "mm:ss";
-    case 46: return "[h]:mm:ss";
-    case 47: return "mm:ss";
-    case 27: case 36: case 50: case 52: case 57: return "yyyy\"年\"m\"月\"";
-    case 28: case 29: case 51: case 53: case 54: case 58: return "m\"月\"d\"日\"";
-    case 30: return "m-d-yy";
-    case 31: return "yyyy\"年\"m\"月\"d\"日\"";
-    case 32: return "h\"时\"mm\"分\"";
-    case 33: return "h\"时\"mm\"分\"ss\"秒\"";
-    case 34: case 55: return "上午/下午h\"时\"mm\"分\"";
-    case 35: case 56: return "上午/下午h\"时\"mm\"分\"ss\"秒\"";
-    default: return nullptr;
-    }
-}
-
-// For every cell style: the date code when its number format shows a date.
-std::vector<std::string> dateStyles(zip_t *zip)
-{
-    std::vector<std::string> styles;
+    NumberStyles styles;
+    const std::string_view date1904 = attribute(child(workbook, "workbookPr"), "date1904").as_string();
+    styles.date1904 = date1904 == "1" || date1904 == "true";
     std::string text;
     if (!readPart(zip, "xl/styles.xml", text))
         return styles;
     pugi::xml_document doc;
     if (!parseXml(doc, text))
         return styles;
-    pugi::xml_node root = doc.child("styleSheet");
+    pugi::xml_node root = child(doc, "styleSheet");
     std::unordered_map<int, std::string> custom;
-    for (pugi::xml_node f : root.child("numFmts").children("numFmt"))
-        custom[f.attribute("numFmtId").as_int()] = f.attribute("formatCode").as_string();
-    for (pugi::xml_node xf : root.child("cellXfs").children("xf")) {
-        int id = xf.attribute("numFmtId").as_int();
-        std::string code;
-        if (auto it = custom.find(id); it != custom.end()) {
-            if (isDateCode(it->second))
-                code = it->second;
-        } else if (const char *builtIn = builtInDateCode(id)) {
-            code = builtIn;
-        }
-        styles.push_back(std::move(code));
-    }
+    eachChild(child(root, "numFmts"), "numFmt", [&](pugi::xml_node f) {
+        custom[attribute(f, "numFmtId").as_int()] = attribute(f, "formatCode").as_string();
+    });
+    eachChild(child(root, "cellXfs"), "xf", [&](pugi::xml_node xf) {
+        const int id = attribute(xf, "numFmtId").as_int();
+        const auto it = custom.find(id);
+        styles.codes.push_back(it != custom.end() ? it->second : std::string(builtInFormatCode(id)));
+    });
     return styles;
 }
 
 // The worksheet part of the first sheet, and its name.
-std::string firstSheetPart(zip_t *zip, std::string *sheetName)
+std::string firstSheetPart(zip_t *zip, const pugi::xml_node &workbook, std::string *sheetName)
 {
     std::string fallback = "xl/worksheets/sheet1.xml";
-    std::string workbook, rels;
-    if (!readPart(zip, "xl/workbook.xml", workbook))
-        return fallback;
-    pugi::xml_document wb;
-    if (!parseXml(wb, workbook))
-        return fallback;
-    pugi::xml_node sheet = wb.child("workbook").child("sheets").child("sheet");
+    std::string rels;
+    pugi::xml_node sheet = child(child(workbook, "sheets"), "sheet");
     if (sheetName)
-        *sheetName = sheet.attribute("name").as_string();
-    std::string id = sheet.attribute("r:id").as_string();
+        *sheetName = attribute(sheet, "name").as_string();
+    std::string id = attribute(sheet, "id", true).as_string();
     if (id.empty() || !readPart(zip, "xl/_rels/workbook.xml.rels", rels))
         return fallback;
     pugi::xml_document rd;
     if (!parseXml(rd, rels))
         return fallback;
-    for (pugi::xml_node r : rd.child("Relationships").children("Relationship")) {
-        if (id != r.attribute("Id").as_string())
-            continue;
-        std::string target = r.attribute("Target").as_string();
-        if (target.starts_with("/"))
-            return target.substr(1);
-        return "xl/" + target;
-    }
-    return fallback;
+    std::string part;
+    eachChild(child(rd, "Relationships"), "Relationship", [&](pugi::xml_node r) {
+        if (!part.empty() || id != attribute(r, "Id").as_string())
+            return;
+        std::string target = attribute(r, "Target").as_string();
+        part = target.starts_with("/") ? target.substr(1) : "xl/" + target;
+    });
+    return part.empty() ? fallback : part;
 }
 
 // "BC12" as column 54 and row 11, both from 0.
@@ -225,31 +210,42 @@ bool parseCellRef(std::string_view ref, size_t &row, size_t &column)
     return true;
 }
 
-std::string cellText(const pugi::xml_node &c, const std::vector<std::string> &shared,
-                     const std::vector<std::string> &dates)
+std::string cellText(const pugi::xml_node &c, const std::vector<std::string> &shared, const NumberStyles &styles)
 {
-    std::string_view type = c.attribute("t").as_string();
-    const char *v = c.child("v").child_value();
+    std::string_view type = attribute(c, "t").as_string();
+    const char *v = child(c, "v").child_value();
+    const size_t style = attribute(c, "s").as_uint();
+    const std::string_view code = style < styles.codes.size() ? std::string_view(styles.codes[style]) : "";
     if (type == "s") {
         size_t k = static_cast<size_t>(std::strtoul(v, nullptr, 10));
-        return k < shared.size() ? shared[k] : std::string();
+        return k < shared.size() ? formatCellText(shared[k], code) : std::string();
     }
     if (type == "inlineStr")
-        return stringItem(c.child("is"));
-    if (type == "str" || type == "e")
+        return formatCellText(stringItem(child(c, "is")), code);
+    if (type == "str")
+        return formatCellText(v, code);
+    if (type == "e")
         return v;
     if (type == "b")
         return std::string_view(v) == "1" ? "TRUE" : "FALSE";
     if (*v == '\0')
         return {};
+    if (type == "d") {
+        // An ISO date cell shows through its style like a date serial; one
+        // without a date format as the plain date (and time) it holds.
+        double serial = 0;
+        if (!isoDateToSerial(v, serial))
+            return v;
+        if (isDateFormat(code))
+            return formatCellNumber(serial, code, false);
+        const bool hasTime = serial != std::floor(serial);
+        return formatDateSerial(serial, serial < 1 ? "h:mm:ss" : hasTime ? "yyyy/m/d h:mm" : "yyyy/m/d");
+    }
     char *end = nullptr;
     double number = std::strtod(v, &end);
     if (end == v)
         return v;
-    size_t style = c.attribute("s").as_uint();
-    if (style < dates.size() && !dates[style].empty())
-        return formatDateSerial(number, dates[style]);
-    return formatGeneralNumber(number);
+    return formatCellNumber(number, code, styles.date1904);
 }
 
 // ---- .xls ----
@@ -260,7 +256,7 @@ struct XlsCloser {
 
 }  // namespace
 
-Result<Sheet> readXlsx(const fs::path &path, std::string *sheetName)
+Result<Sheet> readXlsx(const fs::path &path, std::string *sheetName, const ImportControl &control)
 {
     int err = 0;
     ZipHandle zip(zip_open(path.c_str(), ZIP_RDONLY, &err));
@@ -272,12 +268,16 @@ Result<Sheet> readXlsx(const fs::path &path, std::string *sheetName)
         pugi::xml_document doc;
         if (!parseXml(doc, text))
             return damaged(path, "共享字符串损坏");
-        for (pugi::xml_node si : doc.child("sst").children("si"))
-            shared.push_back(stringItem(si));
+        eachChild(child(doc, "sst"), "si", [&](pugi::xml_node si) { shared.push_back(stringItem(si)); });
     }
-    std::vector<std::string> dates = dateStyles(zip.get());
+    std::string workbookText;
+    pugi::xml_document workbookDoc;
+    if (readPart(zip.get(), "xl/workbook.xml", workbookText))
+        parseXml(workbookDoc, workbookText);
+    const pugi::xml_node workbook = child(workbookDoc, "workbook");
+    const NumberStyles styles = numberStyles(zip.get(), workbook);
 
-    std::string part = firstSheetPart(zip.get(), sheetName);
+    std::string part = firstSheetPart(zip.get(), workbook, sheetName);
     std::string text;
     if (!readPart(zip.get(), part, text))
         return damaged(path, "找不到工作表");
@@ -287,25 +287,33 @@ Result<Sheet> readXlsx(const fs::path &path, std::string *sheetName)
 
     Sheet sheet;
     size_t nextRow = 0;
-    for (pugi::xml_node row : doc.child("worksheet").child("sheetData").children("row")) {
+    bool cancelled = false;
+    size_t scanned = 0;
+    eachChild(child(child(doc, "worksheet"), "sheetData"), "row", [&](pugi::xml_node row) {
+        if (cancelled || (++scanned % 256 == 0 && (cancelled = control.cancelled())))
+            return;
         size_t r = nextRow;
-        if (unsigned n = row.attribute("r").as_uint(); n > 0)
+        if (unsigned n = attribute(row, "r").as_uint(); n > 0)
             r = n - 1;
         nextRow = r + 1;
         size_t nextColumn = 0;
-        for (pugi::xml_node c : row.children("c")) {
+        eachChild(row, "c", [&](pugi::xml_node c) {
             size_t cr = r, cc = nextColumn;
-            if (pugi::xml_attribute ref = c.attribute("r"))
+            if (pugi::xml_attribute ref = attribute(c, "r"))
                 if (!parseCellRef(ref.as_string(), cr, cc))
                     cr = r, cc = nextColumn;
             nextColumn = cc + 1;
-            std::string value = cellText(c, shared, dates);
+            std::string value = cellText(c, shared, styles);
             if (!value.empty())
                 putCell(sheet, r, cc, std::move(value));
-        }
+        });
         if (sheet.rows.size() <= r && r < kMaxSheetRows)
             sheet.rows.resize(r + 1);
-    }
+        if (scanned % 256 == 0)
+            control.report(ImportControl::Stage::Scanning, static_cast<int>(r + 1));
+    });
+    if (cancelled)
+        return importCancelled();
     return sheet;
 }
 
@@ -327,6 +335,16 @@ Result<Sheet> readXlsHere(const fs::path &path, std::string *sheetName)
         freexl_worksheet_dimensions(raw, &rows, &columns) != FREEXL_OK)
         return damaged(path, "找不到工作表");
 
+    // The library gives values but no number formats: those come from the
+    // workbook's own records, so a cell shows as it does in an .xlsx file.
+    std::optional<BiffWorkbook> biff;
+    if (auto bytes = readFile(path))
+        biff = readBiffWorkbook(*bytes);
+    std::unordered_map<std::uint32_t, const BiffCell *> formatted;
+    if (biff)
+        for (const BiffCell &cell : biff->cells)
+            formatted[std::uint32_t{cell.row} << 16 | cell.column] = &cell;
+
     Sheet sheet;
     rows = std::min<unsigned>(rows, kMaxSheetRows);
     const unsigned short usedColumns = std::min<unsigned short>(columns, kMaxSheetColumns);
@@ -337,6 +355,21 @@ Result<Sheet> readXlsHere(const fs::path &path, std::string *sheetName)
             if (freexl_get_cell_value(raw, r, c, &v) != FREEXL_OK)
                 continue;
             std::string text;
+            const auto found = r <= 0xFFFF ? formatted.find(r << 16 | c) : formatted.end();
+            const BiffCell *cell = found != formatted.end() ? found->second : nullptr;
+            if (cell && v.type != FREEXL_CELL_NULL) {
+                switch (cell->kind) {
+                case BiffCell::Kind::Number: text = formatCellNumber(cell->value, biff->codeOf(*cell), biff->date1904); break;
+                case BiffCell::Kind::Boolean: text = cell->value != 0 ? "TRUE" : "FALSE"; break;
+                case BiffCell::Kind::Text:
+                    if ((v.type == FREEXL_CELL_TEXT || v.type == FREEXL_CELL_SST_TEXT) && v.value.text_value)
+                        text = formatCellText(v.value.text_value, biff->codeOf(*cell));
+                    break;
+                }
+                if (!text.empty())
+                    putCell(sheet, r, c, std::move(text));
+                continue;
+            }
             switch (v.type) {
             case FREEXL_CELL_INT: text = std::to_string(v.value.int_value); break;
             case FREEXL_CELL_DOUBLE: text = formatGeneralNumber(v.value.double_value); break;
@@ -428,7 +461,7 @@ std::optional<Result<Sheet>> unpackXls(std::string_view data, std::string *sheet
     if (data[0] == 'E') {
         std::uint64_t code = 0;
         std::string message;
-        if (!in.number(code) || !in.text(message) || code > static_cast<std::uint64_t>(ErrorCode::Inconsistent))
+        if (!in.number(code) || !in.text(message) || code > static_cast<std::uint64_t>(ErrorCode::Cancelled))
             return std::nullopt;
         return Result<Sheet>(makeError(static_cast<ErrorCode>(code), std::move(message)));
     }
@@ -459,60 +492,61 @@ constexpr int kXlsReadSeconds = 60;
 
 }  // namespace
 
-Result<Sheet> readXls(const fs::path &path, std::string *sheetName)
+std::string readXlsPacked(const fs::path &path)
 {
-    // The .xls reader library can write outside its buffers on some damaged
-    // files (found by fuzzing). It reads in a process of its own, so such a
-    // file costs that process and not the program with the draw in it.
+    std::string name;
+    return packXls(readXlsHere(path, &name), name);
+}
+
+Result<Sheet> readXls(const fs::path &path, std::string *sheetName, const ImportControl &control)
+{
+    // The reader program gets the file and hands back the packed sheet on its
+    // standard output; a damaged file costs that process and not the program.
+    std::error_code ec;
+    if (control.xlsReader.empty() || !fs::is_regular_file(control.xlsReader, ec))
+        return makeError(ErrorCode::FileMissing,
+                         utf8ToGbk(std::string("找不到读取EXCEL97-2003文件的程序") + kXlsReaderProgram +
+                                   "，请重新安装本软件：") + fileNameToGbk(control.xlsReader));
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return damaged(path, "无法读取文件");
-    const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        return damaged(path, "无法读取文件");
-    }
-    if (child == 0) {
-        // The reading process dies quietly: the program's handlers of fatal
-        // signals and of sanitizer reports are the program's, not its.
-        for (int sig : {SIGABRT, SIGSEGV, SIGBUS, SIGILL, SIGFPE})
-            ::signal(sig, SIG_DFL);
-        if (__sanitizer_set_death_callback)
-            __sanitizer_set_death_callback(nullptr);
-        ::close(fds[0]);
-        std::string name;
-        const std::string packed = packXls(readXlsHere(path, &name), name);
-        size_t at = 0;
-        while (at < packed.size()) {
-            const ssize_t n = ::write(fds[1], packed.data() + at, packed.size() - at);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                ::_exit(1);
-            at += static_cast<size_t>(n);
-        }
-        ::_exit(0);
-    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    const std::string program = control.xlsReader.string(), file = path.string();
+    char *argv[] = {const_cast<char *>(program.c_str()), const_cast<char *>(file.c_str()), nullptr};
+    pid_t child = -1;
+    const int spawned = ::posix_spawn(&child, program.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
+    if (spawned != 0) {
+        ::close(fds[0]);
+        return damaged(path, "无法启动读取程序");
+    }
     std::string data;
     char buffer[65536];
-    bool timedOut = false;
+    enum class End { Done, TimedOut, Cancelled } end = End::Done;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kXlsReadSeconds);
     for (;;) {
+        if (control.cancelled()) {
+            end = End::Cancelled;
+            break;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            timedOut = true;
+            end = End::TimedOut;
             break;
         }
+        // Short waits, so that a cancel is seen at once.
         pollfd wait{fds[0], POLLIN, 0};
-        const int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
+        const int ready = ::poll(&wait, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
         if (ready < 0 && errno == EINTR)
             continue;
-        if (ready <= 0) {
-            timedOut = ready == 0;
+        if (ready < 0)
             break;
-        }
+        if (ready == 0)
+            continue;
         const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
@@ -521,12 +555,14 @@ Result<Sheet> readXls(const fs::path &path, std::string *sheetName)
         data.append(buffer, static_cast<size_t>(n));
     }
     ::close(fds[0]);
-    if (timedOut)
+    if (end != End::Done)
         ::kill(child, SIGKILL);
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
-    if (timedOut)
+    if (end == End::Cancelled)
+        return importCancelled();
+    if (end == End::TimedOut)
         return damaged(path, "文件读取超时，可能已损坏");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return damaged(path, "文件已损坏，无法读取");

@@ -71,8 +71,7 @@ std::optional<Refusal> checkAwardNames(const std::string &name, const std::strin
     return std::nullopt;
 }
 
-std::optional<Refusal> checkAwardRows(const std::vector<std::vector<std::string>> &rows, size_t participants,
-                                      int &totalWinners)
+std::optional<Refusal> checkAwardRows(const std::vector<std::vector<std::string>> &rows, int &totalWinners)
 {
     auto cell = [](const std::vector<std::string> &row, size_t i) {
         return i < row.size() ? trimBlanks(row[i]) : std::string();
@@ -94,8 +93,6 @@ std::optional<Refusal> checkAwardRows(const std::vector<std::vector<std::string>
                           "提示");
         total += n;
     }
-    if (static_cast<long long>(participants) < total)
-        return refuse(TSL_GBK("中奖总名额不能大于参选人数！请重新设置奖项或检查参选人员"), "提示");
     totalWinners = static_cast<int>(total);
     return std::nullopt;
 }

@@ -34,8 +34,8 @@ std::optional<Refusal> checkGrade(const std::string &winners, const std::string 
 std::optional<Refusal> checkAwardNames(const std::string &name, const std::string &prizeName);
 
 // Checks of the award table before it is saved: at least one award, no more
-// than 50, numeric winners, no "|" in a name, and not more winners than participants.
-std::optional<Refusal> checkAwardRows(const std::vector<std::vector<std::string>> &rows, size_t participants,
-                                      int &totalWinners);
+// than 50, numeric winners, no "|" in a name. Whether the list suffices is
+// shortageRefusal's, with the draw's own rules.
+std::optional<Refusal> checkAwardRows(const std::vector<std::vector<std::string>> &rows, int &totalWinners);
 
 }  // namespace tessaly

@@ -323,6 +323,15 @@ void IniStore::writeString(std::string_view section, std::string_view key, std::
     m_ops.push_back(std::move(op));
 }
 
+void IniStore::writeExact(std::string_view section, std::string_view key, std::string_view value)
+{
+    const std::string flat = flattenLineBreaks(value);
+    if (unquote(flat) == flat)
+        writeString(section, key, flat);
+    else
+        writeString(section, key, "\"" + flat + "\"");
+}
+
 void IniStore::writeInteger(std::string_view section, std::string_view key, int value)
 {
     writeString(section, key, std::to_string(value));

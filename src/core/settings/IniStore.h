@@ -47,6 +47,10 @@ public:
 
     // A line break in a value becomes a blank, so a value never spans lines.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
+    // Writes a value that readString gives back as it is: one that reading would
+    // change (surrounding blanks or quotes) is stored inside one more pair of
+    // quotes. For values read from a file and written back unchanged.
+    void writeExact(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, int value);
     void writeBool(std::string_view section, std::string_view key, bool value);
     void deleteKey(std::string_view section, std::string_view key);

@@ -1,6 +1,7 @@
 #include "sound/SoundSettings.h"
 
 #include "files/Paths.h"
+#include "text/Gbk.h"
 
 #include <algorithm>
 #include <cctype>
@@ -63,6 +64,26 @@ SoundSettings readSoundSettings(const IniStore &settings, const fs::path &progra
     }
     readSwitches(settings, s);
     return s;
+}
+
+std::vector<std::string> missingSoundNotices(const IniStore &settings, const fs::path &programDir)
+{
+    const SoundSettings defaults;
+    std::vector<std::string> notices;
+    for (const PathKey &k : kPaths) {
+        const std::string stored = settings.readString("Option", k.key);
+        if (!stored.empty() && !storedFileExists(programDir, stored))
+            notices.push_back(TSL_GBK("声音文件不存在：") + stored + TSL_GBK("，改用") + defaults.*k.path);
+    }
+    return notices;
+}
+
+std::string soundFailureNotice(std::string_view file, std::string_view reason)
+{
+    std::string text = TSL_GBK("声音文件无法播放：") + std::string(file);
+    if (!reason.empty())
+        text += TSL_GBK("（") + std::string(reason) + TSL_GBK("）");
+    return text;
 }
 
 SoundSettings readSoundDialogValues(const IniStore &settings)

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
@@ -24,6 +25,13 @@ struct SoundSettings {
 // file that exists, so a deleted file never silences a sound for good. The
 // loop switch is read too, so a restart keeps what the operator ticked.
 SoundSettings readSoundSettings(const IniStore &settings, const std::filesystem::path &programDir);
+
+// The notices of a start for stored sounds that name a missing file: each says
+// which file is missing and which default plays instead (GBK).
+std::vector<std::string> missingSoundNotices(const IniStore &settings, const std::filesystem::path &programDir);
+
+// The notice for a sound that could not be played: the file and the reason (GBK).
+std::string soundFailureNotice(std::string_view file, std::string_view reason);
 
 // The values as the sound dialog shows them: the stored texts as they stand,
 // with the dialog's own defaults for absent keys.

@@ -27,9 +27,12 @@ std::string awardLabel(const LGrade &award)
     return award.name + "(" + std::to_string(award.winners) + TSL_GBK("名)");
 }
 
+// The range text never holds ":", while an award's name may: a stored value or
+// an item splits at its last colon (a name without one reads as before).
 std::optional<LineRange> parseGroupRange(const std::string &value)
 {
-    const std::string lines = SplitField(value, ':', 2);
+    const size_t colon = value.rfind(':');
+    const std::string lines = colon == std::string::npos ? std::string() : value.substr(colon + 1);
     int first = 0, last = 0;
     if (!parseInteger(trimBlanks(SplitField(lines, '-', 1)), first) ||
         !parseInteger(trimBlanks(SplitField(lines, '-', 2)), last))
@@ -99,7 +102,7 @@ void writeGrouping(IniStore &settings, bool enabled, const std::vector<std::stri
             settings.deleteKey("Grfz", key);
     }
     for (const auto &item : items) {
-        const std::string label = item.substr(0, item.find(':'));
+        const std::string label = item.substr(0, item.rfind(':'));
         int index = -1;
         for (size_t i = 0; i < labels.size() && index < 0; ++i)
             if (equalsIgnoreAsciiCase(labels[i], label))

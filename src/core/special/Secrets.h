@@ -18,9 +18,18 @@ inline constexpr const char *kDefaultAccessCode = "TSL-2026";
 // The stored form of a typed secret.
 std::string encodeSecret(std::string_view typed);
 
+// Whether anyone can type the secret: valid GBK, no control byte, and no blank
+// at either end (a typed entry is trimmed).
+bool isTypeableSecret(std::string_view secret);
+
 // The secret a key holds: the empty text when the key is absent, nothing when
-// its value is not Base64 (then no entry can match).
+// its value is not Base64 or decodes to a secret nobody can type (then no
+// entry can match, and the caller says how to reset it).
 std::optional<std::string> storedSecret(const IniStore &settings, std::string_view key);
+
+// For locksremm or sndmm holding a secret nobody can type: what it guards and
+// how to reset it (GBK); empty when the key is absent or usable.
+std::string unusableSecretNotice(const IniStore &settings, std::string_view key);
 
 // A typed entry against the expected secret: the entry is trimmed, the
 // secret is not, and letter case counts.

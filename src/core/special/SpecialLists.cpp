@@ -4,6 +4,8 @@
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
 #include "special/Grouping.h"
+#include "special/HotKeys.h"
+#include "special/Secrets.h"
 #include "text/Gbk.h"
 #include "text/Base64.h"
 #include "text/Lines.h"
@@ -109,6 +111,10 @@ std::string unreadableSpecialLines(const std::filesystem::path &programDir, cons
         else
             name(utf8ToGbk(list.title), {store.error().message});
     }
+    name(TSL_GBK("快捷键（set.dat的[Option]节）："), storedHotKeyProblems(settings));
+    for (const char *key : {"sndmm", "locksremm"})
+        if (std::string notice = unusableSecretNotice(settings, key); !notice.empty())
+            text += "\n" + notice;
     if (text.empty())
         return text;
     return TSL_GBK("以下设置行无法识别，已略过，其余内容照常读入：") + text;
@@ -120,7 +126,7 @@ void writeListSection(IniStore &store, int awardNumber, const std::vector<ListEn
     for (const auto &[n, key] : entryKeys(store, section))
         store.deleteKey(section, key);
     for (size_t i = 0; i < entries.size(); ++i)
-        store.writeString(section, std::to_string(i + 1), entries[i].stored);
+        store.writeExact(section, std::to_string(i + 1), entries[i].stored);
     store.writeInteger(section, "coun", static_cast<int>(entries.size()));
 }
 

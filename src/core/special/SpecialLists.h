@@ -32,8 +32,9 @@ std::vector<std::string> readListNames(const IniStore &store, const std::string 
 std::vector<std::string> listFileProblems(const IniStore &store);
 
 // One notice for the start naming every grouping range (when grouping is on)
-// and every line of Read.reb and write.reb that cannot be read; empty when all
-// can. What can be read is used as it is.
+// and every line of Read.reb and write.reb that cannot be read, and a stored
+// password or access code nobody can type; empty when all can. What can be
+// read is used as it is.
 std::string unreadableSpecialLines(const std::filesystem::path &programDir, const IniStore &settings, bool grouping);
 
 // The special list dialog's edits. Each rewrites the award's section whole:

@@ -51,6 +51,27 @@ Result<std::vector<SlotPosition>> placePhotoGrid(const PhotoGridSpec &spec, int 
     return positions;
 }
 
+std::optional<PhotoGridRefusal> refuseTypedPhotoGrid(const PhotoGridSpec &spec, int stageWidth, int stageHeight)
+{
+    struct Range {
+        PhotoGridField field;
+        const char *label;
+        int value, least, most;
+    } const ranges[] = {
+        {PhotoGridField::Columns, "列数", spec.columns, 1, kMaxPhotoSlots},
+        {PhotoGridField::ColumnGap, "列间距", spec.columnGap, 0, stageWidth},
+        {PhotoGridField::Top, "上边距", spec.top, 0, stageHeight},
+        {PhotoGridField::RowGap, "行间距", spec.rowGap, 0, stageHeight},
+        {PhotoGridField::Width, "图片宽", spec.width, 1, stageWidth},
+        {PhotoGridField::Height, "图片高", spec.height, 1, stageHeight},
+    };
+    for (const Range &r : ranges)
+        if (r.value < r.least || r.value > std::max(r.least, r.most))
+            return PhotoGridRefusal{r.field, utf8ToGbk(std::string(r.label) + "应在" + std::to_string(r.least) + "到" +
+                                                       std::to_string(std::max(r.least, r.most)) + "之间。")};
+    return std::nullopt;
+}
+
 Result<std::vector<SlotPosition>> placeWinnerPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth)
 {
     PhotoGridSpec capped = spec;
@@ -123,15 +144,18 @@ PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n)
     static const std::string defCaption = utf8ToGbk(kDefaultPhotoCaption);
     PhotoSlotLayout l;
     const std::string pho = photoSectionPositions(n), all = photoSectionAll(n);
-    l.width = store.readInteger(all, "Width", 400);
-    l.height = store.readInteger(all, "Height", 300);
+    // A stored size or place no screen can show (a picture of 2000000000 pixels
+    // would be allocated for every slot) is read as the nearest that can be.
+    l.width = store.readInteger(all, "Width", 400, 1, kMaxPhotoSlotSide, nullptr);
+    l.height = store.readInteger(all, "Height", 300, 1, kMaxPhotoSlotSide, nullptr);
     l.screen = store.readString(all, "screen");
     l.captionFont = parsePhotoCaptionFont(store.readString(all, "txt", defCaption));
     const int count = std::clamp(n, 0, kMaxPhotoSlots);
     l.positions.resize(static_cast<size_t>(count));
     for (int i = 1; i <= count; ++i)
-        l.positions[static_cast<size_t>(i - 1)] = {store.readInteger(pho, std::to_string(i) + "Left", 100),
-                                                   store.readInteger(pho, std::to_string(i) + "Top", 100)};
+        l.positions[static_cast<size_t>(i - 1)] = {
+            store.readInteger(pho, std::to_string(i) + "Left", 100, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, nullptr),
+            store.readInteger(pho, std::to_string(i) + "Top", 100, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, nullptr)};
     return l;
 }
 

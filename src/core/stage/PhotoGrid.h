@@ -12,12 +12,15 @@
 #include "stage/StageFit.h"
 #include "stage/TextMeasurer.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tessaly {
 
 inline constexpr int kMaxPhotoSlots = 2001;
+// Largest side and farthest place of a stored photo slot, in pixels: beyond any screen.
+inline constexpr int kMaxPhotoSlotSide = 10000;
 
 // Columns, gaps, top margin and slot size of a picture grid, in pixels.
 struct PhotoGridSpec {
@@ -49,6 +52,17 @@ Result<std::vector<SlotPosition>> placePhotoGrid(const PhotoGridSpec &spec, int 
 
 // The winners window's grid: never more columns than pictures.
 Result<std::vector<SlotPosition>> placeWinnerPhotoGrid(const PhotoGridSpec &spec, int n, int stageWidth);
+
+// A grid as typed in a layout dialog, checked against what a stage of that
+// size can show: the first field outside its range, with the message that
+// names it (GBK); nothing when every field fits. Columns 1 to 2001, pictures
+// at least 1 and at most the stage, gaps and top margin within the stage.
+enum class PhotoGridField { Columns, ColumnGap, Top, RowGap, Width, Height };
+struct PhotoGridRefusal {
+    PhotoGridField field;
+    std::string message;
+};
+std::optional<PhotoGridRefusal> refuseTypedPhotoGrid(const PhotoGridSpec &spec, int stageWidth, int stageHeight);
 
 // Places the grid of n slots and stores it as the layout of n, with the screen
 // it was made for.

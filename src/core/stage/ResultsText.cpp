@@ -104,7 +104,7 @@ ResultsText composeResultsText(const AwardTable &awards, WinnerLists winners, in
 ResultsText composeAwardResultsText(const AwardTable &awards, WinnerLists winners, int award, int perRow,
                                     bool showPrize)
 {
-    perRow = std::max(perRow, 1);
+    perRow = std::clamp(perRow, 1, kMaxResultsPerRow);  // a row is built as text: a huge count asks for gigabytes
     ResultsText r;
     if (award < 0 || award >= kMaxAwards)
         return r;

@@ -19,6 +19,9 @@ std::string utf8ToGbk(std::string_view utf8);
 // True when every byte sequence of the text is valid GBK.
 bool isValidGbk(std::string_view gbk);
 
+// Appends one Unicode code point as UTF-8.
+void appendUtf8(std::string &out, unsigned cp);
+
 // A program text written in the source (UTF-8) as GBK bytes; converted once per literal.
 #define TSL_GBK(utf8literal)                                                   \
     ([]() -> const std::string & {                                             \

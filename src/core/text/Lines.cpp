@@ -41,7 +41,7 @@ std::string flattenLineBreaks(std::string_view text)
 {
     std::string out(text);
     for (char &c : out)
-        if (c == '\r' || c == '\n')
+        if (c == '\r' || c == '\n' || c == '\0')  // a NUL would end the file for its readers
             c = ' ';
     return out;
 }

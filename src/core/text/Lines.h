@@ -14,7 +14,7 @@ std::vector<std::string> splitLines(std::string_view text);
 // Every line followed by CR LF, the last one too.
 std::string joinLines(const std::vector<std::string> &lines);
 
-// Replaces CR and LF by blanks, so a value can never break a line-based file.
+// Replaces CR, LF and NUL by blanks, so a value can never break or end a line-based file.
 std::string flattenLineBreaks(std::string_view text);
 
 std::string trimBlanks(std::string_view text);

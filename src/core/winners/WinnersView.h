@@ -9,16 +9,23 @@
 #include "stage/ResultsText.h"
 #include "stage/TextMeasurer.h"
 
+#include <optional>
 #include <string>
 
 namespace tessaly {
 
+// Most winners the winners window puts in one row, as the results window.
+inline constexpr int kMaxWinnersPerRow = kMaxResultsPerRow;
+
 // float2txt/<award>: winners per row, the block's font and its stored position.
+// A stored count outside 1 to kMaxWinnersPerRow is read as the nearest bound
+// (a count that is no number as 3), and the stored text is kept in badPerRow.
 struct WinnersTextStyle {
     int perRow = 3;
     FontSpec font;
     int left = 50;
     int top = 20;
+    std::optional<std::string> badPerRow;
 };
 
 // float2pho/<award>: the photo grid of the award.
@@ -30,6 +37,10 @@ struct WinnersPhotoStyle {
     int width = 160;
     int height = 120;
 };
+
+// The size each picture of the grid is shown at: the stored one (at least 1 by
+// 1), made smaller with its proportions kept where it would not fit on the stage.
+TextSize winnersTileSize(const WinnersPhotoStyle &style, TextSize stage);
 
 enum class WinnersCaption { Names, Award };  // float2Labeltx, float2Labelli
 
@@ -58,6 +69,7 @@ struct WinnersTextView {
     TextSize size;
     Point position;
     bool fellBack = false;  // the block was too wide: one winner per row, written to float2txt
+    std::string notice;     // for the operator: the stored per-row count was out of range (GBK)
 };
 
 // The text view of one award: composed with the award's own style; a block

@@ -12,8 +12,8 @@ void setDigitsOnly(QLineEdit *edit);
 
 class MessageService;
 
-// The winners-per-row count of a results dialog: a number of at least 1, or
-// nothing after telling the operator what is wrong (a count of 0 makes no row).
+// The winners-per-row count of a results dialog: a number from 1 to the most
+// a row holds, or nothing after telling the operator what is wrong.
 std::optional<int> readPerRowCount(QLineEdit *edit, MessageService &messages, QWidget *parent);
 
 }  // namespace tessaly

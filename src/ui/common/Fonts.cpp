@@ -6,6 +6,7 @@
 
 #include <QFontMetrics>
 #include <QStringList>
+#include <algorithm>
 
 namespace tessaly {
 
@@ -38,6 +39,24 @@ TextSize QtTextMeasurer::measure(const FontSpec &font, std::string_view gbkText)
 {
     const QSize size = cellTextSize(toQFont(font), toQt(gbkText).split(QLatin1Char('\r')));
     return {size.width(), size.height()};
+}
+
+QFont fontFittingWidth(QFont font, const QString &text, int width)
+{
+    width = std::max(width, 1);
+    // Text widths do not scale exactly with the size: shrink in proportion, then step down until it fits.
+    for (int tries = 0; tries < 64; ++tries) {
+        const int wide = QFontMetrics(font).horizontalAdvance(text);
+        const qreal size = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize();
+        if (wide <= width || size <= 1)
+            break;
+        const qreal smaller = std::max<qreal>(1, std::min(size - 0.5, size * width / wide));
+        if (font.pointSizeF() > 0)
+            font.setPointSizeF(smaller);
+        else
+            font.setPixelSize(std::max(1, static_cast<int>(smaller)));
+    }
+    return font;
 }
 
 }  // namespace tessaly

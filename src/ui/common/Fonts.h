@@ -13,6 +13,10 @@ QFont toQFont(const FontSpec &spec);
 // Keeps the stored charset, pitch and height form of `base`.
 FontSpec fromQFont(const QFont &font, const FontSpec &base);
 
+// `font`, made smaller (never larger) until one line of `text` is at most
+// `width` pixels wide.
+QFont fontFittingWidth(QFont font, const QString &text, int width);
+
 // Measures a label sized to its text: a CR starts a new line, and characters
 // take cells as the slots draw them (a Chinese character two, others one).
 class QtTextMeasurer : public TextMeasurer {

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMessageBox>
+#include <QPointer>
 #include <QVariant>
 
 namespace tessaly {
 namespace {
 
 const char *const kStageProperty = "tessalyStage";
+QPointer<QWidget> g_operatorWindow;
 
 // Keeps a box centred on the stage through every size it takes while showing.
 class CentreOnStage : public QObject {
@@ -61,6 +63,18 @@ QWidget *MessageService::stageBehind(QWidget *parent)
     return nullptr;
 }
 
+void MessageService::setOperatorWindow(QWidget *window)
+{
+    g_operatorWindow = window;
+}
+
+QWidget *MessageService::boxParent(QWidget *parent)
+{
+    if (g_operatorWindow && g_operatorWindow->isVisible() && (!parent || stageBehind(parent)))
+        return g_operatorWindow;
+    return parent;
+}
+
 QFont MessageService::stageFont(int stageHeight)
 {
     QFont font = QApplication::font();
@@ -77,12 +91,14 @@ void QtMessageService::notify(QWidget *parent, const QString &title, const QStri
     const QMessageBox::Icon shown = icon == Icon::Warning    ? QMessageBox::Warning
                                     : icon == Icon::Critical ? QMessageBox::Critical
                                                              : QMessageBox::Information;
+    parent = boxParent(parent);
     QMessageBox box(shown, title, text, QMessageBox::Ok, parent);
     showBox(box, parent);
 }
 
 bool QtMessageService::ask(QWidget *parent, const QString &title, const QString &text)
 {
+    parent = boxParent(parent);
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     return showBox(box, parent) == QMessageBox::Yes;
@@ -90,7 +106,7 @@ bool QtMessageService::ask(QWidget *parent, const QString &title, const QString 
 
 MessageService::Answer QtMessageService::askYesNoCancel(QWidget *parent, const QString &title, const QString &text)
 {
-    switch (QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+    switch (QMessageBox::question(boxParent(parent), title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                                   QMessageBox::Yes)) {
     case QMessageBox::Yes:
         return Answer::Yes;

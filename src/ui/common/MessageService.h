@@ -26,6 +26,11 @@ public:
     static QWidget *stageBehind(QWidget *parent);
     // The font of a box over a stage of that height.
     static QFont stageFont(int stageHeight);
+    // The operator console: while it shows, a box meant for the stage opens over
+    // it instead, on the operator's screen and out of the audience's sight.
+    static void setOperatorWindow(QWidget *window);
+    // Where a box given `parent` opens: the console for the stage, else `parent`.
+    static QWidget *boxParent(QWidget *parent);
     enum class Answer { Yes, No, Cancel };
     // A Yes/No/Cancel question with a question icon. A service without a
     // Cancel button of its own answers through ask().

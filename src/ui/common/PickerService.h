@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -27,6 +28,19 @@ public:
         (void)start;
         return pickSaveFile(parent, caption, filter, suffix);
     }
+    // A save-file dialog offering file types, each a filter such as
+    // "CSV 文件(*.csv)", opening at `start` with the first type chosen. The
+    // file and the index of the type chosen in it; the empty file on cancel.
+    // The dialog adds the chosen type's suffix to a name typed without one.
+    struct TypedFile {
+        QString file;
+        int type = 0;
+    };
+    virtual TypedFile pickTypedSaveFile(QWidget *parent, const QString &caption, const QStringList &types,
+                                        const QString &start)
+    {
+        return {pickSaveFileAt(parent, caption, types.join(QStringLiteral(";;")), QString(), start), 0};
+    }
     // A folder dialog; the empty text on cancel.
     virtual QString pickFolder(QWidget *parent, const QString &caption)
     {
@@ -45,6 +59,8 @@ public:
                          const QString &suffix) override;
     QString pickSaveFileAt(QWidget *parent, const QString &caption, const QString &filter, const QString &suffix,
                            const QString &start) override;
+    TypedFile pickTypedSaveFile(QWidget *parent, const QString &caption, const QStringList &types,
+                                const QString &start) override;
     QString pickFolder(QWidget *parent, const QString &caption) override;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/event/PreEventCheck.h"
 #include "ui/common/GbkText.h"
+#include "ui/sound/SoundProbe.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -39,7 +40,8 @@ CheckWindow::CheckWindow(const std::filesystem::path &folder, QWidget *parent)
 
 void CheckWindow::recheck()
 {
-    const CheckReport report = checkEventFolder(m_folder);
+    QtSoundProbe sounds;  // every sound is decoded to its end
+    const CheckReport report = checkEventFolder(m_folder, &sounds);
     m_list->clear();
     for (const auto &finding : report.findings) {
         QStyle::StandardPixmap icon = QStyle::SP_MessageBoxInformation;

@@ -12,7 +12,7 @@
 #include "ui/common/PickerService.h"
 #include "ui/participants/TTextedit.h"
 #include "ui/settings/AwardSettingsHost.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

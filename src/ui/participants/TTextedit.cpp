@@ -12,6 +12,7 @@
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
 #include "ui/participants/FindReplaceDialog.h"
+#include "ui/participants/ImportRunner.h"
 #include "ui/participants/ListToolDialogs.h"
 #include "ui/participants/TPhotoListPanel.h"
 #include "ui/participants/TTextedit_ex.h"
@@ -241,7 +242,13 @@ void TTextedit::M_inputtxtClick()
     QString path = m_services.pickers.pickOpenFile(this, QStringLiteral("导入TXT"),
                                                    QStringLiteral("文本文件(*.txt);;所有文件(*.*)"));
     if (!path.isEmpty()) {
-        auto imported = importListFile(path.toStdString(), {});
+        // Read on a thread of its own, so a large file on a slow stick does not freeze the editor.
+        ImportRunner runner;
+        MainMenu1->setEnabled(false);
+        Memo1->setReadOnly(true);
+        auto imported = runner.run(path.toStdString(), {}, {});
+        Memo1->setReadOnly(false);
+        MainMenu1->setEnabled(true);
         if (!imported) {
             m_services.messages.notify(this, QStringLiteral("提示"), toQt(imported.error().message),
                                        MessageService::Icon::Critical);

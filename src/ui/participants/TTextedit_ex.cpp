@@ -5,6 +5,7 @@
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
+#include "ui/participants/ImportRunner.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -93,14 +94,20 @@ TTextedit_ex::TTextedit_ex(MessageService &messages, PickerService &pickers, QWi
 
     Button2 = new QPushButton(QStringLiteral("开始导入"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
+    Button3 = new QPushButton(QStringLiteral("取消导入"), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button3->hide();
+    m_runner = new ImportRunner(this);
     connect(Button1, &QPushButton::clicked, this, &TTextedit_ex::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TTextedit_ex::Button2Click);
+    connect(Button3, &QPushButton::clicked, m_runner, &ImportRunner::cancel);
 
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(Button1);
     fileRow->addWidget(Label8, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(Button3);
     buttons->addWidget(Button2);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(version);
@@ -161,20 +168,36 @@ void TTextedit_ex::Button2Click()
     }
     block.separator = fromQt(Edit5->text());
 
+    // The file is read on a thread of its own: the dialog keeps painting,
+    // shows the row it reached and can be told to stop.
+    Button1->setEnabled(false);
     Button2->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Button3->show();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const QString note = Label1->text();
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setText(QStringLiteral("准备导入..."));
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    auto result = importListFile(m_path.toStdString(), {ImportOptions::Kind::Spreadsheet, block});
+    auto result = m_runner->run(m_path.toStdString(), {ImportOptions::Kind::Spreadsheet, block},
+                                [this](const QString &line) { Label1->setText(line); });
     QApplication::restoreOverrideCursor();
+    Button3->hide();
+    Button1->setEnabled(true);
     Button2->setEnabled(true);
+    if (!result && result.code() == ErrorCode::Cancelled) {
+        Label1->setAlignment(Qt::AlignLeft);
+        Label1->setText(note);
+        return;
+    }
     if (!result) {
         Label1->setText(QString());
+        // A file that opened but gave nothing in the block is the operator's
+        // range to correct, not a damaged file.
+        const bool nothingRead = result.code() == ErrorCode::BadInput;
         m_messages.notify(this, QStringLiteral("提示"),
-                          QStringLiteral("无法打开EXCEL！请检查EXCEL文件版本选择是否正确或检查文件是否完好。\n") +
+                          (nothingRead ? QString()
+                                       : QStringLiteral("无法打开EXCEL！请检查EXCEL文件版本选择是否正确或检查文件是否完好。\n")) +
                               toQt(result.error().message),
-                          MessageService::Icon::Critical);
+                          nothingRead ? MessageService::Icon::Warning : MessageService::Icon::Critical);
         return;
     }
     Label1->setText(QStringLiteral("导入完成"));
@@ -182,6 +205,16 @@ void TTextedit_ex::Button2Click()
         m_messages.notify(this, QStringLiteral("提示"), toQt(result->note), MessageService::Icon::Warning);
     m_lines = std::move(result->lines);
     accept();
+}
+
+// Esc or the close box during an import stops the import; the dialog stays.
+void TTextedit_ex::reject()
+{
+    if (m_runner->running()) {
+        m_runner->cancel();
+        return;
+    }
+    QDialog::reject();
 }
 
 }  // namespace tessaly

@@ -13,6 +13,7 @@ class QRadioButton;
 
 namespace tessaly {
 
+class ImportRunner;
 class MessageService;
 class PickerService;
 
@@ -27,17 +28,19 @@ public:
     void Button1Click();  // choose the file
     void Button2Click();  // check the fields and import
     void setFile(const QString &path);
+    void reject() override;
 
     QRadioButton *RadioButton1, *RadioButton2;
     QLabel *Label1, *Label8, *Label11;
     QLineEdit *Edit1, *Edit2, *Edit3, *Edit4, *Edit5;
-    QPushButton *Button1, *Button2;
+    QPushButton *Button1, *Button2, *Button3;  // Button3 cancels a running import
 
 private:
     void showFormatNote();
 
     MessageService &m_messages;
     PickerService &m_pickers;
+    ImportRunner *m_runner;
     QString m_path;
     std::vector<std::string> m_lines;
 };

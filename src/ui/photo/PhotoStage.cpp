@@ -12,7 +12,7 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/photo/PhotoSlot.h"
 #include "ui/photo/TForm_changpspho.h"
-#include "ui/stage/LabelMenu.h"
+#include "ui/common/LabelMenu.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -34,6 +34,8 @@ QString colourStyle(TColor colour)
 {
     return QStringLiteral("color: %1; background: transparent;").arg(toQColor(colour).name());
 }
+
+constexpr int kPromptMargin = 20;  // kept free on either side of the load prompt
 
 }  // namespace
 
@@ -134,9 +136,11 @@ void PhotoStage::ShowPhotoPrompt()
     QFont font = m_host.readyLuck->font();
     if (font.pointSize() >= 11)
         font.setPointSize(font.pointSize() - 10);
-    Label_loadpho->setFont(font);
+    const QString prompt = QStringLiteral("图片抽奖模式。请先按加载按钮载入参选图片!");
+    // A caption font made for the projector can be too wide for the prompt: it is made smaller to fit.
+    Label_loadpho->setFont(fontFittingWidth(font, prompt, stageWidth() - 2 * kPromptMargin));
     Label_loadpho->setStyleSheet(colourStyle(m_host.readyLuck->fontColor()));
-    Label_loadpho->setText(QStringLiteral("图片抽奖模式。请先按加载按钮载入参选图片!"));
+    Label_loadpho->setText(prompt);
     Label_loadpho->adjustSize();
     // Centred on the stage, which is the screen in full-screen mode and the window otherwise.
     Label_loadpho->move(roundHalfEven((stageWidth() - Label_loadpho->width()) / 2.0), stageHeight() * 2 / 5);
@@ -267,7 +271,8 @@ void PhotoStage::LoadPhotos()
     m_host.goButton->setVisible(goVisible);
     m_host.goButton->setEnabled(true);
     m_loading = false;
-    m_host.apply(DrawOutcome{});  // the captions: "开始", the ready caption
+    // The captions ("开始", the ready caption), and whether the photos suffice for the awards.
+    m_host.apply(names.empty() ? DrawOutcome{} : session.shortageNotice());
     if (names.empty())
         m_host.messages->notify(m_host.stage, QStringLiteral("提示"),
                                 QStringLiteral("photo文件夹中没有参选图片(JPG)，请先在名单编辑中导入图片。"));
@@ -520,6 +525,7 @@ void PhotoStage::Npp1Click()
     if (preview.empty() || !std::filesystem::is_regular_file(preview, ec))
         preview = resolveStoredPath(m_host.programDir, "Awardimg\\photest.jpg");
     context.preview = QImage(QString::fromStdString(preview.string()));
+    context.stage = QSize(stageWidth(), stageHeight());
 
     TForm_changpspho dialog(context, *m_host.messages, m_host.stage);
     if (dialog.exec() == QDialog::Accepted) {

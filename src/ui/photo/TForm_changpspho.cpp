@@ -4,7 +4,11 @@
 
 #include "core/stage/TextMeasurer.h"
 #include "ui/common/DigitsOnly.h"
+#include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
+
+#include <algorithm>
+#include <climits>
 
 #include <QPixmap>
 
@@ -27,7 +31,7 @@ TForm_changpspho::TForm_changpspho(Context context, MessageService &messages, QW
     m_ui->Edit7->setText(f.ratioHeight);
     if (!m_context.preview.isNull())
         m_ui->Image1->setPixmap(QPixmap::fromImage(m_context.preview));
-    m_ui->Image1->setFixedSize(std::max(1, f.width), std::max(1, f.height));
+    m_ui->Image1->setFixedSize(QSize(std::max(1, f.width), std::max(1, f.height)).boundedTo(previewLimit()));
     connect(m_ui->Edit4, &QLineEdit::textChanged, this, &TForm_changpspho::Edit4Change);
     connect(m_ui->Edit5, &QLineEdit::textChanged, this, &TForm_changpspho::Edit5Change);
     connect(m_ui->CheckBox1, &QCheckBox::clicked, this, &TForm_changpspho::CheckBox1Click);
@@ -40,6 +44,13 @@ TForm_changpspho::TForm_changpspho(Context context, MessageService &messages, QW
 TForm_changpspho::~TForm_changpspho()
 {
     delete m_ui;
+}
+
+QSize TForm_changpspho::previewLimit() const
+{
+    // The preview takes at most half the stage, so the dialog with its fields stays on the screen.
+    return m_context.stage.isValid() ? (m_context.stage / 2).expandedTo(QSize(1, 1)).boundedTo(QSize(4000, 4000))
+                                     : QSize(4000, 4000);
 }
 
 std::optional<int> TForm_changpspho::fromRatio(int side, bool fromWidth) const
@@ -55,7 +66,7 @@ void TForm_changpspho::Edit4Change()
     const QString text = m_ui->Edit4->text().trimmed();
     if (text.isEmpty() || m_updating)
         return;
-    const int width = std::min(text.toInt(), 4000);
+    const int width = std::min(text.toInt(), previewLimit().width());
     m_ui->Image1->setFixedWidth(std::max(1, width));
     if (width + 240 > 620)
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -63,7 +74,7 @@ void TForm_changpspho::Edit4Change()
         if (auto height = fromRatio(width, true)) {
             m_updating = true;
             m_ui->Edit5->setText(QString::number(*height));
-            m_ui->Image1->setFixedHeight(std::max(1, std::min(*height, 4000)));
+            m_ui->Image1->setFixedHeight(std::max(1, std::min(*height, previewLimit().height())));
             m_updating = false;
         }
     }
@@ -74,7 +85,7 @@ void TForm_changpspho::Edit5Change()
     const QString text = m_ui->Edit5->text().trimmed();
     if (text.isEmpty() || m_updating)
         return;
-    const int height = std::min(text.toInt(), 4000);
+    const int height = std::min(text.toInt(), previewLimit().height());
     m_ui->Image1->setFixedHeight(std::max(1, height));
     if (height + 30 > 470)
         setWindowState(windowState() | Qt::WindowMaximized);
@@ -82,7 +93,7 @@ void TForm_changpspho::Edit5Change()
         if (auto width = fromRatio(height, false)) {
             m_updating = true;
             m_ui->Edit4->setText(QString::number(*width));
-            m_ui->Image1->setFixedWidth(std::max(1, std::min(*width, 4000)));
+            m_ui->Image1->setFixedWidth(std::max(1, std::min(*width, previewLimit().width())));
             m_updating = false;
         }
     }
@@ -116,24 +127,23 @@ void TForm_changpspho::Button1Click()
             return;
         }
     }
-    // Zero columns cannot make a grid; a zero-sized picture shows nothing.
-    const std::pair<QLineEdit *, QString> positive[] = {
-        {m_ui->Edit1, QStringLiteral("列数至少为1。")},
-        {m_ui->Edit4, QStringLiteral("图片宽至少为1。")},
-        {m_ui->Edit5, QStringLiteral("图片高至少为1。")},
-    };
-    for (const auto &[edit, message] : positive) {
+    // Typed digits past 32 bits stand for a number too large for any field.
+    auto number = [](QLineEdit *e) {
         bool ok = false;
-        const int value = edit->text().trimmed().toInt(&ok);
-        if (!ok || value < 1) {
-            m_messages.notify(this, QStringLiteral("提示"), message);
-            edit->setFocus();
-            return;
-        }
+        const qlonglong v = e->text().trimmed().toLongLong(&ok);
+        return ok ? static_cast<int>(std::clamp<qlonglong>(v, INT_MIN, INT_MAX)) : INT_MAX;
+    };
+    const PhotoGridSpec grid{number(m_ui->Edit1), number(m_ui->Edit2), number(m_ui->Edit3),
+                             number(m_ui->Edit8), number(m_ui->Edit4), number(m_ui->Edit5)};
+    if (auto refusal = refuseTypedPhotoGrid(grid, m_context.stage.width(), m_context.stage.height())) {
+        QLineEdit *const edits[] = {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit8, m_ui->Edit4, m_ui->Edit5};
+        QLineEdit *edit = edits[static_cast<int>(refusal->field)];
+        m_messages.notify(this, QStringLiteral("提示"), toQt(refusal->message));
+        edit->setFocus();
+        edit->selectAll();
+        return;
     }
-    auto number = [](QLineEdit *e) { return e->text().trimmed().toInt(); };
-    m_grid = {number(m_ui->Edit1), number(m_ui->Edit2), number(m_ui->Edit3),
-              number(m_ui->Edit8), number(m_ui->Edit4), number(m_ui->Edit5)};
+    m_grid = grid;
     accept();
 }
 

@@ -1,7 +1,7 @@
 // The layout dialog of a photo grid ("位置分列编排"): columns, gaps, top margin
 // and picture size, with an optional width-to-height ratio and a preview of
-// the picture at the chosen size. It checks the fields and hands back the
-// grid; the caller stores it.
+// the picture at the chosen size. It checks the fields (blank ones, and values
+// the stage cannot show) and hands back the grid; the caller stores it.
 #pragma once
 
 #include "core/stage/PhotoGrid.h"
@@ -32,6 +32,7 @@ public:
         Fields fields;
         QImage preview;              // shown at the chosen size; may be null
         bool ratioRequired = true;   // the ratio fields are checked when the ratio is on
+        QSize stage;                 // nothing typed may be larger than this
     };
 
     TForm_changpspho(Context context, MessageService &messages, QWidget *parent = nullptr);
@@ -47,6 +48,7 @@ private:
     void Button1Click();
     // The other side of the picture from one side and the ratio; nothing when the ratio is unusable.
     std::optional<int> fromRatio(int side, bool fromWidth) const;
+    QSize previewLimit() const;
 
     Ui::TForm_changpspho *m_ui;
     Context m_context;

@@ -41,13 +41,6 @@ QString startKeyLabel(int code)
     return {};
 }
 
-// Number of lines of data.txt, blank lines included.
-size_t participantLines(const std::filesystem::path &programDir)
-{
-    auto data = readFile(programFile(programDir, files::kParticipants));
-    return data ? splitLines(*data).size() : 0;
-}
-
 }  // namespace
 
 TForm_setaward::TForm_setaward(std::filesystem::path programDir, AwardSettingsHost &host, MessageService &messages,
@@ -411,7 +404,7 @@ void TForm_setaward::Button1Click()
         rows.push_back(std::move(cells));
     }
     int total = 0;
-    if (auto refusal = checkAwardRows(rows, participantLines(m_programDir), total)) {
+    if (auto refusal = checkAwardRows(rows, total)) {
         m_messages.notify(this, toQt(refusal->caption), toQt(refusal->message));
         return;
     }
@@ -425,6 +418,11 @@ void TForm_setaward::Button1Click()
     IniStore &s = *opened;
     std::vector<std::pair<QString, int>> titleLefts;
     const std::vector<SettingWrite> writes = collectWrites(s, rows, total, titleLefts);
+    // Only a change that leaves more winners undrawn is refused; a title never is.
+    if (const std::string refusal = shortageRefusal(m_programDir, s, writes); !refusal.empty()) {
+        m_messages.notify(this, QStringLiteral("提示"), toQt(refusal));
+        return;
+    }
     // Only a change that decides the draw returns everything to the pool, and
     // the question says how many recorded winners that clears.
     const bool resets = decideAwardSave(s, writes).resetsDraw;

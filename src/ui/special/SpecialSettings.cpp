@@ -31,9 +31,7 @@ bool SpecialSettings::hotKey(int shortcutCode)
 {
     switch (hotKeyAction(shortcutCode, m_session.options())) {
     case HotKey::EnableLists:
-        m_session.setPredeterminedActive(true);
-        m_resetDraw(true);
-        m_services.messages.notify(m_stage, QStringLiteral("提示"), QStringLiteral("可以重新开始抽奖"));
+        m_resetDraw(true);  // says "可以重新开始抽奖" only when the reset happened
         return true;
     case HotKey::OpenAccessPrompt:
         openAccessPrompt();
@@ -59,13 +57,15 @@ void SpecialSettings::openSpecialLists()
 void SpecialSettings::openGrouping()
 {
     TForm_setfz dialog(m_programDir, m_session, m_services.messages, [this] { m_resetDraw(false); }, m_stage);
-    dialog.exec();
+    if (dialog.settingsRead())
+        dialog.exec();
 }
 
 void SpecialSettings::openAdvanced(QWidget *parent)
 {
     TForm_setadv dialog(m_programDir, m_services.messages, m_services.pickers, parent ? parent : m_stage);
-    dialog.exec();
+    if (dialog.settingsRead())
+        dialog.exec();
 }
 
 }  // namespace tessaly

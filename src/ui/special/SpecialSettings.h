@@ -23,7 +23,8 @@ public:
         MessageService &messages;
         PickerService &pickers;
     };
-    // `resetDraw` returns the whole draw to the pool, with or without the special lists.
+    // `resetDraw` returns the whole draw to the pool; with true it is the enabling
+    // hot key's reset, which brings the special lists into force when it succeeds.
     SpecialSettings(std::filesystem::path programDir, DrawSession &session, Services services,
                     std::function<void(bool useLists)> resetDraw, QWidget *stage);
 

@@ -6,18 +6,17 @@
 #include "core/special/Secrets.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
+#include "ui/special/LockGrab.h"
 #include "ui/special/TForm_setmm.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
-#include <QTimer>
 
 namespace tessaly {
 
 TForm_lockscreen::TForm_lockscreen(std::filesystem::path programDir, MessageService &messages, QWidget *parent)
-    : QDialog(parent), m_ui(new Ui::TForm_lockscreen), m_programDir(std::move(programDir)), m_messages(messages)
+    : QDialog(parent), m_ui(new Ui::TForm_lockscreen), m_programDir(std::move(programDir)), m_messages(messages),
+      m_grab(new LockGrab(this))
 {
     m_ui->setupUi(this);
     // No system menu and no close box; kept above the stage.
@@ -27,7 +26,6 @@ TForm_lockscreen::TForm_lockscreen(std::filesystem::path programDir, MessageServ
     m_ui->Label4->setStyleSheet(QStringLiteral("color: maroon;"));
     m_ui->Label4->installEventFilter(this);
     m_ui->Edit1->installEventFilter(this);
-    setMouseTracking(true);
     changePassword = [this] {
         TForm_setmm dialog(m_programDir, m_messages, this);
         dialog.exec();
@@ -40,15 +38,14 @@ TForm_lockscreen::TForm_lockscreen(std::filesystem::path programDir, MessageServ
         m_expected = storedSecret(*settings, "locksremm");
     if (!m_expected)
         m_messages.notify(parent, QStringLiteral("出错"),
-                          settings ? QStringLiteral("set.dat中保存的锁屏密码无法识别，屏幕没有锁定。"
-                                                    "删除[Option]中的locksremm即恢复为空密码。")
+                          settings ? QStringLiteral("屏幕没有锁定。") + toQt(unusableSecretNotice(*settings, "locksremm"))
                                    : toQt(settings.error().message),
                           MessageService::Icon::Critical);
 }
 
 TForm_lockscreen::~TForm_lockscreen()
 {
-    releaseGrab();
+    m_grab->stop();
     delete m_ui;
 }
 
@@ -59,21 +56,9 @@ void TForm_lockscreen::readPassword()
             m_expected = std::move(secret);
 }
 
-void TForm_lockscreen::grab()
+QWidget *TForm_lockscreen::grabHolder() const
 {
-    if (!isVisible())
-        return;
-    // Every key goes to the password field (the window manager's keys too);
-    // every click comes to the window, which passes it to the control under it.
-    m_ui->Edit1->setFocus();
-    m_ui->Edit1->grabKeyboard();
-    grabMouse();
-}
-
-void TForm_lockscreen::releaseGrab()
-{
-    releaseMouse();
-    m_ui->Edit1->releaseKeyboard();
+    return m_grab->active() ? m_grab->holder() : nullptr;
 }
 
 void TForm_lockscreen::setLinkHover(bool over)
@@ -88,65 +73,33 @@ void TForm_lockscreen::setLinkHover(bool over)
         m_ui->Label4->unsetCursor();
 }
 
-void TForm_lockscreen::forwardMouse(QMouseEvent *event)
-{
-    // Only while the window holds the pointer; a click outside the window stops here.
-    QWidget *target = childAt(event->position().toPoint());
-    if (event->type() == QEvent::MouseMove)
-        setLinkHover(target == m_ui->Label4);
-    if (!target || mouseGrabber() != this)
-        return;
-    QMouseEvent copy(event->type(), target->mapFrom(this, event->position()), event->scenePosition(),
-                     event->globalPosition(), event->button(), event->buttons(), event->modifiers());
-    QCoreApplication::sendEvent(target, &copy);
-}
-
-void TForm_lockscreen::mousePressEvent(QMouseEvent *event)
-{
-    forwardMouse(event);
-}
-
-void TForm_lockscreen::mouseReleaseEvent(QMouseEvent *event)
-{
-    forwardMouse(event);
-}
-
-void TForm_lockscreen::mouseMoveEvent(QMouseEvent *event)
-{
-    forwardMouse(event);
-}
-
 void TForm_lockscreen::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    // The grab needs the window mapped first.
-    QTimer::singleShot(0, this, [this] {
-        if (!m_unlocked)
-            grab();
-    });
+    m_ui->Edit1->setFocus();
+    if (!m_unlocked)
+        m_grab->start();
 }
 
 void TForm_lockscreen::Button1Click()
 {
     if (!secretMatches(fromQt(m_ui->Edit1->text()), m_expected)) {
-        releaseGrab();
+        // The box takes the grab while it is up and gives it back.
         m_messages.notify(this, QStringLiteral("错误"), QStringLiteral("密码错误。"), MessageService::Icon::Critical);
-        grab();
         m_ui->Edit1->setFocus();
         return;
     }
     m_unlocked = true;
-    releaseGrab();
+    m_grab->stop();
     accept();
 }
 
 void TForm_lockscreen::Label4Click()
 {
-    releaseGrab();
     changePassword();
     // A new password applies at once.
     readPassword();
-    grab();
+    m_ui->Edit1->setFocus();
 }
 
 void TForm_lockscreen::reject()

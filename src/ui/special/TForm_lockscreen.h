@@ -1,7 +1,7 @@
 // The screen lock: a modal window over the stage that only the password
-// removes. While it is up it holds the keyboard and the pointer, so no key or
-// click reaches the stage, and neither Esc, Alt+F4 nor the window manager's
-// close takes it down.
+// removes. While it is up it and the boxes it opens hold the keyboard and the
+// pointer, so no key or click reaches the stage or the desktop, and neither
+// Esc, Alt+F4 nor the window manager's close takes it down.
 #pragma once
 
 #include <QDialog>
@@ -16,6 +16,7 @@ class TForm_lockscreen;
 
 namespace tessaly {
 
+class LockGrab;
 class MessageService;
 
 class TForm_lockscreen : public QDialog {
@@ -32,29 +33,27 @@ public:
     std::function<void()> changePassword;
 
     void reject() override;
+    // The window that holds the keyboard and the pointer now (the lock or a
+    // box over it); nothing while the lock is not up.
+    QWidget *grabHolder() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Button1Click();
     void Label4Click();
     void readPassword();
-    void grab();
-    void releaseGrab();
     void setLinkHover(bool over);
-    void forwardMouse(QMouseEvent *event);
 
     Ui::TForm_lockscreen *m_ui;
     std::filesystem::path m_programDir;
     MessageService &m_messages;
     std::optional<std::string> m_expected;
+    LockGrab *m_grab;
     bool m_unlocked = false;
     bool m_linkHover = false;
 };

@@ -30,8 +30,16 @@ void TForm_mm::Button1Click()
 {
     // Read at each try, so a code changed in the settings applies at once.
     std::optional<std::string> code;
-    if (auto settings = openSettings(m_programDir))
+    auto settings = openSettings(m_programDir);
+    if (settings)
         code = storedSecret(*settings, "sndmm");
+    if (!code) {
+        // A stored code nobody can type (or a set.dat that cannot be read): say so, never just "wrong".
+        m_messages.notify(this, QStringLiteral("出错"),
+                          toQt(settings ? unusableSecretNotice(*settings, "sndmm") : settings.error().message),
+                          MessageService::Icon::Critical);
+        return;
+    }
     if (!secretMatches(fromQt(m_ui->Edit1->text()), code)) {
         m_messages.notify(this, QStringLiteral("错误"), QStringLiteral("密码错误。"), MessageService::Icon::Critical);
         m_ui->Edit1->setFocus();

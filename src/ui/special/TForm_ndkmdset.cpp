@@ -2,6 +2,7 @@
 
 #include "core/draw/DrawSession.h"
 #include "core/settings/ProgramFiles.h"
+#include "core/special/HotKeys.h"
 #include "core/special/Secrets.h"
 #include "core/special/SpecialLists.h"
 #include "ui/common/GbkText.h"
@@ -52,6 +53,20 @@ void TForm_ndkmdset::CheckBox1Click(bool on)
 
 void TForm_ndkmdset::Button1Click()
 {
+    // A stray keystroke must never open the prompt or restart the draw.
+    const int startkey = m_session.options().startkey;
+    const struct {
+        ShortcutEdit *field;
+        int other;
+        const char *label;
+    } keys[] = {{Edit2, -1, "弹出特殊功能设定窗口快捷键："}, {Edit3, Edit2->code(), "启用内定和黑名单快捷键："}};
+    for (const auto &key : keys) {
+        if (const HotKeyFault fault = checkHotKey(key.field->code(), key.other, startkey); fault != HotKeyFault::None) {
+            m_messages.notify(this, QStringLiteral("提示"), QString::fromUtf8(key.label) + toQt(hotKeyFaultText(fault)));
+            key.field->setFocus();
+            return;
+        }
+    }
     if (!changeIniFile(this, m_messages, m_programDir, [this](IniStore &settings) {
             settings.writeString("Option", "sndmm", encodeSecret(fromQt(Edit1->text())));
             settings.writeInteger("Option", "sndfo", Edit2->code());

@@ -21,7 +21,8 @@ TForm_setadv::TForm_setadv(std::filesystem::path programDir, MessageService &mes
     // The texts the operator types, Chinese as a rule; the logo path is picked.
     ComboBox1->serveOnLeaving({Edit1, Edit2, Edit3, Edit4, Edit5, Edit7});
 
-    if (auto settings = readIniFile(this, m_messages, m_programDir)) {
+    if (auto settings = readIniFile(parent, m_messages, m_programDir)) {
+        m_settingsRead = true;
         const AdvancedTexts t = readAdvancedTexts(*settings);
         Edit1->setText(toQt(t.readyPrompt));
         Edit2->setText(toQt(t.qCaption));
@@ -143,6 +144,8 @@ bool TForm_setadv::eventFilter(QObject *watched, QEvent *event)
 
 void TForm_setadv::Button1Click()
 {
+    if (!m_settingsRead)
+        return;
     AdvancedTexts t;
     t.readyPrompt = fromQt(Edit1->text());
     t.qCaption = fromQt(Edit2->text());

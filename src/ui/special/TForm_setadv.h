@@ -25,6 +25,10 @@ public:
     TForm_setadv(std::filesystem::path programDir, MessageService &messages, PickerService &pickers,
                  QWidget *parent = nullptr);
 
+    // False when set.dat could not be read (the operator was told): the window
+    // is not shown, since its OK would blank the five texts.
+    bool settingsRead() const { return m_settingsRead; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -43,6 +47,7 @@ private:
     PickerService &m_pickers;
     std::vector<BatchItem> m_batches;
     std::vector<std::string> m_deletedKeys;
+    bool m_settingsRead = false;
 };
 
 }  // namespace tessaly

@@ -35,7 +35,8 @@ TForm_setfz::TForm_setfz(std::filesystem::path programDir, DrawSession &session,
         ComboBox1->addItem(toQt(m_labels.back()));
     }
     ComboBox1->setCurrentIndex(-1);
-    if (auto settings = readIniFile(this, m_messages, m_programDir)) {
+    if (auto settings = readIniFile(parent, m_messages, m_programDir)) {
+        m_settingsRead = true;
         CheckBox1->setChecked(settings->readBool("Option", "canfz", false));
         for (const auto &item : readGroupItems(*settings, awards.AwardCount))
             ListBox1->addItem(toQt(item));
@@ -82,6 +83,8 @@ void TForm_setfz::deleteRange()
 
 void TForm_setfz::Button1Click()
 {
+    if (!m_settingsRead)
+        return;
     std::vector<std::string> items;
     for (int i = 0; i < ListBox1->count(); ++i)
         items.push_back(fromQt(ListBox1->item(i)->text()));

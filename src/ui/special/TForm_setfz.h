@@ -25,6 +25,10 @@ public:
     TForm_setfz(std::filesystem::path programDir, DrawSession &session, MessageService &messages,
                 std::function<void()> resetDraw, QWidget *parent = nullptr);
 
+    // False when set.dat could not be read (the operator was told): the window
+    // is not shown, since its OK would replace every range by an empty list.
+    bool settingsRead() const { return m_settingsRead; }
+
 private:
     void addRange();
     void deleteRange();
@@ -35,6 +39,7 @@ private:
     MessageService &m_messages;
     std::function<void()> m_resetDraw;
     std::vector<std::string> m_labels;
+    bool m_settingsRead = false;
 };
 
 }  // namespace tessaly

@@ -18,7 +18,7 @@
 #include "ui/effects/TStretchHandle.h"
 #include "ui/effects/Tmyfontdialog.h"
 #include "ui/stage/FloatDialogs.h"
-#include "ui/stage/LabelMenu.h"
+#include "ui/common/LabelMenu.h"
 
 #include <QCloseEvent>
 #include <QDate>

@@ -6,10 +6,12 @@
 #include "core/stage/ResultsText.h"
 #include "core/text/Gbk.h"
 #include "ui/common/FileOpener.h"
+#include "ui/control/DrawControl.h"
 #include "ui/common/FocusKeeper.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/VirtualKeys.h"
+#include "ui/event/NoticeLine.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
@@ -21,8 +23,9 @@
 #include "ui/settings/TForm_setmusic.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/stage/CorrectionDialogs.h"
-#include "ui/stage/LabelMenu.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/LabelMenu.h"
+#include "ui/common/StageWidgets.h"
+#include "ui/stage/StageLayout.h"
 #include "ui/stage/TFrmFloat.h"
 #include "ui/winners/TForm_float2.h"
 #include "ui/stage/TFrmSplash.h"
@@ -30,6 +33,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -42,21 +46,52 @@ namespace tessaly {
 
 TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize stageSize, QWidget *parent)
     : QWidget(parent), m_programDir(std::move(programDir)), m_services(services), m_stage(stageSize),
-      m_session(std::make_unique<DrawSession>(m_programDir, m_random, m_clock))
+      m_session(std::make_unique<DrawSession>(m_programDir, m_random, m_clock)),
+      m_layout(std::make_unique<StageLayout>(*this))
 {
+    m_control = new DrawControl(*m_session, m_services.messages,
+                                {[this](const DrawOutcome &out) { showOutcome(out); },
+                                 [this] {
+                                     if (m_layout->LayoutDirty)
+                                         m_layout->WriteConfig();
+                                 },
+                                 [this](bool held) {
+                                     for (SlotLabel *slot : Labels)
+                                         slot->setText({});
+                                     Label21->setText({});
+                                     if (!held) {
+                                         showSlotTexts();
+                                         showGridText();
+                                     }
+                                 }},
+                                this);
+    m_control->setStageWindow(this);
     setObjectName(QStringLiteral("TFrmMain"));
     setWindowTitle(QStringLiteral("Tessaly抽奖软件 V3.55"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_sound = new SoundPlayer(m_programDir, this);
     m_special = new SpecialSettings(m_programDir, *m_session, {m_services.messages, m_services.pickers},
-                                    [this](bool useLists) { ResetDraw(useLists); }, this);
+                                    [this](bool useLists) { m_control->resetDraw(useLists); }, this);
     createElements();
     createMenus();
+    // The tool bar's status line: what went wrong quietly, without a box over the stage.
+    auto *notices = new NoticeLine(m_session->notices(), ControlBar1);
+    ControlBar1->layout()->addWidget(notices);
+    connect(notices, &NoticeLine::changed, ControlBar1, &QWidget::adjustSize);
+    connect(m_sound, &SoundPlayer::failed, this, [this](const QString &path, const QString &reason) {
+        // Named as the settings store it (wav\name) when it lies in the program folder.
+        QString shown = QDir(QString::fromStdString(m_programDir.string())).relativeFilePath(path);
+        if (shown.startsWith(QStringLiteral("..")))
+            shown = path;
+        else
+            shown.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        m_session->notices().post(soundFailureNotice(fromQt(shown), fromQt(reason)));
+    });
     m_photos = new PhotoStage({this, m_session.get(), &m_services.messages, &m_services.pickers, m_programDir, readyLuck,
-                               GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { apply(out); },
+                               GoButton, [this] { return m_stage; }, [this](const DrawOutcome &out) { m_control->apply(out); },
                                [this](QWidget *slot) { AttachHandle(slot); }, [this] { return AdjustMode; },
-                               [this] { ArrangeAllSlots(true); }, [this] { return slotAreasOnStage().front(); }},
+                               [this] { m_layout->ArrangeAllSlots(true); }, [this] { return m_layout->slotAreasOnStage().front(); }},
                               this);
     m_photos->addModeItems(m_menuSettings);
     m_proofBadge = new ProofBadge(this);
@@ -74,22 +109,19 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
         m_windowMode = settings->readBool("Option", "runfrom", false);
     m_windowSettle.setSingleShot(true);
     m_windowSettle.setInterval(400);
-    connect(&m_windowSettle, &QTimer::timeout, this, &TFrmMain::windowResized);
+    connect(&m_windowSettle, &QTimer::timeout, this, [this] { m_layout->windowResized(); });
 }
 
 TFrmMain::~TFrmMain()
 {
     qApp->removeEventFilter(this);
+    // The tool bar's notice line watches the session's notices: it goes while the session is there.
+    delete ControlBar1;
 }
 
 QString TFrmMain::ScreenKey() const
 {
     return QStringLiteral("%1*%2").arg(StageWidth()).arg(StageHeight());
-}
-
-std::string TFrmMain::longestEntry() const
-{
-    return m_session->lists().LongestEntry;
 }
 
 TAALabel *TFrmMain::createLabel(const char *name)
@@ -118,8 +150,8 @@ void TFrmMain::createElements()
             if (dialog.exec() == QDialog::Accepted) {
                 // The picture's own section keeps the size for the next start.
                 Image_Award->resize(dialog.pictureSize());
-                LayoutDirty = true;
-                WriteConfig();
+                m_layout->LayoutDirty = true;
+                m_layout->WriteConfig();
             }
         })->setObjectName(QStringLiteral("Npaw1"));
         menu.exec(Image_Award->mapToGlobal(pos));
@@ -209,7 +241,7 @@ void TFrmMain::AttachHandle(QWidget *target)
         return;
     myDrag->detach();
     myDrag->attach(target);
-    LayoutDirty = true;
+    m_layout->LayoutDirty = true;
 }
 
 void TFrmMain::paintEvent(QPaintEvent *event)
@@ -250,15 +282,18 @@ bool TFrmMain::eventFilter(QObject *watched, QEvent *event)
                 m_barDragStart = mouse->position().toPoint();
             } else if (type == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton)) {
                 ControlBar1->move(ControlBar1->pos() + mouse->position().toPoint() - m_barDragStart);
-                LayoutDirty = true;
+                m_layout->LayoutDirty = true;
             }
         }
         return QWidget::eventFilter(watched, event);
     }
     if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
         return QWidget::eventFilter(watched, event);
+    // The keys act in the stage and in the console, except in a text field of the console.
     auto *w = qobject_cast<QWidget *>(watched);
-    if (!w || w->window() != this || QApplication::activeModalWidget())
+    const QWidget *console = m_control->operatorWindow();
+    const bool onConsole = w && console != this && w->window() == console && !DrawControl::takesText(w);
+    if (!w || (w->window() != this && !onConsole) || QApplication::activeModalWidget())
         return QWidget::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
     return event->type() == QEvent::KeyPress ? FormKeyDown(key) : FormKeyUp(key);
@@ -295,13 +330,13 @@ bool TFrmMain::FormKeyDown(QKeyEvent *event)
         NC2Click();
         return true;
     case Qt::Key_F1:
-        NC4Click();
+        m_control->restart();
         return true;
     case Qt::Key_F3:
-        NC7Click();
+        m_control->giveUp();
         return true;
     case Qt::Key_F4:
-        NC6Click();
+        m_control->supplement();
         return true;
     case Qt::Key_F5:
         NC9Click();
@@ -333,7 +368,7 @@ bool TFrmMain::FormKeyUp(QKeyEvent *event)
     if (event->isAutoRepeat())
         return true;
     m_startKeyDown = false;
-    apply(m_session->FormKeyUp(vk));
+    m_control->startKey(vk);
     return true;
 }
 
@@ -349,31 +384,24 @@ void TFrmMain::closeEvent(QCloseEvent *event)
     }
     Timer1.stop();
     Timer2.stop();
-    if (LayoutDirty)
-        WriteConfig();
-    apply(m_session->FormClose(x(), y()));
+    if (m_layout->LayoutDirty)
+        m_layout->WriteConfig();
+    m_control->apply(m_session->FormClose(x(), y()));
     event->accept();
 }
 
 void TFrmMain::FormShow()
 {
     if (m_windowMode)
-        keepOnScreen();
-    apply(m_session->FormCreate(m_sound->AudioReady()));
-    apply(m_session->FormShow(fromQt(ScreenKey())));
+        m_layout->keepOnScreen();
+    m_control->apply(m_session->FormCreate(m_sound->AudioReady()));
+    m_control->apply(m_session->FormShow(fromQt(ScreenKey())));
     m_shown = true;
     if (m_windowMode)
         m_windowSettle.start();  // checked again once the window manager has framed the window
 }
 
-void TFrmMain::ResetDraw(bool useLists)
-{
-    if (LayoutDirty)
-        WriteConfig();
-    apply(m_session->ResetDraw(useLists));
-}
-
-void TFrmMain::apply(const DrawOutcome &outcome)
+void TFrmMain::showOutcome(const DrawOutcome &outcome)
 {
     for (StageAction action : outcome.actions) {
         switch (action) {
@@ -381,7 +409,7 @@ void TFrmMain::apply(const DrawOutcome &outcome)
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
             break;
         case StageAction::ReadConfig:
-            ReadConfig();
+            m_layout->ReadConfig();
             break;
         case StageAction::ClearSlots:
             clearSlots();
@@ -419,7 +447,7 @@ void TFrmMain::apply(const DrawOutcome &outcome)
             showGridText();
             break;
         case StageAction::ComposeMarquee:
-            ComposeMarquee();
+            m_layout->ComposeMarquee();
             break;
         case StageAction::RebuildStartFromMenu:
             BuildStartFromMenu();
@@ -431,8 +459,8 @@ void TFrmMain::apply(const DrawOutcome &outcome)
         case StageAction::CheckSlotLayout: {
             const int n = m_session->state().BatchSize;
             auto settings = openSettings(m_programDir);
-            if (n > 0 && (!settings || !slotLayoutValid(*settings, n, longestEntry(), m_measurer)))
-                ArrangeSlots(n);
+            if (n > 0 && (!settings || !slotLayoutValid(*settings, n, m_layout->longestEntry(), m_layout->measurer())))
+                m_layout->ArrangeSlots(n);
             break;
         }
         case StageAction::ShowResults:
@@ -442,7 +470,7 @@ void TFrmMain::apply(const DrawOutcome &outcome)
             NC2Click();
             break;
         case StageAction::AutoLayoutMain:
-            AutoLayoutMain();
+            m_layout->AutoLayoutMain();
             break;
         case StageAction::ShowTips: {
             auto *tips = new TFrmSplash(m_programDir, m_services.messages, false, this);
@@ -466,16 +494,6 @@ void TFrmMain::apply(const DrawOutcome &outcome)
         }
     }
     showCaptions();
-    for (const Notice &n : outcome.notices)
-        m_services.messages.notify(this, toQt(n.title), toQt(n.text));
-    if (!outcome.question)
-        return;
-    const Question &q = *outcome.question;
-    const bool yes = m_services.messages.ask(this, toQt(q.title), toQt(q.text));
-    if (q.kind == QuestionKind::ShowResults)
-        apply(m_session->answerShowResults(yes));
-    else if (q.kind == QuestionKind::AutoLayout)
-        apply(m_session->answerAutoLayout(yes));
 }
 
 void TFrmMain::showCaptions()
@@ -484,7 +502,7 @@ void TFrmMain::showCaptions()
     Status->setCaption(toQt(c.Status));
     Award->setCaption(toQt(c.Award));
     boss->setCaption(toQt(c.boss));
-    placeCaptions();
+    m_layout->placeCaptions();
     if (c.AwardPicture.empty() || !storedFileExists(m_programDir, c.AwardPicture))
         Image_Award->clearPicture();
     else
@@ -554,18 +572,6 @@ void TFrmMain::Timer2Timer()
     m_lastTickMicros = elapsed.nsecsElapsed() / 1000;
 }
 
-void TFrmMain::ComposeMarquee()
-{
-    auto settings = openSettings(m_programDir);
-    const bool onlyCurrent = settings && settings->readBool("Option", "oneRzMarqueeStatus", false);
-    const auto &winners = m_session->AwardWinners();
-    std::optional<int> only;
-    if (onlyCurrent)
-        only = m_session->state().CurrentAward;
-    if (auto text = composeMarquee(m_session->awards(), winners, only))
-        RzMarqueeStatus1->setText(toQt(*text));
-}
-
 void TFrmMain::NC1Click()
 {
     if (m_results)
@@ -580,7 +586,7 @@ void TFrmMain::NC1Click()
         m_results->show();
     } else {
         m_results->setWindowFlag(Qt::FramelessWindowHint);
-        m_results->setGeometry(QRect(QPoint(0, 0), m_stage));
+        m_results->setGeometry(QRect(geometry().topLeft(), m_stage));  // on the stage's screen
         m_results->showFullScreen();
     }
     m_results->ShowResultsWindow();
@@ -599,36 +605,13 @@ void TFrmMain::NC2Click()
                                   m_session->grade().ScrollDown, m_session->flags().PhotoMode},
                                  m_session->state().BatchAward, this);
     m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    if (!m_windowMode)
+        m_winners->move(geometry().topLeft());  // on the stage's screen
     if (m_session->photosLoaded())
         m_winners->photoCache().setSource(photoTableSource(m_photos->table(), m_session->lists().NameList));
     m_winners->show();
     m_winners->FormShow();
     m_sound->followWindow(m_winners, m_session->grade().sounds);
-}
-
-void TFrmMain::NC4Click()
-{
-    if (LayoutDirty)
-        WriteConfig();
-    if (!m_services.messages.ask(this, QStringLiteral("提示"),
-                                 QStringLiteral("是否要重新开始抽奖(所有奖项和名单或图片都将回到奖池)？")))
-        return;
-    apply(m_session->Restart());
-}
-
-void TFrmMain::NC6Click()
-{
-    stopRollingForSettings();
-    TForm_supplement dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, m_services.messages, this);
-    dialog.exec();
-}
-
-void TFrmMain::NC7Click()
-{
-    stopRollingForSettings();
-    TForm_giveup dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, m_services.messages, this);
-    dialog.exec();
-    ComposeMarquee();
 }
 
 void TFrmMain::NC9Click()
@@ -638,20 +621,12 @@ void TFrmMain::NC9Click()
     dialog.exec();
 }
 
-void TFrmMain::StartFromAward(int award)
-{
-    const std::string question = m_session->startFromQuestion(award);
-    if (!question.empty() && !m_services.messages.ask(this, QStringLiteral("提示"), toQt(question)))
-        return;
-    apply(m_session->StartFromAward(award));
-}
-
 void TFrmMain::BuildStartFromMenu()
 {
     NC5->clear();
     const AwardTable &awards = m_session->awards();
     for (int i = 0; i < awards.AwardCount; ++i) {
-        QAction *item = NC5->addAction(toQt(awards[i].name), this, [this, i] { StartFromAward(i); });
+        QAction *item = NC5->addAction(toQt(awards[i].name), this, [this, i] { m_control->startFromAward(i); });
         item->setObjectName(QStringLiteral("NC5Z%1").arg(i));
         item->setData(i);
     }
@@ -659,18 +634,32 @@ void TFrmMain::BuildStartFromMenu()
 
 void TFrmMain::GoButtonClick()
 {
-    apply(m_session->GoButtonClick());
+    m_control->start();
 }
 
 void TFrmMain::StopButtonClick()
 {
-    apply(m_session->StopButtonClick());
+    m_control->stop();
 }
 
 void TFrmMain::stopRollingForSettings()
 {
-    if (m_session->flags().Rolling)
-        apply(m_session->StopBatch());
+    m_control->stopForSettings();
+}
+
+void TFrmMain::layoutSlots(int batchSize)
+{
+    m_layout->ReadConfiglabel(batchSize, false);
+}
+
+void TFrmMain::layoutTextBlock(int batchSize)
+{
+    m_layout->ReadConfiglabel20(batchSize, false);
+}
+
+void TFrmMain::arrangeAllSlots()
+{
+    m_layout->ArrangeAllSlots(false);
 }
 
 bool TFrmMain::photoMode() const
@@ -680,7 +669,7 @@ bool TFrmMain::photoMode() const
 
 void TFrmMain::resetDrawAfterSettings()
 {
-    ResetDraw(false);
+    m_control->resetDraw(false);
 }
 
 int TFrmMain::recordedWinners() const
@@ -693,7 +682,7 @@ int TFrmMain::recordedWinners() const
 
 void TFrmMain::reloadAfterSettings()
 {
-    apply(m_session->ReloadOptions());
+    m_control->apply(m_session->ReloadOptions());
 }
 
 void TFrmMain::openAdvancedSettings(QWidget *parent)
@@ -703,8 +692,8 @@ void TFrmMain::openAdvancedSettings(QWidget *parent)
 
 void TFrmMain::saveLayoutIfDirty()
 {
-    if (LayoutDirty)
-        WriteConfig();
+    if (m_layout->LayoutDirty)
+        m_layout->WriteConfig();
 }
 
 void TFrmMain::setElementVisible(const QString &name, bool visible)
@@ -751,23 +740,5 @@ void TFrmMain::openSoundSettings()
     dialog.exec();
 }
 
-bool TFrmMain::ArrangeAllSlots(bool force)
-{
-    const AwardTable &awards = m_session->awards();
-    bool arranged = false;
-    auto opened = openSettings(m_programDir);
-    for (int i = 0; i < awards.AwardCount; ++i) {
-        for (int k = 1; k <= awards[i].batchCount; ++k) {
-            const int n = awards[i].batchWinners(k);
-            if (n < 1)
-                continue;
-            if (force || !opened || !slotLayoutValid(*opened, n, longestEntry(), m_measurer)) {
-                ArrangeSlots(n);
-                arranged = true;
-            }
-        }
-    }
-    return arranged;
-}
 
 }  // namespace tessaly

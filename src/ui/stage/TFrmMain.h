@@ -30,6 +30,7 @@ class QFrame;
 
 namespace tessaly {
 
+class DrawControl;
 class DrawSession;
 class ProofBadge;
 class GuestNumbersBanner;
@@ -49,9 +50,11 @@ class TRzButton;
 class TSkyScrollText;
 class TStretchHandle;
 class SpecialSettings;
+class StageLayout;
 
 class TFrmMain : public QWidget, public AwardSettingsHost, public SlotStage {
     Q_OBJECT
+    friend class StageLayout;  // arranges the elements below
 public:
     struct Services {
         MessageService &messages;
@@ -65,13 +68,10 @@ public:
 
     // Reads the settings, restores or resets the draw and prepares the first batch.
     void FormShow();
-    // Window mode: the window with its frame kept on the screen's free area.
-    bool keepOnScreen();  // true when the window had to move or shrink
-    // Window mode, once a resize has ended: the client size is stored for the
-    // next start and the stage is arranged for it.
-    void windowResized();
 
     DrawSession &session() { return *m_session; }
+    // The operator's actions, shared with the console.
+    DrawControl &control() { return *m_control; }
     SoundPlayer &sound() { return *m_sound; }
     SpecialSettings &special() { return *m_special; }
     // Photo mode: the picture slots and the decoded photos.
@@ -81,6 +81,8 @@ public:
     QString ScreenKey() const;
     bool adjustMode() const { return AdjustMode; }
     int slotsOnStage() const { return m_slotsOnStage; }
+    // The arrangement of the elements on the stage.
+    StageLayout &layout() { return *m_layout; }
 
     // Operator commands (menus, buttons, keys).
     void GoButtonClick();
@@ -96,38 +98,12 @@ public:
     void openListEditor();  // "编辑抽奖人员名单"
     void NC1Click();  // show the results window
     void NC2Click();  // show the winners window
-    void NC4Click();  // restart the draw
-    void NC6Click();  // supplement
-    void NC7Click();  // give up winners
     void NC9Click();  // change a prize name
     // Writes the one-page proof sheet of the commitment in force and opens it.
     void printProofSheet();
     // The guests' numbers of the award about to begin.
     void openGuestNumbers();
-    void StartFromAward(int award);
 
-    // Layout of the stage.
-    void ReadConfig();
-    void WriteConfig();
-    void WriteConfigButtons();
-    void WriteConfigMarquee();
-    void AutoLayoutMain();
-    void CentreOnStage(TAALabel *label);
-    // A changing caption (status, prize, guest) centred clear of the prize
-    // picture and the buttons, or kept in place, shrunk until it fits.
-    void placeCaption(TAALabel *label, bool centre);
-    void wrapPrizeName(int textRoom);
-    void keepTitleClearOfLogo(TAALabel *title);
-    // The status, prize and guest captions placed after they changed.
-    void placeCaptions();
-    // Where the rolling slots may stand: between the titles and the elements at the bottom.
-    std::vector<StageRect> slotAreasOnStage() const;
-    void ArrangeSlots(int n);
-    bool ArrangeAllSlots(bool force);
-    void ReadConfiglabel(int n, bool keepCaptions);
-    void ReadConfiglabel20(int n, bool keepCaptions);
-    void WriteConfiglabel(int n);
-    void WriteConfiglabel20(int n);
     // One tick of the running roll timer, as the timer would run it.
     void RollTick();
     // Time spent in the last roll tick's core call and label update (microseconds).
@@ -135,8 +111,8 @@ public:
     int tickCount() const { return m_tickCount; }
 
     // SlotStage
-    void layoutSlots(int batchSize) override { ReadConfiglabel(batchSize, false); }
-    void layoutTextBlock(int batchSize) override { ReadConfiglabel20(batchSize, false); }
+    void layoutSlots(int batchSize) override;
+    void layoutTextBlock(int batchSize) override;
 
     // AwardSettingsHost
     void saveLayoutIfDirty() override;
@@ -148,7 +124,7 @@ public:
     int elementLeft(const QString &element) const override;
     void setElementLeft(const QString &element, int left) override;
     int titleTextWidth(const QString &element, const QString &caption) const override;
-    void arrangeAllSlots() override { ArrangeAllSlots(false); }
+    void arrangeAllSlots() override;
     void resetDrawAfterSettings() override;
     int recordedWinners() const override;
     void reloadAfterSettings() override;
@@ -190,7 +166,8 @@ private:
     QList<TAALabel *> textLabels() const;
 
     // The draw glue.
-    void apply(const DrawOutcome &outcome);
+    // The outcome's stage actions carried out and the captions shown.
+    void showOutcome(const DrawOutcome &outcome);
     void showCaptions();
     void showSlotTexts();
     void showGridText();
@@ -198,18 +175,9 @@ private:
     void Timer1Timer();
     void Timer2Timer();
     void startTimer(QTimer &timer);
-    void ComposeMarquee();
     bool FormKeyDown(QKeyEvent *event);
     bool FormKeyUp(QKeyEvent *event);
-    void ResetDraw(bool useLists);
 
-    // Appearance helpers.
-    std::string longestEntry() const;
-    void loadBackground();
-    void applyFont(QWidget *widget, const FontSpec &spec);
-    FontSpec fontOf(const QWidget *widget) const;
-    void report(const tessaly::Status &status);
-    bool commitSettings(IniStore &store);
 
     // Popup menus.
     void PopupMenu2Popup(TAALabel *label, const QPoint &globalPos);
@@ -229,16 +197,13 @@ private:
     MtRandom m_random;
     SystemClock m_clock;
     std::unique_ptr<DrawSession> m_session;
-    QtTextMeasurer m_measurer;
+    std::unique_ptr<StageLayout> m_layout;
+    DrawControl *m_control = nullptr;
     SoundPlayer *m_sound = nullptr;
 
     StretchedPicture m_background;
-    QMap<const QWidget *, FontSpec> m_fonts;  // the stored form of each element's font
-    SlotGridLayout m_slotLayout;
-    SlotBlockLayout m_blockLayout;
 
     bool AdjustMode = false;
-    bool LayoutDirty = false;
     bool m_startKeyDown = false;  // the start key went down by itself on the stage; its release acts
     FocusKeeper *m_focusKeeper = nullptr;
     bool m_autoHideBar = true;
@@ -246,7 +211,6 @@ private:
     bool m_shown = false;       // the first layout has been made
     QTimer m_windowSettle;      // a resize has ended when this runs out
     int m_slotsOnStage = 0;     // the batch size whose slots stand on the stage, 0 when none
-    int m_prizeNameLift = 0;    // how far a prize name broken into lines stands above its one-line top
     QPoint m_barDragStart;
     QString PopupLabelName;
     int PopupSlotName = 0;

@@ -10,6 +10,7 @@
 #include "core/settings/Settings.h"
 #include "core/text/Gbk.h"
 #include "ui/common/FileOpener.h"
+#include "ui/control/DrawControl.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/common/PickerService.h"
@@ -21,10 +22,11 @@
 #include "ui/effects/TStretchHandle.h"
 #include "ui/effects/Tmyfontdialog.h"
 #include "ui/photo/PhotoStage.h"
+#include "ui/common/LabelMenu.h"
+#include "ui/common/StageWidgets.h"
 #include "ui/proof/GuestNumbersDialog.h"
 #include "ui/proof/ProofSheet.h"
-#include "ui/stage/LabelMenu.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/stage/StageLayout.h"
 #include "ui/stage/TForm_changpo.h"
 #include "ui/stage/TForm_changpo20.h"
 #include "ui/stage/TFrmSplash.h"
@@ -146,20 +148,20 @@ void TFrmMain::createMenus()
     };
     shortcut(m_menuFunctions->addAction(QStringLiteral("显示中奖名单"), this, &TFrmMain::NC2Click), Qt::Key_F7)
         ->setObjectName(QStringLiteral("NC2"));
-    shortcut(m_menuFunctions->addAction(QStringLiteral("重新开始抽奖"), this, &TFrmMain::NC4Click), Qt::Key_F1)
+    shortcut(m_menuFunctions->addAction(QStringLiteral("重新开始抽奖"), m_control, &DrawControl::restart), Qt::Key_F1)
         ->setObjectName(QStringLiteral("NC4"));
     NC5 = m_menuFunctions->addMenu(QStringLiteral("从某奖项开始抽"));
     NC5->setObjectName(QStringLiteral("NC5"));
-    shortcut(m_menuFunctions->addAction(QStringLiteral("弃奖..."), this, &TFrmMain::NC7Click), Qt::Key_F3)
+    shortcut(m_menuFunctions->addAction(QStringLiteral("弃奖..."), m_control, &DrawControl::giveUp), Qt::Key_F3)
         ->setObjectName(QStringLiteral("NC7"));
-    shortcut(m_menuFunctions->addAction(QStringLiteral("补奖..."), this, &TFrmMain::NC6Click), Qt::Key_F4)
+    shortcut(m_menuFunctions->addAction(QStringLiteral("补奖..."), m_control, &DrawControl::supplement), Qt::Key_F4)
         ->setObjectName(QStringLiteral("NC6"));
     shortcut(m_menuFunctions->addAction(QStringLiteral("临时修改奖品"), this, &TFrmMain::NC9Click), Qt::Key_F5)
         ->setObjectName(QStringLiteral("NC9"));
     m_menuFunctions->addSeparator();
-    m_menuFunctions->addAction(QStringLiteral("查看中奖名单"), this, [this] { apply(m_session->WriteWinnersFile()); })
+    m_menuFunctions->addAction(QStringLiteral("查看中奖名单"), this, [this] { m_control->apply(m_session->WriteWinnersFile()); })
         ->setObjectName(QStringLiteral("NC10"));
-    m_menuFunctions->addAction(QStringLiteral("查看未中奖名单"), this, [this] { apply(m_session->WriteNonWinnersFile()); })
+    m_menuFunctions->addAction(QStringLiteral("查看未中奖名单"), this, [this] { m_control->apply(m_session->WriteNonWinnersFile()); })
         ->setObjectName(QStringLiteral("NC8"));
     m_menuFunctions->addAction(QStringLiteral("抽奖历史记录"), this, [this] {
         m_services.opener.open(QString::fromStdString(programFile(m_programDir, "log.txt").string()));
@@ -201,7 +203,7 @@ void TFrmMain::NA2Click()
         m->resize(width() - 2, m->height());
     if (m->x() < 0 || m->x() + m->width() > width())
         m->move(0, m->y());
-    WriteConfig();
+    m_layout->WriteConfig();
     // Only slots that stand on the stage are stored: a batch that is prepared but
     // not rolling shows none, and the last loaded layout belongs to another size.
     const int n = m_session->state().BatchSize;
@@ -209,11 +211,11 @@ void TFrmMain::NA2Click()
         m_photos->SavePhotoSlotPositions(n);
     else if (n > 0 && n == slotsOnStage()) {
         if (n > kMaxSlots)
-            WriteConfiglabel20(n);
+            m_layout->WriteConfiglabel20(n);
         else
-            WriteConfiglabel(n);
+            m_layout->WriteConfiglabel(n);
     }
-    LayoutDirty = false;
+    m_layout->LayoutDirty = false;
     myDrag->detach();
 }
 
@@ -225,26 +227,22 @@ void TFrmMain::NA3Click()
     if (const int recorded = recordedWinners();
         recorded > 0 && !m_services.messages.ask(this, QStringLiteral("重要提示"), toQt(factoryResetQuestion(recorded))))
         return;
-    report(restoreFactorySettings(m_programDir));
-    LayoutDirty = false;
+    m_layout->report(restoreFactorySettings(m_programDir));
+    m_layout->LayoutDirty = false;
     auto settings = openSettings(m_programDir);
     if (settings && settings->readString("Option", "screenmain") != fromQt(ScreenKey())) {
-        ReadConfig();
-        AutoLayoutMain();
+        m_layout->ReadConfig();
+        m_layout->AutoLayoutMain();
     }
-    ResetDraw(false);
+    m_control->resetDraw(false);
 }
 
 void TFrmMain::NA6Click()
 {
     if (m_services.messages.ask(this, QStringLiteral("抽奖滚动区排版提示"),
                                 QStringLiteral("是否要让软件对抽奖滚动区进行全部自动重新排版?(自动排版用于抽奖滚动区版面导常时，自动排版后可手动调整。注：所有版面调整软件会自动保存)"))) {
-        ArrangeAllSlots(true);
-        const int n = m_session->state().BatchSize;
-        if (n > kMaxSlots)
-            ReadConfiglabel20(n, true);
-        else if (n > 0)
-            ReadConfiglabel(n, true);
+        m_layout->ArrangeAllSlots(true);
+        m_layout->reloadSlots(m_session->state().BatchSize);
     }
 }
 
@@ -252,7 +250,7 @@ void TFrmMain::NA7Click()
 {
     if (m_services.messages.ask(this, QStringLiteral("主界面排版提示"),
                                 QStringLiteral("是否要让软件对主界面主副标题等进行自动重新排版?(自动排版用于主界面版面导常时，自动排版后可手动调整。注：所有版面调整软件会自动保存)")))
-        AutoLayoutMain();
+        m_layout->AutoLayoutMain();
 }
 
 void TFrmMain::ND1Click()
@@ -289,15 +287,15 @@ void TFrmMain::chooseBackground(int index)
             return;
         auto imported = importIntoProgramFolder(m_programDir, file.toStdString(), "img");
         if (!imported)
-            return report(imported.error());
+            return m_layout->report(imported.error());
         stored = *imported;
     }
     auto settings = openSettings(m_programDir);
     if (!settings)
-        return report(settings.error());
+        return m_layout->report(settings.error());
     settings->writeString("Option", "MainImgBG", stored);
-    if (commitSettings(*settings))
-        loadBackground();
+    if (m_layout->commitSettings(*settings))
+        m_layout->loadBackground();
 }
 
 // Popup menus ------------------------------------------------------------------
@@ -306,8 +304,8 @@ void TFrmMain::PopupMenu2Popup(TAALabel *label, const QPoint &globalPos)
 {
     PopupLabelName = label->objectName();
     LabelMenuContext context{m_programDir, m_services.messages, m_services.pickers, StageWidth(), true,
-                             [this](const TAALabel *l) { return fontOf(l); },
-                             [this](TAALabel *l, const FontSpec &spec) { applyFont(l, spec); }, {}};
+                             [this](const TAALabel *l) { return m_layout->fontOf(l); },
+                             [this](TAALabel *l, const FontSpec &spec) { m_layout->applyFont(l, spec); }, {}};
     execLabelMenu(this, label, context, globalPos);
 }
 
@@ -315,32 +313,32 @@ void TFrmMain::PopupMenu1Popup(const QPoint &globalPos)
 {
     QMenu menu(this);
     menu.addAction(QStringLiteral("设置字体"), this, [this] {
-        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, fontOf(GoButton));
+        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, m_layout->fontOf(GoButton));
         if (!chosen)
             return;
         const FontSpec spec = *chosen;
-        applyFont(GoButton, spec);
-        applyFont(StopButton, spec);
-        WriteConfigButtons();
+        m_layout->applyFont(GoButton, spec);
+        m_layout->applyFont(StopButton, spec);
+        m_layout->WriteConfigButtons();
     })->setObjectName(QStringLiteral("N28"));
     menu.addAction(QStringLiteral("边框颜色"), this, [this] {
         if (auto c = m_services.pickers.pickColor(this, toQColor(GoButton->hotTrackColor()))) {
             GoButton->setHotTrackColor(toTColor(*c));
             StopButton->setHotTrackColor(toTColor(*c));
-            WriteConfigButtons();
+            m_layout->WriteConfigButtons();
         }
     })->setObjectName(QStringLiteral("N29"));
     menu.addAction(QStringLiteral("底部颜色"), this, [this] {
         if (auto c = m_services.pickers.pickColor(this, toQColor(GoButton->color()))) {
             GoButton->setColor(toTColor(*c));
             StopButton->setColor(toTColor(*c));
-            WriteConfigButtons();
+            m_layout->WriteConfigButtons();
         }
     })->setObjectName(QStringLiteral("N31"));
     menu.addAction(QStringLiteral("隐藏按钮"), this, [this] {
         GoButton->hide();
         StopButton->hide();
-        WriteConfigButtons();
+        m_layout->WriteConfigButtons();
     })->setObjectName(QStringLiteral("N32"));
     menu.exec(globalPos);
 }
@@ -348,18 +346,18 @@ void TFrmMain::PopupMenu1Popup(const QPoint &globalPos)
 void TFrmMain::slotFontDialog(int slot)
 {
     SlotLabel *source = Labels[static_cast<size_t>(slot - 1)];
-    auto chosen = chooseFont(this, m_services.messages, m_services.pickers, fontOf(source));
+    auto chosen = chooseFont(this, m_services.messages, m_services.pickers, m_layout->fontOf(source));
     if (!chosen)
         return;
     const FontSpec spec = *chosen;
-    const TextSize size = m_measurer.measure(spec, longestEntry());
+    const TextSize size = m_layout->measurer().measure(spec, m_layout->longestEntry());
     QList<SlotLabel *> visible;
     for (SlotLabel *s : Labels)
         if (s->isVisibleTo(this))
             visible << s;
     int minLeft = Labels[0]->x(), maxLeft = Labels[0]->x();
     for (SlotLabel *s : visible) {
-        applyFont(s, spec);
+        m_layout->applyFont(s, spec);
         s->resize(size.width, size.height);
         minLeft = std::min(minLeft, s->x());
         maxLeft = std::max(maxLeft, s->x());
@@ -396,7 +394,7 @@ void TFrmMain::PopupMenu3Popup(int slot, const QPoint &globalPos)
     menu.addAction(QStringLiteral("位置分列编排"), this, &TFrmMain::openSlotArrangement)
         ->setObjectName(QStringLiteral("Np27"));
     if (menu.exec(globalPos) && n > 0 && n <= kMaxSlots)
-        WriteConfiglabel(n);
+        m_layout->WriteConfiglabel(n);
 }
 
 void TFrmMain::openSlotArrangement()
@@ -413,10 +411,10 @@ void TFrmMain::openSlotArrangement()
     if (lower)
         base = lower->y() + lower->height() + 50;
     TForm_changpo::Context context{m_programDir, n, {StageWidth(), StageHeight()},
-                                   m_measurer.measure(fontOf(Labels[0]), longestEntry()), base};
+                                   m_layout->measurer().measure(m_layout->fontOf(Labels[0]), m_layout->longestEntry()), base};
     TForm_changpo dialog(context, m_services.messages, this);
     dialog.exec();
-    ReadConfiglabel(n, true);
+    m_layout->ReadConfiglabel(n, true);
 }
 
 void TFrmMain::PopupMenu5Popup(const QPoint &globalPos)
@@ -424,13 +422,13 @@ void TFrmMain::PopupMenu5Popup(const QPoint &globalPos)
     const int n = m_session->state().BatchSize;
     QMenu menu(this);
     menu.addAction(QStringLiteral("设置字体"), this, [this, n] {
-        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, fontOf(Label21));
+        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, m_layout->fontOf(Label21));
         if (!chosen)
             return;
         const FontSpec spec = *chosen;
-        applyFont(Label21, spec);
+        m_layout->applyFont(Label21, spec);
         Label21->move(truncToInt((StageWidth() - Label21->width()) / 2.0), Label21->y());
-        WriteConfiglabel20(n);
+        m_layout->WriteConfiglabel20(n);
     })->setObjectName(QStringLiteral("Np51"));
     QAction *transparent = menu.addAction(QStringLiteral("底色透明"));
     transparent->setObjectName(QStringLiteral("Np52"));
@@ -438,12 +436,12 @@ void TFrmMain::PopupMenu5Popup(const QPoint &globalPos)
     transparent->setChecked(Label21->transparent());
     connect(transparent, &QAction::triggered, this, [this, n] {
         Label21->setTransparent(!Label21->transparent());
-        WriteConfiglabel20(n);
+        m_layout->WriteConfiglabel20(n);
     });
     menu.addAction(QStringLiteral("修改底色"), this, [this, n] {
         if (auto c = m_services.pickers.pickColor(this, toQColor(Label21->color()))) {
             Label21->setColor(toTColor(*c));
-            WriteConfiglabel20(n);
+            m_layout->WriteConfiglabel20(n);
         }
     })->setObjectName(QStringLiteral("Np53"));
     menu.addAction(QStringLiteral("位置分列编排"), this, &TFrmMain::openBlockArrangement)
@@ -456,12 +454,12 @@ void TFrmMain::PopupMenu4Popup(const QPoint &globalPos)
     TSkyScrollText *m = RzMarqueeStatus1;
     QMenu menu(this);
     menu.addAction(QStringLiteral("设置字体"), this, [this, m] {
-        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, fontOf(m));
+        auto chosen = chooseFont(this, m_services.messages, m_services.pickers, m_layout->fontOf(m));
         if (!chosen)
             return;
         const FontSpec spec = *chosen;
-        applyFont(m, spec);
-        WriteConfigMarquee();
+        m_layout->applyFont(m, spec);
+        m_layout->WriteConfigMarquee();
     })->setObjectName(QStringLiteral("N61"));
     QAction *transparent = menu.addAction(QStringLiteral("底色透明"));
     transparent->setObjectName(QStringLiteral("N6"));
@@ -469,28 +467,28 @@ void TFrmMain::PopupMenu4Popup(const QPoint &globalPos)
     transparent->setChecked(m->transparent());
     connect(transparent, &QAction::triggered, this, [this, m] {
         m->setTransparent(!m->transparent());
-        WriteConfigMarquee();
+        m_layout->WriteConfigMarquee();
     });
     menu.addAction(QStringLiteral("修改底色"), this, [this, m] {
         if (auto c = m_services.pickers.pickColor(this, toQColor(m->color()))) {
             m->setColor(toTColor(*c));
-            WriteConfigMarquee();
+            m_layout->WriteConfigMarquee();
         }
     })->setObjectName(QStringLiteral("N64"));
     menu.addAction(QStringLiteral("隐藏此栏"), this, [this, m] {
         m->setActive(false);
         m->hide();
-        WriteConfigMarquee();
+        m_layout->WriteConfigMarquee();
     })->setObjectName(QStringLiteral("N65"));
     menu.addAction(QStringLiteral("加快滚动"), this, [this, m] {
         m->setStep(m->step() + 5);
-        WriteConfigMarquee();
+        m_layout->WriteConfigMarquee();
     })->setObjectName(QStringLiteral("N66"));
     menu.addAction(QStringLiteral("减慢滚动"), this, [this, m] {
         if (m->step() - 5 < 0)
             return;
         m->setStep(m->step() - 5);
-        WriteConfigMarquee();
+        m_layout->WriteConfigMarquee();
     })->setObjectName(QStringLiteral("N67"));
     QAction *one = menu.addAction(QStringLiteral("只滚动一个奖项结果"));
     one->setObjectName(QStringLiteral("N5"));
@@ -502,21 +500,21 @@ void TFrmMain::PopupMenu4Popup(const QPoint &globalPos)
     connect(one, &QAction::triggered, this, [this](bool on) {
         auto s = openSettings(m_programDir);
         if (!s)
-            return report(s.error());
+            return m_layout->report(s.error());
         s->writeBool("Option", "oneRzMarqueeStatus", on);
-        if (commitSettings(*s))
-            ComposeMarquee();
+        if (m_layout->commitSettings(*s))
+            m_layout->ComposeMarquee();
     });
     menu.exec(globalPos);
 }
 
 void TFrmMain::openBlockArrangement()
 {
-    TForm_changpo20::Values current{m_blockLayout.row, m_blockLayout.space, Label21->y(), m_blockLayout.blankLine};
+    TForm_changpo20::Values current{m_layout->blockLayout().row, m_layout->blockLayout().space, Label21->y(), m_layout->blockLayout().blankLine};
     auto applyValues = [this](const TForm_changpo20::Values &v) {
-        m_blockLayout.row = v.rowLength;
-        m_blockLayout.space = v.spacing;
-        m_blockLayout.blankLine = v.blankLine;
+        m_layout->blockLayout().row = v.rowLength;
+        m_layout->blockLayout().space = v.spacing;
+        m_layout->blockLayout().blankLine = v.blankLine;
         Label21->setText(toQt(composeSlotBlockText(m_session->GridWinners(), v.rowLength, v.spacing, v.blankLine, true)));
         Label21->move(truncToInt((StageWidth() - Label21->width()) / 2.0), v.top);
         return TextSize{Label21->width(), Label21->height()};
@@ -526,7 +524,7 @@ void TFrmMain::openBlockArrangement()
     // Stored under the batch on the stage: the entries shown may still be the last batch's.
     const int n = m_session->state().BatchSize;
     if (n > kMaxSlots)
-        WriteConfiglabel20(n);
+        m_layout->WriteConfiglabel20(n);
 }
 
 void TFrmMain::openListEditor()

@@ -13,11 +13,13 @@
 #include "ui/common/QtValues.h"
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TStretchHandle.h"
-#include "ui/stage/LabelMenu.h"
+#include "ui/common/LabelMenu.h"
+#include "ui/photo/TForm_changpspho.h"
 #include "ui/winners/WinnersDialogs.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -48,6 +50,7 @@ TForm_float2::TForm_float2(std::filesystem::path programDir, Services services, 
       m_data(winners), m_award(std::clamp(award, 0, std::max(winners.awards.AwardCount - 1, 0))), m_photos(m_dir)
 {
     setObjectName(QStringLiteral("TForm_float2"));
+    notice = [](const QString &text) { qWarning().noquote() << text; };
     setWindowTitle(QStringLiteral("查看中奖名单"));
     setFocusPolicy(Qt::StrongFocus);
     m_scroll = new QScrollArea(this);
@@ -59,9 +62,12 @@ TForm_float2::TForm_float2(std::filesystem::path programDir, Services services, 
     m_canvas->resize(stage);
     m_scroll->setWidget(m_canvas);
     m_scroll->setGeometry(rect());
-    // Every scroll repaints the whole canvas: the tiled background must not smear.
-    for (QScrollBar *bar : {m_scroll->horizontalScrollBar(), m_scroll->verticalScrollBar()})
+    // Every scroll repaints the whole canvas: the tiled background must not
+    // smear; photos scrolled near come in, those scrolled far let go.
+    for (QScrollBar *bar : {m_scroll->horizontalScrollBar(), m_scroll->verticalScrollBar()}) {
         connect(bar, &QScrollBar::valueChanged, m_canvas, qOverload<>(&QWidget::update));
+        connect(bar, &QScrollBar::valueChanged, this, &TForm_float2::loadPhotosInView);
+    }
 
     Label_tx = new WinnersTextBlock(m_canvas);
     Label_tx->hide();
@@ -133,6 +139,7 @@ void TForm_float2::FormShow()
     Label_return->move(m_stage.width() - 55, 20);
     Label_return->show();
     fitCanvas();
+    loadPhotosInView();
     setFocus();
 }
 
@@ -140,6 +147,7 @@ void TForm_float2::resizeEvent(QResizeEvent *event)
 {
     m_scroll->setGeometry(rect());
     fitCanvas();
+    loadPhotosInView();
     QWidget::resizeEvent(event);
 }
 
@@ -198,6 +206,8 @@ void TForm_float2::buildTextView()
                                                    m_measurer, {m_stage.width(), m_stage.height()});
     if (v.fellBack)
         notifyFailure(s->commit());
+    if (!v.notice.empty() && notice)
+        notice(toQt(v.notice));
     m_textStyle = v.style;
     showTextBlock(v.text, v.style.font);
     Label_tx->move(v.position.x, v.position.y);
@@ -307,17 +317,16 @@ void TForm_float2::buildPhotoView()
     Label_li->move(roundHalfEven((m_stage.width() - Label_li->width()) / 2.0), style.captionTop);
     Label_li->show();
 
+    const TextSize tileSize = winnersTileSize(style, {m_stage.width(), m_stage.height()});
+    m_tile = QSize(tileSize.width, tileSize.height);
     PhotoGridSpec grid{style.columns, style.columnGap, style.captionTop + Label_li->height() + style.rowGap,
-                       style.rowGap, style.width, style.height};
+                       style.rowGap, m_tile.width(), m_tile.height()};
     auto placed = n > 0 ? placeWinnerPhotoGrid(grid, n, m_stage.width())
                         : Result<std::vector<SlotPosition>>(std::vector<SlotPosition>{});
     if (!placed) {
         notifyFailure(placed.error());
         placed = std::vector<SlotPosition>{};
     }
-    const QSize tile(std::max(1, style.width), std::max(1, style.height));
-    const std::vector<QImage> images =
-        m_photos.pictures(std::vector<std::string>(names.begin(), names.begin() + static_cast<long>(placed->size())), tile);
     const QFont namesFont = toQFont(m_namesFont);
     const QColor namesColor = toQColor(m_namesFont.color);
     // The widgets of earlier pages are kept and reused: paging only moves and refills them.
@@ -328,6 +337,7 @@ void TForm_float2::buildPhotoView()
         m_captions.push_back(new CaptionText(m_canvas));
     }
     for (size_t i = 0; i < m_pictures.size(); ++i) {
+        m_pictures[i]->dropImage();
         if (i >= placed->size()) {
             m_pictures[i]->hide();
             m_captions[i]->hide();
@@ -335,12 +345,11 @@ void TForm_float2::buildPhotoView()
         }
         const SlotPosition &at = (*placed)[i];
         PhotoTile *picture = m_pictures[i];
-        picture->setGeometry(at.left, at.top, tile.width(), tile.height());
-        picture->setImage(images[i]);
+        picture->setGeometry(at.left, at.top, m_tile.width(), m_tile.height());
         picture->show();
         CaptionText *caption = m_captions[i];
         caption->setText(toQt(names[i]), namesFont, namesColor);
-        const SlotPosition c = photoCaptionPosition({at.left, at.top, tile.width(), tile.height()},
+        const SlotPosition c = photoCaptionPosition({at.left, at.top, m_tile.width(), m_tile.height()},
                                                     {caption->width(), caption->height()});
         caption->move(c.left, c.top);
         caption->show();
@@ -348,16 +357,57 @@ void TForm_float2::buildPhotoView()
     }
     m_shownPictures = static_cast<int>(placed->size());
     fitCanvas();
+    loadPhotosInView();
 
-    // While this award is on screen, the next one's photos are decoded.
+    // While this award is on screen, the photos of the next one's first
+    // screens are decoded.
     const int next = pageAward(m_award, m_data.awards.AwardCount, m_data.scrollDown, PageCommand::Next);
     if (next != m_award) {
         const WinnersPhotoStyle nextStyle = readWinnersPhotoStyle(*s, next);
+        const TextSize nextTile = winnersTileSize(nextStyle, {m_stage.width(), m_stage.height()});
         const std::vector<std::string> &nextNames = namesOf(next);
-        m_photos.prefetch({nextNames.begin(), nextNames.begin() + static_cast<long>(std::min<size_t>(
-                                                                       nextNames.size(), kMaxPhotoSlots))},
-                          QSize(std::max(1, nextStyle.width), std::max(1, nextStyle.height)));
+        const int perRow = std::max(1, nextStyle.columns);
+        const int rows = std::max(1, 2 * m_stage.height() / std::max(1, nextTile.height + nextStyle.rowGap) + 1);
+        const size_t ahead = std::min({nextNames.size(), static_cast<size_t>(kMaxPhotoSlots),
+                                       static_cast<size_t>(perRow) * static_cast<size_t>(rows)});
+        m_photos.prefetch({nextNames.begin(), nextNames.begin() + static_cast<long>(ahead)},
+                          QSize(nextTile.width, nextTile.height));
     }
+}
+
+void TForm_float2::loadPhotosInView()
+{
+    if (!m_data.photoMode || m_shownPictures == 0)
+        return;
+    // The view and one screen on every side of it hold pixels; the rest let go of theirs.
+    const QRect view(m_scroll->horizontalScrollBar()->value(), m_scroll->verticalScrollBar()->value(),
+                     m_scroll->viewport()->width(), m_scroll->viewport()->height());
+    const QRect near = view.adjusted(-view.width(), -view.height(), view.width(), view.height());
+    const std::vector<std::string> &names = namesOf(m_award);
+    std::vector<std::string> wanted;
+    std::vector<PhotoTile *> waiting;
+    for (int i = 0; i < m_shownPictures; ++i) {
+        PhotoTile *picture = m_pictures[static_cast<size_t>(i)];
+        if (!picture->geometry().intersects(near)) {
+            picture->dropImage();
+        } else if (!picture->loaded()) {
+            wanted.push_back(names[static_cast<size_t>(i)]);
+            waiting.push_back(picture);
+        }
+    }
+    if (wanted.empty())
+        return;
+    const std::vector<QImage> images = m_photos.pictures(wanted, m_tile);
+    for (size_t i = 0; i < waiting.size(); ++i)
+        waiting[i]->setImage(images[i]);
+}
+
+qint64 TForm_float2::photoBytes() const
+{
+    qint64 bytes = m_photos.bytes();
+    for (const PhotoTile *p : m_pictures)
+        bytes += p->image().sizeInBytes();  // mostly shared with the cache: counted twice, to be safe
+    return bytes;
 }
 
 std::vector<PhotoTile *> TForm_float2::pictures() const
@@ -372,11 +422,37 @@ std::vector<CaptionText *> TForm_float2::captions() const
 
 void TForm_float2::arrangePhotos()
 {
-    std::optional<QSize> first;
-    if (m_shownPictures > 0)
-        first = m_pictures.front()->size();
-    TForm_float2changpspho dialog(m_dir, m_award, first, m_services.messages, this);
-    dialog.exec();
+    // Photo mode's layout dialog, started from this award's stored grid.
+    WinnersPhotoStyle style;
+    if (auto s = openSettings(m_dir))
+        style = readWinnersPhotoStyle(*s, m_award);
+    TForm_changpspho::Context context;
+    context.caption = QStringLiteral("抽奖结果图片位置编排");
+    context.fields.columns = QString::number(style.columns);
+    context.fields.columnGap = QString::number(style.columnGap);
+    context.fields.top = QString::number(style.captionTop);
+    context.fields.rowGap = QString::number(style.rowGap);
+    const QSize first = m_shownPictures > 0 ? m_pictures.front()->size() : QSize(style.width, style.height);
+    context.fields.width = first.width();
+    context.fields.height = first.height();
+    context.fields.ratioWidth = QString::number(style.width);
+    context.fields.ratioHeight = QString::number(style.height);
+    if (storedFileExists(m_dir, "Awardimg\\photest.jpg"))
+        context.preview = QImage(QString::fromStdString(resolveStoredPath(m_dir, "Awardimg\\photest.jpg").string()));
+    context.ratioRequired = false;
+    context.stage = m_stage;
+    TForm_changpspho dialog(context, m_services.messages, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        m_photos.clear();  // pictures of the old size are no use any more
+        const PhotoGridSpec grid = dialog.grid();
+        style = {grid.columns, grid.top, grid.columnGap, grid.rowGap, grid.width, grid.height};
+        if (auto s = openSettings(m_dir)) {
+            writeWinnersPhotoStyle(*s, m_award, style);
+            notifyFailure(s->commit());
+        } else {
+            notifyFailure(s.error());
+        }
+    }
     buildPhotoView();
 }
 
@@ -506,14 +582,27 @@ void TForm_float2::chooseBackground()
 
 void TForm_float2::exportResults()
 {
-    const QString file = m_services.pickers.pickSaveFileAt(
-        this, QStringLiteral("导出抽取结果"),
-        QStringLiteral("文本文件(*.txt);;Excel 工作簿(*.xlsx);;CSV 文件(*.csv)"), QStringLiteral("txt"),
-        exportStartPath(m_dir));
-    if (file.isEmpty())
+    // The type chosen in the dialog decides the format, and the file gets its suffix.
+    struct Type {
+        QString filter;
+        ExportFormat format;
+        const char *suffix;
+    };
+    const Type types[] = {{QStringLiteral("文本文件(*.txt)"), ExportFormat::Text, ".txt"},
+                          {QStringLiteral("Excel 工作簿(*.xlsx)"), ExportFormat::Xlsx, ".xlsx"},
+                          {QStringLiteral("CSV 文件(*.csv)"), ExportFormat::Csv, ".csv"}};
+    QStringList filters;
+    for (const Type &t : types)
+        filters << t.filter;
+    const PickerService::TypedFile picked =
+        m_services.pickers.pickTypedSaveFile(this, QStringLiteral("导出抽取结果"), filters, exportStartPath(m_dir));
+    if (picked.file.isEmpty())
         return;
-    const std::filesystem::path path = file.toStdString();
-    Status written = tessaly::exportResults(m_dir, exportFormatForPath(path), path);
+    const Type &type = types[std::clamp(picked.type, 0, static_cast<int>(std::size(types)) - 1)];
+    QString file = picked.file;
+    if (!file.endsWith(QLatin1String(type.suffix), Qt::CaseInsensitive))
+        file += QLatin1String(type.suffix);
+    Status written = tessaly::exportResults(m_dir, type.format, file.toStdString());
     if (!written) {
         notifyFailure(written);
         return;

@@ -13,6 +13,7 @@
 
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 class QMenu;
@@ -55,6 +56,8 @@ public:
     bool photoMode() const { return m_data.photoMode; }
     bool adjustMode() const { return m_adjustMode; }
     WinnerPhotoCache &photoCache() { return m_photos; }
+    // Bytes of photo pixels the window holds, in its cache and its pictures.
+    qint64 photoBytes() const;
     // The popup menu of the current mode (PopupMenu1 or PopupMenu_pho), or of the award caption.
     QMenu *createPopupMenu(QWidget *parent);
     QMenu *createCaptionMenu(QWidget *parent);
@@ -70,6 +73,10 @@ public:
     void chooseNamesFont();      // "设置文字字体"
     void chooseCaptionFont();    // "设置字体" of the award caption
     void exportPictures();       // "导出中奖图片..."
+
+    // Where a stored value the window had to correct is named for the
+    // operator, quietly, without a box over the show.
+    std::function<void(const QString &text)> notice;
 
     WinnersCanvas *canvas() const { return m_canvas; }
     WinnersTextBlock *Label_tx = nullptr;
@@ -90,6 +97,8 @@ private:
     void showTextBlock(const ResultsText &text, const FontSpec &font);
     void writeTextStyle();
     void notifyFailure(const tessaly::Status &status);
+    // Gives the pictures in and near the view their photos and takes them from the others.
+    void loadPhotosInView();
     WinnerLists::element_type &namesOf(int award) const;
 
     std::filesystem::path m_dir;
@@ -99,6 +108,7 @@ private:
     int m_award = 0;
     bool m_adjustMode = false;
     int m_shownPictures = 0;
+    QSize m_tile;  // the size the pictures of the viewed award are shown at
     WinnersTextStyle m_textStyle;
     FontSpec m_namesFont;
     FontSpec m_captionFont;

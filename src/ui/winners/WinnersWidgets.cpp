@@ -9,6 +9,7 @@
 #include "ui/common/GbkText.h"
 
 #include <QFontMetricsF>
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -28,11 +29,14 @@ QImage winnersBackground(const std::filesystem::path &programDir, const std::str
     if (!storedFileExists(programDir, stored))
         return bitmap;
     const QString file = QString::fromStdString(resolveStoredPath(programDir, stored).string());
-    if (ext == ".jpg") {
-        QImage picture(file);
+    if (ext == ".jpg" || ext == ".jpeg" || ext == ".png") {
+        // Decoded straight to the stage's size: a photo from a camera never
+        // sits in memory at its own size.
+        QImageReader reader(file);
+        reader.setScaledSize(stage);
+        const QImage picture = reader.read();
         if (!picture.isNull())
-            bitmap = picture.convertToFormat(QImage::Format_RGB32)
-                         .scaled(stage, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            bitmap = picture.convertToFormat(QImage::Format_RGB32);
     } else if (ext == ".bmp") {
         QImage picture(file);
         if (!picture.isNull())
@@ -138,12 +142,23 @@ PhotoTile::PhotoTile(QWidget *parent) : QWidget(parent)
 void PhotoTile::setImage(const QImage &image)
 {
     m_image = image;
+    m_loaded = true;
     update();
+}
+
+void PhotoTile::dropImage()
+{
+    m_image = QImage();
+    m_loaded = false;
 }
 
 void PhotoTile::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    if (!m_loaded) {
+        p.fillRect(rect(), QColor(60, 60, 70));  // on its way
+        return;
+    }
     if (!m_image.isNull()) {
         if (m_image.size() == size())
             p.drawImage(0, 0, m_image);
@@ -161,6 +176,20 @@ void PhotoTile::paintEvent(QPaintEvent *)
     p.drawEllipse(QPoint(width() / 2, height() / 3), r, r);
     p.drawRoundedRect(QRect(width() / 2 - 2 * r, height() / 3 + r + 4, 4 * r, 2 * r), r / 2.0, r / 2.0);
 }
+
+namespace {
+
+// A copy of `image` no larger than `tile` on either side: a small photo is
+// stretched when painted, not kept at the tile's size.
+QImage shrunkTo(const QImage &image, QSize tile)
+{
+    const QSize size(std::min(image.width(), tile.width()), std::min(image.height(), tile.height()));
+    if (size == image.size())
+        return image.copy();
+    return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+}  // namespace
 
 std::function<QImage(const std::string &)> photoTableSource(const PhotoTable &table,
                                                          const std::vector<std::string> &names)
@@ -192,7 +221,7 @@ QImage WinnerPhotoCache::decode(const std::string &name, QSize tile) const
         return {};
     const QImage wrapped(decoded->bits(), decoded->width, decoded->height, decoded->bytesPerLine(),
                          QImage::Format_RGB32);
-    return wrapped.scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);  // a deep copy
+    return shrunkTo(wrapped, tile);
 }
 
 struct WinnerPhotoCache::Prefetch {
@@ -215,6 +244,25 @@ void WinnerPhotoCache::clear()
 {
     absorbPrefetch();
     m_cache.clear();
+    m_bytes = 0;
+}
+
+void WinnerPhotoCache::keep(const QString &key, const QImage &image)
+{
+    if (auto it = m_cache.find(key); it != m_cache.end()) {
+        m_bytes -= it->image.sizeInBytes();
+        m_cache.erase(it);
+    }
+    m_cache.insert(key, {image, ++m_clock});
+    m_bytes += image.sizeInBytes();
+    while (m_bytes > kBudgetBytes && m_cache.size() > 1) {
+        auto oldest = m_cache.begin();
+        for (auto it = m_cache.begin(); it != m_cache.end(); ++it)
+            if (it->used < oldest->used)
+                oldest = it;
+        m_bytes -= oldest->image.sizeInBytes();
+        m_cache.erase(oldest);
+    }
 }
 
 void WinnerPhotoCache::absorbPrefetch()
@@ -225,7 +273,7 @@ void WinnerPhotoCache::absorbPrefetch()
     m_prefetch->thread.join();
     const size_t done = m_prefetch->done;
     for (size_t i = 0; i < done; ++i)
-        m_cache.insert(m_prefetch->sizeKey + toQt(m_prefetch->names[i]), m_prefetch->images[i]);
+        keep(m_prefetch->sizeKey + toQt(m_prefetch->names[i]), m_prefetch->images[i]);
     m_prefetch.reset();
 }
 
@@ -259,11 +307,13 @@ std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &n
     std::vector<QImage> out(names.size());
     std::vector<size_t> wanted;
     for (size_t i = 0; i < names.size(); ++i) {
-        auto it = m_cache.constFind(sizeKey + toQt(names[i]));
-        if (it != m_cache.constEnd())
-            out[i] = *it;
-        else
+        auto it = m_cache.find(sizeKey + toQt(names[i]));
+        if (it != m_cache.end()) {
+            it->used = ++m_clock;
+            out[i] = it->image;
+        } else {
             wanted.push_back(i);
+        }
     }
     if (!wanted.empty()) {
         // Scaling a decoded picture and decoding a file both run on every core.
@@ -272,9 +322,7 @@ std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &n
             for (size_t k; (k = next.fetch_add(1)) < wanted.size();) {
                 const std::string &name = names[wanted[k]];
                 QImage decoded = m_source ? m_source(name) : QImage();
-                out[wanted[k]] = decoded.isNull()
-                                     ? decode(name, tile)
-                                     : decoded.scaled(tile, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                out[wanted[k]] = decoded.isNull() ? decode(name, tile) : shrunkTo(decoded, tile);
             }
         };
         const size_t threads =
@@ -286,7 +334,7 @@ std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &n
         for (auto &t : pool)
             t.join();
         for (size_t i : wanted)
-            m_cache.insert(sizeKey + toQt(names[i]), out[i]);
+            keep(sizeKey + toQt(names[i]), out[i]);
     }
     return out;
 }

@@ -16,8 +16,8 @@
 
 namespace tessaly {
 
-// The window's background: a JPEG stretched to the stage, a BMP as it is,
-// anything else (or a missing file) blank. The canvas tiles it.
+// The window's background: a JPEG or PNG stretched to the stage, a BMP as it
+// is, anything else (or a missing file) blank. The canvas tiles it.
 QImage winnersBackground(const std::filesystem::path &programDir, const std::string &stored, QSize stage);
 
 class WinnersCanvas : public QWidget {
@@ -75,25 +75,32 @@ private:
     QColor m_color;
 };
 
-// A winner's picture, already scaled to the tile; without one a placeholder.
+// A winner's picture, stretched over the tile when painted; a placeholder
+// when the winner has no readable photo. Only tiles in and near the view
+// hold pixels: the others are given none, or let go of theirs.
 class PhotoTile : public QWidget {
     Q_OBJECT
 public:
     explicit PhotoTile(QWidget *parent = nullptr);
+    // The decoded photo; a null image when there is none to show.
     void setImage(const QImage &image);
+    void dropImage();
     const QImage &image() const { return m_image; }
-    bool missing() const { return m_image.isNull(); }
+    bool loaded() const { return m_loaded; }
+    bool missing() const { return m_loaded && m_image.isNull(); }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QImage m_image;
+    bool m_loaded = false;
 };
 
 // Decoded winner pictures by name and tile size, so paging back and forth
 // decodes each photo once. Missing ones are decoded on several threads at a
-// time, scaled down while decoding.
+// time, scaled down while decoding; none is ever made larger than it is. The
+// least recently used are let go of past a fixed number of bytes.
 class PhotoTable;
 
 // Photo mode's decoded pictures by winner name (the first entry of that
@@ -108,8 +115,11 @@ public:
     WinnerPhotoCache(const WinnerPhotoCache &) = delete;
     WinnerPhotoCache &operator=(const WinnerPhotoCache &) = delete;
 
-    // The pictures of photo\<name>.jpg scaled to `tile`; a null image for a
-    // name without a readable photo.
+    // Most bytes of pixels the cache keeps.
+    static constexpr qint64 kBudgetBytes = 128ll * 1024 * 1024;
+
+    // The pictures of photo\<name>.jpg, no larger than `tile`; a null image
+    // for a name without a readable photo.
     std::vector<QImage> pictures(const std::vector<std::string> &names, QSize tile);
     // Decodes the photos of the award the presenter will most likely show
     // next on one background thread, while the current one is on screen.
@@ -119,16 +129,24 @@ public:
     // decoding; called from several threads at once, so it must only read.
     void setSource(std::function<QImage(const std::string &name)> source) { m_source = std::move(source); }
     void clear();
+    qint64 bytes() const { return m_bytes; }
 
 private:
     struct Prefetch;
+    struct Entry {
+        QImage image;
+        quint64 used = 0;  // when it was last asked for
+    };
     QImage decode(const std::string &name, QSize tile) const;
     // Stops the background decoding and keeps what it finished.
     void absorbPrefetch();
+    void keep(const QString &key, const QImage &image);
 
     std::filesystem::path m_dir;
     std::function<QImage(const std::string &)> m_source;
-    QHash<QString, QImage> m_cache;  // key: size and name
+    QHash<QString, Entry> m_cache;  // key: size and name
+    qint64 m_bytes = 0;
+    quint64 m_clock = 0;
     std::unique_ptr<Prefetch> m_prefetch;
 };
 

@@ -5,6 +5,8 @@
 #include "ui/common/MessageService.h"
 
 #include <QList>
+#include <QPointer>
+#include <QWidget>
 #include <QString>
 
 namespace tessaly::test {
@@ -14,16 +16,17 @@ public:
     struct Shown {
         QString title, text;
         bool question;
+        QPointer<QWidget> parent = nullptr;  // where the box would open
     };
 
     void setNextAnswer(bool yes) { m_answers.append(yes); }
-    void notify(QWidget *, const QString &title, const QString &text, Icon) override
+    void notify(QWidget *parent, const QString &title, const QString &text, Icon) override
     {
-        shown.append({title, text, false});
+        shown.append({title, text, false, boxParent(parent)});
     }
-    bool ask(QWidget *, const QString &title, const QString &text) override
+    bool ask(QWidget *parent, const QString &title, const QString &text) override
     {
-        shown.append({title, text, true});
+        shown.append({title, text, true, boxParent(parent)});
         return m_answers.isEmpty() ? false : m_answers.takeFirst();
     }
 
@@ -33,7 +36,7 @@ public:
     {
         if (m_threeWay.isEmpty())
             return MessageService::askYesNoCancel(parent, title, text);
-        shown.append({title, text, true});
+        shown.append({title, text, true, boxParent(parent)});
         return m_threeWay.takeFirst();
     }
 

@@ -41,12 +41,24 @@ public:
         return pickSaveFile(parent, caption, filter, suffix);
     }
 
+    // Typed save pickers answer with the next file and the type given with it (the first by default).
+    void setNextType(int type) { m_types.append(type); }
+    TypedFile pickTypedSaveFile(QWidget *parent, const QString &caption, const QStringList &types,
+                                const QString &start) override
+    {
+        offeredTypes = types;
+        const QString file = pickSaveFileAt(parent, caption, types.join(QStringLiteral(";;")), QString(), start);
+        return {file, m_types.isEmpty() ? 0 : m_types.takeFirst()};
+    }
+
+    QStringList offeredTypes;   // the types the last typed save picker offered
     QList<QColor> colorStarts;  // the colour each colour picker opened at
     QStringList saveStarts;     // where each save picker with a start opened
 
 private:
     QList<QColor> m_colors;
     QStringList m_files;
+    QList<int> m_types;
 };
 
 }  // namespace tessaly::test

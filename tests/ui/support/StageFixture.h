@@ -24,23 +24,29 @@
 
 namespace tessaly::test {
 
+// set.dat (and its factory copy) from the settings given, entries P0, P1, ... and empty records.
+inline void writeProgramFolder(const std::filesystem::path &dir, const std::string &settings, int entries)
+{
+    const std::string set = utf8ToGbk("[Option]\r\nscreenmain=1024*768\r\n" + settings);
+    std::ofstream(dir / "set.dat", std::ios::binary) << set;
+    std::filesystem::create_directories(dir / "Modual");
+    std::ofstream(dir / "Modual" / "set.dat", std::ios::binary) << set;
+    {
+        std::ofstream list(dir / "data.txt", std::ios::binary);
+        for (int i = 0; i < entries; ++i)
+            list << "P" << i << "\r\n";
+    }
+    for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
+        std::ofstream(dir / name, std::ios::binary);
+}
+
 struct StageFixture {
     // `settings`: the lines of set.dat after the [Option] section's stage size
     // (more options, then [Grade] and other sections), as UTF-8.
     explicit StageFixture(const std::string &settings, int entries = 30)
     {
         dir = tmp.path().toStdString();
-        const std::string set = utf8ToGbk("[Option]\r\nscreenmain=1024*768\r\n" + settings);
-        std::ofstream(dir / "set.dat", std::ios::binary) << set;
-        std::filesystem::create_directories(dir / "Modual");
-        std::ofstream(dir / "Modual" / "set.dat", std::ios::binary) << set;
-        {
-            std::ofstream list(dir / "data.txt", std::ios::binary);
-            for (int i = 0; i < entries; ++i)
-                list << "P" << i << "\r\n";
-        }
-        for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
-            std::ofstream(dir / name, std::ios::binary);
+        writeProgramFolder(dir, settings, entries);
         window = std::make_unique<TFrmMain>(dir, TFrmMain::Services{s.messages, s.opener, s.pickers}, QSize(1024, 768));
         window->resize(1024, 768);
         window->show();

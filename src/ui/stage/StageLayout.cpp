@@ -1,11 +1,12 @@
-// The stage's appearance: reading and writing every element's section,
-// the automatic main layout, centring, and the rolling slot layouts.
+#include "ui/stage/StageLayout.h"
+
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
 #include "core/files/Paths.h"
 #include "core/settings/EffectRecord.h"
 #include "core/settings/Settings.h"
+#include "core/stage/ResultsText.h"
 #include "core/stage/StageFit.h"
 #include "core/text/Gbk.h"
 #include "ui/common/GbkText.h"
@@ -14,9 +15,12 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TextWrap.h"
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QFontMetrics>
 #include <QScreen>
 #include <QFrame>
@@ -38,20 +42,77 @@ int storedSize(const IniStore &s, const char *section, const char *key, const ch
 
 }  // namespace
 
-void TFrmMain::report(const tessaly::Status &status)
+StageLayout::StageLayout(TFrmMain &window) : m_window(window) {}
+
+StageLayout::~StageLayout() = default;
+
+std::filesystem::path StageLayout::settingsDir() const
 {
-    if (!status)
-        m_services.messages.notify(this, QStringLiteral("提示"), toQt(status.error().message));
+    return m_transient ? std::filesystem::path(m_transient->path().toStdString()) : m_window.m_programDir;
 }
 
-bool TFrmMain::commitSettings(IniStore &store)
+void StageLayout::moveStage(const QRect &screen, bool transient)
+{
+    if (LayoutDirty)
+        WriteConfig();
+    if (transient && !m_transient) {
+        // The arrangement for a screen the stage only borrows lives in a copy of
+        // the settings: the stored layout stays as it is for when the screen returns.
+        auto copy = std::make_unique<QTemporaryDir>();
+        if (!copy->isValid() ||
+            !QFile::copy(QString::fromStdString(programFile(m_window.m_programDir, "set.dat").string()),
+                         copy->filePath(QStringLiteral("set.dat"))))
+            return;
+        m_transient = std::move(copy);
+    } else if (!transient) {
+        m_transient.reset();
+    }
+    m_window.m_stage = screen.size();
+    if (!m_window.m_windowMode) {
+        m_window.setGeometry(screen);
+        m_window.showFullScreen();
+    }
+    ReadConfig();
+    ComposeMarquee();  // reading the marquee's section took its winners away
+    if (!arrangeForNewSize())
+        reloadSlots(m_window.m_slotsOnStage);
+    placeCaptions();
+    m_window.update();
+}
+
+bool StageLayout::arrangeForNewSize()
+{
+    auto settings = openSettings(settingsDir());
+    if (settings && settings->readString("Option", "screenmain") == fromQt(m_window.ScreenKey()))
+        return false;
+    AutoLayoutMain();
+    // The slots on the stage are arranged for the new size as they are loaded again.
+    reloadSlots(m_window.m_slotsOnStage);
+    return true;
+}
+
+void StageLayout::reloadSlots(int n)
+{
+    if (n > kMaxSlots)
+        ReadConfiglabel20(n, true);
+    else if (n > 0)
+        ReadConfiglabel(n, true);
+}
+
+void StageLayout::report(const tessaly::Status &status)
+{
+    if (!status)
+        m_window.m_services.messages.notify(&m_window, QStringLiteral("提示"), toQt(status.error().message));
+}
+
+bool StageLayout::commitSettings(IniStore &store)
 {
     tessaly::Status committed = store.commit();
     report(committed);
     return committed.ok();
 }
 
-void TFrmMain::applyFont(QWidget *widget, const FontSpec &spec)
+void StageLayout::applyFont(QWidget *widget, const FontSpec &spec)
 {
     m_fonts[widget] = spec;
     widget->setFont(toQFont(spec));
@@ -65,49 +126,49 @@ void TFrmMain::applyFont(QWidget *widget, const FontSpec &spec)
         marquee->setFontColor(spec.color);
 }
 
-FontSpec TFrmMain::fontOf(const QWidget *widget) const
+FontSpec StageLayout::fontOf(const QWidget *widget) const
 {
     return m_fonts.value(widget, defaultSlotFont());
 }
 
-void TFrmMain::loadBackground()
+void StageLayout::loadBackground()
 {
-    auto settings = openSettings(m_programDir);
+    auto settings = openSettings(settingsDir());
     if (!settings)
         return;
     const std::string stored = settings->readString("Option", "MainImgBG", "img\\0.jpg");
     QImage picture;
-    if (storedFileExists(m_programDir, stored))
-        picture = QImage(fileOf(m_programDir, stored));
-    if (picture.isNull() && storedFileExists(m_programDir, "img\\0.jpg"))
-        picture = QImage(fileOf(m_programDir, "img\\0.jpg"));
+    if (storedFileExists(m_window.m_programDir, stored))
+        picture = QImage(fileOf(m_window.m_programDir, stored));
+    if (picture.isNull() && storedFileExists(m_window.m_programDir, "img\\0.jpg"))
+        picture = QImage(fileOf(m_window.m_programDir, "img\\0.jpg"));
     if (picture.isNull())
         return;  // the picture is left as it was
-    m_background.setImage(picture);
-    update();
+    m_window.m_background.setImage(picture);
+    m_window.update();
 }
 
-void TFrmMain::ReadConfig()
+void StageLayout::ReadConfig()
 {
     if (LayoutDirty)
         WriteConfig();
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened) {
         report(opened.error());
         return;
     }
     const IniStore &s = *opened;
-    m_windowMode = s.readBool("Option", "runfrom", false);
+    m_window.m_windowMode = s.readBool("Option", "runfrom", false);
     loadBackground();
     const std::string logo = s.readString("Option", "logoImgBG");
-    if (!logo.empty() && storedFileExists(m_programDir, logo) && Image_logo->loadPicture(fileOf(m_programDir, logo))) {
-        Image_logo->show();
+    if (!logo.empty() && storedFileExists(m_window.m_programDir, logo) && m_window.Image_logo->loadPicture(fileOf(m_window.m_programDir, logo))) {
+        m_window.Image_logo->show();
     } else {
-        Image_logo->clearPicture();
-        Image_logo->hide();
+        m_window.Image_logo->clearPicture();
+        m_window.Image_logo->hide();
     }
 
-    for (TRzButton *b : {GoButton, StopButton}) {
+    for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
         const std::string section = fromQt(b->objectName());
         b->setGeometry(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
                        s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0));
@@ -117,7 +178,7 @@ void TFrmMain::ReadConfig()
         applyFont(b, readFontKeys(s, section, fontOf(b)));
     }
 
-    TSkyScrollText *m = RzMarqueeStatus1;
+    TSkyScrollText *m = m_window.RzMarqueeStatus1;
     m->setGeometry(s.readInteger("RzMarqueeStatus1", "Left", 0), s.readInteger("RzMarqueeStatus1", "Top", 0),
                    s.readInteger("RzMarqueeStatus1", "Width", 0), s.readInteger("RzMarqueeStatus1", "Height", 0));
     m->setVisible(s.readBool("RzMarqueeStatus1", "Visible", true));
@@ -129,21 +190,21 @@ void TFrmMain::ReadConfig()
     m->setStep(s.readInteger("RzMarqueeStatus1", "step", 10));
     m->setActive(s.readBool("RzMarqueeStatus1", "Active", m->active()));
 
-    Image_Award->setVisible(s.readBool("Image_Award", "Visible", true));
-    for (QWidget *w : std::initializer_list<QWidget *>{Image_Award, Image_logo}) {
+    m_window.Image_Award->setVisible(s.readBool("Image_Award", "Visible", true));
+    for (QWidget *w : std::initializer_list<QWidget *>{m_window.Image_Award, m_window.Image_logo}) {
         const std::string section = fromQt(w->objectName());
         w->setGeometry(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
                        s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0));
     }
-    ControlBar1->move(s.readInteger("ControlBar1", "Left", 0), s.readInteger("ControlBar1", "Top", 0));
+    m_window.ControlBar1->move(s.readInteger("ControlBar1", "Left", 0), s.readInteger("ControlBar1", "Top", 0));
 
     m_prizeNameLift = 0;
-    for (TAALabel *label : textLabels()) {
+    for (TAALabel *label : m_window.textLabels()) {
         const std::string section = fromQt(label->objectName());
         label->move(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0));
-        if (label == FirstTitle || label == SecondTitle || label == readyLuck)
+        if (label == m_window.FirstTitle || label == m_window.SecondTitle || label == m_window.readyLuck)
             label->setCaption(toQt(s.readString(section, "Caption")));
-        if (label != readyLuck)
+        if (label != m_window.readyLuck)
             label->setVisible(s.readBool(section, "Visible", true));
         TAAEffect effect = label->fontEffect();
         loadEffect(s, section, kLabelEffectPrefix, effect);
@@ -154,54 +215,54 @@ void TFrmMain::ReadConfig()
     }
 }
 
-void TFrmMain::WriteConfig()
+void StageLayout::WriteConfig()
 {
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened) {
         report(opened.error());
         return;
     }
     IniStore &s = *opened;
-    s.writeString("Option", "screenmain", fromQt(ScreenKey()));
-    s.writeInteger("Option", "Mformleft", x());
-    s.writeInteger("Option", "Mformtop", y());
+    s.writeString("Option", "screenmain", fromQt(m_window.ScreenKey()));
+    s.writeInteger("Option", "Mformleft", m_window.x());
+    s.writeInteger("Option", "Mformtop", m_window.y());
     auto writeGeometry = [&s](const std::string &section, const QWidget *w) {
         s.writeInteger(section, "Top", w->y());
         s.writeInteger(section, "Left", w->x());
         s.writeInteger(section, "Width", w->width());
         s.writeInteger(section, "Height", w->height());
     };
-    for (TRzButton *b : {GoButton, StopButton}) {
+    for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
         const std::string section = fromQt(b->objectName());
         writeGeometry(section, b);
-        s.writeBool(section, "Visible", b->isVisibleTo(this));
+        s.writeBool(section, "Visible", b->isVisibleTo(&m_window));
         s.writeString(section, "Color", colorToString(b->color()));
         s.writeString(section, "HotTrackColor", colorToString(b->hotTrackColor()));
         writeFontKeys(s, section, fontOf(b));
     }
-    writeGeometry("RzMarqueeStatus1", RzMarqueeStatus1);
-    s.writeBool("RzMarqueeStatus1", "DoubleBuffered", RzMarqueeStatus1->doubleBuffered());
-    s.writeBool("RzMarqueeStatus1", "Active", RzMarqueeStatus1->active());
-    writeFontKeys(s, "RzMarqueeStatus1", fontOf(RzMarqueeStatus1));
-    s.writeBool("RzMarqueeStatus1", "Transparent", RzMarqueeStatus1->transparent());
-    s.writeInteger("RzMarqueeStatus1", "Color", RzMarqueeStatus1->color());
-    s.writeBool("RzMarqueeStatus1", "Visible", RzMarqueeStatus1->isVisibleTo(this));
-    s.writeInteger("RzMarqueeStatus1", "step", RzMarqueeStatus1->step());
-    writeGeometry("Image_Award", Image_Award);
-    writeGeometry("Image_logo", Image_logo);
-    s.writeInteger("ControlBar1", "Top", ControlBar1->y());
-    s.writeInteger("ControlBar1", "Left", ControlBar1->x());
-    for (TAALabel *label : textLabels()) {
+    writeGeometry("RzMarqueeStatus1", m_window.RzMarqueeStatus1);
+    s.writeBool("RzMarqueeStatus1", "DoubleBuffered", m_window.RzMarqueeStatus1->doubleBuffered());
+    s.writeBool("RzMarqueeStatus1", "Active", m_window.RzMarqueeStatus1->active());
+    writeFontKeys(s, "RzMarqueeStatus1", fontOf(m_window.RzMarqueeStatus1));
+    s.writeBool("RzMarqueeStatus1", "Transparent", m_window.RzMarqueeStatus1->transparent());
+    s.writeInteger("RzMarqueeStatus1", "Color", m_window.RzMarqueeStatus1->color());
+    s.writeBool("RzMarqueeStatus1", "Visible", m_window.RzMarqueeStatus1->isVisibleTo(&m_window));
+    s.writeInteger("RzMarqueeStatus1", "step", m_window.RzMarqueeStatus1->step());
+    writeGeometry("Image_Award", m_window.Image_Award);
+    writeGeometry("Image_logo", m_window.Image_logo);
+    s.writeInteger("ControlBar1", "Top", m_window.ControlBar1->y());
+    s.writeInteger("ControlBar1", "Left", m_window.ControlBar1->x());
+    for (TAALabel *label : m_window.textLabels()) {
         const std::string section = fromQt(label->objectName());
         writeGeometry(section, label);
-        if (label == Award && m_prizeNameLift > 0) {
+        if (label == m_window.Award && m_prizeNameLift > 0) {
             // Stored as the one-line caption it is read as.
             s.writeInteger(section, "Top", label->y() + m_prizeNameLift);
             s.writeInteger(section, "Height", label->height() - m_prizeNameLift);
         }
-        if (label != readyLuck) {
+        if (label != m_window.readyLuck) {
             s.writeString(section, "Caption", fromQt(label->caption()));
-            s.writeBool(section, "Visible", label->isVisibleTo(this));
+            s.writeBool(section, "Visible", label->isVisibleTo(&m_window));
         }
         writeFontKeys(s, section, fontOf(label));
         saveEffect(s, section, kLabelEffectPrefix, label->fontEffect(), TexturePictureKey::WriteEmpty);
@@ -212,18 +273,18 @@ void TFrmMain::WriteConfig()
         LayoutDirty = false;
 }
 
-void TFrmMain::WriteConfigButtons()
+void StageLayout::WriteConfigButtons()
 {
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    for (TRzButton *b : {GoButton, StopButton}) {
+    for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
         const std::string section = fromQt(b->objectName());
         opened->writeInteger(section, "Top", b->y());
         opened->writeInteger(section, "Left", b->x());
         opened->writeInteger(section, "Width", b->width());
         opened->writeInteger(section, "Height", b->height());
-        opened->writeBool(section, "Visible", b->isVisibleTo(this));
+        opened->writeBool(section, "Visible", b->isVisibleTo(&m_window));
         opened->writeString(section, "Color", colorToString(b->color()));
         opened->writeString(section, "HotTrackColor", colorToString(b->hotTrackColor()));
         writeFontKeys(*opened, section, fontOf(b));
@@ -231,13 +292,13 @@ void TFrmMain::WriteConfigButtons()
     commitSettings(*opened);
 }
 
-void TFrmMain::WriteConfigMarquee()
+void StageLayout::WriteConfigMarquee()
 {
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     IniStore &s = *opened;
-    const TSkyScrollText *m = RzMarqueeStatus1;
+    const TSkyScrollText *m = m_window.RzMarqueeStatus1;
     s.writeInteger("RzMarqueeStatus1", "Top", m->y());
     s.writeInteger("RzMarqueeStatus1", "Left", m->x());
     s.writeInteger("RzMarqueeStatus1", "Width", m->width());
@@ -247,15 +308,15 @@ void TFrmMain::WriteConfigMarquee()
     writeFontKeys(s, "RzMarqueeStatus1", fontOf(m));
     s.writeBool("RzMarqueeStatus1", "Transparent", m->transparent());
     s.writeInteger("RzMarqueeStatus1", "Color", m->color());
-    s.writeBool("RzMarqueeStatus1", "Visible", m->isVisibleTo(this));
+    s.writeBool("RzMarqueeStatus1", "Visible", m->isVisibleTo(&m_window));
     s.writeInteger("RzMarqueeStatus1", "step", m->step());
     commitSettings(s);
 }
 
-void TFrmMain::CentreOnStage(TAALabel *label)
+void StageLayout::CentreOnStage(TAALabel *label)
 {
     const int width = QFontMetrics(label->font()).horizontalAdvance(label->caption());
-    label->move(roundHalfEven((StageWidth() - width) / 2.0), label->y());
+    label->move(roundHalfEven((m_window.StageWidth() - width) / 2.0), label->y());
 }
 
 namespace {
@@ -270,17 +331,17 @@ constexpr int kSmallestCaptionSize = 12;
 
 }  // namespace
 
-void TFrmMain::placeCaption(TAALabel *label, bool centre)
+void StageLayout::placeCaption(TAALabel *label, bool centre)
 {
     // Every caption starts from its stored font on one line: a shorter text may fit at full size again.
     const FontSpec stored = fontOf(label);
-    if (label == Award) {
+    if (label == m_window.Award) {
         label->move(label->x(), label->y() + m_prizeNameLift);
         m_prizeNameLift = 0;
     }
     label->setWrapWidth(0);
     label->setFont(toQFont(stored));
-    const int W = StageWidth();
+    const int W = m_window.StageWidth();
     const std::string caption = fromQt(label->caption());
     const int overhead = label->width() - m_measurer.measure(stored, caption).width;  // effects and border
     if (!centre) {
@@ -288,7 +349,7 @@ void TFrmMain::placeCaption(TAALabel *label, bool centre)
         // into lines, another caption shrinks; only what still cannot fit moves left.
         const int room = W - 10 - label->x();
         if (label->width() > room && !caption.empty()) {
-            if (label == Award) {
+            if (label == m_window.Award) {
                 wrapPrizeName(room - overhead);
             } else {
                 const int size = sizeToFitWidth(stored, caption, room - overhead, kSmallestCaptionSize, m_measurer);
@@ -300,14 +361,14 @@ void TFrmMain::placeCaption(TAALabel *label, bool centre)
         return;
     }
     std::vector<StageRect> obstacles;
-    for (const QWidget *w : std::initializer_list<const QWidget *>{Image_Award, Image_logo, GoButton, StopButton})
-        if (w->isVisibleTo(this))
+    for (const QWidget *w : std::initializer_list<const QWidget *>{m_window.Image_Award, m_window.Image_logo, m_window.GoButton, m_window.StopButton})
+        if (w->isVisibleTo(&m_window))
             obstacles.push_back(rectOf(w));
-    if (label != Award && Award->isVisibleTo(this) && !Award->caption().isEmpty() && !m_session->options().Gradecenter)
-        obstacles.push_back(rectOf(Award));
+    if (label != m_window.Award && m_window.Award->isVisibleTo(&m_window) && !m_window.Award->caption().isEmpty() && !m_window.m_session->options().Gradecenter)
+        obstacles.push_back(rectOf(m_window.Award));
     CaptionPlace place = placeCentredCaption(W, rectOf(label), obstacles);
     if (label->width() > place.room && place.room > 0) {
-        if (label == Award) {
+        if (label == m_window.Award) {
             wrapPrizeName(place.room - overhead);
         } else {
             const int size = sizeToFitWidth(stored, caption, place.room - overhead, kSmallestCaptionSize, m_measurer);
@@ -318,61 +379,61 @@ void TFrmMain::placeCaption(TAALabel *label, bool centre)
     label->move(place.left, label->y());
 }
 
-void TFrmMain::wrapPrizeName(int textRoom)
+void StageLayout::wrapPrizeName(int textRoom)
 {
     // Broken into lines above where it stood, so that it keeps clear of the prize
     // picture below it; it shrinks (not below 12 points) only as far as two lines need.
-    const FontSpec stored = fontOf(Award);
-    const QString caption = Award->caption();
-    const int oneLine = Award->height();
+    const FontSpec stored = fontOf(m_window.Award);
+    const QString caption = m_window.Award->caption();
+    const int oneLine = m_window.Award->height();
     for (int size = stored.size;; --size) {
         const QFont font = toQFont(withSize(stored, size));
-        Award->setFont(font);
-        Award->setWrapWidth(textRoom);
+        m_window.Award->setFont(font);
+        m_window.Award->setWrapWidth(textRoom);
         if (size <= kSmallestCaptionSize || wrapLines({caption}, font, textRoom).size() <= 2)
             break;
     }
-    m_prizeNameLift = std::max(0, Award->height() - oneLine);
-    Award->move(Award->x(), Award->y() - m_prizeNameLift);
+    m_prizeNameLift = std::max(0, m_window.Award->height() - oneLine);
+    m_window.Award->move(m_window.Award->x(), m_window.Award->y() - m_prizeNameLift);
 }
 
-void TFrmMain::placeCaptions()
+void StageLayout::placeCaptions()
 {
-    const DrawOptions &o = m_session->options();
-    placeCaption(Award, o.Gradecenter);
-    placeCaption(Status, o.Statuscenter);
-    placeCaption(boss, o.bosscenter);
+    const DrawOptions &o = m_window.m_session->options();
+    placeCaption(m_window.Award, o.Gradecenter);
+    placeCaption(m_window.Status, o.Statuscenter);
+    placeCaption(m_window.boss, o.bosscenter);
     // The ready text stays where it was put unless a long prize name now runs into it.
-    const StageRect ready = rectOf(readyLuck);
-    for (const QWidget *w : std::initializer_list<const QWidget *>{Award, Image_Award})
-        if (w->isVisibleTo(this) && ready.intersects(rectOf(w))) {
-            placeCaption(readyLuck, true);
+    const StageRect ready = rectOf(m_window.readyLuck);
+    for (const QWidget *w : std::initializer_list<const QWidget *>{m_window.Award, m_window.Image_Award})
+        if (w->isVisibleTo(&m_window) && ready.intersects(rectOf(w))) {
+            placeCaption(m_window.readyLuck, true);
             break;
         }
 }
 
-std::vector<StageRect> TFrmMain::slotAreasOnStage() const
+std::vector<StageRect> StageLayout::slotAreasOnStage() const
 {
     std::vector<StageRect> elements;
-    for (const TAALabel *l : {FirstTitle, SecondTitle, Status, Award, boss})
-        if (l->isVisibleTo(this) && !l->caption().isEmpty())
+    for (const TAALabel *l : {m_window.FirstTitle, m_window.SecondTitle, m_window.Status, m_window.Award, m_window.boss})
+        if (l->isVisibleTo(&m_window) && !l->caption().isEmpty())
             elements.push_back(rectOf(l));
-    for (const QWidget *w : std::initializer_list<const QWidget *>{Image_Award, Image_logo, GoButton, StopButton,
-                                                                   RzMarqueeStatus1})
-        if (w->isVisibleTo(this))
+    for (const QWidget *w : std::initializer_list<const QWidget *>{m_window.Image_Award, m_window.Image_logo, m_window.GoButton, m_window.StopButton,
+                                                                   m_window.RzMarqueeStatus1})
+        if (w->isVisibleTo(&m_window))
             elements.push_back(rectOf(w));
-    return slotAreaCandidates(StageWidth(), StageHeight(), elements);
+    return slotAreaCandidates(m_window.StageWidth(), m_window.StageHeight(), elements);
 }
 
-void TFrmMain::AutoLayoutMain()
+void StageLayout::AutoLayoutMain()
 {
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     const IniStore &s = *opened;
-    const int W = StageWidth(), H = StageHeight();
+    const int W = m_window.StageWidth(), H = m_window.StageHeight();
     // A title wider than the stage takes a smaller font for good, so that it is whole on this screen.
-    for (TAALabel *title : {FirstTitle, SecondTitle, readyLuck}) {
+    for (TAALabel *title : {m_window.FirstTitle, m_window.SecondTitle, m_window.readyLuck}) {
         if (title->width() <= W - 20 || title->caption().isEmpty())
             continue;
         const FontSpec font = fontOf(title);
@@ -380,66 +441,66 @@ void TFrmMain::AutoLayoutMain()
         applyFont(title, withSize(font, sizeToFitWidth(font, fromQt(title->caption()), W - 20 - overhead, 1,
                                                        m_measurer)));
     }
-    Image_logo->move(3, 22);
-    CentreOnStage(FirstTitle);
-    FirstTitle->move(FirstTitle->x(), 20);
-    keepTitleClearOfLogo(FirstTitle);
+    m_window.Image_logo->move(3, 22);
+    CentreOnStage(m_window.FirstTitle);
+    m_window.FirstTitle->move(m_window.FirstTitle->x(), 20);
+    keepTitleClearOfLogo(m_window.FirstTitle);
     // Below the whole first title, its shadow included.
-    SecondTitle->move(SecondTitle->x(), FirstTitle->height() + FirstTitle->y() + 5);
-    CentreOnStage(SecondTitle);
-    keepTitleClearOfLogo(SecondTitle);
-    readyLuck->move(readyLuck->x(), roundHalfEven(H / 2.0) - 30);
-    CentreOnStage(readyLuck);
+    m_window.SecondTitle->move(m_window.SecondTitle->x(), m_window.FirstTitle->height() + m_window.FirstTitle->y() + 5);
+    CentreOnStage(m_window.SecondTitle);
+    keepTitleClearOfLogo(m_window.SecondTitle);
+    m_window.readyLuck->move(m_window.readyLuck->x(), roundHalfEven(H / 2.0) - 30);
+    CentreOnStage(m_window.readyLuck);
     const int marqueeHeight = storedSize(s, "RzMarqueeStatus1", "Height", "30");
-    RzMarqueeStatus1->setGeometry(0, H - marqueeHeight, W, RzMarqueeStatus1->height());
+    m_window.RzMarqueeStatus1->setGeometry(0, H - marqueeHeight, W, m_window.RzMarqueeStatus1->height());
     const int goWidth = storedSize(s, "GoButton", "Width", "76");
     const int stopWidth = storedSize(s, "StopButton", "Width", "76");
     const int buttonsTop = H - marqueeHeight - storedSize(s, "GoButton", "Height", "33") - 10;
     // The pair stays clear of the prize picture in the corner on a narrow stage.
     const int pictureTop = H - marqueeHeight - storedSize(s, "Image_Award", "Height", "60") - 10;
     const int pictureLeft = W - storedSize(s, "Image_Award", "Width", "80") - 10;
-    const bool pictureBeside = Image_Award->isVisibleTo(this) && pictureTop < buttonsTop + GoButton->height();
+    const bool pictureBeside = m_window.Image_Award->isVisibleTo(&m_window) && pictureTop < buttonsTop + m_window.GoButton->height();
     const auto [goLeft, stopLeft] = placeButtonPair(W, goWidth, stopWidth, 200, pictureBeside ? pictureLeft - 10 : W);
-    GoButton->move(goLeft, buttonsTop);
-    StopButton->move(stopLeft, GoButton->y());
-    CentreOnStage(Status);
-    Status->move(Status->x(), GoButton->y() - storedSize(s, "Status", "Height", "33") - 10);
-    CentreOnStage(boss);
-    boss->move(boss->x(), Status->y() - storedSize(s, "boss", "Height", "33") - 10);
-    Image_Award->move(W - storedSize(s, "Image_Award", "Width", "80") - 10,
-                      RzMarqueeStatus1->y() - storedSize(s, "Image_Award", "Height", "60") - 10);
+    m_window.GoButton->move(goLeft, buttonsTop);
+    m_window.StopButton->move(stopLeft, m_window.GoButton->y());
+    CentreOnStage(m_window.Status);
+    m_window.Status->move(m_window.Status->x(), m_window.GoButton->y() - storedSize(s, "Status", "Height", "33") - 10);
+    CentreOnStage(m_window.boss);
+    m_window.boss->move(m_window.boss->x(), m_window.Status->y() - storedSize(s, "boss", "Height", "33") - 10);
+    m_window.Image_Award->move(W - storedSize(s, "Image_Award", "Width", "80") - 10,
+                      m_window.RzMarqueeStatus1->y() - storedSize(s, "Image_Award", "Height", "60") - 10);
     m_prizeNameLift = 0;
-    Award->move(Image_Award->x(), Image_Award->y() - storedSize(s, "Award", "Height", "23") - 10);
-    placeCaption(readyLuck, true);
+    m_window.Award->move(m_window.Image_Award->x(), m_window.Image_Award->y() - storedSize(s, "Award", "Height", "23") - 10);
+    placeCaption(m_window.readyLuck, true);
     placeCaptions();
     WriteConfig();
 }
 
-void TFrmMain::keepTitleClearOfLogo(TAALabel *title)
+void StageLayout::keepTitleClearOfLogo(TAALabel *title)
 {
     // A title that runs into the logo in the corner is centred in the stretch beside
     // it, and takes a smaller font for good when that stretch is too narrow.
-    if (!Image_logo->isVisibleTo(this) || title->caption().isEmpty())
+    if (!m_window.Image_logo->isVisibleTo(&m_window) || title->caption().isEmpty())
         return;
-    const std::vector<StageRect> logo{rectOf(Image_logo)};
-    CaptionPlace place = placeCentredCaption(StageWidth(), rectOf(title), logo);
+    const std::vector<StageRect> logo{rectOf(m_window.Image_logo)};
+    CaptionPlace place = placeCentredCaption(m_window.StageWidth(), rectOf(title), logo);
     if (title->width() > place.room && place.room > 0) {
         const FontSpec font = fontOf(title);
         const std::string caption = fromQt(title->caption());
         const int overhead = title->width() - m_measurer.measure(font, caption).width;
         applyFont(title, withSize(font, sizeToFitWidth(font, caption, place.room - overhead, 1, m_measurer)));
-        place = placeCentredCaption(StageWidth(), rectOf(title), logo);
+        place = placeCentredCaption(m_window.StageWidth(), rectOf(title), logo);
     }
     title->move(place.left, title->y());
 }
 
-bool TFrmMain::keepOnScreen()
+bool StageLayout::keepOnScreen()
 {
-    const QScreen *shownOn = screen();
+    const QScreen *shownOn = m_window.screen();
     if (!shownOn)
         return false;
     const QRect available = shownOn->availableGeometry();
-    const QRect frame = frameGeometry(), client = geometry();
+    const QRect frame = m_window.frameGeometry(), client = m_window.geometry();
     FrameMargins margins{client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
                          frame.bottom() - client.bottom()};
     if (margins.left == 0 && margins.top == 0 && margins.right == 0 && margins.bottom == 0)
@@ -449,60 +510,50 @@ bool TFrmMain::keepOnScreen()
     const QRect wanted(fitted.left, fitted.top, fitted.width, fitted.height);
     if (wanted == client)
         return false;
-    setGeometry(wanted);
+    m_window.setGeometry(wanted);
     return true;
 }
 
-void TFrmMain::windowResized()
+void StageLayout::windowResized()
 {
-    if (!m_windowMode)
+    if (!m_window.m_windowMode)
         return;
     // Once the window manager has framed the window its frame is known: a window
     // shown before that could stand past the screen's edge with the status line and
     // the buttons out of sight. Brought back, it is laid out when that resize settles.
-    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && keepOnScreen())
+    if (!(m_window.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && keepOnScreen())
         return;
     // The client size, not the frame: a window stored by its frame grows by it at every
     // start. A maximised window keeps its normal size for the next start.
-    if (!(windowState() & Qt::WindowMaximized)) {
-        if (auto settings = openSettings(m_programDir)) {
-            settings->writeInteger("Option", "fromheight", height());
-            settings->writeInteger("Option", "fromwidth", width());
+    if (!(m_window.windowState() & Qt::WindowMaximized)) {
+        if (auto settings = openSettings(settingsDir())) {
+            settings->writeInteger("Option", "fromheight", m_window.height());
+            settings->writeInteger("Option", "fromwidth", m_window.width());
             report(settings->commit());
         }
     }
-    if (!m_shown)
-        return;
-    auto settings = openSettings(m_programDir);
-    if (settings && settings->readString("Option", "screenmain") == fromQt(ScreenKey()))
-        return;
-    AutoLayoutMain();
-    // The slots on the stage are arranged for the new size as they are loaded again.
-    const int n = m_slotsOnStage;
-    if (n > kMaxSlots)
-        ReadConfiglabel20(n, true);
-    else if (n > 0)
-        ReadConfiglabel(n, true);
+    if (m_window.m_shown)
+        arrangeForNewSize();
 }
 
 // Slot layouts ---------------------------------------------------------------
 
-void TFrmMain::ReadConfiglabel(int n, bool keepCaptions)
+void StageLayout::ReadConfiglabel(int n, bool keepCaptions)
 {
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    if (opened->readString(gridSectionAll(n), "screen") != fromQt(ScreenKey())) {
+    if (opened->readString(gridSectionAll(n), "screen") != fromQt(m_window.ScreenKey())) {
         ArrangeSlots(n);
-        opened = openSettings(m_programDir);
+        opened = openSettings(settingsDir());
         if (!opened)
             return report(opened.error());
     }
     m_slotLayout = readSlotGridLayout(*opened, n);
-    m_slotsOnStage = n;
-    Label21->hide();
+    m_window.m_slotsOnStage = n;
+    m_window.Label21->hide();
     for (int k = 1; k <= kMaxSlots; ++k) {
-        SlotLabel *slot = Labels[static_cast<size_t>(k - 1)];
+        SlotLabel *slot = m_window.Labels[static_cast<size_t>(k - 1)];
         const SlotPosition p = m_slotLayout.positions[static_cast<size_t>(k - 1)];
         slot->setGeometry(p.left, p.top, m_slotLayout.width, m_slotLayout.height);
         if (!keepCaptions)
@@ -514,40 +565,41 @@ void TFrmMain::ReadConfiglabel(int n, bool keepCaptions)
     }
 }
 
-void TFrmMain::ReadConfiglabel20(int n, bool keepCaptions)
+void StageLayout::ReadConfiglabel20(int n, bool keepCaptions)
 {
-    for (SlotLabel *slot : Labels)
+    for (SlotLabel *slot : m_window.Labels)
         slot->hide();
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    if (opened->readString(blockSection(n), "screen") != fromQt(ScreenKey())) {
+    if (opened->readString(blockSection(n), "screen") != fromQt(m_window.ScreenKey())) {
         ArrangeSlots(n);
-        opened = openSettings(m_programDir);
+        opened = openSettings(settingsDir());
         if (!opened)
             return report(opened.error());
     }
     m_blockLayout = readSlotBlockLayout(*opened, n);
-    m_slotsOnStage = n;
-    Label21->move(m_blockLayout.left, m_blockLayout.top);
+    m_window.m_session->useTextBlockLayout(m_blockLayout);
+    m_window.m_slotsOnStage = n;
+    m_window.Label21->move(m_blockLayout.left, m_blockLayout.top);
     if (!keepCaptions)
-        Label21->setText({});
-    Label21->show();
-    applyFont(Label21, m_blockLayout.font);
-    Label21->setTransparent(m_blockLayout.transparent);
-    Label21->setColor(m_blockLayout.color);
+        m_window.Label21->setText({});
+    m_window.Label21->show();
+    applyFont(m_window.Label21, m_blockLayout.font);
+    m_window.Label21->setTransparent(m_blockLayout.transparent);
+    m_window.Label21->setColor(m_blockLayout.color);
 }
 
-void TFrmMain::WriteConfiglabel(int n)
+void StageLayout::WriteConfiglabel(int n)
 {
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     SlotGridLayout layout = m_slotLayout;
     std::vector<int> visible;
     for (int k = 1; k <= kMaxSlots; ++k) {
-        const SlotLabel *slot = Labels[static_cast<size_t>(k - 1)];
-        if (!slot->isVisibleTo(this))
+        const SlotLabel *slot = m_window.Labels[static_cast<size_t>(k - 1)];
+        if (!slot->isVisibleTo(&m_window))
             continue;
         visible.push_back(k);
         layout.positions[static_cast<size_t>(k - 1)] = {slot->x(), slot->y()};
@@ -559,40 +611,40 @@ void TFrmMain::WriteConfiglabel(int n)
     }
     if (layout.font.size != m_slotLayout.font.size)
         layout.chosenSize = 0;  // a size the operator chose is the one to keep
-    layout.screen = fromQt(ScreenKey());
+    layout.screen = fromQt(m_window.ScreenKey());
     writeSlotGridLayout(*opened, n, layout, visible);
     if (commitSettings(*opened))
         m_slotLayout = layout;
 }
 
-void TFrmMain::WriteConfiglabel20(int n)
+void StageLayout::WriteConfiglabel20(int n)
 {
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
     SlotBlockLayout layout = m_blockLayout;
-    layout.left = Label21->x();
-    layout.top = Label21->y();
-    layout.width = Label21->width();
-    layout.height = Label21->height();
-    layout.font = fontOf(Label21);
-    layout.transparent = Label21->transparent();
-    layout.color = Label21->color();
+    layout.left = m_window.Label21->x();
+    layout.top = m_window.Label21->y();
+    layout.width = m_window.Label21->width();
+    layout.height = m_window.Label21->height();
+    layout.font = fontOf(m_window.Label21);
+    layout.transparent = m_window.Label21->transparent();
+    layout.color = m_window.Label21->color();
     if (layout.font.size != m_blockLayout.font.size)
         layout.chosenSize = 0;  // a size the operator chose is the one to keep
-    layout.maxwidth = m_measurer.measure(layout.font, m_session ? longestEntry() : std::string()).width;
-    layout.screen = fromQt(ScreenKey());
+    layout.maxwidth = m_measurer.measure(layout.font, m_window.m_session ? longestEntry() : std::string()).width;
+    layout.screen = fromQt(m_window.ScreenKey());
     writeSlotBlockLayout(*opened, n, layout);
     if (commitSettings(*opened))
         m_blockLayout = layout;
 }
 
-void TFrmMain::ArrangeSlots(int n)
+void StageLayout::ArrangeSlots(int n)
 {
-    auto opened = openSettings(m_programDir);
+    auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    const TextSize stage{StageWidth(), StageHeight()};
+    const TextSize stage{m_window.StageWidth(), m_window.StageHeight()};
     const std::vector<StageRect> areas = slotAreasOnStage();
     const std::string longest = longestEntry();
     // A batch size without a look of its own takes the look of the stage's other slots.
@@ -636,7 +688,7 @@ void TFrmMain::ArrangeSlots(int n)
                 block = other;
         }
         if (!block) {
-            m_services.messages.notify(this, QStringLiteral("提示"),
+            m_window.m_services.messages.notify(&m_window, QStringLiteral("提示"),
                                        QStringLiteral("每次抽取 %1 人的滚动区在最小的字体下也放不进屏幕，版面未改变。请减少每批人数或调整每行个数。")
                                            .arg(n));
             return;
@@ -646,6 +698,42 @@ void TFrmMain::ArrangeSlots(int n)
         writeSlotBlockLayout(*opened, n, *block);
     }
     commitSettings(*opened);
+}
+
+bool StageLayout::ArrangeAllSlots(bool force)
+{
+    const AwardTable &awards = m_window.m_session->awards();
+    bool arranged = false;
+    auto opened = openSettings(settingsDir());
+    for (int i = 0; i < awards.AwardCount; ++i) {
+        for (int k = 1; k <= awards[i].batchCount; ++k) {
+            const int n = awards[i].batchWinners(k);
+            if (n < 1)
+                continue;
+            if (force || !opened || !slotLayoutValid(*opened, n, longestEntry(), m_measurer)) {
+                ArrangeSlots(n);
+                arranged = true;
+            }
+        }
+    }
+    return arranged;
+}
+
+std::string StageLayout::longestEntry() const
+{
+    return m_window.m_session->lists().LongestEntry;
+}
+
+void StageLayout::ComposeMarquee()
+{
+    auto settings = openSettings(m_window.m_programDir);
+    const bool onlyCurrent = settings && settings->readBool("Option", "oneRzMarqueeStatus", false);
+    const auto &winners = m_window.m_session->AwardWinners();
+    std::optional<int> only;
+    if (onlyCurrent)
+        only = m_window.m_session->state().CurrentAward;
+    if (auto text = composeMarquee(m_window.m_session->awards(), winners, only))
+        m_window.RzMarqueeStatus1->setText(toQt(*text));
 }
 
 }  // namespace tessaly

@@ -1,4 +1,4 @@
-#include "ui/stage/LabelMenu.h"
+#include "ui/common/LabelMenu.h"
 
 #include "core/settings/EffectRecord.h"
 #include "core/settings/Settings.h"

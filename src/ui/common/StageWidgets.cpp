@@ -1,4 +1,4 @@
-#include "ui/stage/StageWidgets.h"
+#include "ui/common/StageWidgets.h"
 
 #include "ui/common/CellText.h"
 #include "ui/common/QtValues.h"
