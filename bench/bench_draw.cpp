@@ -100,6 +100,39 @@ void BM_StopBatch(benchmark::State &state)
 }
 BENCHMARK(BM_StopBatch)->Iterations(200)->Unit(benchmark::kMillisecond);
 
+// From the stop key to the names on the stage, with the mirror folder off (0)
+// and on (1): the stop returns the winners to show only after the records are
+// flushed here and, with the mirror, copied and flushed there too.
+void BM_StopToNames(benchmark::State &state)
+{
+    fs::path dir = makeProgram("tessaly-bench-stop-names", 2000, 20 * 400, 20);
+    const fs::path mirrorDir = fs::temp_directory_path() / "tessaly-bench-stop-names-mirror";
+    fs::remove_all(mirrorDir);
+    Stage stage(dir);
+    EventMirror mirror(dir, mirrorDir);
+    if (state.range(0)) {
+        ensureEventId(dir);
+        stage.session.setMirror(&mirror);
+        stage.session.syncMirror();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!stage.session.flags().BatchReady)
+            stage.session.PrepareBatch();
+        stage.session.StartRolling();
+        state.ResumeTiming();
+        DrawOutcome out = stage.session.StopBatch();
+        if (!out.has(StageAction::ShowSlotTexts) && !out.has(StageAction::ShowGridText))
+            state.SkipWithError("the stop showed no names");
+        if (stage.session.mirrorInterrupted())
+            state.SkipWithError("the mirror fell behind");
+    }
+    stage.session.setMirror(nullptr);
+    fs::remove_all(dir);
+    fs::remove_all(mirrorDir);
+}
+BENCHMARK(BM_StopToNames)->Arg(0)->Arg(1)->Iterations(100)->Unit(benchmark::kMillisecond);
+
 // The first stop of an award, which also writes the award's new draw order.
 void BM_FirstStopOfAnAward(benchmark::State &state)
 {

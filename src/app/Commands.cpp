@@ -1,5 +1,8 @@
 #include "app/Commands.h"
 
+#include "core/event/Backup.h"
+#include "core/checkin/CheckInExport.h"
+#include "core/checkin/HallCheck.h"
 #include "core/event/EventFolder.h"
 #include "core/event/PreEventCheck.h"
 #include "core/draw/Clock.h"
@@ -15,10 +18,12 @@
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 #include "core/winners/ResultsExport.h"
+#include "ui/hall/CheckInCards.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/sound/SoundProbe.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstdlib>
@@ -144,6 +149,10 @@ int runImport(const CommandLine &line, const fs::path &executableDir)
         }
         if (line.separator)
             block.separator = utf8ToGbk(*line.separator);
+        if (const std::string refusal = checkSeparator(block.separator); !refusal.empty()) {
+            std::cerr << gbkToUtf8(refusal) << "\n";
+            return 2;
+        }
         // The dialog's own checks, so the command refuses what the dialog refuses.
         CellBlock checked;
         const BlockCheck check = checkCellBlock(std::to_string(block.startRow), std::to_string(block.startColumn),
@@ -157,6 +166,11 @@ int runImport(const CommandLine &line, const fs::path &executableDir)
     auto imported = importListFile(line.input, options, control);
     if (!imported) {
         std::cerr << gbkToUtf8(imported.error().message) << "\n";
+        return 1;
+    }
+    // A character GBK cannot store would be saved as '?', and two names could become one.
+    if (!imported->unencodable.empty()) {
+        std::cerr << gbkToUtf8(imported->note) << "\ndata.txt 没有改动。\n";
         return 1;
     }
     if (!imported->note.empty())
@@ -175,21 +189,114 @@ int runImport(const CommandLine &line, const fs::path &executableDir)
         std::cerr << "抽奖已经开始，已有中奖记录：替换名单会让所有奖项和人员回到奖池。确定要这样做请加上 --reset。\n";
         return 1;
     }
+    // Lines the list cannot hold are refused before anything is written.
+    if (std::vector<size_t> unfit = unfitListLines(imported->lines); !unfit.empty()) {
+        std::cerr << gbkToUtf8(unfitLinesMessage(imported->lines, unfit)) << "\ndata.txt 没有改动。\n";
+        return 1;
+    }
+    MtRandom random;
+    SystemClock clock;
+    auto backup = makeBackup(*folder, clock.now());
+    if (!backup) {
+        std::cerr << gbkToUtf8(backup.error().message) << "\ndata.txt 没有改动。\n";
+        return 1;
+    }
     Status saved = saveParticipantList(*folder, imported->lines);
     if (!saved) {
         std::cerr << gbkToUtf8(saved.error().message) << "\n";
         return 1;
     }
     // As the editor's save: every award and entry returns to the pool.
-    MtRandom random;
-    SystemClock clock;
     DrawSession session(*folder, random, clock);
     session.FormCreate(false);
     const DrawOutcome reset = session.ResetDraw(false);
     for (const auto &notice : reset.notices)
         std::cerr << gbkToUtf8(notice.text) << "\n";
     std::cout << "已导入 " << imported->lines.size() << " 行到 " << (*folder / files::kParticipants).string()
-              << "，所有奖项和人员都已回到奖池。\n";
+              << "，所有奖项和人员都已回到奖池。原来的名单和中奖记录已备份到 " << backup->folder.string() << "\n";
+    return 0;
+}
+
+int runRestoreBackup(const CommandLine &line, const fs::path &executableDir)
+{
+    auto folder = commandFolder(line, executableDir);
+    if (!folder) {
+        std::cerr << gbkToUtf8(folder.error().message) << "\n";
+        return 1;
+    }
+    // The stage holds the folder while it runs: a restore under it would be overwritten or misread.
+    auto lock = EventLock::acquire(*folder);
+    if (!lock) {
+        std::cerr << gbkToUtf8(lock.error().message) << "\n抽奖软件正在使用这个文件夹，请先关闭它再恢复备份。\n";
+        return 1;
+    }
+    SystemClock clock;
+    auto before = restoreBackup(*folder, line.backupName, clock.now());
+    if (!before) {
+        std::cerr << gbkToUtf8(before.error().message) << "\n";
+        const auto names = listBackups(*folder);
+        if (!names.empty()) {
+            std::cerr << "可以恢复的备份：\n";
+            for (const auto &name : names)
+                std::cerr << "  " << name << "\n";
+        }
+        return 1;
+    }
+    std::cout << "已恢复备份 " << line.backupName << "。恢复前的名单和中奖记录已备份到 " << before->folder.string()
+              << "\n";
+    return 0;
+}
+
+// The check-in cards need fonts and a painter: a display-less application gives both.
+int runCards(const CommandLine &line, const fs::path &executableDir)
+{
+    auto folder = commandFolder(line, executableDir);
+    auto rows = folder ? codeRowsOf(*folder) : Result<std::vector<CodeRow>>(folder.error());
+    if (!rows) {
+        std::cerr << gbkToUtf8(rows.error().message) << "\n";
+        return 1;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "tessaly";
+    char *argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    Status written = writeCheckInCards(*rows, line.output);
+    if (!written) {
+        std::cerr << gbkToUtf8(written.error().message) << "\n";
+        return 1;
+    }
+    std::cout << "已生成 " << rows->size() << " 张签到卡：" << fs::absolute(line.output).string() << "\n";
+    return 0;
+}
+
+int runLinks(const CommandLine &line, const fs::path &executableDir)
+{
+    if (!line.base.empty()) {
+        const std::string hostPort = line.base.starts_with("http://") ? line.base.substr(7) : std::string();
+        const std::string host = hostPort.substr(0, hostPort.find_first_of(":/"));
+        if (host.empty()) {
+            std::cerr << "tessaly: --base takes http://ADDRESS:PORT\n";
+            return 2;
+        }
+        const auto mine = machineAddresses();
+        if (std::find(mine.begin(), mine.end(), host) == mine.end())
+            std::cerr << "注意：" << host << " 不是本机现在的地址；现场要让这台电脑用这个地址，链接才能打开。\n";
+    }
+    auto folder = commandFolder(line, executableDir);
+    std::string token;
+    auto rows = folder ? codeRowsOf(*folder, &token) : Result<std::vector<CodeRow>>(folder.error());
+    if (!rows) {
+        std::cerr << gbkToUtf8(rows.error().message) << "\n";
+        return 1;
+    }
+    Status written = exportCodeRows(*rows, token, line.base, line.output);
+    if (!written) {
+        std::cerr << gbkToUtf8(written.error().message) << "\n";
+        return 1;
+    }
+    std::cout << "已导出 " << rows->size() << " 个签到码：" << fs::absolute(line.output).string() << "\n";
     return 0;
 }
 
@@ -325,6 +432,12 @@ int runTerminalCommand(const std::vector<std::string> &args, const fs::path &exe
         return runVerify(*line, executableDir);
     case CommandLine::Command::ExportProof:
         return runExportProof(*line, executableDir);
+    case CommandLine::Command::RestoreBackup:
+        return runRestoreBackup(*line, executableDir);
+    case CommandLine::Command::Cards:
+        return runCards(*line, executableDir);
+    case CommandLine::Command::Links:
+        return runLinks(*line, executableDir);
     case CommandLine::Command::Run:
         break;
     }

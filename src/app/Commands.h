@@ -1,5 +1,6 @@
 // The command-line side of the program: the pre-event check, the export of the
-// winners and the import of a list, which run without a display.
+// winners, the import of a list and the check-in cards and codes, which run
+// without a display.
 #pragma once
 
 #include <filesystem>

@@ -2,7 +2,12 @@
 // one of the terminal commands (check, export, import) without a display.
 #include "app/Commands.h"
 #include "core/event/EventFolder.h"
+#include "core/checkin/WebSettings.h"
+#include "core/draw/DrawSession.h"
+#include "core/event/Takeover.h"
+#include "core/files/EventMirror.h"
 #include "core/settings/Settings.h"
+#include "core/text/Gbk.h"
 #include "ui/common/AppSetup.h"
 #include "ui/common/FileOpener.h"
 #include "ui/common/GbkText.h"
@@ -11,6 +16,7 @@
 #include "ui/console/ScreenPlacement.h"
 #include "ui/console/TFrmConsole.h"
 #include "ui/event/RehearsalBadge.h"
+#include "ui/hall/HallService.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/stage/TFrmMain.h"
 
@@ -56,6 +62,11 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    if (!line->web.empty() && !tessaly::parseListenAddress(line->web)) {
+        std::cerr << "tessaly: --web takes ADDRESS:PORT, such as 192.168.1.20:8080\n";
+        return 2;
+    }
+
     tessaly::FolderInputs inputs = tessaly::folderInputsFromEnvironment(executableDir());
     inputs.folderArgument = line->folder;
     auto event = tessaly::EventFolderSession::open(inputs, line->rehearse);
@@ -63,6 +74,50 @@ int main(int argc, char *argv[])
         messages.notify(nullptr, QStringLiteral("出错"), tessaly::toQt(event.error().message),
                         tessaly::MessageService::Icon::Critical);
         return 1;
+    }
+    // Every event folder gets its ID once; a mirror of another event is told by it.
+    std::optional<std::filesystem::path> mirrorDir = line->mirror;
+    bool takeover = false;
+    if (!event->rehearsal()) {
+        auto stored = tessaly::openSettings(event->folder());
+        const std::string named = stored ? stored->readString("Option", "mirrorfolder") : std::string();
+        if (!mirrorDir && !named.empty())
+            mirrorDir = std::filesystem::path(tessaly::gbkToUtf8(named));
+        auto offer = tessaly::offerTakeover(event->folder(), mirrorDir);
+        if (!offer) {
+            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(offer.error().message),
+                            tessaly::MessageService::Icon::Information);
+            mirrorDir.reset();
+        } else if (*offer && messages.ask(nullptr, QStringLiteral("提示"), tessaly::toQt((*offer)->question))) {
+            // The further copy is copied to this laptop and the draw continues there.
+            const auto further = (*offer)->further;
+            const auto base = std::filesystem::path(inputs.xdgDataHome.empty() ? inputs.home + "/.local/share"
+                                                                                : inputs.xdgDataHome);
+            const auto local = tessaly::takeoverFolder(base, tessaly::readEventId(further));
+            if (tessaly::Status copied = tessaly::copyForTakeover(further, local); !copied) {
+                messages.notify(nullptr, QStringLiteral("出错"), tessaly::toQt(copied.error().message),
+                                tessaly::MessageService::Icon::Critical);
+                return 1;
+            }
+            if (std::filesystem::exists(further / tessaly::kMirrorMarker))
+                mirrorDir = further;  // the stick stays this event's mirror
+            inputs.folderArgument = local;
+            event = tessaly::EventFolderSession::open(inputs, false);
+            if (!event) {
+                messages.notify(nullptr, QStringLiteral("出错"), tessaly::toQt(event.error().message),
+                                tessaly::MessageService::Icon::Critical);
+                return 1;
+            }
+            takeover = true;
+            QString last;
+            for (const std::string &name : tessaly::lastRecordedBatch(local))
+                last += tessaly::toQt(name) + QStringLiteral("  ");
+            messages.notify(nullptr, QStringLiteral("提示"),
+                            QStringLiteral("已在本机接手抽奖：%1\n备份中最后一批中奖名单：%2")
+                                .arg(QString::fromStdString(local.string()),
+                                     last.isEmpty() ? QStringLiteral("（没有）") : last),
+                            tessaly::MessageService::Icon::Information);
+        }
     }
     const std::filesystem::path programDir = event->folder();
 
@@ -72,6 +127,14 @@ int main(int argc, char *argv[])
         return 1;
     }
     auto settings = tessaly::openSettings(programDir);
+    std::unique_ptr<tessaly::EventMirror> mirror;
+    if (!event->rehearsal()) {
+        if (auto id = tessaly::ensureEventId(programDir); !id)
+            messages.notify(nullptr, QStringLiteral("提示"), tessaly::toQt(id.error().message),
+                            tessaly::MessageService::Icon::Information);
+        if (mirrorDir)
+            mirror = std::make_unique<tessaly::EventMirror>(programDir, *mirrorDir);
+    }
     const bool windowed = settings && settings->readBool("Option", "runfrom", false);
     // The stage goes on the chosen screen (with two, not the laptop's own), the console on another.
     tessaly::ScreenPlacement::Options placing{line->stageScreen, line->console,
@@ -100,8 +163,31 @@ int main(int argc, char *argv[])
     // The console first: the questions of the start already open on it.
     tessaly::ScreenPlacement placement(window, programDir, placing);
     placement.showConsole();
+    if (takeover)
+        window.session().setTakeover(true);
     window.FormShow();
+    if (mirror)
+        window.setMirror(mirror.get());
     if (placement.console())
         placement.console()->refresh();
+
+    // The hall's pages: --web for this run, or switched on in set.dat; never in
+    // a rehearsal, whose phones would check in to a copy thrown away after.
+    std::unique_ptr<tessaly::HallService> hall;
+    const tessaly::WebSettings web = settings ? tessaly::readWebSettings(*settings) : tessaly::WebSettings{};
+    std::optional<std::pair<std::string, int>> listen;
+    if (!line->web.empty()) {
+        listen = tessaly::parseListenAddress(line->web);
+    } else if (web.enabled) {
+        listen = std::make_pair(web.address, web.port);
+    }
+    if (listen && !event->rehearsal()) {
+        auto started = tessaly::HallService::start(window.session(), programDir, listen->first, listen->second);
+        if (started)
+            hall = std::move(*started);
+        else
+            messages.notify(&window, QStringLiteral("提示"), tessaly::toQt(started.error().message),
+                            tessaly::MessageService::Icon::Warning);
+    }
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "TempProgramDir.h"
 
 #include "core/draw/Random.h"
+#include "core/participants/ListImport.h"
 #include "core/participants/ListTools.h"
 #include "core/participants/TextSearch.h"
 
@@ -81,6 +82,77 @@ TEST(ListTools, SaveRefusesAnEmptyListAndWritesCrLf)
     EXPECT_EQ(dir.read("data.txt"), "old\r\n");
     ASSERT_TRUE(saveParticipantList(dir.path(), {"A", "", G("张三")}).ok());
     EXPECT_EQ(dir.read("data.txt"), "A\r\n\r\n" + G("张三") + "\r\n");
+}
+
+TEST(ListTools, LinesTheLoaderWouldRefuseAreRefusedBeforeWriting)
+{
+    // 東 is 0x96 0x7C: its second byte is no "|".
+    ASSERT_EQ(G("東"), std::string("\x96\x7C"));
+    struct Case {
+        std::string line;
+        bool fits;
+    } const cases[] = {
+        {G("東方明"), true},        {G("陈東|销售"), false}, {"A|B", false}, {"|", false},
+        {"Li\x81", false},           {"Li\x81\x40", true},   {"", true},    {G("　"), true},
+        {std::string(300, 'x'), true},
+    };
+    Lines lines;
+    std::vector<size_t> expected;
+    for (const Case &c : cases) {
+        if (!c.fits)
+            expected.push_back(lines.size());
+        lines.push_back(c.line);
+    }
+    EXPECT_EQ(unfitListLines(lines), expected);
+
+    test::TempProgramDir dir;
+    dir.write("data.txt", "old\r\n");
+    Status s = saveParticipantList(dir.path(), lines);
+    ASSERT_EQ(s.code(), ErrorCode::BadInput);
+    EXPECT_NE(s.error().message.find(G("第2、3、4、5行")), std::string::npos) << s.error().message;
+    EXPECT_NE(s.error().message.find(G("陈東|销售")), std::string::npos);
+    EXPECT_EQ(dir.read("data.txt"), "old\r\n");
+
+    // The import's separator is refused alike, on whole characters.
+    EXPECT_TRUE(checkSeparator("  ").empty());
+    EXPECT_TRUE(checkSeparator(G("東")).empty());
+    EXPECT_FALSE(checkSeparator("|").empty());
+    EXPECT_FALSE(checkSeparator(" | ").empty());
+}
+
+TEST(ListTools, LineNumbersAreNamedUpToTwenty)
+{
+    EXPECT_EQ(lineNumbersText({0, 6}), G("第1、7行"));
+    std::vector<size_t> many(25);
+    for (size_t i = 0; i < many.size(); ++i)
+        many[i] = i;
+    EXPECT_EQ(lineNumbersText(many), G("第1、2、3、4、5、6、7、8、9、10、11、12、13、14、15、16、17、18、19、20等25行"));
+}
+
+TEST(ListTools, ImportsHandOverTheCharactersGbkCannotStore)
+{
+    // 䶮, 𠮷, • and an emoji: two names must never become one.
+    const std::string text = "刘䶮\r\n刘𠮷\r\n张•三\r\n王😀\r\n李四\r\n";
+    DecodedText d = decodeListText(text);
+    ASSERT_TRUE(d.wasUnicode);
+    EXPECT_EQ(d.unencodable, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(d.unencodableText, (Lines{"刘䶮", "刘𠮷", "张•三", "王😀"}));
+    EXPECT_EQ(d.lines[4], G("李四"));
+
+    Sheet sheet{{{"姓名", "部门"}, {"刘䶮", "研发"}, {"李四", "财务部"}}};
+    CellBlock block;
+    block.endRow = 3;
+    block.endColumn = 2;
+    std::vector<int> rows;
+    std::vector<OriginalLine> original;
+    const Lines lines = composeCellBlock(sheet, block, &rows, {}, &original);
+    ASSERT_EQ(lines.size(), size_t(2));
+    EXPECT_EQ(rows, std::vector<int>{2});
+    ASSERT_EQ(original.size(), size_t(1));
+    EXPECT_EQ(original[0].line, size_t(0));
+    // Padded as the GBK line is: the column is as wide as its widest cell.
+    EXPECT_EQ(original[0].text, "刘䶮   研发  ");
+    EXPECT_EQ(lines[1], G("李四  财务部"));
 }
 
 TEST(ListTools, ShuffleKeepsEveryLine)

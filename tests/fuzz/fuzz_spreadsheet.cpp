@@ -25,7 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const Sheet &sheet = read->sheet;
     CellBlock block{2, 1, 60, 3, ""};
     std::vector<int> unencodable;
-    const auto lines = composeCellBlock(sheet, block, &unencodable);
+    std::vector<OriginalLine> original;
+    const auto lines = composeCellBlock(sheet, block, &unencodable, {}, &original);
+    // Every line that lost a character comes with its text as read, at its own place.
+    FUZZ_CHECK(original.size() == unencodable.size());
+    for (size_t i = 0; i < original.size(); ++i) {
+        FUZZ_CHECK(original[i].line < lines.size());
+        FUZZ_CHECK(static_cast<int>(original[i].line) + 2 == unencodable[i]);
+        FUZZ_CHECK(original[i].text.find_first_of(std::string_view("\r\n", 2)) == std::string::npos);
+    }
     const size_t expected = sheet.rows.size() >= 2 ? std::min<size_t>(sheet.rows.size(), 60) - 1 : 0;
     FUZZ_CHECK(lines.size() == expected);
     for (const auto &line : lines)

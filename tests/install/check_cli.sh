@@ -50,4 +50,21 @@ cmp -s "$ev/data.txt" "$work/before.txt" || fail "data.txt changed under a runni
 printf 'A\r\nB\r\n' > "$work/list.txt"
 "$exe" import "$work/list.txt" "$ev" > /dev/null || fail "text import"
 [ "$(tr -d '\r' < "$ev/data.txt")" = "$(printf 'A\nB')" ] || fail "text import result"
+# A "|" separator would give lines the loader refuses: refused, data.txt left as it was.
+before="$(md5sum < "$ev/data.txt")"
+set +e
+"$exe" import "$work/staff.csv" "$ev" --sep '|' > /dev/null 2>&1; [ $? -ne 0 ] || fail "--sep '|' not refused"
+printf '\xef\xbb\xbfName\n\xf0\x9f\x98\x80\xe5\x88\x98\n' > "$work/emoji.csv"
+"$exe" import "$work/emoji.csv" "$ev" > /dev/null 2>&1; [ $? -eq 1 ] || fail "a name GBK cannot store not refused"
+set -e
+[ "$(md5sum < "$ev/data.txt")" = "$before" ] || fail "a refused import changed data.txt"
+# Every replacing import kept a dated backup; restore-backup brings the first back.
+first="$(ls "$ev/备份" | sort | head -1)"
+[ -n "$first" ] && [ -f "$ev/备份/$first/ARecord.dat" ] || fail "no backup kept by the import"
+grep -q '0|' "$ev/备份/$first/ARecord.dat" || fail "the backup lacks the recorded winners"
+"$exe" restore-backup "$ev" "$first" > /dev/null || fail "restore-backup"
+cmp -s "$ev/ARecord.dat" "$ev/备份/$first/ARecord.dat" || fail "restore-backup did not bring the records back"
+set +e
+"$exe" restore-backup "$ev" "1999-01-01 00-00-00" > /dev/null 2>&1; [ $? -eq 1 ] || fail "an unknown backup not refused"
+set -e
 echo "1 passed, 0 failed"

@@ -12,6 +12,8 @@
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/OperatorNotices.h"
+#include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 
 #include <QApplication>
@@ -284,6 +286,13 @@ private slots:
         QVERIFY(!retry->isVisible());
         QVERIFY(!show.session().SlotTexts()[0].empty());
         QCOMPARE(slot->text(), toQt(show.session().SlotTexts()[0]));
+    }
+
+    void theOperatorsNoticesStandAmongTheWarnings()
+    {
+        Show show(kAwards);
+        show.session().notices().post(utf8ToGbk("背景音乐无法播放"));
+        QVERIFY(show.console()->warnings().join(QString()).contains(QStringLiteral("背景音乐无法播放")));
     }
 
     void theMiniatureIsDrawnAtMostFiveTimesASecond()

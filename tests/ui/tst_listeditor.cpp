@@ -6,9 +6,13 @@
 #include "ui/participants/ListToolDialogs.h"
 #include "ui/participants/TPhotoListPanel.h"
 #include "ui/participants/TTextedit.h"
+#include "ui/participants/TTextedit_ex.h"
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
+#include "core/participants/ListTools.h"
+#include "core/participants/ParticipantList.h"
 #include "core/participants/Jpeg.h"
 #include "core/settings/IniStore.h"
 #include "core/text/Gbk.h"
@@ -23,6 +27,7 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +41,16 @@ std::string readAll(const std::filesystem::path &p)
 {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::filesystem::path> listJpegs(const std::filesystem::path &folder)
+{
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto &entry : std::filesystem::directory_iterator(folder, ec))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 std::vector<std::string> gbkLines(std::initializer_list<const char *> utf8)
@@ -211,8 +226,18 @@ private slots:
             for (const auto &l : fresh)
                 many.push_back(l + utf8ToGbk("销售部") + std::to_string(k));
         e->setLines(many, true);
+        const std::string oldRecord = readAll(st.dir / "ARecord.dat");
+        const int recorded = session.recordedWinners();
+        st.s.messages.setNextAnswer(true);   // clear the recorded winners, with a backup
         st.s.messages.setNextAnswer(false);  // no re-layout
         QVERIFY(e->M_SaveClick());
+        // Asked before anything was written, with the count and the place of the backup.
+        QCOMPARE(st.s.messages.shown.first().title, QStringLiteral("重要提示"));
+        QVERIFY(st.s.messages.shown.first().text.contains(QStringLiteral("已抽出的%1名").arg(recorded)));
+        QVERIFY(st.s.messages.shown.first().text.contains(QStringLiteral("备份")));
+        const auto backups = listBackups(st.dir);
+        QCOMPARE(backups.size(), size_t(1));
+        QCOMPARE(readAll(st.dir / kBackupFolder / backups[0] / "ARecord.dat"), oldRecord);
         QCOMPARE(readAll(st.dir / "data.txt"), joinLines(many));
         QVERIFY(!e->changed());
         QVERIFY(readAll(st.dir / "ARecord.dat").empty());
@@ -364,6 +389,179 @@ private slots:
         QVERIFY2(pages >= 3, std::to_string(pages).c_str());
     }
 
+
+    void escAsksTheSameAsTheCloseBox()
+    {
+        Stage st;
+        const std::string original = readAll(st.dir / "data.txt");
+        auto e = st.editor();
+        QVERIFY(QTest::qWaitForWindowActive(e.get()));
+        e->setLines(gbkLines({"A", "B"}), true);
+        st.s.messages.setNextThreeWay(MessageService::Answer::Cancel);
+        QTest::keyClick(e->Memo1, Qt::Key_Escape);
+        QVERIFY(e->isVisible());
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("抽奖名单已改变，是否要保存？"));
+
+        TTextedit::setReminderPending(true);
+        st.s.messages.setNextThreeWay(MessageService::Answer::No);
+        QTest::keyClick(e->Memo1, Qt::Key_Escape);
+        QVERIFY(!e->isVisible());
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("下一步请到奖项设置窗口中设置奖项"));
+        QCOMPARE(readAll(st.dir / "data.txt"), original);
+        TTextedit::setReminderPending(false);
+
+        // Photo mode keeps its check: no picture, no closing.
+        Stage photo(true);
+        std::filesystem::remove_all(photo.dir / "photo");
+        (void)ScanPhotoFolder(photo.dir);
+        auto p = photo.editor();
+        QVERIFY(QTest::qWaitForWindowActive(p.get()));
+        QTest::keyClick(p.get(), Qt::Key_Escape);
+        QVERIFY(p->isVisible());
+        QCOMPARE(photo.s.messages.shown.last().text, QStringLiteral("图片抽奖模式下至少要有一张图片，请导入图片"));
+    }
+
+    void aBarLineIsRefusedBeforeAnythingIsWritten()
+    {
+        Stage st;
+        const std::string original = readAll(st.dir / "data.txt");
+        const std::string record = readAll(st.dir / "ARecord.dat");
+        auto e = st.editor();
+        e->setLines(gbkLines({"東方明", "陈東|销售", "李四"}), true);
+        QVERIFY(!e->M_SaveClick());
+        QVERIFY(e->changed());
+        const QString text = st.s.messages.shown.last().text;
+        QVERIFY2(text.contains(QStringLiteral("第2行")) && text.contains(QStringLiteral("陈東|销售")), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("保存完成")));
+        QCOMPARE(readAll(st.dir / "data.txt"), original);
+        QCOMPARE(readAll(st.dir / "ARecord.dat"), record);
+        QVERIFY(listBackups(st.dir).empty());
+        // The close box's Yes keeps the window open on it.
+        st.s.messages.setNextThreeWay(MessageService::Answer::Yes);
+        QVERIFY(!e->close());
+
+        // A 東, whose second byte is 0x7C, is no "|".
+        e->setLines(gbkLines({"東方明", "李四"}), true);
+        QVERIFY(e->M_SaveClick());
+        QCOMPARE(st.window->session().lists().NameList, gbkLines({"東方明", "李四"}));
+
+        // The Excel dialog refuses "|" as its separator before reading anything.
+        TTextedit_ex dialog(st.s.messages, st.s.pickers);
+        dialog.setFile(QString::fromStdString((st.dir / "data.txt").string()));
+        dialog.Edit3->setText(QStringLiteral("5"));
+        dialog.Edit4->setText(QStringLiteral("2"));
+        dialog.Edit5->setText(QStringLiteral("|"));
+        dialog.Button2Click();
+        QVERIFY(st.s.messages.shown.last().text.startsWith(QStringLiteral("间隔符中不能含有竖线")));
+        QVERIFY(dialog.imported().empty());
+    }
+
+    void charactersGbkCannotStoreAreNamedAndNeverSaved()
+    {
+        Stage st;
+        const std::string original = readAll(st.dir / "data.txt");
+        auto e = st.editor();
+        e->setLines(gbkLines({"刘一", "李四"}), true);
+        // Typed or pasted: two names that GBK would both store as "刘?".
+        QTextCursor c(e->Memo1->document());
+        c.movePosition(QTextCursor::End);
+        c.insertText(QStringLiteral("\n刘䶮\n刘𠮷\n王😀"));
+        QCOMPARE(e->unencodableLines(), (std::vector<size_t>{2, 3, 4}));
+        QVERIFY(!e->M_SaveClick());
+        QString text = st.s.messages.shown.last().text;
+        QVERIFY2(text.contains(QStringLiteral("第3、4、5行")) && text.contains(QStringLiteral("刘𠮷")), qPrintable(text));
+        QCOMPARE(readAll(st.dir / "data.txt"), original);
+        // No tool turns them into one name either.
+        const int shown = st.s.messages.shown.size();
+        e->N8Click();
+        QCOMPARE(st.s.messages.shown.size(), shown + 1);
+        QVERIFY(st.s.messages.shown.last().text.contains(QStringLiteral("刘䶮")));
+        QCOMPARE(e->Memo1->document()->blockCount(), 5);
+
+        // Once changed, the list saves.
+        e->setLines(gbkLines({"刘一", "李四", "刘岩"}), true);
+        QVERIFY(e->M_SaveClick());
+
+        // A text import hands the characters over as they are.
+        const auto file = st.dir / "import.txt";
+        std::ofstream(file, std::ios::binary) << "刘䶮\r\n张三\r\n";
+        st.s.pickers.setNextFile(QString::fromStdString(file.string()));
+        e->M_inputtxtClick();
+        QCOMPARE(e->Memo1->document()->firstBlock().text(), QStringLiteral("刘䶮"));
+        QCOMPARE(e->unencodableLines(), std::vector<size_t>{0});
+    }
+
+    void bytesThatAreNotGbkStayAsTheyWere()
+    {
+        Stage st;
+        // Two lines that show alike (a replacement character and B) but differ on disk.
+        const std::string data = std::string("\xFF") + "B\r\n" + "\x80" + "B\r\n" + utf8ToGbk("東方") + "\r\n";
+        std::ofstream(st.dir / "data.txt", std::ios::binary) << data;
+        auto e = st.editor();
+        QCOMPARE(e->lines(), splitLines(data));
+        QVERIFY(e->unencodableLines().empty());
+        QTextCursor c(e->Memo1->document());
+        c.movePosition(QTextCursor::End);
+        c.insertText(QStringLiteral("\n张三"));
+        // Duplicates are told apart by their bytes, as the core does.
+        e->N8Click();
+        QCOMPARE(e->lines().size(), size_t(4));
+        QVERIFY(e->M_SaveClick());
+        QCOMPARE(readAll(st.dir / "data.txt"), data + utf8ToGbk("张三") + "\r\n");
+    }
+
+    void smallerOnes()
+    {
+        Stage st;
+        auto e = st.editor();
+        // Opening is no edit: undo right after keeps the list.
+        const auto opened = e->lines();
+        e->Memo1->undo();
+        QCOMPARE(e->lines(), opened);
+        QVERIFY(!e->changed());
+        // A shuffle is a change the next save writes.
+        e->N9Click();
+        QVERIFY(e->changed());
+        QVERIFY(e->M_SaveClick());
+        e.reset();
+
+        // A list copied in as UTF-8 is offered for conversion.
+        std::ofstream(st.dir / "data.txt", std::ios::binary) << "张三\r\n李四\r\n";
+        st.s.messages.setNextAnswer(true);
+        auto u = st.editor();
+        QVERIFY(st.s.messages.shown.last().text.startsWith(QStringLiteral("名单文件data.txt不是GBK编码")));
+        QCOMPARE(u->lines(), gbkLines({"张三", "李四"}));
+        QVERIFY(u->changed());
+    }
+
+    void photoImportLooksAtTheFolderBeforeDeleting()
+    {
+        Stage st(true);
+        const auto before = listJpegs(st.dir / "photo");
+        QVERIFY(!before.empty());
+        const std::string data = readAll(st.dir / "data.txt");
+        QTemporaryDir empty;
+        auto e = st.editor();
+        e->Panel1->CheckBox1->setChecked(true);
+        st.s.pickers.setNextFile(empty.path());
+        e->Panel1->BitBtn1Click();
+        QCOMPARE(st.s.messages.shown.last().text, QStringLiteral("文件夹中没有JPG图片"));
+        QCOMPARE(listJpegs(st.dir / "photo"), before);
+        QCOMPARE(readAll(st.dir / "data.txt"), data);
+
+        // A picture whose name holds a "|" is refused before anything is deleted.
+        QTemporaryDir source;
+        RgbImage img;
+        img.width = 8;
+        img.height = 8;
+        img.pixels.assign(64u, 0xff336699u);
+        QVERIFY(saveJpegFile(std::filesystem::path(source.path().toStdString()) / "A|B.jpg", img).ok());
+        st.s.pickers.setNextFile(source.path());
+        e->Panel1->BitBtn1Click();
+        QVERIFY(st.s.messages.shown.last().text.contains(QStringLiteral("A|B.jpg")));
+        QCOMPARE(listJpegs(st.dir / "photo"), before);
+        QCOMPARE(readAll(st.dir / "data.txt"), data);
+    }
 
     void photoFaceImportsAFolderAndDeletesOnePicture()
     {

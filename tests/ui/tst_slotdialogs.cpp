@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(edit("Edit1")->text(), QStringLiteral("9"));
         edit("Edit1")->setText(QStringLiteral("0"));
         dialog.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
-        QCOMPARE(messages.shown.last().text, QStringLiteral("每行个数必须至少为 1。"));
+        QCOMPARE(messages.shown.last().text, QStringLiteral("每行个数必须是 1 到 2001 之间的数字。"));
         edit("Edit1")->setText(QStringLiteral("4"));
         edit("Edit3")->setText(QStringLiteral("150"));
         dialog.findChild<QCheckBox *>(QStringLiteral("CheckBox1"))->setChecked(false);

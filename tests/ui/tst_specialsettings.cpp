@@ -107,7 +107,7 @@ private slots:
         // One blank more is somebody else.
         add(pre, 0, QStringLiteral("Li Si "));
         QCOMPARE(messages.shown.size(), 1);
-        QVERIFY(messages.shown[0].text.startsWith(QStringLiteral("在抽奖名单中没有找到该人员")));
+        QVERIFY(messages.shown[0].text.startsWith(QStringLiteral("内定人员：在抽奖名单中没有找到该人员")));
         QCOMPARE(program.names("Read.reb", 1).size(), 1u);
         // A click fills the entry; a double click adds at once.
         pre->ComboBox1->setCurrentIndex(1);

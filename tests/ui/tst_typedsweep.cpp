@@ -3,6 +3,8 @@
 // names the field, or stored; then every window that reads it opens and one
 // batch is drawn, and nothing crashes or eats memory.
 #include "support/StageFixture.h"
+#include "ui/photo/PhotoStage.h"
+#include "ui/special/SpecialSettings.h"
 #include "ui/special/TForm_lockscreen.h"
 #include "ui/special/TForm_mm.h"
 #include "ui/special/TForm_setmm.h"
@@ -11,8 +13,12 @@
 #include "ui/stage/TFrmFloat.h"
 #include "ui/winners/TForm_float2.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest>
 #include <fstream>
 
@@ -35,8 +41,24 @@ long residentMiB()
     return 0;
 }
 
+// Three small awards; or one award whose batch of 25 shows as the text block.
+const char *const kAwards = "Lucks=3\r\n[Grade]\r\n0=一等奖|2|1|2|电视|\r\n1=二等奖|7|1|7|手机|\r\n2=三等奖|3|1|3|耳机|\r\n";
+const char *const kBlockAward = "Lucks=1\r\n[Grade]\r\n0=大奖|25|2|25+25|电视|\r\n";
+
 struct Drawn : test::StageFixture {
-    Drawn() : StageFixture("Lucks=3\r\n[Grade]\r\n0=一等奖|2|1|2|电视|\r\n1=二等奖|7|1|7|手机|\r\n2=三等奖|3|1|3|耳机|\r\n") {}
+    explicit Drawn(const char *settings = kAwards) : StageFixture(settings, 60) {}
+    // Photo mode on twenty of the shipped photos, loaded.
+    void photoMode()
+    {
+        namespace fs = std::filesystem;
+        fs::create_directories(dir / "photo");
+        int n = 0;
+        for (const auto &e : fs::directory_iterator(fs::path(TESSALY_DIST_DIR) / "photo"))
+            if (n++ < 20)
+                fs::copy_file(e.path(), dir / "photo" / e.path().filename());
+        window->photos().NB7->trigger();
+        window->GoButtonClick();  // 加载
+    }
     std::unique_ptr<TForm_float2> winnersWindow(bool photos)
     {
         const DrawSession &session = window->session();
@@ -60,11 +82,19 @@ using Fill = std::function<void(QWidget *dialog)>;
 struct Target {
     const char *dialog;
     const char *field;
-    QString label;  // the words a refusal names the field by
+    QString label;  // the words a refusal names the field by; "a|b": either
     std::function<void(Drawn &, const Fill &)> open;
     const char *also = nullptr;  // a second field given the same value (a confirmation)
+    const char *ok = "Button1";
+    // The button keeps the dialog up (an "add" or "修改参数"): a refusal is any
+    // message but the dialog's word of success.
+    const char *success = nullptr;
+    std::function<void(QWidget *)> prepare = {};  // before typing: the boxes that enable the field
+    std::function<void(QWidget *)> typed = {};    // after typing: what makes the dialog use the value at once
+    const char *within = nullptr;  // the page of the dialog that holds the field and its button
+    const char *fixture = kAwards;
+    bool photos = false;
 };
-
 // A dialog made here, shown without blocking.
 template <typename Dialog, typename... Args>
 void openHere(const Fill &fill, Args &&...args)
@@ -72,6 +102,37 @@ void openHere(const Fill &fill, Args &&...args)
     Dialog dialog(std::forward<Args>(args)...);
     dialog.show();
     fill(&dialog);
+}
+
+// The stage's own dialogs open modally from the window; the fill runs while they are up.
+std::function<void(Drawn &, const Fill &)> modal(void (TFrmMain::*command)())
+{
+    return [command](Drawn &d, const Fill &fill) {
+        onDialog(fill);
+        (d.window.get()->*command)();
+    };
+}
+
+std::function<void(Drawn &, const Fill &)> special(void (SpecialSettings::*command)())
+{
+    return [command](Drawn &d, const Fill &fill) {
+        onDialog(fill);
+        (d.window->special().*command)();
+    };
+}
+
+void click(QWidget *dialog, const char *button)
+{
+    dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+}
+
+// The award settings saved with a yes to the reset and to the new arrangement.
+void saveAwards(Drawn &d, QWidget *setaward)
+{
+    d.s.messages.setNextAnswer(true);
+    d.s.messages.setNextAnswer(true);
+    click(setaward, "Button1");
+    d.s.messages.clearAnswers();
 }
 
 const std::vector<Target> &targets()
@@ -102,6 +163,109 @@ const std::vector<Target> &targets()
                          }});
         t.push_back({"lock password", "Edit2", QStringLiteral("密码"),
                      [](Drawn &d, const Fill &fill) { openHere<TForm_setmm>(fill, d.dir, d.s.messages); }, "Edit3"});
+
+        const char *titles[][2] = {{"Edit1", "主标题"}, {"Edit2", "副标题"}, {"Edit3", "字幕区"},
+                                   {"Edit4", "抽奖滚动速度"}, {"Edit5", "屏蔽"}, {"Edit6", "屏蔽"}};
+        for (const auto &g : titles) {
+            Target award{"award settings", g[0], QString::fromUtf8(g[1]), [](Drawn &d, const Fill &fill) {
+                             onDialog([&d, fill](QWidget *setaward) {
+                                 // What was typed reaches the stage: yes to the reset and the arrangement.
+                                 d.s.messages.setNextAnswer(true);
+                                 d.s.messages.setNextAnswer(true);
+                                 fill(setaward);
+                                 d.s.messages.clearAnswers();
+                             });
+                             d.window->openAwardSettings();
+                         }};
+            award.prepare = [](QWidget *dialog) {
+                dialog->findChild<QCheckBox *>(QStringLiteral("CheckBox10"))->setChecked(true);
+            };
+            t.push_back(award);
+        }
+        const char *award[][2] = {{"Edit1", "奖项名称"}, {"Edit2", "中奖名额"}, {"Edit3", "批"}, {"Edit4", "奖品名称"}};
+        for (const auto &g : award)
+            t.push_back({"award", g[0], QString::fromUtf8(g[1]), [](Drawn &d, const Fill &fill) {
+                             onDialog([&d, fill](QWidget *setaward) {
+                                 setaward->findChild<QTableWidget *>(QStringLiteral("StringGrid1"))->selectRow(1);
+                                 onDialog(fill);
+                                 click(setaward, "Button4");
+                                 saveAwards(d, setaward);
+                             });
+                             d.window->openAwardSettings();
+                         }});
+        for (const char *f : {"Edit1", "Edit2"}) {
+            Target size{"prize picture size", f, QString::fromUtf8(f[4] == '1' ? "图片宽" : "图片高"),
+                        modal(&TFrmMain::chooseAwardPictureSize)};
+            size.prepare = [](QWidget *dialog) {
+                for (QLineEdit *e : dialog->findChildren<QLineEdit *>())
+                    e->setText(QStringLiteral("100"));
+            };
+            t.push_back(size);
+        }
+
+        const char *photo[][2] = {{"Edit1", "列数"},   {"Edit2", "列间距"}, {"Edit3", "上边距"}, {"Edit8", "行间距"},
+                                  {"Edit4", "图片宽"}, {"Edit5", "图片高"}, {"Edit6", "比例|图片高"}, {"Edit7", "比例|图片宽"}};
+        for (const auto &g : photo) {
+            Target p{"photo layout", g[0], QString::fromUtf8(g[1]), [](Drawn &d, const Fill &fill) {
+                         onDialog(fill);
+                         d.window->photos().Npp1Click();
+                     }};
+            // The ratio turns the typed width into the height as soon as the box is ticked.
+            auto ratioBox = [](QWidget *dialog, bool on) {
+                auto *box = dialog->findChild<QCheckBox *>(QStringLiteral("CheckBox1"));
+                if (box->isChecked() != on)
+                    box->click();
+            };
+            p.prepare = [ratioBox](QWidget *dialog) { ratioBox(dialog, false); };
+            p.typed = [ratioBox](QWidget *dialog) { ratioBox(dialog, true); };
+            p.photos = true;
+            t.push_back(p);
+        }
+        const char *block[][2] = {{"Edit1", "每行个数"}, {"Edit2", "间隔空格"}, {"Edit3", "上边距"}};
+        for (const auto &g : block) {
+            Target b{"text block layout", g[0], QString::fromUtf8(g[1]), modal(&TFrmMain::openBlockArrangement)};
+            b.fixture = kBlockAward;
+            t.push_back(b);
+        }
+        t.push_back({"slot font", "sizeEdit", QStringLiteral("字号"),
+                     [](Drawn &d, const Fill &fill) {
+                         onDialog(fill);
+                         d.window->slotFontDialog(1);
+                     },
+                     nullptr, "okButton"});
+
+        const char *advanced[][2] = {{"Edit1", "准备抽取"}, {"Edit2", "抽奖前"}, {"Edit3", "抽奖后"},
+                                     {"Edit4", "补奖前"},   {"Edit5", "补奖后"}, {"Edit6", "LOGO"}};
+        for (const auto &g : advanced)
+            t.push_back({"advanced settings", g[0], QString::fromUtf8(g[1]), [](Drawn &d, const Fill &fill) {
+                             onDialog(fill);
+                             d.window->special().openAdvanced(d.window.get());
+                         }});
+        Target announcement{"announcement", "Edit7", QStringLiteral("内容"), [](Drawn &d, const Fill &fill) {
+                                onDialog([&d, fill](QWidget *adv) {
+                                    fill(adv);
+                                    click(adv, "Button1");
+                                });
+                                d.window->special().openAdvanced(d.window.get());
+                            }};
+        announcement.ok = "Button3";
+        announcement.success = "";
+        announcement.prepare = [](QWidget *dialog) {
+            dialog->findChild<QListWidget *>(QStringLiteral("ListBox1"))->setCurrentRow(0);
+        };
+        t.push_back(announcement);
+
+        Target code{"access code", "Edit1", QStringLiteral("密码"), special(&SpecialSettings::openSpecialLists)};
+        code.ok = "Button4";
+        code.within = "TabSheet3";
+        code.success = "修改参数成功";
+        t.push_back(code);
+        Target entry{"predetermined list", "Edit1", QStringLiteral("内定人员"),
+                     special(&SpecialSettings::openSpecialLists)};
+        entry.success = "";
+        entry.within = "predetermined";
+        t.push_back(entry);
+        t.push_back({"results music", "ComboBox4", QStringLiteral("音乐"), modal(&TFrmMain::openSoundSettings)});
         return t;
     }();
     return all;
@@ -142,19 +306,27 @@ private slots:
         QFETCH(int, target);
         QFETCH(QString, value);
         const Target &t = targets()[static_cast<size_t>(target)];
-        Drawn d;
+        Drawn d(t.fixture);
+        if (t.photos)
+            d.photoMode();
         d.batch();
         bool refused = false;
         t.open(d, [&](QWidget *dialog) {
+            QWidget *page = t.within ? dialog->findChild<QWidget *>(QString::fromLatin1(t.within)) : dialog;
+            QVERIFY2(page, t.within);
+            if (t.prepare)
+                t.prepare(dialog);
             // The other fields hold a usable value, so a refusal is about this one.
             if (!t.also)
-                for (QLineEdit *other : dialog->findChildren<QLineEdit *>())
-                    if (other->text().trimmed().isEmpty())
+                for (QLineEdit *other : page->findChildren<QLineEdit *>())
+                    if (other->isEnabled() && !other->isReadOnly() && other->text().trimmed().isEmpty())
                         other->setText(QStringLiteral("2"));
             for (const char *name : {t.field, t.also}) {
                 if (!name)
                     continue;
-                auto *edit = dialog->findChild<QLineEdit *>(QString::fromLatin1(name));
+                auto *edit = page->findChild<QLineEdit *>(QString::fromLatin1(name));
+                if (auto *combo = page->findChild<QComboBox *>(QString::fromLatin1(name)))
+                    edit = combo->lineEdit();
                 QVERIFY2(edit, name);
                 edit->clear();
                 // As typed: a digits-only field drops the rest. Chinese comes as the input method puts it.
@@ -166,13 +338,19 @@ private slots:
                 else
                     edit->insert(value);
             }
+            if (t.typed)
+                t.typed(dialog);
             d.s.messages.shown.clear();
-            dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
-            refused = dialog->isVisible();
+            page->findChild<QPushButton *>(QString::fromLatin1(t.ok))->click();
+            const auto &shown = d.s.messages.shown;
+            refused = t.success ? !shown.isEmpty() && !(*t.success && shown.last().text.startsWith(QString::fromUtf8(t.success)))
+                                : dialog->isVisible();
             if (refused) {
-                QVERIFY(!d.s.messages.shown.isEmpty());
-                QVERIFY2(d.s.messages.shown.last().text.contains(t.label),
-                         qPrintable(d.s.messages.shown.last().text));
+                QVERIFY(!shown.isEmpty());
+                bool named = false;
+                for (const QString &words : t.label.split(QLatin1Char('|')))
+                    named = named || shown.last().text.contains(words);
+                QVERIFY2(named, qPrintable(shown.last().text));
             }
         });
         // Every window that reads the value, and one more batch.
@@ -182,10 +360,19 @@ private slots:
             for (int i = 0; i < 3; ++i)
                 QTest::keyClick(w.get(), Qt::Key_Return);
         }
-        if (QString::fromLatin1(t.dialog) == QLatin1String("lock password")) {
+        const QString dialogName = QString::fromLatin1(t.dialog);
+        if (dialogName == QLatin1String("lock password")) {
             // A stored password is one the operator can type back.
             TForm_lockscreen lock(d.dir, d.s.messages);
             QVERIFY(lock.passwordKnown());
+        }
+        if (dialogName == QLatin1String("access code") && !refused) {
+            // A stored access code opens the special settings when typed again.
+            bool opened = false;
+            TForm_mm prompt(d.dir, d.s.messages, [&opened] { opened = true; });
+            prompt.findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(value);
+            click(&prompt, "Button1");
+            QVERIFY(opened);
         }
         d.batch();
         QVERIFY2(residentMiB() < 600, qPrintable(QString::number(residentMiB())));

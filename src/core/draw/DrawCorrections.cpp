@@ -54,6 +54,8 @@ DrawOutcome DrawSession::Restart()
     DrawOutcome out;
     if (m_flags.Rolling)
         stopBatch(out);
+    if (!keepBackup(out))
+        return out;
     std::string block = restartLogBlock(timestamp(), m_awardWinnerNames);
     auto settings = openSettings(m_dir);
     const bool listsAlways = settings && settings->readInteger("Option", "ntfs", 0) == 2;

@@ -53,6 +53,7 @@ enum class QuestionKind {
     ShowResults,      // answer with DrawSession::answerShowResults
     CloseUnfinished,  // Yes closes the window
     AutoLayout,       // answer with DrawSession::answerAutoLayout
+    RestoreTextList,  // answer with DrawSession::answerRestoreTextList
     RestartAfterRefusedRestore,  // answer with DrawSession::answerRefusedRestore
 };
 

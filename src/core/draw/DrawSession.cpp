@@ -115,42 +115,27 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     }
     m_flags.PhotoMode = settings->readBool("Option", "ispho", false);
     const int ntfs = settings->readInteger("Option", "ntfs", 0);
-    m_flags.PredeterminedActive = ntfs == 2;
+    m_flags.PredeterminedActive = m_takeover ? settings->readBool("Option", "commitlists", false) : ntfs == 2;
     m_flags.BatchReady = false;
     m_flags.GroupingEnabled = settings->readBool("Option", "canfz", false);
-    const bool onerun = settings->readBool("Option", "onerun", true);
+    const bool onerun = !m_takeover && settings->readBool("Option", "onerun", true);
     const std::string screenmain = settings->readString("Option", "screenmain");
     m_showHint = settings->readBool("Option", "showhint", false);
     m_notices.post(missingSoundNotices(*settings, m_dir));
     if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
         notify(out, unreadable, ErrorCode::BadValue);
 
-    if (ntfs == 1) {
+    // The forced restart keeps a backup of the draw it clears, without asking.
+    if (ntfs == 1 && !m_takeover && keepBackup(out)) {
         // The lists apply once, at this start only.
         writeOptions(m_dir, {{"Option", "ntfs", "0"}}, out);
         m_flags.PredeterminedActive = true;
         resetDraw(true, out);
     } else {
-        readConfig(*settings, out);
-        readConfigGrade(*settings, out);
-        if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded) {
-            notifyError(out, loaded.error());
-            m_restoreFailure = loaded.error().message;
-        } else if (m_restoreFailure.empty()) {
-            RestoreDraw(out);
-            if (!onerun && m_restoreFailure.empty())
-                noteRestore(out);
-        }
-        prepareBatch(out);
-        saveProofLines(out);
-        out.actions.push_back(StageAction::ComposeMarquee);
+        readSavedDraw(*settings, onerun, out);
     }
-
-    if (m_flags.PhotoMode) {
-        m_captions.readyLuckVisible = false;
-        out.actions.push_back(StageAction::ShowPhotoPrompt);
-        m_captions.GoButton = TSL_GBK("加载");
-    }
+    if (m_flags.PhotoMode)
+        showPhotoPrompt(out);
 
     if (onerun) {
         writeOptions(m_dir, {{"Option", "onerun", "0"}}, out);
@@ -166,6 +151,30 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     }
     finishShow(out);
     return out;
+}
+
+void DrawSession::readSavedDraw(const IniStore &settings, bool onerun, DrawOutcome &out)
+{
+    readConfig(settings, out);
+    readConfigGrade(settings, out);
+    if (Status loaded = LoadParticipants(m_dir, m_lists); !loaded) {
+        notifyError(out, loaded.error());
+        m_restoreFailure = loaded.error().message;
+    } else if (m_restoreFailure.empty()) {
+        RestoreDraw(out);
+        if (!onerun && m_restoreFailure.empty())
+            noteRestore(out);
+    }
+    prepareBatch(out);
+    saveProofLines(out);
+    out.actions.push_back(StageAction::ComposeMarquee);
+}
+
+void DrawSession::showPhotoPrompt(DrawOutcome &out)
+{
+    m_captions.readyLuckVisible = false;
+    out.actions.push_back(StageAction::ShowPhotoPrompt);
+    m_captions.GoButton = TSL_GBK("加载");
 }
 
 DrawOutcome DrawSession::answerAutoLayout(bool yes)
@@ -236,6 +245,9 @@ DrawOutcome DrawSession::ResetDraw(bool useLists)
 DrawOutcome DrawSession::EnableLists()
 {
     DrawOutcome out;
+    // The hidden restart asks nothing, but keeps what it clears.
+    if (!keepBackup(out))
+        return out;
     const bool before = m_flags.PredeterminedActive;
     m_flags.PredeterminedActive = true;
     if (!resetDraw(true, out)) {
@@ -281,6 +293,7 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     m_restoreFailure.clear();
     m_restoreRefused = false;
     m_lastBatch.clear();
+    m_withheld.reset();
     m_pool.clear();
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
@@ -327,13 +340,6 @@ bool DrawSession::settleOwedSave(DrawOutcome &out)
         saveDraw(std::move(commit), false, out);
     }
     return !m_saveOwed;
-}
-
-DrawOutcome DrawSession::retrySave()
-{
-    DrawOutcome out;
-    settleOwedSave(out);
-    return out;
 }
 
 DrawOutcome DrawSession::FormCloseQuery() const
@@ -508,6 +514,10 @@ void DrawSession::prepareBatch(DrawOutcome &out)
 {
     if (refuseUnrestored(out) || refuseRevealed(out))
         return;
+    if (m_withheld) {
+        notify(out, TSL_GBK("上一批的中奖结果还没有保存成功，请先重试保存，成功后才能继续抽奖。"), ErrorCode::FileWrite);
+        return;
+    }
     if (m_flags.AdjustMode) {
         notify(out, TSL_GBK("请再按一次菜单\"调整界面位置\"退出设计状态才能抽奖!"));
         return;
@@ -755,7 +765,10 @@ void DrawSession::stopBatch(DrawOutcome &out)
     if (soundPlays(SoundMoment::RollingStopped, m_grade.sounds, m_flags.AudioReady))
         out.actions.push_back(StageAction::PlayStopSound);
     m_flags.BatchReady = false;
-    out.actions.push_back(StageAction::ComposeMarquee);
+    if (m_saveOwed)
+        withholdWinners(out);
+    else
+        out.actions.push_back(StageAction::ComposeMarquee);
     if (m_options.canready)
         m_captions.GoButton = TSL_GBK("预备");
 }
@@ -865,6 +878,11 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
     }
 
     commit.auditBlock = m_unsavedAudit + m_proof.takePending() + commit.auditBlock;
+    // Every save is counted in set.dat with it, so a mirror and a folder can
+    // tell which is further on, and what the special lists were at the last one.
+    commit.settings.push_back({"Option", "commitcount", std::to_string(readCommitCount(m_dir).count + 1)});
+    commit.settings.push_back({"Option", "commitlists", m_flags.PredeterminedActive ? "1" : "0"});
+
     CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
     m_unsavedAudit = result.auditWritten ? std::string() : commit.auditBlock;
     showProof();
@@ -882,6 +900,62 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
                ErrorCode::Inconsistent);
     for (const auto &error : result.errors)
         notifyError(out, error, TSL_GBK("抽奖结果保存失败："));
+    if (!result.interrupted)
+        syncMirror();
+}
+
+std::string DrawSession::mirrorReason() const
+{
+    return m_mirror ? m_mirror->reason() : std::string();
+}
+
+void DrawSession::syncMirror()
+{
+    if (!m_mirror)
+        return;
+    const bool ok = m_mirror->sync();
+    if (ok == !m_mirrorDown)
+        return;
+    m_mirrorDown = !ok;
+    // The history says when the mirror was behind; the draw itself goes on.
+    const std::string line = "\r\n<" + timestamp() + "> " +
+                             (ok ? TSL_GBK("备份已恢复：") + utf8ToGbk(m_mirror->folder().string())
+                                 : TSL_GBK("备份中断：") + m_mirror->reason()) +
+                             "\r\n";
+    appendFileDurable(programFile(m_dir, files::kLog), line);
+    if (ok)
+        m_mirror->sync();
+}
+
+void DrawSession::withholdWinners(DrawOutcome &out)
+{
+    // Winners reach the stage only once their records are on disk: until the
+    // save goes through, the slots stand empty and the marquee as it was.
+    for (StageAction show : {StageAction::ShowSlotTexts, StageAction::ShowGridText, StageAction::ShowPhotoWinners}) {
+        auto at = std::find(out.actions.begin(), out.actions.end(), show);
+        if (at == out.actions.end())
+            continue;
+        m_withheld = show;
+        m_withheldSlots = m_slotTexts;
+        m_withheldGrid = m_gridText;
+        m_slotTexts.fill({});
+        m_gridText.clear();
+        if (show == StageAction::ShowPhotoWinners)
+            out.actions.erase(at);
+    }
+}
+
+DrawOutcome DrawSession::retrySave()
+{
+    DrawOutcome out;
+    if (!settleOwedSave(out) || !m_withheld)
+        return out;
+    m_slotTexts = m_withheldSlots;
+    m_gridText = m_withheldGrid;
+    out.actions.push_back(*m_withheld);
+    out.actions.push_back(StageAction::ComposeMarquee);
+    m_withheld.reset();
+    return out;
 }
 
 DrawOutcome DrawSession::GoButtonClick()

@@ -13,6 +13,7 @@
 #include "draw/Random.h"
 #include "draw/SlotStage.h"
 #include "event/OperatorNotices.h"
+#include "files/EventMirror.h"
 #include "participants/ParticipantList.h"
 #include "proof/DrawProof.h"
 #include "settings/AwardTable.h"
@@ -68,6 +69,8 @@ public:
     DrawOutcome answerShowResults(bool yes);
     DrawOutcome StartRolling();
     DrawOutcome StopBatch();
+    // A stop's save failed: its winners are not shown until retrySave succeeds.
+    bool winnersWithheld() const { return m_withheld.has_value(); }
     DrawOutcome GoButtonClick();
     DrawOutcome StopButtonClick();
     // The start key on release; other keys do nothing.
@@ -83,6 +86,16 @@ public:
     DrawOutcome shortageNotice();
     // Reads the saved draw back (part of FormShow).
     void RestoreDraw(DrawOutcome &out);
+
+    // Keeps a dated backup of the records, the list and the draw keys before an
+    // action that clears recorded winners or replaces the list. False, with the
+    // reason as a notice, when none could be made: the action must not go on.
+    bool keepBackup(DrawOutcome &out);
+    // Winners recorded so far, which a reset would clear.
+    int recordedWinners() const;
+    // Reads the whole saved draw again, as at the start, after a backup was
+    // brought back under the running stage.
+    DrawOutcome reloadSavedDraw();
 
     // --- Corrections during the draw ---
 
@@ -125,7 +138,10 @@ public:
     // Text mode (false) or photo mode (true), stored as ispho: a running roll
     // is stopped and recorded, photo mode rebuilds data.txt from photo\, and
     // the draw returns to the pool. Photo mode then waits for "加载".
+    // The text list is kept as 文本名单.txt on the way to photo mode, and the
+    // way back asks (RestoreTextList) whether to bring it back.
     DrawOutcome switchPhotoMode(bool photo);
+    DrawOutcome answerRestoreTextList(bool yes);
     // The load found photos of the list missing. Before anyone is drawn the list
     // is rebuilt from the folder and the draw starts over on it (`rescanned`);
     // once winners are recorded the list stays, so the records keep their meaning.
@@ -142,7 +158,8 @@ public:
     const GuestStep &guestStep() const { return m_guests; }
     // A stop's save failed and its records are still owed to the files.
     bool saveOwed() const { return m_saveOwed; }
-    // Tries the owed save again (the console's retry); notices say what still failed.
+    // Tries the owed save again (the console's retry); notices say what still
+    // failed. Once it is on disk, the winners it withheld come back to be shown.
     DrawOutcome retrySave();
 
     // --- Result files ---
@@ -168,6 +185,18 @@ public:
     void setPhotosLoaded(bool loaded);
     // Tests only: the seeds of new commitments come from here instead of the operating system.
     void setSeedSource(std::function<std::string()> source) { m_proof.setSeedSource(std::move(source)); }
+    // The mirror folder every save is copied to after it is on disk; nullptr for none.
+    void setMirror(EventMirror *mirror) { m_mirror = mirror; }
+    // The mirror's last copy failed or is late ("备份中断"); why, in GBK.
+    bool mirrorInterrupted() const { return m_mirrorDown; }
+    std::string mirrorReason() const;
+    std::filesystem::path mirrorFolder() const { return m_mirror ? m_mirror->folder() : std::filesystem::path(); }
+    // Brings the mirror level with the folder (after every save, and after
+    // other writes); a change of its state goes to log.txt.
+    void syncMirror();
+    // This start continues a draw taken over from another laptop: no start-up
+    // reset, and the special lists as they were at the last save.
+    void setTakeover(bool on) { m_takeover = on; }
     // Tests only: stops a stop's or reset's writes after the given one.
     void setCommitInterrupt(CommitInterrupt hook) { m_interrupt = std::move(hook); }
 
@@ -227,6 +256,9 @@ private:
     void logCorrection(const std::string &block, DrawOutcome &out);
     void readConfig(const IniStore &settings, DrawOutcome &out);
     void readConfigGrade(const IniStore &settings, DrawOutcome &out);
+    // The saved list, draw and records read as at the start, and the first batch prepared.
+    void readSavedDraw(const IniStore &settings, bool onerun, DrawOutcome &out);
+    void showPhotoPrompt(DrawOutcome &out);
     // True, with the notice saying what to mend, while the saved draw could not be read.
     bool refuseUnrestored(DrawOutcome &out) const;
     void prepareBatch(DrawOutcome &out);
@@ -250,6 +282,8 @@ private:
                         bool listChanged, std::vector<std::string> &problems);
     void restorePosition(DrawPosition position, const std::string &orderText, bool listChanged,
                          std::vector<std::string> &problems, DrawOutcome &out);
+    // Keeps a stop's winners off the stage while their save failed.
+    void withholdWinners(DrawOutcome &out);
     // Takes entries already drawn out of the part of PoolList still in play; how many.
     int removeDrawnFromPlay();
     void reportCommit(const CommitResult &result, DrawOutcome &out);
@@ -281,6 +315,13 @@ private:
     const Clock &m_clock;
     SlotStage *m_stage = nullptr;
     CommitInterrupt m_interrupt;
+    EventMirror *m_mirror = nullptr;
+    bool m_mirrorDown = false;
+    bool m_takeover = false;
+    // The show action of a stop whose records are not on disk, with its texts.
+    std::optional<StageAction> m_withheld;
+    std::array<std::string, kSlotCount> m_withheldSlots;
+    std::string m_withheldGrid;
     OperatorNotices m_notices;
 
     DrawState m_state;

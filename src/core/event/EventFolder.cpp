@@ -1,6 +1,8 @@
 #include "event/EventFolder.h"
 
 #include "proof/DrawProof.h"
+#include "files/FileIo.h"
+
 #include "settings/ProgramFiles.h"
 #include "text/Gbk.h"
 
@@ -59,6 +61,12 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             line.command = CommandLine::Command::Verify;
         else if (word == "export-proof")
             line.command = CommandLine::Command::ExportProof;
+        else if (word == "restore-backup")
+            line.command = CommandLine::Command::RestoreBackup;
+        else if (word == "cards")
+            line.command = CommandLine::Command::Cards;
+        else if (word == "links")
+            line.command = CommandLine::Command::Links;
         else
             return usageError("unknown command: " + word);
         i = 1;
@@ -79,6 +87,11 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             if (!value)
                 return value.error();
             line.folder = fs::path(*value);
+        } else if (arg == "--mirror" && line.command == CommandLine::Command::Run) {
+            auto value = optionValue(args, i);
+            if (!value)
+                return value.error();
+            line.mirror = fs::path(*value);
         } else if (arg == "--stage-screen" && line.command == CommandLine::Command::Run) {
             auto value = optionValue(args, i);
             if (!value)
@@ -97,8 +110,19 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             if (*value != "txt" && *value != "csv" && *value != "xlsx")
                 return usageError("--format takes txt, csv or xlsx, not " + *value);
             line.format = *value;
-        } else if (arg == "-o" &&
-                   (line.command == CommandLine::Command::Export || line.command == CommandLine::Command::ExportProof)) {
+        } else if (arg == "--web" && line.command == CommandLine::Command::Run) {
+            auto value = optionValue(args, i);
+            if (!value)
+                return value.error();
+            line.web = *value;
+        } else if (arg == "--base" && line.command == CommandLine::Command::Links) {
+            auto value = optionValue(args, i);
+            if (!value)
+                return value.error();
+            line.base = *value;
+        } else if (arg == "-o" && (line.command == CommandLine::Command::Export || line.command == CommandLine::Command::Cards ||
+                                   line.command == CommandLine::Command::Links ||
+                                   line.command == CommandLine::Command::ExportProof)) {
             auto value = optionValue(args, i);
             if (!value)
                 return value.error();
@@ -130,14 +154,18 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
     case CommandLine::Command::Export:
     case CommandLine::Command::Reveal:
     case CommandLine::Command::ExportProof:
+    case CommandLine::Command::Cards:
+    case CommandLine::Command::Links:
         if (positional.size() > 1)
             return usageError("unexpected argument: " + positional[1]);
         if (!positional.empty())
             line.folder = fs::path(positional.front());
-        if (line.command == CommandLine::Command::Export && line.output.empty())
-            return usageError("export needs -o FILE");
-        if (line.command == CommandLine::Command::ExportProof && line.output.empty())
-            return usageError("export-proof needs -o FILE");
+        if (line.command != CommandLine::Command::Check && line.command != CommandLine::Command::Reveal && line.output.empty())
+            return usageError(std::string(line.command == CommandLine::Command::Export  ? "export"
+                                          : line.command == CommandLine::Command::ExportProof ? "export-proof"
+                                          : line.command == CommandLine::Command::Cards ? "cards"
+                                                                                        : "links") +
+                              " needs -o FILE");
         break;
     case CommandLine::Command::Verify:
         if (positional.size() > 1)
@@ -154,6 +182,15 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
         if (positional.size() == 2)
             line.folder = fs::path(positional[1]);
         break;
+    case CommandLine::Command::RestoreBackup:
+        if (positional.empty())
+            return usageError("restore-backup needs the NAME of a backup");
+        if (positional.size() > 2)
+            return usageError("unexpected argument: " + positional[2]);
+        line.backupName = positional.back();
+        if (positional.size() == 2)
+            line.folder = fs::path(positional[0]);
+        break;
     case CommandLine::Command::Help:
     case CommandLine::Command::Version:
         break;
@@ -166,8 +203,11 @@ std::string usageText()
     return "Usage:\n"
            "  tessaly [--folder DIR]            start the stage on an event folder\n"
            "  tessaly --rehearse [DIR]          rehearse on a throw-away copy of the event folder\n"
+           "  tessaly [--folder DIR] --web ADDRESS:PORT\n"
+           "                                    serve check-in and winners pages to phones\n"
            "      --stage-screen NAME|N         the stage on this screen (name or number from 1) for this run\n"
            "      --console                     the operator console also with one screen\n"
+           "      --mirror DIR                  copy every save to DIR as well (a USB stick)\n"
            "  tessaly check [DIR]               check an event folder before the event\n"
            "  tessaly export [DIR] --format txt|csv|xlsx -o FILE\n"
            "                                    write the winners for the office\n"
@@ -179,6 +219,11 @@ std::string usageText()
            "                                    3 matches but some award was touched, 1 mismatch)\n"
            "  tessaly export-proof [DIR] -o proof.zip\n"
            "                                    the proof bundle for witnesses (after the reveal)\n"
+           "  tessaly restore-backup [DIR] NAME bring back a backup kept under 备份/ before\n"
+           "                                    a reset or a list change (NAME: its date)\n"
+           "  tessaly cards [DIR] -o FILE.pdf   print the check-in cards, 8 to a page\n"
+           "  tessaly links [DIR] [--base http://ADDRESS:PORT] -o FILE.xlsx|FILE.csv\n"
+           "                                    the check-in codes (and links) for the office\n"
            "\n"
            "Without DIR: the program's own folder when it holds set.dat (a portable copy),\n"
            "otherwise $XDG_DATA_HOME/tessaly (~/.local/share/tessaly), made from the template.\n";
@@ -268,33 +313,21 @@ Result<int> fillFromTemplate(const fs::path &templateDir, const fs::path &folder
     if (!fs::is_regular_file(templateDir / files::kSettings, ec))
         return makeError(ErrorCode::FileMissing,
                          TSL_GBK("找不到软件自带的活动模板：") + gbkPath(templateDir) + TSL_GBK("，请重新安装。"));
-    fs::create_directories(folder, ec);
-    if (ec)
-        return makeError(ErrorCode::FileWrite,
-                         TSL_GBK("无法建立活动文件夹 ") + gbkPath(folder) + " (" + utf8ToGbk(ec.message()) + ")");
-    int copied = 0;
-    fs::recursive_directory_iterator it(templateDir, fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        const fs::path relative = fs::relative(it->path(), templateDir, ec);
-        if (ec)
-            break;
-        // The executable and the build's own files are not part of an event.
+    if (Status made = makeFolderDurable(folder); !made)
+        return makeError(ErrorCode::FileWrite, TSL_GBK("无法建立活动文件夹 ") + gbkPath(folder) + " (" +
+                                                   made.error().message + ")");
+    // The executable and the build's own files are not part of an event, and
+    // a file the folder holds already is never replaced.
+    auto copied = copyFolderDurable(templateDir, folder, [&](const fs::path &relative) {
         const std::string first = relative.begin()->string();
-        if (first == "tessaly" || first == kLockFileName)
-            continue;
-        const fs::path target = folder / relative;
-        if (it->is_directory(ec)) {
-            fs::create_directories(target, ec);
-        } else if (it->is_regular_file(ec) && !fs::exists(target, ec)) {
-            fs::create_directories(target.parent_path(), ec);
-            if (!ec && fs::copy_file(it->path(), target, ec))
-                ++copied;
-        }
-    }
-    if (ec)
-        return makeError(ErrorCode::FileWrite,
-                         TSL_GBK("无法从模板建立活动文件夹 ") + gbkPath(folder) + " (" + utf8ToGbk(ec.message()) + ")");
-    return copied;
+        std::error_code existsEc;
+        return first != "tessaly" && first != kLockFileName &&
+               (fs::is_directory(templateDir / relative, existsEc) || !fs::exists(folder / relative, existsEc));
+    });
+    if (!copied)
+        return makeError(ErrorCode::FileWrite, TSL_GBK("无法从模板建立活动文件夹 ") + gbkPath(folder) + " (" +
+                                                   copied.error().message + ")");
+    return *copied;
 }
 
 Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
@@ -315,23 +348,19 @@ Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
     if (ec || ::mkdtemp(buffer.data()) == nullptr)
         return makeError(ErrorCode::FileWrite, TSL_GBK("无法建立彩排用的临时文件夹。"));
     const fs::path copy = buffer;
-    // The event's seeds and its audit chain stay behind: a rehearsal draws
-    // under a commitment of its own and can never reveal the real one.
-    for (const auto &entry : fs::directory_iterator(eventFolder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name == kProofFolder || name == kAuditLog)
-            continue;
-        fs::copy(entry.path(), copy / entry.path().filename(),
-                 fs::copy_options::recursive | fs::copy_options::skip_symlinks, ec);
-        if (ec)
-            break;
-    }
-    if (ec) {
+    auto copied = copyFolderDurable(eventFolder, copy, [&](const fs::path &relative) {
+        std::error_code linkEc;
+        // The event's seeds and its audit chain stay behind: a rehearsal draws
+        // under a commitment of its own and can never reveal the real one.
+        const std::string top = relative.begin() == relative.end() ? std::string() : relative.begin()->string();
+        return relative != kLockFileName && top != kProofFolder && top != kAuditLog &&
+               !fs::is_symlink(eventFolder / relative, linkEc);
+    });
+    if (!copied) {
         removeRehearsalCopy(copy);
         return makeError(ErrorCode::FileWrite, TSL_GBK("无法复制活动文件夹用于彩排：") + gbkPath(eventFolder) + " (" +
-                                                   utf8ToGbk(ec.message()) + ")");
+                                                   copied.error().message + ")");
     }
-    fs::remove(copy / kLockFileName, ec);
     return copy;
 }
 

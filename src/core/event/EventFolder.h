@@ -15,17 +15,21 @@ namespace tessaly {
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Command { Run, Check, Export, Import, Reveal, Verify, ExportProof, Help, Version };
+    enum class Command { Run, Check, Export, Import, Reveal, Verify, ExportProof, RestoreBackup, Cards, Links, Help, Version };
     Command command = Command::Run;
     std::optional<std::filesystem::path> folder;  // --folder DIR, or the DIR of check/export/import
     bool rehearse = false;                        // --rehearse [DIR]
+    std::optional<std::filesystem::path> mirror;  // --mirror DIR: the folder every save is copied to
     std::string format = "txt";                   // export --format
-    std::filesystem::path output;                 // export -o FILE
+    std::filesystem::path output;                 // export, export-proof, cards, links -o FILE
     std::filesystem::path input;                  // import FILE; verify DIR or proof.zip
     std::string rows;                             // import --rows A-B
     std::string cols;                             // import --cols C-D
     std::optional<std::string> separator;         // import --sep TEXT (UTF-8 as typed)
     bool reset = false;                           // import --reset
+    std::string backupName;                       // restore-backup [DIR] NAME
+    std::string web;                              // --web ADDRESS:PORT, the hall's pages for this run
+    std::string base;                             // links --base http://ADDRESS:PORT
     std::optional<std::string> stageScreen;       // --stage-screen NAME|N: the stage's screen for this run
     bool console = false;                         // --console: the operator console also with one screen
 };

@@ -1,5 +1,6 @@
 #include "event/PreEventCheck.h"
 
+#include "checkin/HallCheck.h"
 #include "draw/DrawRecord.h"
 #include "draw/Shortage.h"
 #include "files/FileIo.h"
@@ -82,8 +83,8 @@ constexpr KeyRange kOptionRanges[] = {
     {"IntervalTime", 20, 100, "滚动速度（毫秒）"},
     {"ntfs", 0, 2, "特殊名单启用方式"},
     {"startkey", 1, 255, "开始键"},
-    {"privacystart", 1, 255, "隐私遮盖起始位置"},
-    {"privacyend", 0, 255, "隐私遮盖结束位置"},
+    {"privacystart", 1, kMaxPrivacyPosition, "隐私遮盖起始位置"},
+    {"privacyend", 0, kMaxPrivacyPosition, "隐私遮盖结束位置"},
     {"currentLucki", 0, kMaxAwards - 1, "当前奖项"},
     {"currentSxtimes", 1, 10000, "当前批次"},
     {"currentnowgotodata", -1, 100000000, "抽奖位置"},
@@ -454,6 +455,8 @@ CheckReport checkEventFolder(const fs::path &folder, SoundProbe *sounds)
     checkSounds(folder, config.sounds, sounds, out);
     if (lines)
         checkRecords(folder, *settings, *lines, config.awards, out);
+    for (CheckFinding &finding : checkHallFiles(folder, *settings, lines ? *lines : std::vector<std::string>{}))
+        out.addGbk(finding.level, std::move(finding.text));
     return report;
 }
 

@@ -5,9 +5,12 @@
 #include "Result.h"
 
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly {
 
@@ -39,5 +42,41 @@ Status copyFileAtomic(const std::filesystem::path &from, const std::filesystem::
 
 // Removes temporary files an interrupted atomic write left in the folder.
 void removeStaleTemporaries(const std::filesystem::path &folder);
+
+// Creates a folder and the folders above it that are missing, each made
+// durable in its parent.
+Status makeFolderDurable(const std::filesystem::path &folder);
+
+// Removes files and flushes their folders once at the end; missing files are no error.
+Status removeFilesDurable(const std::vector<std::filesystem::path> &paths);
+
+// Many files replaced atomically with one flush: each is written to a
+// temporary file as it comes (from several threads if need be), and commit
+// flushes them all at once, renames each over its target and flushes the
+// folders. A crash leaves every target old or new and whole. Temporaries not
+// committed are removed when the object goes.
+class StagedFiles {
+public:
+    StagedFiles() = default;
+    StagedFiles(const StagedFiles &) = delete;
+    StagedFiles &operator=(const StagedFiles &) = delete;
+    ~StagedFiles();
+
+    Status stage(const std::filesystem::path &target, std::string_view bytes);
+    Status commit();
+    size_t size() const;
+
+private:
+    struct Staged {
+        std::filesystem::path temporary, target;
+    };
+    mutable std::mutex m_mutex;
+    std::vector<Staged> m_staged;
+};
+
+// Copies the files of a folder tree into another, creating folders as needed,
+// through one StagedFiles. `copy` says which files (relative paths) to take.
+Result<int> copyFolderDurable(const std::filesystem::path &from, const std::filesystem::path &to,
+                              const std::function<bool(const std::filesystem::path &relative)> &copy);
 
 }  // namespace tessaly

@@ -1,5 +1,7 @@
 #include "files/Paths.h"
 
+#include "files/FileIo.h"
+
 #include "text/Gbk.h"
 #include "text/Lines.h"
 
@@ -68,13 +70,14 @@ Result<std::string> importIntoProgramFolder(const fs::path &programDir, const fs
 {
     std::error_code ec;
     const fs::path folder = programDir / subfolder;
-    fs::create_directories(folder, ec);
     const fs::path target = folder / chosen.filename();
     if (!fs::equivalent(chosen, target, ec)) {
-        fs::copy_file(chosen, target, fs::copy_options::overwrite_existing, ec);
-        if (ec)
+        Status copied = makeFolderDurable(folder);
+        if (copied)
+            copied = copyFileAtomic(chosen, target);
+        if (!copied)
             return makeError(ErrorCode::FileWrite, utf8ToGbk("无法把文件复制到程序的 " + subfolder + " 文件夹：") +
-                                                       utf8ToGbk(ec.message()));
+                                                       copied.error().message);
     }
     return subfolder + "\\" + fileNameToGbk(chosen.filename());
 }

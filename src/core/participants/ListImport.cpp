@@ -5,6 +5,7 @@
 #include "participants/ListTools.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
+#include "text/SplitField.h"
 
 #include <algorithm>
 #include <cctype>
@@ -167,8 +168,10 @@ DecodedText decodeListText(std::string_view bytes)
     d.lines.reserve(lines.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string gbk;
-        if (!utf8ToGbkChecked(lines[i], gbk))
+        if (!utf8ToGbkChecked(lines[i], gbk)) {
             d.unencodable.push_back(static_cast<int>(i) + 1);
+            d.unencodableText.push_back(lines[i]);
+        }
         d.lines.push_back(std::move(gbk));
     }
     return d;
@@ -301,8 +304,15 @@ BlockCheck checkCellBlock(const std::string &startRow, const std::string &startC
     return {};
 }
 
+std::string checkSeparator(std::string_view separator)
+{
+    if (fitsAsLastField(separator))
+        return {};
+    return TSL_GBK("间隔符中不能含有竖线“|”（中奖记录用它分隔名字），请换一个间隔符。");
+}
+
 std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &block, std::vector<int> *unencodable,
-                                          const ImportControl &control)
+                                          const ImportControl &control, std::vector<OriginalLine> *original)
 {
     std::vector<std::string> lines;
     const int first = std::max(block.startRow, 2);  // row 1 is the header
@@ -314,6 +324,7 @@ std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &b
 
     // Column by column: every cell trimmed, then padded to the column's longest.
     std::vector<std::vector<std::string>> cells(columns, std::vector<std::string>(rows));
+    std::vector<size_t> lostRows;
     for (size_t r = 0; r < rows; ++r) {
         if (r % kProgressRows == 0) {
             if (control.cancelled())
@@ -330,16 +341,22 @@ std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &b
             lost = !utf8ToGbkChecked(row[col], gbk) || lost;
             cells[c][r] = trimBlanks(flattenLineBreaks(gbk));
         }
-        if (lost && unencodable)
-            unencodable->push_back(first + static_cast<int>(r));
+        if (lost) {
+            lostRows.push_back(r);
+            if (unencodable)
+                unencodable->push_back(first + static_cast<int>(r));
+        }
     }
     control.report(ImportControl::Stage::Padding, last);
-    for (auto &column : cells) {
+    std::vector<std::vector<size_t>> padding(columns, std::vector<size_t>(rows));
+    for (size_t c = 0; c < columns; ++c) {
         size_t width = 0;
-        for (const auto &cell : column)
+        for (const auto &cell : cells[c])
             width = std::max(width, cell.size());
-        for (auto &cell : column)
-            cell.append(std::min<size_t>(width - cell.size(), kMaxPadBlanks), ' ');
+        for (size_t r = 0; r < rows; ++r) {
+            padding[c][r] = std::min<size_t>(width - cells[c][r].size(), kMaxPadBlanks);
+            cells[c][r].append(padding[c][r], ' ');
+        }
     }
     lines.reserve(rows);
     for (size_t r = 0; r < rows; ++r) {
@@ -350,6 +367,24 @@ std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &b
             line += cells[c][r];
         }
         lines.push_back(std::move(line));
+    }
+    // A line that lost a character is composed again from the cells as read,
+    // with the same blanks, so the editor shows what the sheet holds.
+    if (original) {
+        const std::string separator = gbkToUtf8(block.separator);
+        for (size_t r : lostRows) {
+            const auto &row = sheet.rows[static_cast<size_t>(first - 1) + r];
+            std::string line;
+            for (size_t c = 0; c < columns; ++c) {
+                if (c > 0)
+                    line += separator;
+                size_t col = static_cast<size_t>(block.startColumn - 1) + c;
+                if (col < row.size())
+                    line += trimBlanks(flattenLineBreaks(row[col]));
+                line.append(padding[c][r], ' ');
+            }
+            original->push_back({r, std::move(line)});
+        }
     }
     return lines;
 }
@@ -400,10 +435,12 @@ Result<ImportedList> importListFile(const fs::path &path, const ImportOptions &o
         DecodedText d = decodeListText(*bytes);
         out.lines = std::move(d.lines);
         out.unencodable = std::move(d.unencodable);
+        for (size_t i = 0; i < out.unencodable.size(); ++i)
+            out.original.push_back({static_cast<size_t>(out.unencodable[i] - 1), std::move(d.unencodableText[i])});
         if (holdsNothing(out.lines))
             return nothingRead(path, options);
         if (!out.unencodable.empty())
-            out.note = utf8ToGbk(listOfLines(out.unencodable, "下面这些行含有GBK编码无法保存的字符，已用?代替，请检查：第") +
+            out.note = utf8ToGbk(listOfLines(out.unencodable, "下面这些行含有GBK编码无法保存的字符，保存名单前请改正：第") +
                                  "行");
         return out;
     }
@@ -411,13 +448,13 @@ Result<ImportedList> importListFile(const fs::path &path, const ImportOptions &o
     if (!read)
         return read.error();
     out.format = read->format;
-    out.lines = composeCellBlock(read->sheet, options.block, &out.unencodable, control);
+    out.lines = composeCellBlock(read->sheet, options.block, &out.unencodable, control, &out.original);
     if (control.cancelled())
         return importCancelled();
     if (holdsNothing(out.lines))
         return nothingRead(path, options);
     if (!out.unencodable.empty())
-        out.note = utf8ToGbk(listOfLines(out.unencodable, "表格中下面这些行含有GBK编码无法保存的字符，已用?代替，请检查：第") +
+        out.note = utf8ToGbk(listOfLines(out.unencodable, "表格中下面这些行含有GBK编码无法保存的字符，保存名单前请改正：第") +
                              "行");
     return out;
 }

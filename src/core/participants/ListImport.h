@@ -24,6 +24,7 @@ struct DecodedText {
     std::vector<std::string> lines;  // GBK
     bool wasUnicode = false;
     std::vector<int> unencodable;    // 1-based lines holding a character GBK cannot store ('?' in its place)
+    std::vector<std::string> unencodableText;  // those lines as read (UTF-8), in the same order
 };
 DecodedText decodeListText(std::string_view bytes);
 
@@ -105,6 +106,11 @@ struct BlockCheck {
 
 inline constexpr int kMaxImportColumns = 50;
 
+// The separator becomes part of every line, so it may hold no "|" (which the
+// records take for their own) and no character cut in half: the refusal
+// (GBK), or empty when it is good. The second byte of 東 is no "|".
+std::string checkSeparator(std::string_view separator);
+
 // The dialog's checks in order: all four fields filled, a file chosen, the
 // end column at most 50 and not before the start column, the start row after
 // the header, the start column from 1. The end row is not compared.
@@ -113,9 +119,14 @@ BlockCheck checkCellBlock(const std::string &startRow, const std::string &startC
 
 // One line per sheet row of the block: every column's cells padded with
 // blanks to the column's longest cell (at most 35 blanks), joined by the
-// separator. unencodable gets the sheet rows holding a character GBK cannot store.
+// separator. unencodable gets the sheet rows holding a character GBK cannot
+// store, original those lines as read (UTF-8, padded alike), by line index.
+struct OriginalLine {
+    size_t line = 0;   // index in the result
+    std::string text;  // UTF-8
+};
 std::vector<std::string> composeCellBlock(const Sheet &sheet, const CellBlock &block, std::vector<int> *unencodable = nullptr,
-                                          const ImportControl &control = {});
+                                          const ImportControl &control = {}, std::vector<OriginalLine> *original = nullptr);
 
 struct ImportOptions {
     enum class Kind { Text, Spreadsheet } kind = Kind::Text;
@@ -127,6 +138,9 @@ struct ImportedList {
     std::string note;                // GBK, for the operator: another format read, characters replaced
     SheetFormat format = SheetFormat::Csv;
     std::vector<int> unencodable;    // lines (text) or sheet rows (spreadsheet)
+    // The lines holding a character GBK cannot store, as read (UTF-8): the
+    // editor shows them so and never saves them until they are changed.
+    std::vector<OriginalLine> original;
 };
 
 // A whole file to editor lines. Nothing is returned but the complete result or

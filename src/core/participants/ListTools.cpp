@@ -5,6 +5,7 @@
 #include "files/Paths.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
+#include "text/SplitField.h"
 
 #include <algorithm>
 #include <charconv>
@@ -112,10 +113,50 @@ ToolResult widenTwoCharNames(const std::vector<std::string> &lines, const LinePr
     return r;
 }
 
+std::vector<size_t> unfitListLines(const std::vector<std::string> &lines)
+{
+    std::vector<size_t> unfit;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (!fitsAsLastField(lines[i]))
+            unfit.push_back(i);
+    return unfit;
+}
+
+std::string lineNumbersText(const std::vector<size_t> &indices)
+{
+    constexpr size_t kShown = 20;
+    std::string text = TSL_GBK("第");
+    for (size_t i = 0; i < indices.size() && i < kShown; ++i) {
+        if (i)
+            text += TSL_GBK("、");
+        text += std::to_string(indices[i] + 1);
+    }
+    if (indices.size() > kShown)
+        text += TSL_GBK("等") + std::to_string(indices.size());
+    return text + TSL_GBK("行");
+}
+
+std::string unfitLinesMessage(const std::vector<std::string> &lines, const std::vector<size_t> &unfit)
+{
+    std::string text = TSL_GBK("名单中") + lineNumbersText(unfit) +
+                       TSL_GBK("含有竖线“|”或不完整的汉字，中奖记录无法正确保存这样的名字。请改正这些行后再保存，名单没有保存：");
+    for (size_t i = 0; i < unfit.size() && i < 10; ++i)
+        text += "\n" + TSL_GBK("第") + std::to_string(unfit[i] + 1) + TSL_GBK("行：") + lines[unfit[i]];
+    return text;
+}
+
+std::string unencodableLinesMessage(const std::vector<size_t> &indices)
+{
+    return TSL_GBK("名单中") + lineNumbersText(indices) +
+           TSL_GBK("含有GBK编码无法保存的字符（如生僻字、符号或表情），保存后会变成“?”。请改正这些行后再保存，名单没有保存：");
+}
+
 Status saveParticipantList(const std::filesystem::path &programDir, const std::vector<std::string> &lines)
 {
     if (std::all_of(lines.begin(), lines.end(), isBlankLine))
         return makeError(ErrorCode::BadInput, TSL_GBK("抽奖名单为空，不能保存！"));
+    if (std::vector<size_t> unfit = unfitListLines(lines); !unfit.empty())
+        return makeError(ErrorCode::BadInput, unfitLinesMessage(lines, unfit));
     return writeFileAtomic(programFile(programDir, "data.txt"), joinLines(lines));
 }
 

@@ -40,8 +40,24 @@ ToolResult removeAllSpaces(const std::vector<std::string> &lines, const LineProg
 // Every 4-byte line becomes its first 2 bytes, two blanks and its last 2 bytes.
 ToolResult widenTwoCharNames(const std::vector<std::string> &lines, const LineProgress &progress = {});
 
+// Lines a list cannot hold, by index: a "|" of their own (the records join
+// names with "|"; the second byte of a character such as 東 is none) or a
+// character cut in half at the end. The loader refuses such a list.
+std::vector<size_t> unfitListLines(const std::vector<std::string> &lines);
+
+// "第3、7行" for line indices from 0 (GBK); at most 20 numbers, then "等N行".
+std::string lineNumbersText(const std::vector<size_t> &indices);
+
+// The refusal of a list holding unfit lines, naming them (GBK).
+std::string unfitLinesMessage(const std::vector<std::string> &lines, const std::vector<size_t> &unfit);
+
+// The refusal of lines holding characters GBK cannot store (GBK); the window
+// adds the lines as the operator sees them.
+std::string unencodableLinesMessage(const std::vector<size_t> &indices);
+
 // Writes the lines to data.txt of the program folder, each followed by CR LF,
-// through an atomic replace. A list that is empty once trimmed is refused.
+// through an atomic replace. A list that is empty once trimmed, or that holds
+// lines the loader would refuse, is refused before anything is written.
 Status saveParticipantList(const std::filesystem::path &programDir, const std::vector<std::string> &lines);
 
 // Moves a uniformly chosen remaining line to the end of the result until none is left.

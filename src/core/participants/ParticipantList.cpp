@@ -2,6 +2,7 @@
 
 #include "files/FileIo.h"
 #include "files/Paths.h"
+#include "participants/PhotoImport.h"
 #include "settings/IniStore.h"
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
@@ -94,6 +95,7 @@ Status LoadParticipants(const fs::path &programDir, ParticipantLists &lists)
 Result<int> ScanPhotoFolder(const fs::path &programDir)
 {
     std::vector<std::string> names;
+    std::vector<fs::path> pictures;
     std::error_code ec;
     fs::path folder = programFile(programDir, files::kPhotoFolder);
     for (const auto &entry : fs::directory_iterator(folder, ec)) {
@@ -106,6 +108,15 @@ Result<int> ScanPhotoFolder(const fs::path &programDir)
         if (name.size() < 4 || asciiLower(name.substr(name.size() - 4)) != ".jpg")
             continue;
         names.push_back(fileNameToGbk(name.substr(0, name.size() - 4)));
+        pictures.push_back(entry.path());
+    }
+    // A name the loader would refuse, or one GBK cannot store, never reaches data.txt.
+    if (std::vector<std::string> unfit = unfitPhotoNames(pictures); !unfit.empty()) {
+        std::string text = TSL_GBK("photo文件夹中下面这些图片的文件名含有竖线“|”或GBK编码无法保存的字符，"
+                                   "不能作为参选名单，请改名后再试，名单没有改动：");
+        for (size_t i = 0; i < unfit.size() && i < 10; ++i)
+            text += "\n" + utf8ToGbk(unfit[i]);
+        return makeError(ErrorCode::BadInput, text);
     }
     auto written = writeFileAtomic(programFile(programDir, files::kParticipants), joinLines(names));
     if (!written)

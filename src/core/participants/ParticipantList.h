@@ -21,6 +21,9 @@ struct ParticipantLists {
     size_t size() const { return NameList.size(); }
 };
 
+// The furthest byte a mask may name.
+inline constexpr int kMaxPrivacyPosition = 255;
+
 struct PrivacyMask {
     bool enabled = false;
     int start = 1;  // first masked byte, from 1

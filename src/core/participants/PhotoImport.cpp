@@ -3,18 +3,17 @@
 #include "files/FileIo.h"
 #include "files/Paths.h"
 #include "participants/Jpeg.h"
+#include "participants/ListImport.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
+#include "text/SplitField.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <fcntl.h>
-#include <fstream>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -40,36 +39,47 @@ fs::path photoFolder(const fs::path &programDir)
     return programFile(programDir, "photo");
 }
 
+std::vector<std::string> unfitPhotoNames(const std::vector<fs::path> &files)
+{
+    std::vector<std::string> unfit;
+    for (const fs::path &file : files) {
+        const std::string name = file.filename().string();
+        std::string gbk;
+        if (!utf8ToGbkChecked(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0), gbk) || !fitsAsLastField(gbk))
+            unfit.push_back(name);
+    }
+    return unfit;
+}
+
 Status clearPhotoFolder(const fs::path &programDir)
 {
-    for (const fs::path &file : listJpegFiles(photoFolder(programDir))) {
-        std::error_code ec;
-        if (!fs::remove(file, ec) && ec)
-            return makeError(ErrorCode::FileWrite, TSL_GBK("无法删除图片：") + fileNameToGbk(file));
-    }
-    return Ok{};
+    return removeFilesDurable(listJpegFiles(photoFolder(programDir)));
 }
 
 Status copyPhotos(const std::vector<fs::path> &files, const fs::path &programDir)
 {
     const fs::path target = photoFolder(programDir);
-    std::error_code ec;
-    fs::create_directories(target, ec);
+    if (Status made = makeFolderDurable(target); !made)
+        return made;
+    StagedFiles staged;
+    std::string data;
     for (const fs::path &file : files) {
+        std::error_code ec;
         if (fs::exists(target / file.filename(), ec) && fs::equivalent(file, target / file.filename(), ec))
             continue;
-        if (Status copied = copyFileAtomic(file, target / file.filename()); !copied)
-            return copied;
+        if (Status read = readFileInto(file, data); !read)
+            return read;
+        if (Status written = staged.stage(target / file.filename(), data); !written)
+            return written;
     }
-    return Ok{};
+    return staged.commit();
 }
 
 namespace {
 
-// Written through a temporary name and a rename, so a crash never leaves half a
-// picture; the whole folder is flushed to disk once at the end instead of once
-// per picture, which would cost more than the conversion itself.
-Status convertOne(const fs::path &source, const fs::path &target, int width, int height)
+// Staged beside its target: the pictures are flushed and renamed together at
+// the end, so a crash never leaves half a picture, and one flush serves them all.
+Status convertOne(const fs::path &source, const fs::path &target, int width, int height, StagedFiles &staged)
 {
     Result<RgbImage> picture = loadJpegFile(source, {width, height});
     if (!picture)
@@ -77,30 +87,9 @@ Status convertOne(const fs::path &source, const fs::path &target, int width, int
     Result<std::string> encoded = encodeJpeg(scaleImage(*picture, width, height));
     if (!encoded)
         return encoded.error();
-    fs::path temporary = target;
-    temporary += ".importing";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(encoded->data(), static_cast<std::streamsize>(encoded->size()));
-        if (!out.flush())
-            return makeError(ErrorCode::FileWrite, TSL_GBK("无法写入图片：") + fileNameToGbk(target));
-    }
-    std::error_code ec;
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
+    if (Status written = staged.stage(target, *encoded); !written)
         return makeError(ErrorCode::FileWrite, TSL_GBK("无法写入图片：") + fileNameToGbk(target));
-    }
     return Ok{};
-}
-
-void flushFolder(const fs::path &folder)
-{
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::syncfs(fd);
-        ::close(fd);
-    }
 }
 
 }  // namespace
@@ -115,8 +104,12 @@ std::vector<PhotoConvertFailure> convertPhotos(const std::vector<fs::path> &file
         return failures;
     }
     const fs::path target = photoFolder(programDir);
-    std::error_code ec;
-    fs::create_directories(target, ec);
+    if (Status made = makeFolderDurable(target); !made) {
+        for (const fs::path &f : files)
+            failures.push_back({f, made.error().message});
+        return failures;
+    }
+    StagedFiles staged;
 
     if (threads <= 0)
         threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -131,7 +124,7 @@ std::vector<PhotoConvertFailure> convertPhotos(const std::vector<fs::path> &file
     std::condition_variable finished;
     auto work = [&] {
         for (size_t i = next++; i < files.size(); i = next++) {
-            results[i] = convertOne(files[i], target / files[i].filename(), width, height);
+            results[i] = convertOne(files[i], target / files[i].filename(), width, height, staged);
             if (++done == files.size()) {
                 std::lock_guard lock(mutex);
                 finished.notify_all();
@@ -154,7 +147,11 @@ std::vector<PhotoConvertFailure> convertPhotos(const std::vector<fs::path> &file
     }
     for (auto &w : workers)
         w.join();
-    flushFolder(target);
+    if (Status committed = staged.commit(); !committed) {
+        for (size_t i = 0; i < files.size(); ++i)
+            if (results[i])
+                results[i] = committed.error();
+    }
     if (progress)
         progress(files.size());
     for (size_t i = 0; i < files.size(); ++i)

@@ -18,6 +18,10 @@ std::vector<std::filesystem::path> listJpegFiles(const std::filesystem::path &fo
 // The program's photo folder.
 std::filesystem::path photoFolder(const std::filesystem::path &programDir);
 
+// The pictures whose names cannot be entries of the list (native names): a
+// "|" of their own or a character GBK cannot store.
+std::vector<std::string> unfitPhotoNames(const std::vector<std::filesystem::path> &files);
+
 // Deletes every *.jpg of photo\ (other files stay).
 Status clearPhotoFolder(const std::filesystem::path &programDir);
 

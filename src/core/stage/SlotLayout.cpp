@@ -194,7 +194,7 @@ std::string composeSlotBlockText(const std::vector<std::string> &entries, int ro
                                  bool breakAfterLast)
 {
     const int row = std::max(rowLength, 1);
-    const std::string gap(static_cast<size_t>(std::clamp(spacing, 0, 28)), ' ');
+    const std::string gap(static_cast<size_t>(std::clamp(spacing, 0, kMaxBlockSpacing)), ' ');
     const char *lineBreak = blankLine ? "\r\r" : "\r";
     std::string out;
     for (size_t i = 1; i <= entries.size(); ++i) {

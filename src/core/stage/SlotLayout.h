@@ -17,6 +17,8 @@
 namespace tessaly {
 
 inline constexpr int kMaxSlots = 20;
+// Blanks between two entries of the text block.
+inline constexpr int kMaxBlockSpacing = 28;
 
 struct SlotPosition {
     int left = 0;

@@ -12,6 +12,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <random>
 
 namespace tessaly {
@@ -244,21 +245,21 @@ Result<std::vector<WinnerRow>> readWinnerRows(const fs::path &programDir)
     return rows;
 }
 
-std::string winnersCsv(const std::vector<WinnerRow> &rows)
+std::string sheetCsv(const std::vector<std::vector<std::string>> &rows, const std::vector<int> &numberColumns)
 {
     std::string csv = "\xEF\xBB\xBF";
-    for (size_t i = 0; i < std::size(kColumns); ++i)
-        csv += std::string(i ? "," : "") + kColumns[i];
-    csv += "\r\n";
-    for (const auto &r : rows) {
-        csv += csvCell(gbkToUtf8(r.awardName)) + "," + csvCell(gbkToUtf8(r.prize)) + "," + std::to_string(r.batch) +
-               "," + csvCell(gbkToUtf8(r.entry)) + "," + csvCell(gbkToUtf8(r.name)) + "," + csvCell(gbkToUtf8(r.time)) +
-               "\r\n";
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            const bool number = r > 0 && std::find(numberColumns.begin(), numberColumns.end(), int(c)) != numberColumns.end();
+            csv += std::string(c ? "," : "") + (number ? rows[r][c] : csvCell(rows[r][c]));
+        }
+        csv += "\r\n";
     }
     return csv;
 }
 
-Status writeWinnersXlsx(const std::vector<WinnerRow> &rows, const fs::path &output)
+Status writeSheetXlsx(const char *sheetName, const std::vector<std::vector<std::string>> &rows,
+                      const std::vector<double> &widths, const std::vector<int> &numberColumns, const fs::path &output)
 {
     // The library writes a file by name; it goes to a temporary file first so
     // the output is replaced whole or not at all.
@@ -266,25 +267,21 @@ Status writeWinnersXlsx(const std::vector<WinnerRow> &rows, const fs::path &outp
     lxw_workbook *book = workbook_new(temporary.c_str());
     if (!book)
         return exportError("无法创建表格文件");
-    lxw_worksheet *sheet = workbook_add_worksheet(book, "中奖名单");
+    lxw_worksheet *sheet = workbook_add_worksheet(book, sheetName);
     lxw_format *bold = workbook_add_format(book);
     format_set_bold(bold);
-    for (size_t c = 0; c < std::size(kColumns); ++c)
-        worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), kColumns[c], bold);
-    const double widths[] = {14, 18, 6, 30, 14, 20};
-    for (size_t c = 0; c < std::size(widths); ++c)
+    for (size_t c = 0; c < widths.size(); ++c)
         worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), widths[c], nullptr);
-    lxw_row_t row = 1;
-    for (const auto &r : rows) {
-        const std::string texts[] = {gbkToUtf8(r.awardName), gbkToUtf8(r.prize), {}, gbkToUtf8(r.entry),
-                                     gbkToUtf8(r.name), gbkToUtf8(r.time)};
-        for (lxw_col_t c = 0; c < 6; ++c) {
-            if (c == 2)
-                worksheet_write_number(sheet, row, c, r.batch, nullptr);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            const auto row = static_cast<lxw_row_t>(r);
+            const auto col = static_cast<lxw_col_t>(c);
+            const bool number = r > 0 && std::find(numberColumns.begin(), numberColumns.end(), int(c)) != numberColumns.end();
+            if (number)
+                worksheet_write_number(sheet, row, col, std::atof(rows[r][c].c_str()), nullptr);
             else
-                worksheet_write_string(sheet, row, c, texts[c].c_str(), nullptr);
+                worksheet_write_string(sheet, row, col, rows[r][c].c_str(), r == 0 ? bold : nullptr);
         }
-        ++row;
     }
     const lxw_error closed = workbook_close(book);
     std::error_code ec;
@@ -297,6 +294,30 @@ Status writeWinnersXlsx(const std::vector<WinnerRow> &rows, const fs::path &outp
     if (!bytes)
         return bytes.error();
     return writeFileAtomic(output, *bytes);
+}
+
+namespace {
+
+// The winners as sheet rows (UTF-8), the header first; the batch (column 2) is a number.
+std::vector<std::vector<std::string>> winnerSheet(const std::vector<WinnerRow> &rows)
+{
+    std::vector<std::vector<std::string>> sheet{{std::begin(kColumns), std::end(kColumns)}};
+    for (const auto &r : rows)
+        sheet.push_back({gbkToUtf8(r.awardName), gbkToUtf8(r.prize), std::to_string(r.batch), gbkToUtf8(r.entry),
+                         gbkToUtf8(r.name), gbkToUtf8(r.time)});
+    return sheet;
+}
+
+}  // namespace
+
+std::string winnersCsv(const std::vector<WinnerRow> &rows)
+{
+    return sheetCsv(winnerSheet(rows), {2});
+}
+
+Status writeWinnersXlsx(const std::vector<WinnerRow> &rows, const fs::path &output)
+{
+    return writeSheetXlsx("中奖名单", winnerSheet(rows), {14, 18, 6, 30, 14, 20}, {2}, output);
 }
 
 Status exportResults(const fs::path &programDir, ExportFormat format, const fs::path &output)
@@ -370,9 +391,8 @@ Result<PictureExport> exportWinnerPictures(const fs::path &programDir, const Awa
         if (changed)
             report.renamed.push_back(awards[a].name);
         const fs::path folder = base / gbkToUtf8(awardName + "(" + std::to_string(list.size()) + ")");
-        fs::create_directories(folder, ec);
-        if (ec)
-            return makeError(ErrorCode::FileWrite, TSL_GBK("导出中奖图片失败") + "\n" + utf8ToGbk(ec.message()));
+        if (Status made = makeFolderDurable(folder); !made)
+            return makeError(ErrorCode::FileWrite, TSL_GBK("导出中奖图片失败") + "\n" + made.error().message);
         for (const auto &name : list) {
             if (progress)
                 progress(done++);

@@ -43,6 +43,14 @@ Result<std::vector<WinnerRow>> readWinnerRows(const std::filesystem::path &progr
 // and blank; the whole trimmed line when nothing else fits.
 std::string winnerNameOf(std::string_view entry);
 
+// A table of UTF-8 cells, the header row first, as CSV (UTF-8 with a byte-order
+// mark, cells that a spreadsheet would run as formulas quoted) or as a sheet
+// replacing `output` whole; the cells of `numberColumns` below the header are numbers.
+std::string sheetCsv(const std::vector<std::vector<std::string>> &rows, const std::vector<int> &numberColumns = {});
+Status writeSheetXlsx(const char *sheetName, const std::vector<std::vector<std::string>> &rows,
+                      const std::vector<double> &widths, const std::vector<int> &numberColumns,
+                      const std::filesystem::path &output);
+
 // The file contents of each format, for rows in record order.
 std::string winnersCsv(const std::vector<WinnerRow> &rows);
 Status writeWinnersXlsx(const std::vector<WinnerRow> &rows, const std::filesystem::path &output);

@@ -3,6 +3,8 @@
 
 #include <optional>
 
+class QString;
+
 class QLineEdit;
 class QWidget;
 
@@ -11,6 +13,11 @@ namespace tessaly {
 void setDigitsOnly(QLineEdit *edit);
 
 class MessageService;
+
+// A number typed into a field named `label`, from `least` to `most`, or
+// nothing after telling the operator which field is wrong and why.
+std::optional<int> readTypedNumber(QLineEdit *edit, const QString &label, int least, int most, MessageService &messages,
+                                   QWidget *parent);
 
 // The winners-per-row count of a results dialog: a number from 1 to the most
 // a row holds, or nothing after telling the operator what is wrong.

@@ -1,6 +1,7 @@
 #include "ui/console/TFrmConsole.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/OperatorNotices.h"
 #include "ui/common/GbkText.h"
 #include "ui/console/StageMiniature.h"
 #include "ui/control/DrawControl.h"
@@ -64,6 +65,10 @@ TFrmConsole::TFrmConsole(DrawControl &control, Context context, QWidget *parent)
         if (m_context.chooseStageScreen)
             m_context.chooseStageScreen(m_ui->StageScreen->itemData(index).toString());
     });
+    // The operator's notices (a sound that failed, a value set aside) stand among the warnings too.
+    OperatorNotices &notices = m_control.session().notices();
+    m_noticeSubscription = notices.subscribe([this](const OperatorNotice &) { showNotices(); });
+    showNotices();
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &TFrmConsole::tick);
     m_clock.start();
@@ -73,7 +78,22 @@ TFrmConsole::TFrmConsole(DrawControl &control, Context context, QWidget *parent)
 
 TFrmConsole::~TFrmConsole()
 {
+    m_control.session().notices().unsubscribe(m_noticeSubscription);
     delete m_ui;
+}
+
+void TFrmConsole::showNotices()
+{
+    const auto &recent = m_control.session().notices().recent();
+    const size_t shown = std::min<size_t>(recent.size(), 3);
+    for (size_t i = 0; i < 3; ++i) {
+        QString text;
+        if (i < shown) {
+            const OperatorNotice &n = recent[recent.size() - 1 - i];
+            text = toQt(n.text) + (n.count > 1 ? QStringLiteral("（%1次）").arg(n.count) : QString());
+        }
+        setWarning(QStringLiteral("notice%1").arg(i), text);
+    }
 }
 
 StageMiniature *TFrmConsole::miniature() const

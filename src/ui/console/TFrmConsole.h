@@ -57,6 +57,7 @@ private:
     void showLastBatch(const DrawEvent &stop);
     void redrawOne(int row);
     void tick();
+    void showNotices();
 
     Ui::TFrmConsole *m_ui;
     DrawControl &m_control;
@@ -66,6 +67,7 @@ private:
     int m_lastAward = -1;       // the award of the batch in the winners list
     int m_lastFirst = 0;        // its first winner's position in the award's list
     QMap<QString, QString> m_warnings;
+    int m_noticeSubscription = 0;
 };
 
 }  // namespace tessaly

@@ -1,6 +1,7 @@
 #include "ui/control/DrawControl.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/stage/CorrectionDialogs.h"
@@ -73,6 +74,8 @@ void DrawControl::apply(const DrawOutcome &outcome)
             apply(m_session.answerShowResults(yes));
         else if (q.kind == QuestionKind::AutoLayout)
             apply(m_session.answerAutoLayout(yes));
+        else if (q.kind == QuestionKind::RestoreTextList)
+            apply(m_session.answerRestoreTextList(yes));
         else if (q.kind == QuestionKind::RestartAfterRefusedRestore)
             apply(m_session.answerRefusedRestore(yes));
     }
@@ -115,7 +118,8 @@ void DrawControl::restart()
     if (m_hooks.saveLayout)
         m_hooks.saveLayout();
     if (!m_messages.ask(operatorWindow(), QStringLiteral("提示"),
-                        QStringLiteral("是否要重新开始抽奖(所有奖项和名单或图片都将回到奖池)？")))
+                        QStringLiteral("是否要重新开始抽奖(所有奖项和名单或图片都将回到奖池)？\n\n") +
+                            toQt(backupNotice(m_session.programDir(), m_session.recordedWinners()))))
         return;
     apply(m_session.Restart());
 }

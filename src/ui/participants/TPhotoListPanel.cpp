@@ -1,6 +1,7 @@
 #include "ui/participants/TPhotoListPanel.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
 #include "core/files/FileIo.h"
 #include "core/files/Paths.h"
 #include "core/participants/ParticipantList.h"
@@ -196,7 +197,6 @@ bool TPhotoListPanel::afterPhotosChanged(const QString &emptyMessage, bool final
     }
     // The indices changed: every award and entry returns to the pool and the
     // photos are loaded anew.
-    m_host.stopRollingForSettings();
     m_session.setPhotosLoaded(false);
     m_host.resetDrawAfterSettings();
     TTextedit::setReminderPending(true);
@@ -206,10 +206,43 @@ bool TPhotoListPanel::afterPhotosChanged(const QString &emptyMessage, bool final
     return true;
 }
 
+bool TPhotoListPanel::confirmListChange(const std::vector<fs::path> &incoming)
+{
+    // Names the list cannot hold are refused before a picture is touched.
+    if (const std::vector<std::string> unfit = unfitPhotoNames(incoming); !unfit.empty()) {
+        QString text = QStringLiteral("下面这些图片的文件名含有竖线“|”或GBK编码无法保存的字符，不能作为参选名单，"
+                                      "请改名后再导入，图片和名单都没有改动：");
+        for (size_t i = 0; i < unfit.size() && i < 10; ++i)
+            text += QLatin1Char('\n') + QString::fromStdString(unfit[i]);
+        m_messages.notify(this, QStringLiteral("提示"), text, MessageService::Icon::Warning);
+        return false;
+    }
+    m_host.stopRollingForSettings();
+    if (const int recorded = m_host.recordedWinners();
+        recorded > 0 && !m_messages.ask(this, QStringLiteral("重要提示"),
+                                        QStringLiteral("改变参选图片后所有图片和奖项都将回到奖池。") +
+                                            toQt(backupNotice(m_programDir, recorded)) + QStringLiteral("是否继续？")))
+        return false;
+    return m_host.keepBackup();
+}
+
 void TPhotoListPanel::BitBtn1Click()
 {
     const QString folder = m_pickers.pickFolder(this, QStringLiteral("请选择文件夹"));
     if (folder.isEmpty())
+        return;
+    // The chosen folder is looked at first: old pictures go only when new ones come.
+    const auto files = listJpegFiles(folder.toStdString());
+    if (files.empty()) {
+        m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("文件夹中没有JPG图片"));
+        return;
+    }
+    std::vector<fs::path> kept = files;
+    if (!CheckBox1->isChecked()) {
+        const auto present = listJpegFiles(photoFolder(m_programDir));
+        kept.insert(kept.end(), present.begin(), present.end());
+    }
+    if (!confirmListChange(kept))
         return;
     Label6->show();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -218,7 +251,6 @@ void TPhotoListPanel::BitBtn1Click()
         m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("删除旧图片出错"));
         return;
     }
-    const auto files = listJpegFiles(folder.toStdString());
     if (!convertOrCopy(files, QStringLiteral("导入新图片失败")))
         return;
     afterPhotosChanged(QStringLiteral("文件夹中没有JPG图片"), true);
@@ -227,7 +259,7 @@ void TPhotoListPanel::BitBtn1Click()
 void TPhotoListPanel::BitBtn2Click()
 {
     const QString file = m_pickers.pickOpenFile(this, QStringLiteral("增加一张"), QStringLiteral("*.jpg (*.jpg)"));
-    if (file.isEmpty())
+    if (file.isEmpty() || !confirmListChange({fs::path(file.toStdString())}))
         return;
     if (!convertOrCopy({fs::path(file.toStdString())}, QStringLiteral("增加新图片失败")))
         return;
@@ -247,6 +279,8 @@ void TPhotoListPanel::BitBtn3Click()
         delete ListBox1->takeItem(ListBox1->row(item));
         return;
     }
+    if (!confirmListChange({}))
+        return;
     if (Status removed = removeFileDurable(file); !removed) {
         m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("删除图片失败"));
         return;

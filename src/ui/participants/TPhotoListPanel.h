@@ -44,6 +44,9 @@ public:
 
 private:
     void preview(const QString &item);
+    // Before the pictures change: names the list cannot hold are refused,
+    // recorded winners asked about, and a backup kept. False to stop.
+    bool confirmListChange(const std::vector<std::filesystem::path> &incoming);
     // Steps after the pictures changed: data.txt from the folder, the list,
     // and the draw back to the pool. False when the folder holds no picture.
     bool afterPhotosChanged(const QString &emptyMessage, bool finalMessage);

@@ -2,10 +2,12 @@
 
 #include "core/draw/DrawSession.h"
 #include "core/draw/Random.h"
+#include "core/event/Backup.h"
 #include "core/files/FileIo.h"
 #include "core/files/Paths.h"
 #include "core/participants/ListImport.h"
 #include "core/participants/ListTools.h"
+#include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/LineNumberEdit.h"
@@ -27,6 +29,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QTextBlock>
+#include <QTextBlockUserData>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -36,6 +39,26 @@ namespace {
 bool g_reminder = false;
 
 const QString kCaption = QStringLiteral("编辑抽奖名单");
+
+// A line of data.txt holding bytes that are not valid GBK: it shows them as
+// replacement characters and keeps the bytes for as long as it shows the same.
+class RawLine : public QTextBlockUserData {
+public:
+    RawLine(QString shown, std::string bytes) : shown(std::move(shown)), bytes(std::move(bytes)) {}
+    QString shown;
+    std::string bytes;
+};
+
+// The GBK form of a line as typed; false when some character has none (GBK
+// would store '?' or another character that reads back differently).
+bool toGbkExactly(const QString &text, std::string &gbk)
+{
+    gbk = fromQt(text);
+    bool ascii = true;
+    for (QChar c : text)
+        ascii = ascii && c.unicode() < 0x80;
+    return ascii || toQt(gbk) == text;
+}
 
 }  // namespace
 
@@ -70,14 +93,33 @@ TTextedit::TTextedit(std::filesystem::path programDir, AwardSettingsHost &host, 
     layout->addWidget(Memo1, 1);
     layout->addWidget(Label1);
 
+    loadDataFile();
+}
+
+void TTextedit::loadDataFile()
+{
     Result<std::string> data = readFile(programFile(m_programDir, "data.txt"));
-    if (data) {
-        std::vector<std::string> lines = splitLines(*data);
-        setLines(lines, false);
-    } else {
+    if (!data) {
         m_services.messages.notify(this, QStringLiteral("提示"), toQt(data.error().message),
                                    MessageService::Icon::Critical);
+        return;
     }
+    // A list copied in by hand in UTF-8 would show garbled and save as '?':
+    // told apart as an import does, and converted when the operator agrees.
+    DecodedText decoded = decodeListText(*data);
+    if (decoded.wasUnicode &&
+        m_services.messages.ask(this, QStringLiteral("提示"),
+                                QStringLiteral("名单文件data.txt不是GBK编码（可能是UTF-8等Unicode编码），直接打开会显示乱码。"
+                                               "是否转换为GBK编码打开？（转换后保存名单才会写入data.txt）"))) {
+        std::vector<OriginalLine> original;
+        for (size_t i = 0; i < decoded.unencodable.size(); ++i)
+            original.push_back({static_cast<size_t>(decoded.unencodable[i] - 1), decoded.unencodableText[i]});
+        setLines(decoded.lines, true, original);
+    } else {
+        setLines(splitLines(*data), false);
+    }
+    // Opening is no edit: undo never empties the list just opened.
+    Memo1->document()->clearUndoRedoStacks();
 }
 
 TTextedit::~TTextedit() = default;
@@ -165,34 +207,83 @@ void TTextedit::showEvent(QShowEvent *event)
         counterCaption();
 }
 
-std::vector<std::string> TTextedit::lines() const
+std::vector<std::string> TTextedit::collectLines(std::vector<size_t> *unencodable) const
 {
     std::vector<std::string> out;
     QTextDocument *doc = Memo1->document();
     out.reserve(static_cast<size_t>(doc->blockCount()));
-    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next())
-        out.push_back(fromQt(b.text()));
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        if (auto *raw = dynamic_cast<RawLine *>(b.userData()); raw && raw->shown == text) {
+            out.push_back(raw->bytes);
+            continue;
+        }
+        std::string gbk;
+        if (!toGbkExactly(text, gbk) && unencodable)
+            unencodable->push_back(out.size());
+        out.push_back(std::move(gbk));
+    }
     // The empty line after a final line end is no entry.
     if (!out.empty() && out.back().empty())
         out.pop_back();
     return out;
 }
 
-void TTextedit::setLines(const std::vector<std::string> &lines, bool markChanged)
+std::vector<std::string> TTextedit::lines() const
 {
+    return collectLines(nullptr);
+}
+
+std::vector<size_t> TTextedit::unencodableLines() const
+{
+    std::vector<size_t> unencodable;
+    collectLines(&unencodable);
+    return unencodable;
+}
+
+void TTextedit::setLines(const std::vector<std::string> &lines, bool markChanged,
+                         const std::vector<OriginalLine> &original)
+{
+    std::vector<const std::string *> shownAsRead(lines.size(), nullptr);
+    for (const OriginalLine &o : original)
+        if (o.line < lines.size())
+            shownAsRead[o.line] = &o.text;
+    std::vector<QString> shown(lines.size());
     QString text;
     for (size_t i = 0; i < lines.size(); ++i) {
+        shown[i] = shownAsRead[i] ? QString::fromStdString(*shownAsRead[i]) : toQt(lines[i]);
         if (i)
             text += QLatin1Char('\n');
-        text += toQt(lines[i]);
+        text += shown[i];
     }
     // One edit that undo can take back, rather than a new document.
     const bool wasChanged = changed();
     QTextCursor c(Memo1->document());
     c.select(QTextCursor::Document);
     c.insertText(text);
+    // Lines whose bytes are not valid GBK keep them beside their text.
+    QTextBlock b = Memo1->document()->begin();
+    for (size_t i = 0; i < lines.size() && b.isValid(); ++i, b = b.next()) {
+        if (!shownAsRead[i] && !isValidGbk(lines[i]))
+            b.setUserData(new RawLine(shown[i], lines[i]));
+        else if (b.userData())
+            b.setUserData(nullptr);
+    }
     Memo1->moveCursor(QTextCursor::Start);
     Memo1->document()->setModified(markChanged || wasChanged);
+}
+
+bool TTextedit::refuseUnencodable(const std::vector<size_t> &unencodable)
+{
+    if (unencodable.empty())
+        return false;
+    QString text = toQt(unencodableLinesMessage(unencodable));
+    QTextDocument *doc = Memo1->document();
+    for (size_t i = 0; i < unencodable.size() && i < 10; ++i)
+        text += QStringLiteral("\n第%1行：").arg(unencodable[i] + 1) +
+                doc->findBlockByNumber(static_cast<int>(unencodable[i])).text();
+    m_services.messages.notify(this, QStringLiteral("提示"), text, MessageService::Icon::Warning);
+    return true;
 }
 
 bool TTextedit::changed() const
@@ -253,7 +344,7 @@ void TTextedit::M_inputtxtClick()
             m_services.messages.notify(this, QStringLiteral("提示"), toQt(imported.error().message),
                                        MessageService::Icon::Critical);
         } else {
-            setLines(imported->lines, true);
+            setLines(imported->lines, true, imported->original);
             if (!imported->note.empty())
                 m_services.messages.notify(this, QStringLiteral("提示"), toQt(imported->note),
                                            MessageService::Icon::Warning);
@@ -266,12 +357,14 @@ void TTextedit::M_inputexcelClick()
 {
     TTextedit_ex dialog(m_services.messages, m_services.pickers, this);
     if (dialog.exec() == QDialog::Accepted)
-        setLines(dialog.imported(), true);
+        setLines(dialog.imported(), true, dialog.original());
     counterCaption();
 }
 
 void TTextedit::M_clearhClick()
 {
+    if (refuseUnencodable())
+        return;
     ToolResult r = runTool(QStringLiteral("编辑抽奖名单  正在扫描并清除所有空白行： "),
                            [&](const LineProgress &p) { return removeBlankLines(lines(), p); });
     if (r.removed > 0)
@@ -281,7 +374,7 @@ void TTextedit::M_clearhClick()
 
 void TTextedit::N8Click()
 {
-    if (Memo1->lineCount() <= 1)
+    if (Memo1->lineCount() <= 1 || refuseUnencodable())
         return;
     ToolResult r = runTool(QStringLiteral("编辑抽奖名单  正在扫描并清除所有重复行： "),
                            [&](const LineProgress &p) { return removeDuplicateLines(lines(), p); });
@@ -294,6 +387,8 @@ void TTextedit::N8Click()
 
 void TTextedit::M_cleartrimClick()
 {
+    if (refuseUnencodable())
+        return;
     ToolResult r = runTool(QStringLiteral("编辑抽奖名单  正在扫描并清除每行的所有空格： "),
                            [&](const LineProgress &p) { return removeAllSpaces(lines(), p); });
     setLines(r.lines, r.changed);
@@ -302,6 +397,8 @@ void TTextedit::M_cleartrimClick()
 
 void TTextedit::M_nameto2Click()
 {
+    if (refuseUnencodable())
+        return;
     ToolResult r = runTool(QStringLiteral("编辑抽奖名单  正在扫描并在两个汉字的姓名中间补上空格： "),
                            [&](const LineProgress &p) { return widenTwoCharNames(lines(), p); });
     setLines(r.lines, r.changed);
@@ -310,6 +407,8 @@ void TTextedit::M_nameto2Click()
 
 void TTextedit::M_addspaceClick()
 {
+    if (refuseUnencodable())
+        return;
     std::vector<std::string> current = lines();
     if (current.empty()) {
         m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("名单为空，没有可以补空格的行。"));
@@ -323,6 +422,8 @@ void TTextedit::M_addspaceClick()
 
 void TTextedit::MmadenoClick()
 {
+    if (refuseUnencodable())
+        return;
     Ttextedit_bh1 dialog(m_services.messages, this);
     if (dialog.exec() == QDialog::Accepted && !dialog.generated().empty()) {
         std::vector<std::string> all = lines();
@@ -339,10 +440,11 @@ void TTextedit::N9Click()
             this, QStringLiteral("提示"),
             QStringLiteral("您已启用了奖项分组功能，打乱名单后奖项分组需要重新设置，是否要打乱名单？")))
         return;
+    if (refuseUnencodable())
+        return;
     MtRandom random;
-    // The shuffle keeps the changed flag as it was.
-    const bool wasChanged = changed();
-    setLines(shuffleLines(lines(), random), wasChanged);
+    // A shuffled list is a changed list: the next save must write it.
+    setLines(shuffleLines(lines(), random), true);
 }
 
 void TTextedit::M_imeClick()
@@ -353,13 +455,33 @@ void TTextedit::M_imeClick()
 
 bool TTextedit::M_SaveClick()
 {
-    std::vector<std::string> current = lines();
+    std::vector<size_t> unencodable;
+    std::vector<std::string> current = collectLines(&unencodable);
     if (std::all_of(current.begin(), current.end(), [](const std::string &l) { return trimBlanks(l).empty(); })) {
         m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("抽奖名单为空，不能保存！"));
         return false;
     }
     // An unchanged list is not saved again.
     if (!changed())
+        return false;
+    // Everything that would refuse the list is found before anything is written.
+    if (refuseUnencodable(unencodable))
+        return false;
+    if (std::vector<size_t> unfit = unfitListLines(current); !unfit.empty()) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(unfitLinesMessage(current, unfit)),
+                                   MessageService::Icon::Warning);
+        return false;
+    }
+    // The winners a running roll is about to give are recorded first, so the
+    // question counts them and the backup holds them.
+    m_host.stopRollingForSettings();
+    if (const int recorded = m_host.recordedWinners();
+        recorded > 0 && !m_services.messages.ask(this, QStringLiteral("重要提示"),
+                                                 QStringLiteral("保存名单后所有名单和奖项都将回到奖池。") +
+                                                     toQt(backupNotice(m_programDir, recorded)) +
+                                                     QStringLiteral("是否继续？")))
+        return false;
+    if (!m_host.keepBackup())
         return false;
     QAction *save = action("M_Save");
     save->setEnabled(false);
@@ -375,7 +497,6 @@ bool TTextedit::M_SaveClick()
 
     // The indices of the old list mean nothing now: every award and entry
     // returns to the pool, and the slots are laid out anew on request.
-    m_host.stopRollingForSettings();
     const size_t longestBefore = m_session.lists().LongestEntry.size();
     m_host.resetDrawAfterSettings();
     if (m_session.lists().LongestEntry.size() != longestBefore &&
@@ -559,32 +680,47 @@ int TTextedit::replaceAll(const QString &what, const QString &with, const Search
     return static_cast<int>(matches.size());
 }
 
-void TTextedit::closeEvent(QCloseEvent *event)
+bool TTextedit::confirmClose()
 {
     if (Panel1) {
-        if (!Panel1->canClose()) {
-            event->ignore();
-            return;
-        }
+        if (!Panel1->canClose())
+            return false;
     } else if (changed()) {
         switch (m_services.messages.askYesNoCancel(this, QStringLiteral("提示"),
                                                    QStringLiteral("抽奖名单已改变，是否要保存？"))) {
         case MessageService::Answer::Yes:
-            if (!M_SaveClick() && changed()) {
-                event->ignore();
-                return;
-            }
+            if (!M_SaveClick() && changed())
+                return false;
             break;
         case MessageService::Answer::No:
             break;
         case MessageService::Answer::Cancel:
-            event->ignore();
-            return;
+            return false;
         }
     }
     if (reminderPending())
         m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("下一步请到奖项设置窗口中设置奖项"));
+    return true;
+}
+
+void TTextedit::closeEvent(QCloseEvent *event)
+{
+    if (!confirmClose()) {
+        event->ignore();
+        return;
+    }
+    // The dialog's own close handling rejects: the checks are done already.
+    m_closeConfirmed = true;
     QDialog::closeEvent(event);
+    m_closeConfirmed = false;
+}
+
+void TTextedit::reject()
+{
+    // Esc rejects a dialog without a close event: it must not skip the
+    // question, so it asks the same as the close box.
+    if (m_closeConfirmed || confirmClose())
+        QDialog::reject();
 }
 
 }  // namespace tessaly

@@ -3,6 +3,7 @@
 // find and replace, printing, and the save that returns the whole draw to the pool.
 #pragma once
 
+#include "core/participants/ListImport.h"
 #include "core/participants/TextSearch.h"
 
 #include <QDialog>
@@ -46,8 +47,14 @@ public:
     static void setReminderPending(bool on);
 
     // The edit area's lines as GBK, and putting lines back as one edit.
+    // Bytes of data.txt that are not valid GBK come back as they were read
+    // while their line is unchanged. A line holding a character GBK cannot
+    // store comes back with '?' in its place: unencodableLines() names those.
     std::vector<std::string> lines() const;
-    void setLines(const std::vector<std::string> &lines, bool markChanged);
+    std::vector<size_t> unencodableLines() const;
+    // `original` shows some lines as read (UTF-8) instead of their GBK form.
+    void setLines(const std::vector<std::string> &lines, bool markChanged,
+                  const std::vector<OriginalLine> &original = {});
     bool changed() const;
     QAction *action(const char *name) const;
 
@@ -88,11 +95,22 @@ public:
     FindReplaceDialog *ReplaceDialog1 = nullptr;
     TPhotoListPanel *Panel1 = nullptr;  // the photo face, in photo mode
 
+    // Esc: the same question and checks as the close box.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
+    std::vector<std::string> collectLines(std::vector<size_t> *unencodable) const;
+    // Names the lines GBK cannot store and refuses; false when there are none.
+    bool refuseUnencodable(const std::vector<size_t> &unencodable);
+    bool refuseUnencodable() { return refuseUnencodable(unencodableLines()); }
+    // The unsaved-changes question, photo mode's picture check and the
+    // reminder; false when the window stays open.
+    bool confirmClose();
+    void loadDataFile();
     void createMenus();
     void createTextFace();
     // Runs a tool with its progress in the caption, the window kept painting.
@@ -106,6 +124,7 @@ private:
     DrawSession &m_session;
     Services m_services;
     QPrinter m_printer;
+    bool m_closeConfirmed = false;
 };
 
 }  // namespace tessaly

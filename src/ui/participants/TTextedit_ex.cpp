@@ -84,12 +84,12 @@ TTextedit_ex::TTextedit_ex(MessageService &messages, PickerService &pickers, QWi
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setWordWrap(true);
     Label1->setText(QStringLiteral(
-        "注：1、EXCEL格式要求：工作表名必须为Sheet1；第1行要为表头字段（第1行表头字段数据不会导入，表头字段名称任意，"
+        "注：1、EXCEL格式要求：导入第一张工作表（工作表名称任意）；第1行要为表头字段（第1行表头字段数据不会导入，表头字段名称任意，"
         "行是横的，列是竖的）；2、导入可能会花几分钟请耐心等待；3、对个别EXCEL文件无法正常导入的情况，"
         "可用复制粘贴方法直接把名单粘贴到抽奖名单窗口。"));
+    // The second note says only what the first does not: both agree on the sheet read.
     auto *readsAny = new QLabel(
-        QStringLiteral("本软件读取第一张工作表（不必名为Sheet1），也可导入CSV文本表格；版本选错时按文件的实际格式读取。"),
-        this);
+        QStringLiteral("也可导入CSV文本表格；版本选错时按文件的实际格式读取。"), this);
     readsAny->setWordWrap(true);
 
     Button2 = new QPushButton(QStringLiteral("开始导入"), this);
@@ -167,6 +167,11 @@ void TTextedit_ex::Button2Click()
         return;
     }
     block.separator = fromQt(Edit5->text());
+    if (const std::string refusal = checkSeparator(block.separator); !refusal.empty()) {
+        m_messages.notify(this, QStringLiteral("提示"), toQt(refusal));
+        Edit5->setFocus();
+        return;
+    }
 
     // The file is read on a thread of its own: the dialog keeps painting,
     // shows the row it reached and can be told to stop.
@@ -204,6 +209,7 @@ void TTextedit_ex::Button2Click()
     if (!result->note.empty())
         m_messages.notify(this, QStringLiteral("提示"), toQt(result->note), MessageService::Icon::Warning);
     m_lines = std::move(result->lines);
+    m_original = std::move(result->original);
     accept();
 }
 

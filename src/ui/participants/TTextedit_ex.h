@@ -2,6 +2,8 @@
 // the list editor's lines, one per sheet row, each column padded to its widest cell.
 #pragma once
 
+#include "core/participants/ListImport.h"
+
 #include <QDialog>
 #include <string>
 #include <vector>
@@ -24,6 +26,8 @@ public:
 
     // The imported lines (GBK) once "开始导入" succeeded and closed the dialog.
     const std::vector<std::string> &imported() const { return m_lines; }
+    // The lines holding characters GBK cannot store, as the sheet has them.
+    const std::vector<OriginalLine> &original() const { return m_original; }
 
     void Button1Click();  // choose the file
     void Button2Click();  // check the fields and import
@@ -43,6 +47,7 @@ private:
     ImportRunner *m_runner;
     QString m_path;
     std::vector<std::string> m_lines;
+    std::vector<OriginalLine> m_original;
 };
 
 }  // namespace tessaly

@@ -1,6 +1,7 @@
 #include "ui/photo/PhotoStage.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
 #include "core/files/Paths.h"
 #include "core/settings/Encodings.h"
 #include "core/settings/Settings.h"
@@ -93,9 +94,19 @@ void PhotoStage::syncModeItems()
     NB7->setChecked(photo);
 }
 
+bool PhotoStage::confirmModeSwitch()
+{
+    const int recorded = m_host.session->recordedWinners();
+    return recorded == 0 ||
+           m_host.messages->ask(m_host.stage, QStringLiteral("重要提示"),
+                                QStringLiteral("改变抽奖模式后所有名单和奖项都将回到奖池。") +
+                                    toQt(backupNotice(m_host.session->programDir(), recorded)) +
+                                    QStringLiteral("是否继续？"));
+}
+
 void PhotoStage::NB7Click()
 {
-    if (m_host.session->flags().PhotoMode || m_loading)
+    if (m_host.session->flags().PhotoMode || m_loading || !confirmModeSwitch())
         return syncModeItems();
     TAALabel *ready = m_host.readyLuck;
     const QString readyCaption = ready->caption();
@@ -110,7 +121,7 @@ void PhotoStage::NB7Click()
 
 void PhotoStage::NB6Click()
 {
-    if (!m_host.session->flags().PhotoMode || m_loading)
+    if (!m_host.session->flags().PhotoMode || m_loading || !confirmModeSwitch())
         return syncModeItems();
     TAALabel *ready = m_host.readyLuck;
     const QString readyCaption = ready->caption();

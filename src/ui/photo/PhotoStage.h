@@ -98,6 +98,8 @@ public:
     qint64 lastPaintMicros() const { return m_lastPaintMicros; }
 
 private:
+    // Recorded winners are cleared by the switch: asked first, saying where the backup goes.
+    bool confirmModeSwitch();
     void syncModeItems();
     void freePhotos();
     void buildImages(const std::vector<PhotoFailure> &failures, DecodeBox box);

@@ -58,7 +58,11 @@ std::optional<int> TForm_changpspho::fromRatio(int side, bool fromWidth) const
     const double w = m_ui->Edit6->text().trimmed().toDouble(), h = m_ui->Edit7->text().trimmed().toDouble();
     if (w <= 0 || h <= 0)
         return std::nullopt;  // a zero in the ratio has no other side
-    return roundHalfEven(fromWidth ? side * h / w : side * w / h);
+    // A lopsided ratio gives a side no field can hold: the other side stays as typed.
+    const double other = fromWidth ? side * h / w : side * w / h;
+    if (!(other >= 1 && other <= INT_MAX))
+        return std::nullopt;
+    return roundHalfEven(other);
 }
 
 void TForm_changpspho::Edit4Change()

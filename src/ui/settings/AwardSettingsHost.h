@@ -29,6 +29,9 @@ public:
     virtual void resetDrawAfterSettings() = 0;
     // Winners recorded so far, which a reset would clear.
     virtual int recordedWinners() const { return 0; }
+    // Keeps the dated backup an action that clears winners or replaces the
+    // list needs first; false (the operator told why) when none could be made.
+    virtual bool keepBackup() { return true; }
     // Applies saved settings that leave the draw where it is (titles, speed, keys, hide boxes).
     virtual void reloadAfterSettings() {}
     // "高级设置": the ready prompt, status templates, logo and guest announcements.

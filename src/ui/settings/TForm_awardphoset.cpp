@@ -9,10 +9,10 @@
 
 namespace tessaly {
 
-TForm_awardphoset::TForm_awardphoset(std::filesystem::path programDir, QSize current, MessageService &messages,
-                                     QWidget *parent)
+TForm_awardphoset::TForm_awardphoset(std::filesystem::path programDir, QSize current, QSize stage,
+                                     MessageService &messages, QWidget *parent)
     : QDialog(parent), m_ui(new Ui::TForm_awardphoset), m_programDir(std::move(programDir)), m_messages(messages),
-      m_size(current)
+      m_size(current), m_stage(stage)
 {
     m_ui->setupUi(this);
     setDigitsOnly(m_ui->Edit1);
@@ -30,27 +30,26 @@ TForm_awardphoset::~TForm_awardphoset()
 
 void TForm_awardphoset::Button1Click()
 {
-    const std::pair<QLineEdit *, QString> required[] = {{m_ui->Edit1, QStringLiteral("图片宽不能为空。")},
-                                                        {m_ui->Edit2, QStringLiteral("图片高不能为空。")}};
-    for (const auto &[edit, message] : required) {
-        if (edit->text().trimmed().isEmpty()) {
-            m_messages.notify(this, QStringLiteral("提示"), message);
-            edit->setFocus();
-            return;
-        }
-    }
+    // A picture larger than the stage is never seen whole, and a huge one is
+    // scaled into gigabytes.
+    const auto width = readTypedNumber(m_ui->Edit1, QStringLiteral("图片宽"), 1, m_stage.width(), m_messages, this);
+    if (!width)
+        return;
+    const auto height = readTypedNumber(m_ui->Edit2, QStringLiteral("图片高"), 1, m_stage.height(), m_messages, this);
+    if (!height)
+        return;
     auto s = openSettings(m_programDir);
     tessaly::Status saved = s ? tessaly::Status(Ok{}) : tessaly::Status(s.error());
     if (s) {
-        s->writeString("Option", "phowidth", fromQt(m_ui->Edit1->text().trimmed()));
-        s->writeString("Option", "phoheight", fromQt(m_ui->Edit2->text().trimmed()));
+        s->writeInteger("Option", "phowidth", *width);
+        s->writeInteger("Option", "phoheight", *height);
         saved = s->commit();
     }
     if (!saved) {
         m_messages.notify(this, QStringLiteral("提示"), toQt(saved.error().message));
         return;
     }
-    m_size = QSize(m_ui->Edit1->text().toInt(), m_ui->Edit2->text().toInt());
+    m_size = QSize(*width, *height);
     accept();
 }
 

@@ -15,7 +15,8 @@ class MessageService;
 class TForm_awardphoset : public QDialog {
     Q_OBJECT
 public:
-    TForm_awardphoset(std::filesystem::path programDir, QSize current, MessageService &messages,
+    // stage: the largest picture the stage shows.
+    TForm_awardphoset(std::filesystem::path programDir, QSize current, QSize stage, MessageService &messages,
                       QWidget *parent = nullptr);
     ~TForm_awardphoset() override;
     QSize pictureSize() const { return m_size; }
@@ -27,6 +28,7 @@ private:
     std::filesystem::path m_programDir;
     MessageService &m_messages;
     QSize m_size;
+    QSize m_stage;
 };
 
 }  // namespace tessaly

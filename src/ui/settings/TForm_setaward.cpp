@@ -3,8 +3,10 @@
 #include "ui_TForm_setaward.h"
 
 #include "core/draw/AwardSaveDecision.h"
+#include "core/event/Backup.h"
 #include "core/files/FileIo.h"
 #include "core/files/Paths.h"
+#include "core/participants/ParticipantList.h"
 #include "core/settings/AwardSettings.h"
 #include "core/settings/FontKeys.h"
 #include "core/settings/ProgramFiles.h"
@@ -304,6 +306,16 @@ bool TForm_setaward::checkSpeed()
     return false;
 }
 
+bool TForm_setaward::checkPrivacy()
+{
+    // Positions past the longest entry mask nothing; the check before the event
+    // names the same bounds.
+    if (!m_ui->CheckBox10->isChecked())
+        return true;
+    return readTypedNumber(m_ui->Edit5, QStringLiteral("屏蔽起始位"), 1, kMaxPrivacyPosition, m_messages, this) &&
+           readTypedNumber(m_ui->Edit6, QStringLiteral("屏蔽结束位"), 0, kMaxPrivacyPosition, m_messages, this);
+}
+
 void TForm_setaward::Button2Click()
 {
     reject();
@@ -408,7 +420,7 @@ void TForm_setaward::Button1Click()
         m_messages.notify(this, toQt(refusal->caption), toQt(refusal->message));
         return;
     }
-    if (!checkSpeed())
+    if (!checkSpeed() || !checkPrivacy())
         return;
     auto opened = openSettings(m_programDir);
     if (!opened) {
@@ -426,8 +438,11 @@ void TForm_setaward::Button1Click()
     // Only a change that decides the draw returns everything to the pool, and
     // the question says how many recorded winners that clears.
     const bool resets = decideAwardSave(s, writes).resetsDraw;
-    if (resets &&
-        !m_messages.ask(this, QStringLiteral("重要提示"), toQt(awardResetQuestion(m_host.recordedWinners()))))
+    if (resets && !m_messages.ask(this, QStringLiteral("重要提示"),
+                                  toQt(awardResetQuestion(m_host.recordedWinners()) + "\n\n" +
+                                       backupNotice(m_programDir, 0))))
+        return;
+    if (resets && !m_host.keepBackup())
         return;
     m_ui->Button1->setEnabled(false);
     for (const auto &[element, left] : titleLefts)

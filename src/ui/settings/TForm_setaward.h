@@ -56,6 +56,7 @@ private:
     void startKeyChanged(int index);
     void recordCustomKey(int vk, const QString &name);
     bool checkSpeed();
+    bool checkPrivacy();
     void updatePrivacyFields();
 
     Ui::TForm_setaward *m_ui;

@@ -105,8 +105,10 @@ void SpecialListPage::addEntry()
     if (award < 0 || trimBlanks(entry).empty())
         return;
     if (!isParticipant(m_participants, entry)) {
+        // Named with the field, so the operator knows which list refused it.
         m_messages->notify(this, QStringLiteral("提示"),
-                          QStringLiteral("在抽奖名单中没有找到该人员(多或少一个空格都不可以!可以是从抽奖名单中点击选择)！"));
+                          Label2->text() +
+                              QStringLiteral("在抽奖名单中没有找到该人员(多或少一个空格都不可以!可以是从抽奖名单中点击选择)！"));
         Edit1->setFocus();
         return;
     }

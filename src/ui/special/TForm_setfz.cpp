@@ -1,6 +1,7 @@
 #include "ui/special/TForm_setfz.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
 #include "core/special/Grouping.h"
 #include "ui/common/DigitsOnly.h"
 #include "ui/common/GbkText.h"
@@ -88,6 +89,18 @@ void TForm_setfz::Button1Click()
     std::vector<std::string> items;
     for (int i = 0; i < ListBox1->count(); ++i)
         items.push_back(fromQt(ListBox1->item(i)->text()));
+    // The save returns everything to the pool: recorded winners are asked about, and kept.
+    if (const int recorded = m_session.recordedWinners();
+        recorded > 0 && !m_messages.ask(this, QStringLiteral("重要提示"),
+                                        QStringLiteral("保存奖项分组后所有名单和奖项都将回到奖池。") +
+                                            toQt(backupNotice(m_programDir, recorded)) + QStringLiteral("是否继续？")))
+        return;
+    DrawOutcome kept;
+    if (!m_session.keepBackup(kept)) {
+        for (const Notice &n : kept.notices)
+            m_messages.notify(this, toQt(n.title), toQt(n.text));
+        return;
+    }
     if (!changeIniFile(this, m_messages, m_programDir, [&](IniStore &settings) {
             writeGrouping(settings, CheckBox1->isChecked(), items, m_labels, m_session.awards().AwardCount);
             return true;

@@ -2,6 +2,8 @@
 
 #include "ui_TForm_changpo20.h"
 
+#include "core/stage/PhotoGrid.h"
+#include "core/stage/SlotLayout.h"
 #include "ui/common/DigitsOnly.h"
 #include "ui/common/MessageService.h"
 
@@ -30,26 +32,18 @@ TForm_changpo20::~TForm_changpo20()
 
 void TForm_changpo20::Button1Click()
 {
-    const std::pair<QLineEdit *, QString> required[] = {
-        {m_ui->Edit1, QStringLiteral("每行个数不能为空。")},
-        {m_ui->Edit2, QStringLiteral("间隔空格不能为空。")},
-        {m_ui->Edit3, QStringLiteral("上边距不能为空。")},
-    };
-    for (const auto &[edit, message] : required) {
-        if (edit->text().trimmed().isEmpty()) {
-            m_messages.notify(this, QStringLiteral("提示"), message);
-            edit->setFocus();
-            return;
-        }
-    }
-    Values v{m_ui->Edit1->text().trimmed().toInt(), m_ui->Edit2->text().trimmed().toInt(),
-             m_ui->Edit3->text().trimmed().toInt(), m_ui->CheckBox1->isChecked()};
-    if (v.rowLength < 1) {
-        // Zero entries per line would divide by zero when the block is built.
-        m_messages.notify(this, QStringLiteral("提示"), QStringLiteral("每行个数必须至少为 1。"));
-        m_ui->Edit1->setFocus();
+    // A line holds at most a whole batch; more blanks than the block shows, or a
+    // top below the stage, would be stored and never seen.
+    const auto rowLength = readTypedNumber(m_ui->Edit1, QStringLiteral("每行个数"), 1, kMaxPhotoSlots, m_messages, this);
+    if (!rowLength)
         return;
-    }
+    const auto spacing = readTypedNumber(m_ui->Edit2, QStringLiteral("间隔空格"), 0, kMaxBlockSpacing, m_messages, this);
+    if (!spacing)
+        return;
+    const auto top = readTypedNumber(m_ui->Edit3, QStringLiteral("上边距"), 0, std::max(0, m_stage.height - 1), m_messages, this);
+    if (!top)
+        return;
+    const Values v{*rowLength, *spacing, *top, m_ui->CheckBox1->isChecked()};
     const TextSize block = m_apply(v);
     if (block.width > m_stage.width)
         m_messages.notify(this, QStringLiteral("提示"),

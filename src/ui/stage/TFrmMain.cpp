@@ -1,6 +1,7 @@
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
 #include "core/files/Paths.h"
 #include "core/settings/Settings.h"
 #include "core/stage/ResultsText.h"
@@ -40,6 +41,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QLabel>
 #include <QToolButton>
 
 namespace tessaly {
@@ -145,15 +147,8 @@ void TFrmMain::createElements()
     connect(Image_Award, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         QMenu menu(this);
         menu.setObjectName(QStringLiteral("PopupMenu_awpho"));
-        menu.addAction(QStringLiteral("设置图片大小"), this, [this] {
-            TForm_awardphoset dialog(m_programDir, Image_Award->size(), m_services.messages, this);
-            if (dialog.exec() == QDialog::Accepted) {
-                // The picture's own section keeps the size for the next start.
-                Image_Award->resize(dialog.pictureSize());
-                m_layout->LayoutDirty = true;
-                m_layout->WriteConfig();
-            }
-        })->setObjectName(QStringLiteral("Npaw1"));
+        menu.addAction(QStringLiteral("设置图片大小"), this, &TFrmMain::chooseAwardPictureSize)
+            ->setObjectName(QStringLiteral("Npaw1"));
         menu.exec(Image_Award->mapToGlobal(pos));
     });
 
@@ -494,6 +489,43 @@ void TFrmMain::showOutcome(const DrawOutcome &outcome)
         }
     }
     showCaptions();
+    showMirrorState();
+}
+
+void TFrmMain::setMirror(EventMirror *mirror)
+{
+    m_captionBase = windowTitle();
+    m_session->setMirror(mirror);
+    m_session->syncMirror();
+    showMirrorState();
+}
+
+void TFrmMain::showMirrorState()
+{
+    // A failed save and the mirror's state go to the tool bar's status line
+    // (shown at once when something is wrong), never to the stage's captions.
+    // Writes outside the saves of the draw (settings, lists) reach the mirror here.
+    QString state;
+    if (m_session->winnersWithheld())
+        state = QStringLiteral("抽奖结果保存失败，中奖名单在保存成功后才显示");
+    if (!m_captionBase.isEmpty()) {
+        m_session->syncMirror();
+        const QString counters = QStringLiteral("（本机第%1次保存，备份第%2次）")
+                                     .arg(readCommitCount(m_programDir).count)
+                                     .arg(readCommitCount(m_session->mirrorFolder()).count);
+        state += (state.isEmpty() ? QString() : QStringLiteral("；")) +
+                 (m_session->mirrorInterrupted()
+                      ? QStringLiteral("备份中断：") + toQt(m_session->mirrorReason()) + counters
+                      : QStringLiteral("已备份") + counters);
+        setWindowTitle(m_captionBase + QStringLiteral(" [") + state + QStringLiteral("]"));
+    }
+    if (!StatusLine)
+        return;
+    StatusLine->setText(state);
+    RetryButton->setVisible(m_session->winnersWithheld());
+    ControlBar1->adjustSize();
+    if (m_session->winnersWithheld() || m_session->mirrorInterrupted())
+        ControlBar1->show();
 }
 
 void TFrmMain::showCaptions()
@@ -674,10 +706,16 @@ void TFrmMain::resetDrawAfterSettings()
 
 int TFrmMain::recordedWinners() const
 {
-    int n = 0;
-    for (const auto &award : m_session->AwardWinners())
-        n += static_cast<int>(award.size());
-    return n;
+    return m_session->recordedWinners();
+}
+
+bool TFrmMain::keepBackup()
+{
+    DrawOutcome out;
+    const bool kept = m_session->keepBackup(out);
+    for (const Notice &n : out.notices)
+        m_services.messages.notify(this, toQt(n.title), toQt(n.text));
+    return kept;
 }
 
 void TFrmMain::reloadAfterSettings()
@@ -726,6 +764,17 @@ int TFrmMain::titleTextWidth(const QString &name, const QString &caption) const
 {
     const QWidget *w = element(name);
     return w ? QFontMetrics(w->font()).horizontalAdvance(caption) : 0;
+}
+
+void TFrmMain::chooseAwardPictureSize()
+{
+    TForm_awardphoset dialog(m_programDir, Image_Award->size(), {StageWidth(), StageHeight()}, m_services.messages, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        // The picture's own section keeps the size for the next start.
+        Image_Award->resize(dialog.pictureSize());
+        m_layout->LayoutDirty = true;
+        m_layout->WriteConfig();
+    }
 }
 
 void TFrmMain::openAwardSettings()

@@ -27,6 +27,7 @@ class QMenu;
 class QAction;
 class QToolButton;
 class QFrame;
+class QLabel;
 
 namespace tessaly {
 
@@ -34,6 +35,7 @@ class DrawControl;
 class DrawSession;
 class ProofBadge;
 class GuestNumbersBanner;
+class EventMirror;
 struct DrawOutcome;
 class FileOpener;
 class FocusKeeper;
@@ -72,6 +74,8 @@ public:
     DrawSession &session() { return *m_session; }
     // The operator's actions, shared with the console.
     DrawControl &control() { return *m_control; }
+    // The mirror folder every save is copied to; its state shows on the tool bar's status line.
+    void setMirror(EventMirror *mirror);
     SoundPlayer &sound() { return *m_sound; }
     SpecialSettings &special() { return *m_special; }
     // Photo mode: the picture slots and the decoded photos.
@@ -98,11 +102,15 @@ public:
     void openListEditor();  // "编辑抽奖人员名单"
     void NC1Click();  // show the results window
     void NC2Click();  // show the winners window
+    void restoreBackupClick();  // brings back a backup kept before a reset
     void NC9Click();  // change a prize name
     // Writes the one-page proof sheet of the commitment in force and opens it.
     void printProofSheet();
     // The guests' numbers of the award about to begin.
     void openGuestNumbers();
+    void slotFontDialog(int slot);   // "设置字体" of a slot
+    void openBlockArrangement();     // "分列编排" of the text block
+    void chooseAwardPictureSize();   // "设置图片大小" of the prize picture
 
     // One tick of the running roll timer, as the timer would run it.
     void RollTick();
@@ -127,6 +135,7 @@ public:
     void arrangeAllSlots() override;
     void resetDrawAfterSettings() override;
     int recordedWinners() const override;
+    bool keepBackup() override;
     void reloadAfterSettings() override;
     void openAdvancedSettings(QWidget *parent) override;
 
@@ -143,6 +152,8 @@ public:
     TRzButton *GoButton = nullptr;
     TRzButton *StopButton = nullptr;
     QFrame *ControlBar1 = nullptr;
+    QLabel *StatusLine = nullptr;       // on ControlBar1: failed saves and the mirror
+    QToolButton *RetryButton = nullptr;  // on ControlBar1: shown while a stop's save failed
     std::array<SlotLabel *, kMaxSlots> Labels{};  // Label1 to Label20
     SlotLabel *Label21 = nullptr;
     TStretchHandle *myDrag = nullptr;
@@ -169,6 +180,7 @@ private:
     // The outcome's stage actions carried out and the captions shown.
     void showOutcome(const DrawOutcome &outcome);
     void showCaptions();
+    void showMirrorState();
     void showSlotTexts();
     void showGridText();
     void clearSlots();
@@ -185,9 +197,7 @@ private:
     void PopupMenu3Popup(int slot, const QPoint &globalPos);
     void PopupMenu5Popup(const QPoint &globalPos);
     void PopupMenu4Popup(const QPoint &globalPos);
-    void slotFontDialog(int slot);
     void openSlotArrangement();
-    void openBlockArrangement();
     void chooseBackground(int index);
     void BuildStartFromMenu();
 
@@ -199,6 +209,7 @@ private:
     std::unique_ptr<DrawSession> m_session;
     std::unique_ptr<StageLayout> m_layout;
     DrawControl *m_control = nullptr;
+    QString m_captionBase;  // the window caption without the mirror's state
     SoundPlayer *m_sound = nullptr;
 
     StretchedPicture m_background;

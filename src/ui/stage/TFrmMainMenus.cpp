@@ -5,6 +5,7 @@
 
 #include "core/draw/AwardSaveDecision.h"
 #include "core/draw/DrawSession.h"
+#include "core/event/Backup.h"
 #include "core/files/Paths.h"
 #include "core/settings/EffectRecord.h"
 #include "core/settings/Settings.h"
@@ -43,6 +44,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QTimer>
+#include <QLabel>
 #include <QToolButton>
 
 namespace tessaly {
@@ -119,6 +121,8 @@ void TFrmMain::createMenus()
     m_menuSettings = new QMenu(this);
     m_menuSettings->addAction(QStringLiteral("编辑抽奖人员名单"), this, &TFrmMain::openListEditor)
         ->setObjectName(QStringLiteral("NB1"));
+    m_menuSettings->addAction(QStringLiteral("恢复备份..."), this, &TFrmMain::restoreBackupClick)
+        ->setObjectName(QStringLiteral("NBbackup"));
     m_menuSettings->addAction(QStringLiteral("主副标题/奖项设置"), this, &TFrmMain::openAwardSettings)
         ->setObjectName(QStringLiteral("NB2"));
     m_menuSettings->addAction(QStringLiteral("抽奖音效设置"), this, &TFrmMain::openSoundSettings)
@@ -184,6 +188,18 @@ void TFrmMain::createMenus()
     QToolButton *functions = menuButton(ControlBar1, QStringLiteral("功能"), m_menuFunctions);
     functions->setObjectName(QStringLiteral("FunctionsButton"));
     menuButton(ControlBar1, QStringLiteral("帮助"), m_menuHelp);
+
+    // The status line: a failed save with its retry, and the mirror's state.
+    StatusLine = new QLabel(ControlBar1);
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusLine->setStyleSheet(QStringLiteral("color: white; padding: 0 6px;"));
+    ControlBar1->layout()->addWidget(StatusLine);
+    RetryButton = new QToolButton(ControlBar1);
+    RetryButton->setObjectName(QStringLiteral("RetryButton"));
+    RetryButton->setText(QStringLiteral("重试保存"));
+    RetryButton->hide();
+    connect(RetryButton, &QToolButton::clicked, this, [this] { m_control->retrySave(); });
+    ControlBar1->layout()->addWidget(RetryButton);
     ControlBar1->adjustSize();
 }
 
@@ -225,7 +241,11 @@ void TFrmMain::NA3Click()
         return;
     // Winners already drawn would be cleared: that is asked on its own.
     if (const int recorded = recordedWinners();
-        recorded > 0 && !m_services.messages.ask(this, QStringLiteral("重要提示"), toQt(factoryResetQuestion(recorded))))
+        recorded > 0 && !m_services.messages.ask(this, QStringLiteral("重要提示"),
+                                                  toQt(factoryResetQuestion(recorded) + "\n\n" +
+                                                       backupNotice(m_programDir, 0))))
+        return;
+    if (!keepBackup())
         return;
     m_layout->report(restoreFactorySettings(m_programDir));
     m_layout->LayoutDirty = false;
@@ -525,6 +545,33 @@ void TFrmMain::openBlockArrangement()
     const int n = m_session->state().BatchSize;
     if (n > kMaxSlots)
         m_layout->WriteConfiglabel20(n);
+}
+
+void TFrmMain::restoreBackupClick()
+{
+    if (m_session->flags().Rolling) {
+        m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("正在抽奖，请先停止抽奖再恢复备份。"));
+        return;
+    }
+    const QString chosen = m_services.pickers.pickFolder(
+        this, QStringLiteral("请选择要恢复的备份（“备份”文件夹中以日期时间命名的文件夹）"));
+    if (chosen.isEmpty())
+        return;
+    const std::string name = std::filesystem::path(chosen.toStdString()).filename().string();
+    if (!m_services.messages.ask(this, QStringLiteral("重要提示"),
+                                 QStringLiteral("是否要恢复备份“%1”？当前的名单、中奖记录和奖项设置将被它替换"
+                                                "（替换前会先备份当前的状态）。")
+                                     .arg(QString::fromStdString(name))))
+        return;
+    auto before = restoreBackup(m_programDir, name, SystemClock().now());
+    if (!before) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(before.error().message));
+        return;
+    }
+    m_control->apply(m_session->reloadSavedDraw());
+    m_services.messages.notify(this, QStringLiteral("提示"),
+                               QStringLiteral("已恢复备份“%1”。恢复前的状态已备份为“%2”。")
+                                   .arg(QString::fromStdString(name), QString::fromStdString(before->name)));
 }
 
 void TFrmMain::openListEditor()

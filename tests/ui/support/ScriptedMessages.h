@@ -20,6 +20,8 @@ public:
     };
 
     void setNextAnswer(bool yes) { m_answers.append(yes); }
+    // Drops the answers no question took.
+    void clearAnswers() { m_answers.clear(); }
     void notify(QWidget *parent, const QString &title, const QString &text, Icon) override
     {
         shown.append({title, text, false, boxParent(parent)});

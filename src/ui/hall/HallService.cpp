@@ -1,0 +1,84 @@
+#include "ui/hall/HallService.h"
+
+#include "core/draw/DrawSession.h"
+#include "core/participants/ParticipantList.h"
+
+#include <chrono>
+
+namespace tessaly {
+
+Result<std::unique_ptr<HallService>> HallService::start(DrawSession &session, const std::filesystem::path &programDir,
+                                                        const std::string &address, int port)
+{
+    raiseOpenFileLimit(kWantedOpenFiles);
+    std::unique_ptr<HallService> hall(new HallService(session));
+    auto codes = CheckInCodes::load(programDir);
+    if (!codes)
+        return codes.error();
+    // Everyone on the list has a code before the first phone asks.
+    if (codes->cover(session.lists().NameList)) {
+        Status saved = codes->save(programDir);
+        if (!saved)
+            return saved.error();
+    }
+    hall->m_codes = std::make_shared<CheckInCodes>(std::move(*codes));
+    auto store = CheckInStore::open(programDir);
+    if (!store)
+        return store.error();
+    hall->m_store = std::move(*store);
+    hall->m_site = std::make_unique<WebSite>(hall->m_codes, hall->m_store.get(),
+                                             WebSite::Options{false, readPrivacyMask(programDir)});
+    hall->publish();
+    auto server = WebServer::start(*hall->m_site, hall->m_store.get(), address, port);
+    if (!server)
+        return server.error();
+    hall->m_server = std::move(*server);
+    hall->m_address = address;
+    hall->m_timer.setInterval(250);
+    connect(&hall->m_timer, &QTimer::timeout, hall.get(), &HallService::look);
+    hall->m_timer.start();
+    return hall;
+}
+
+HallService::~HallService()
+{
+    m_server.reset();
+}
+
+QString HallService::pageAddress() const
+{
+    return QStringLiteral("http://%1:%2/e/%3/")
+        .arg(QString::fromStdString(m_address))
+        .arg(m_server ? m_server->port() : 0)
+        .arg(QString::fromStdString(m_codes->token()));
+}
+
+QString HallService::hallCode() const
+{
+    const auto now = std::chrono::duration_cast<std::chrono::minutes>(
+        std::chrono::system_clock::now().time_since_epoch());
+    return QString::fromStdString(hallCodeAt(m_codes->hallSecret(), now.count()));
+}
+
+void HallService::publish()
+{
+    m_board = boardOf(m_session, m_board);
+    m_site->publish(m_board);
+}
+
+void HallService::look()
+{
+    // A cheap fingerprint of what the board shows; a new board only when it moved.
+    std::string seen;
+    for (const auto &award : m_session.AwardWinners())
+        seen += std::to_string(award.size()) + (award.empty() ? "," : award.back() + ",");
+    const auto &state = m_session.state();
+    seen += std::to_string(state.BatchAward) + "/" + std::to_string(state.CurrentBatch) + "/" +
+            std::to_string(m_session.flags().Rolling) + std::to_string(m_session.flags().BatchReady);
+    if (seen == m_seen)
+        return;
+    m_seen = std::move(seen);
+    publish();
+}
+
+}  // namespace tessaly
