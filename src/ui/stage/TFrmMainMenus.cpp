@@ -586,7 +586,7 @@ namespace tessaly {
 
 void TFrmMain::openGuestNumbers()
 {
-    GuestNumbersDialog dialog(*m_session, [this](const DrawOutcome &out) { apply(out); }, this);
+    GuestNumbersDialog dialog(*m_session, [this](const DrawOutcome &out) { m_control->apply(out); }, this);
     if (dialog.openStep())
         dialog.exec();
 }
