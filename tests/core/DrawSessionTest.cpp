@@ -219,7 +219,9 @@ TEST(DrawSession, ListsApplyAsTheRestartModeSays)
     };
     const Case cases[] = {
         {0, false, false, "0", false},
-        {1, true, true, "0", false},  // once, at this start
+        // Once, at this start: the draw begun with them keeps them through a
+        // restart, until the restart command begins another without them.
+        {1, true, true, "0", true},
         {2, false, true, "2", true},  // the start restores an order built before; later awards use the lists
     };
     for (const auto &c : cases) {
@@ -241,6 +243,9 @@ TEST(DrawSession, ListsApplyAsTheRestartModeSays)
         EXPECT_EQ(dir.option("ntfs"), c.ntfsAfter);
         Program next(dir);
         EXPECT_EQ(next.session.flags().PredeterminedActive, c.activeNextStart);
+        next.session.Restart();
+        EXPECT_EQ(next.session.flags().PredeterminedActive, c.ntfs == 2);
+        EXPECT_EQ(Program(dir).session.flags().PredeterminedActive, c.ntfs == 2);
     }
 }
 

@@ -115,10 +115,13 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     }
     m_flags.PhotoMode = settings->readBool("Option", "ispho", false);
     const int ntfs = settings->readInteger("Option", "ntfs", 0);
-    m_flags.PredeterminedActive = m_takeover ? settings->readBool("Option", "commitlists", false) : ntfs == 2;
     m_flags.BatchReady = false;
     m_flags.GroupingEnabled = settings->readBool("Option", "canfz", false);
     const bool onerun = !m_takeover && settings->readBool("Option", "onerun", true);
+    // A draw begun with the special lists in force keeps them after a restart
+    // (a crash never changes who may win): set.dat notes them with every save.
+    const bool listsAtLastSave = settings->readBool("Option", "commitlists", false);
+    m_flags.PredeterminedActive = m_takeover ? listsAtLastSave : ntfs == 2 || (!onerun && listsAtLastSave);
     const std::string screenmain = settings->readString("Option", "screenmain");
     m_showHint = settings->readBool("Option", "showhint", false);
     m_notices.post(missingSoundNotices(*settings, m_dir));
