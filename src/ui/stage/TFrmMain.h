@@ -189,6 +189,8 @@ private:
     QList<TAALabel *> textLabels() const;
 
     // The draw glue.
+    // Hands a window's quiet notice to the operator's notice place.
+    std::function<void(const QString &)> postNotice();
     // The outcome's stage actions carried out and the captions shown.
     void showOutcome(const DrawOutcome &outcome);
     void showCaptions();
