@@ -13,6 +13,7 @@
 #include "special/Grouping.h"
 #include "special/SpecialLists.h"
 #include "stage/SlotLayout.h"
+#include "stage/StageScale.h"
 #include "text/Base64.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
@@ -115,7 +116,11 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     m_flags.BatchReady = false;
     m_flags.GroupingEnabled = settings->readBool("Option", "canfz", false);
     const bool onerun = !m_takeover && settings->readBool("Option", "onerun", true);
-    const std::string screenmain = settings->readString("Option", "screenmain");
+    // Fitted to the screen, a layout shows in proportion on any size: only another
+    // shape of screen calls for arranging it anew.
+    const bool layoutStale =
+        layoutNeedsArranging(settings->readString("Option", "screenmain"),
+                             parseScreenKey(screenKey).value_or(TextSize{}), settings->readBool("Option", kFitToScreenKey, true));
     m_showHint = settings->readBool("Option", "showhint", false);
     m_notices.post(missingSoundNotices(*settings, m_dir));
     if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
@@ -136,9 +141,9 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     if (onerun) {
         writeOptions(m_dir, {{"Option", "onerun", "0"}}, out);
         resetDraw(false, out);
-        if (screenmain != screenKey)
+        if (layoutStale)
             out.actions.push_back(StageAction::AutoLayoutMain);
-    } else if (screenmain != screenKey) {
+    } else if (layoutStale) {
         out.question = Question{QuestionKind::AutoLayout, TSL_GBK("提示"),
                                 TSL_GBK("当前电脑屏幕分辩率和前一次软件运行时的分辩率不同，"
                                         "是否要让电脑自动调整主副标题等的位置?"),
