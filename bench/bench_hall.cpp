@@ -88,7 +88,7 @@ void BM_HallUnderAThousandPhones(benchmark::State &state)
         WinnersBoard board;
         board.awards.push_back({"A", "B", 10, {}});
         for (int i = 0; i < 10; ++i)
-            board.awards[0].list.push_back({names[static_cast<size_t>(i)], names[static_cast<size_t>(i)], false});
+            board.awards[0].list.push_back({names[static_cast<size_t>(i)], EntryKey{names[static_cast<size_t>(i)], 1}, false});
         site.publish(board);
         auto server = std::move(*WebServer::start(site, store.get(), "127.0.0.1", 0));
         const int port = server->port();

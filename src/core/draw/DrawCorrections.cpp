@@ -155,6 +155,12 @@ DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
             return out;
         }
     }
+    // The entry that was drawn under this name, as the return to the pool below finds it.
+    int entry = -1;
+    for (size_t t = 0; t < m_lists.NameList.size() && entry < 0; ++t)
+        if (m_lists.StateList[t] == kDrawnMark && equalsIgnoreAsciiCase(m_lists.NameList[t], name))
+            entry = static_cast<int>(t);
+    noteWithdrawal(index, shown[static_cast<size_t>(position)], name, entry, out);
     names.erase(names.begin() + position);
     shown.erase(shown.begin() + position);
     if (const LGrade *a = award(index))

@@ -279,6 +279,7 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
 
     DrawCommit commit;
     ClearDrawRecord(commit);
+    clearHallFiles(commit);
     m_options.addgradep = 0;
 
     m_lists = std::move(fresh);
@@ -391,6 +392,9 @@ std::optional<DrawOrderRequest> DrawSession::awardRequest(int awardIndex, int co
                             "修好后再按开始键，将重新抽取本奖项：\n"));
         return std::nullopt;
     }
+    // An award that took its check-in pool draws from those people only.
+    if (const std::vector<int> *pool = m_options.onlyCheckedIn ? hallPool(awardIndex) : nullptr)
+        rules->eligible = poolMarks(*pool, m_lists.size());
     return std::move(*rules);
 }
 
@@ -535,10 +539,6 @@ void DrawSession::prepareBatch(DrawOutcome &out)
     if (!a)
         return;  // IsDrawComplete keeps the position inside the table
 
-    // Excluded people and those kept for other awards roll but never win
-    // here, even when a short pool leaves the batch asking for them.
-    m_state.BatchSize =
-        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
     m_state.BatchAward = m_state.CurrentAward;
     m_slotTexts.fill({});
     m_gridText.clear();
@@ -547,14 +547,26 @@ void DrawSession::prepareBatch(DrawOutcome &out)
 
     m_captions.Award = a->prizeName;
     m_captions.AwardPicture = a->prizePicture;
-    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
-                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
-                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
+    fillReadyCaptions();
     m_captions.GoButton = TSL_GBK("开始");
     m_captions.readyLuckVisible = m_options.readyLuckVisible;
     m_captions.readyLuck.reset();
     auto settings = openSettings(m_dir);
     m_captions.boss = settings ? guestText(*settings) : std::string();
+}
+
+void DrawSession::fillReadyCaptions()
+{
+    const LGrade *a = award(m_state.CurrentAward);
+    if (!a)
+        return;
+    // Excluded people and those kept for other awards roll but never win
+    // here, even when a short pool leaves the batch asking for them.
+    m_state.BatchSize =
+        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
+    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
+                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
+                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
 }
 
 DrawOutcome DrawSession::answerShowResults(bool yes)
@@ -592,6 +604,8 @@ void DrawSession::useTextBlockLayout(const SlotBlockLayout &layout)
 void DrawSession::startRolling(DrawOutcome &out)
 {
     if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady || !m_restoreFailure.empty())
+        return;
+    if (!takeHallPool(out))
         return;
     m_captions.boss.clear();
     m_flags.Rolling = true;
