@@ -8,6 +8,8 @@
 #include "core/checkin/CheckInStore.h"
 #include "core/checkin/HallPool.h"
 #include "core/draw/DrawEvents.h"
+#include "core/proof/ProofVerify.h"
+#include "core/text/Gbk.h"
 #include "core/web/WinnersBoard.h"
 
 #include <algorithm>
@@ -175,6 +177,23 @@ TEST(HallDraw, ACrashDuringACheckInLosesNoAnsweredOne)
     Program p(dir);
     p.batch();
     EXPECT_EQ(winnersOf(p.session, 0), namesOf({0, 1, 2, 3, 4, 5}));
+}
+
+TEST(HallDraw, AnOrderFromThePeopleCheckedInIsRecomputedFromTheProof)
+{
+    DrawFolder dir(30, {{"一等奖", 2, 1, "2"}, {"二等奖", 3, 1, "3"}}, kOptions, kOnlyCheckedIn);
+    checkIn(dir, 30, {2, 4, 6, 8});
+    {
+        Program p(dir);
+        p.batch();
+        checkIn(dir, 30, {20, 21});
+        p.batch();
+    }
+    Program again(dir);  // a restart between the awards' saves is recomputed too
+    auto files = readProofFolder(dir.path());
+    ASSERT_TRUE(files);
+    const VerifyResult result = verifyProof(*files);
+    EXPECT_EQ(result.firstDifference, "") << gbkToUtf8(result.report);
 }
 
 TEST(HallBoard, WinnersReachTheBoardOnlyOnceTheirRecordsAreOnDisk)

@@ -94,13 +94,16 @@ void DrawSession::clearHallFiles(DrawCommit &commit)
 }
 
 void DrawSession::noteWithdrawal(int award, const std::string &display, const std::string &name, int entry,
-                                 DrawOutcome &out)
+                                 DrawCommit &commit)
 {
     if (award < 0 || award >= kMaxAwards)
         return;
     m_withdrawn[static_cast<size_t>(award)].push_back({display, name, entry});
-    if (Status kept = appendFileDurable(m_dir / files::kWithdrawn, withdrawalLine(award, entry, display, name)); !kept)
-        notifyError(out, kept.error(), TSL_GBK("弃奖已记入中奖记录，但现场互动的弃奖名单没有保存："));
+    std::string text;
+    for (size_t a = 0; a < m_withdrawn.size(); ++a)
+        for (const Withdrawal &w : m_withdrawn[a])
+            text += withdrawalLine(static_cast<int>(a), w.entry, w.display, w.name);
+    commit.files.emplace_back(files::kWithdrawn, std::move(text));
 }
 
 bool DrawSession::takeHallPool(DrawOutcome &out)
@@ -161,7 +164,7 @@ bool DrawSession::takeHallPool(DrawOutcome &out)
     commit.logBlock = "\r\n<" + timestamp() + ">  [" + a->name + "] " + TSL_GBK("只抽已签到的人：已签到 ") +
                       std::to_string(pool.size()) + TSL_GBK(" 人，本奖项奖池 ") + std::to_string(inPool) +
                       TSL_GBK(" 人：") + names + "\r\n";
-    // Where the draw keeps an audit log, the whole pool belongs in it with this save.
+    // The audit log's order line names the whole pool (its "eligible"), so anyone can rebuild the order.
     saveDraw(std::move(commit), !supplement, out);
     if (supplement) {
         m_state.BatchSize = std::clamp(m_state.BatchSize, 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));

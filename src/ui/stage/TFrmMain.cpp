@@ -16,6 +16,8 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
+#include "ui/proof/GuestNumbersDialog.h"
+#include "ui/proof/ProofBadge.h"
 #include "ui/photo/PhotoStage.h"
 #include "ui/settings/TForm_awardphoset.h"
 #include "ui/settings/TForm_setaward.h"
@@ -94,6 +96,8 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                [this] { m_layout->ArrangeAllSlots(true); }, [this] { return m_layout->slotAreasOnStage().front(); }},
                               this);
     m_photos->addModeItems(m_menuSettings);
+    m_proofBadge = new ProofBadge(this);
+    m_guestBanner = new GuestNumbersBanner(this);
     m_session->setSlotStage(this);
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer2.setTimerType(Qt::PreciseTimer);
@@ -540,6 +544,8 @@ void TFrmMain::showCaptions()
     readyLuck->setVisible(c.readyLuckVisible);
     if (!c.GoButton.empty())
         GoButton->setText(toQt(c.GoButton));
+    m_proofBadge->showProof(c);
+    m_guestBanner->showNumbers(QString::fromStdString(c.guestNumbers));
 }
 
 void TFrmMain::clearSlots()

@@ -33,6 +33,8 @@ namespace tessaly {
 
 class DrawControl;
 class DrawSession;
+class ProofBadge;
+class GuestNumbersBanner;
 class EventMirror;
 struct DrawOutcome;
 class FileOpener;
@@ -102,6 +104,10 @@ public:
     void NC2Click();  // show the winners window
     void restoreBackupClick();  // brings back a backup kept before a reset
     void NC9Click();  // change a prize name
+    // Writes the one-page proof sheet of the commitment in force and opens it.
+    void printProofSheet();
+    // The guests' numbers of the award about to begin.
+    void openGuestNumbers();
     void slotFontDialog(int slot);   // "设置字体" of a slot
     void openBlockArrangement();     // "分列编排" of the text block
     void chooseAwardPictureSize();   // "设置图片大小" of the prize picture
@@ -223,6 +229,8 @@ private:
     int m_tickCount = 0;
 
     PhotoStage *m_photos = nullptr;
+    ProofBadge *m_proofBadge = nullptr;
+    GuestNumbersBanner *m_guestBanner = nullptr;
     QPointer<TFrmFloat> m_results;
     SpecialSettings *m_special = nullptr;
     QPointer<TForm_float2> m_winners;
