@@ -2,6 +2,8 @@
 
 #include "core/draw/DrawSession.h"
 #include "ui/control/DrawControl.h"
+
+#include <QWidget>
 #include "core/participants/ParticipantList.h"
 
 #include <chrono>
