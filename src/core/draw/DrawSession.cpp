@@ -917,6 +917,8 @@ void DrawSession::syncMirror()
     if (!m_mirror)
         return;
     const bool ok = m_mirror->sync();
+    if (ok)
+        m_mirrorSyncedAt = timestamp();
     if (ok == !m_mirrorDown)
         return;
     m_mirrorDown = !ok;

@@ -186,9 +186,16 @@ public:
     // Tests only: the seeds of new commitments come from here instead of the operating system.
     void setSeedSource(std::function<std::string()> source) { m_proof.setSeedSource(std::move(source)); }
     // The mirror folder every save is copied to after it is on disk; nullptr for none.
-    void setMirror(EventMirror *mirror) { m_mirror = mirror; }
+    void setMirror(EventMirror *mirror)
+    {
+        m_mirror = mirror;
+        m_mirrorDown = false;
+        m_mirrorSyncedAt.clear();
+    }
     // The mirror's last copy failed or is late ("备份中断"); why, in GBK.
     bool mirrorInterrupted() const { return m_mirrorDown; }
+    // When the mirror was last brought level (the history's time stamp); empty before the first time.
+    const std::string &mirrorSyncedAt() const { return m_mirrorSyncedAt; }
     std::string mirrorReason() const;
     std::filesystem::path mirrorFolder() const { return m_mirror ? m_mirror->folder() : std::filesystem::path(); }
     // Brings the mirror level with the folder (after every save, and after
@@ -319,6 +326,7 @@ private:
     CommitInterrupt m_interrupt;
     EventMirror *m_mirror = nullptr;
     bool m_mirrorDown = false;
+    std::string m_mirrorSyncedAt;
     bool m_takeover = false;
     // The show action of a stop whose records are not on disk, with its texts.
     std::optional<StageAction> m_withheld;

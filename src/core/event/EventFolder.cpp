@@ -364,9 +364,14 @@ Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
     return copy;
 }
 
+bool isRehearsalCopy(const fs::path &folder)
+{
+    return folder.filename().string().rfind("tessaly-rehearsal-", 0) == 0;
+}
+
 void removeRehearsalCopy(const fs::path &copy)
 {
-    if (copy.filename().string().rfind("tessaly-rehearsal-", 0) != 0)
+    if (!isRehearsalCopy(copy))
         return;
     std::error_code ec;
     fs::remove_all(copy, ec);

@@ -81,6 +81,8 @@ Result<std::filesystem::path> makeRehearsalCopy(const std::filesystem::path &eve
 
 // Removes a rehearsal copy (only folders made by makeRehearsalCopy).
 void removeRehearsalCopy(const std::filesystem::path &copy);
+// Whether the folder is a copy made by makeRehearsalCopy.
+bool isRehearsalCopy(const std::filesystem::path &folder);
 
 // Keeps other copies of the program off an event folder while held. The lock is
 // an advisory lock on a file in the folder, so the system drops it when the

@@ -129,6 +129,8 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("NBmusic"));
     m_menuSettings->addAction(QStringLiteral("奖项分组设置"), m_special, &SpecialSettings::openGrouping)
         ->setObjectName(QStringLiteral("Nfz"));
+    m_menuSettings->addAction(QStringLiteral("同步备份..."), this, &TFrmMain::openMirrorSettings)
+        ->setObjectName(QStringLiteral("NBmirror"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
     NB3->setObjectName(QStringLiteral("NB3"));
     NB3->setCheckable(true);
