@@ -133,8 +133,11 @@ TEST(DrawSession, StartAndCloseAskOnlyWhenTheyMust)
         bool asks, autoLayout;
     };
     const Case cases[] = {
-        {"onerun=1\r\n", "800*600", false, true},  // the first start lays out without asking
-        {"onerun=0\r\n", "800*600", true, true},
+        {"onerun=1\r\n", "1920*1080", false, true},  // the first start lays out without asking
+        {"onerun=0\r\n", "1920*1080", true, true},  // another shape of screen
+        {"onerun=1\r\n", "800*600", false, false},  // a size alone shows the stage in proportion
+        {"onerun=0\r\n", "2048*1536", false, false},
+        {"onerun=0\r\nfitscreen=0\r\n", "800*600", true, true},  // not fitted: any size, as before
         {"onerun=0\r\n", "1024*768", false, false},
     };
     for (const auto &c : cases) {
@@ -204,7 +207,9 @@ std::string exclusionsFor(int sections)
 
 bool listsApplied(const DrawSession &s)
 {
-    return s.PoolList().size() >= 2 && s.PoolList()[0] == 9 && s.PoolList()[1] == 8;
+    // The excluded people (8 and 9, those not drawn yet) lead the order, set aside.
+    const auto &order = s.PoolList();
+    return s.state().OrderFloor > 0 && !order.empty() && (order[0] == 9 || order[0] == 8);
 }
 
 TEST(DrawSession, ListsApplyAsTheRestartModeSays)
@@ -217,7 +222,9 @@ TEST(DrawSession, ListsApplyAsTheRestartModeSays)
     };
     const Case cases[] = {
         {0, false, false, "0", false},
-        {1, true, true, "0", false},  // once, at this start
+        // Once, at this start: the draw begun with them keeps them through a
+        // restart, until the restart command begins another without them.
+        {1, true, true, "0", true},
         {2, false, true, "2", true},  // the start restores an order built before; later awards use the lists
     };
     for (const auto &c : cases) {
@@ -239,6 +246,9 @@ TEST(DrawSession, ListsApplyAsTheRestartModeSays)
         EXPECT_EQ(dir.option("ntfs"), c.ntfsAfter);
         Program next(dir);
         EXPECT_EQ(next.session.flags().PredeterminedActive, c.activeNextStart);
+        next.session.Restart();
+        EXPECT_EQ(next.session.flags().PredeterminedActive, c.ntfs == 2);
+        EXPECT_EQ(Program(dir).session.flags().PredeterminedActive, c.ntfs == 2);
     }
 }
 
@@ -471,7 +481,9 @@ TEST(DrawSession, RecordAndResultFilesAreWrittenByteForByte)
     // The record holds the masked text and the full name; the history only the name.
     EXPECT_NE(lists.DisplayList[first], name1);
     EXPECT_EQ(dir.read("ARecord.dat"), "0|" + lists.DisplayList[first] + "|" + name1 + "\r\n\r\n");
-    EXPECT_EQ(dir.read("log.txt"), "\r\n<2026/12/8 19:05:03> \r\n[" + G("一等奖") + "] " + name1 + "  \r\n");
+    // After the batch, the audit chain's latest hash, as shown on the stage.
+    EXPECT_EQ(dir.read("log.txt"), "\r\n<2026/12/8 19:05:03> \r\n[" + G("一等奖") + "] " + name1 + "  \r\n" +
+                                       G("校验值：") + run.session.proof().head().substr(0, 16) + "\r\n");
     std::string colip;
     for (int i = 0; i < 3; ++i)
         colip += (i == first ? "|ISOK|" : std::to_string(i)) + "\r\n";

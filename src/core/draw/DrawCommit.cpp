@@ -2,6 +2,7 @@
 
 #include "files/FileIo.h"
 #include "files/Paths.h"
+#include "proof/AuditLog.h"
 #include "settings/IniStore.h"
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
@@ -21,6 +22,7 @@ struct Journal {
     DrawCommit commit;
     long long recordAt = 0;
     long long logAt = 0;
+    long long auditAt = 0;
 };
 
 long long fileLength(const fs::path &path)
@@ -44,24 +46,32 @@ std::string serialize(const Journal &j)
     text += "\r\nrecord=" + std::string(c.clearRecord ? "1" : "0") + "|" + std::to_string(j.recordAt) + "|" +
             std::to_string(c.recordBlock.size());
     text += "\r\nlog=" + std::to_string(j.logAt) + "|" + std::to_string(c.logBlock.size());
+    if (!c.auditBlock.empty())
+        text += "\r\naudit=" + std::to_string(j.auditAt) + "|" + std::to_string(c.auditBlock.size());
     text += "\r\norder=" + length(c.orderText);
     text += "\r\nstate=" + length(c.stateText);
     for (const auto &w : c.settings)
         text += "\r\nset=" + w.section + "\t" + w.key + "\t" + w.value;
+    for (const auto &f : c.files)
+        text += "\r\nfile=" + std::to_string(f.second.size()) + "|" + f.first;
     text += "\r\nend\r\n";
     text += c.recordBlock;
     text += c.logBlock;
+    text += c.auditBlock;
     if (c.orderText)
         text += *c.orderText;
     if (c.stateText)
         text += *c.stateText;
+    for (const auto &f : c.files)
+        text += f.second;
     return text;
 }
 
 bool parse(std::string_view text, Journal &j)
 {
     DrawCommit &c = j.commit;
-    long long recordLength = 0, logLength = 0, orderLength = -1, stateLength = -1;
+    long long recordLength = 0, logLength = 0, auditLength = 0, orderLength = -1, stateLength = -1;
+    std::vector<long long> fileLengths;
     size_t pos = 0;
     bool first = true;
     for (;;) {
@@ -99,12 +109,25 @@ bool parse(std::string_view text, Journal &j)
         } else if (key == "log") {
             if (!parseLength(field(0), j.logAt) || !parseLength(field(1), logLength))
                 return false;
+        } else if (key == "audit") {
+            if (!parseLength(field(0), j.auditAt) || !parseLength(field(1), auditLength))
+                return false;
         } else if (key == "order") {
             if (!parseLength(value, orderLength))
                 return false;
         } else if (key == "state") {
             if (!parseLength(value, stateLength))
                 return false;
+        } else if (key == "file") {
+            const size_t bar = value.find('|');
+            long long length = -1;
+            const std::string_view name = bar == std::string_view::npos ? std::string_view() : value.substr(bar + 1);
+            // Only the draw's own files: a journal never writes anything else.
+            if (!parseLength(value.substr(0, bar), length) || length < 0 ||
+                (name != files::kWithdrawn && name != files::kHallPools))
+                return false;
+            fileLengths.push_back(length);
+            c.files.emplace_back(std::string(name), std::string());
         } else if (key == "set") {
             size_t t1 = value.find('\t');
             size_t t2 = t1 == std::string_view::npos ? t1 : value.find('\t', t1 + 1);
@@ -121,12 +144,15 @@ bool parse(std::string_view text, Journal &j)
         pos += static_cast<size_t>(length);
         return true;
     };
-    if (!take(recordLength, c.recordBlock) || !take(logLength, c.logBlock))
+    if (!take(recordLength, c.recordBlock) || !take(logLength, c.logBlock) || !take(auditLength, c.auditBlock))
         return false;
     if (orderLength >= 0 && !take(orderLength, c.orderText.emplace()))
         return false;
     if (stateLength >= 0 && !take(stateLength, c.stateText.emplace()))
         return false;
+    for (size_t i = 0; i < fileLengths.size(); ++i)
+        if (!take(fileLengths[i], c.files[i].second))
+            return false;
     return pos == text.size();
 }
 
@@ -197,6 +223,15 @@ CommitResult apply(const fs::path &programDir, const Journal &j, const CommitInt
     if (stopHere(CommitStep::Record))
         return result;
 
+    // The audit lines go with the records they describe.
+    const fs::path auditPath = programDir / kAuditLog;
+    if (recovering)
+        record(appendMissing(auditPath, j.auditAt, c.auditBlock, false), result.auditWritten);
+    else
+        record(c.auditBlock.empty() ? Status(Ok{}) : appendFileDurable(auditPath, c.auditBlock), result.auditWritten);
+    if (stopHere(CommitStep::Audit))
+        return result;
+
     if (c.orderText)
         record(writeFileAtomic(programFile(programDir, files::kDrawOrder), *c.orderText), result.orderWritten);
     else
@@ -211,6 +246,11 @@ CommitResult apply(const fs::path &programDir, const Journal &j, const CommitInt
     if (stopHere(CommitStep::State))
         return result;
 
+    for (const auto &[name, text] : c.files) {
+        bool written = false;
+        record(writeFileAtomic(programDir / name, text), written);
+        result.stateWritten = result.stateWritten && written;
+    }
     record(writeSettings(programDir, c.settings), result.settingsWritten);
     if (stopHere(CommitStep::Settings))
         return result;
@@ -225,7 +265,8 @@ CommitResult apply(const fs::path &programDir, const Journal &j, const CommitInt
     if (stopHere(CommitStep::Log))
         return result;
 
-    if (result.recordWritten && result.orderWritten && result.stateWritten && result.settingsWritten) {
+    if (result.recordWritten && result.auditWritten && result.orderWritten && result.stateWritten &&
+        result.settingsWritten) {
         Status removed = removeFileDurable(programFile(programDir, kCommitJournal));
         if (!removed)
             result.errors.push_back(removed.error());
@@ -301,6 +342,10 @@ Status resumeAfterPending(const fs::path &programDir, const DrawCommit &commit)
         if (!record)
             return record;
     }
+    if (Status audit = resumeAppend(programDir / kAuditLog, pending.auditAt, pending.commit.auditBlock,
+                                    commit.auditBlock, true);
+        !audit)
+        return audit;
     return resumeAppend(programFile(programDir, files::kLog), pending.logAt, pending.commit.logBlock, commit.logBlock,
                         false);
 }
@@ -321,7 +366,7 @@ CommitResult applyDrawCommit(const fs::path &programDir, const DrawCommit &commi
         }
     }
     Journal j{commit, fileLength(programFile(programDir, files::kRecord)),
-              fileLength(programFile(programDir, files::kLog))};
+              fileLength(programFile(programDir, files::kLog)), fileLength(programDir / kAuditLog)};
     Status journal = writeFileAtomic(programFile(programDir, kCommitJournal), serialize(j));
     if (!journal) {
         // Nothing has changed on disk: the stop is not saved at all, rather than half.
@@ -360,7 +405,7 @@ RecoveryResult finishPendingCommit(const fs::path &programDir)
     }
     CommitResult applied = apply(programDir, j, {}, true);
     out.errors = std::move(applied.errors);
-    out.finished = applied.recordWritten && applied.orderWritten && applied.stateWritten && applied.settingsWritten;
+    out.finished = applied.recordWritten && applied.auditWritten && applied.orderWritten && applied.stateWritten && applied.settingsWritten;
     return out;
 }
 

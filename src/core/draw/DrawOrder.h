@@ -6,6 +6,7 @@
 #include "draw/Random.h"
 #include "participants/ParticipantList.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct DrawOrderRequest {
     // names that may not win this award, each in list order.
     std::vector<std::vector<std::string>> predetermined;
     std::vector<std::string> excluded;
+    // When set, only the entries marked here (by index) enter the pool: the
+    // people checked in when the award took its pool.
+    std::optional<std::vector<char>> eligible;
 };
 
 enum class PoolShortage {
@@ -52,6 +56,11 @@ struct DrawOrder {
 
     bool built() const { return shortage != PoolShortage::Empty; }
 };
+
+// Takes entries already drawn out of the part of an order still in play
+// (positions 0 to cursor), moving the cursor and the floor with them; an entry
+// written twice stays only at the higher place. Returns how many went.
+int removeDrawnFromPlay(std::vector<int> &order, int &cursor, int &floor, const std::vector<std::string> &state);
 
 DrawOrder buildDrawOrder(const ParticipantLists &lists, const DrawOrderRequest &request, RandomSource &random);
 

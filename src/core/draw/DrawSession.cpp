@@ -5,6 +5,7 @@
 #include "draw/DrawRecord.h"
 #include "draw/Shortage.h"
 #include "draw/StatusTemplate.h"
+#include "proof/ProofOrder.h"
 #include "files/FileIo.h"
 #include "files/Paths.h"
 #include "settings/ProgramFiles.h"
@@ -13,12 +14,14 @@
 #include "special/Grouping.h"
 #include "special/SpecialLists.h"
 #include "stage/SlotLayout.h"
+#include "stage/StageScale.h"
 #include "text/Base64.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
 #include "text/SplitField.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tessaly {
 namespace fs = std::filesystem;
@@ -42,7 +45,7 @@ void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, 
 }  // namespace
 
 DrawSession::DrawSession(fs::path programDir, RandomSource &random, const Clock &clock)
-    : m_dir(std::move(programDir)), m_random(random), m_clock(clock), m_notices(m_dir, clock)
+    : m_dir(std::move(programDir)), m_proof(m_dir), m_random(random), m_clock(clock), m_notices(m_dir, clock)
 {
     m_startFromEnabled.fill(true);
     m_captions.GoButton = TSL_GBK("开始");
@@ -103,6 +106,8 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
         notifyError(out, error);
     if (recovered.found && !recovered.finished)
         m_restoreFailure = recovered.errors.empty() ? std::string(kCommitJournal) : recovered.errors.front().message;
+    if (Status loaded = m_proof.load(); !loaded)
+        notifyError(out, loaded.error());
 
     auto settings = openSettingsFor(m_dir, out);
     if (!settings) {
@@ -111,11 +116,18 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     }
     m_flags.PhotoMode = settings->readBool("Option", "ispho", false);
     const int ntfs = settings->readInteger("Option", "ntfs", 0);
-    m_flags.PredeterminedActive = m_takeover ? settings->readBool("Option", "commitlists", false) : ntfs == 2;
     m_flags.BatchReady = false;
     m_flags.GroupingEnabled = settings->readBool("Option", "canfz", false);
     const bool onerun = !m_takeover && settings->readBool("Option", "onerun", true);
-    const std::string screenmain = settings->readString("Option", "screenmain");
+    // A draw begun with the special lists in force keeps them after a restart
+    // (a crash never changes who may win): set.dat notes them with every save.
+    const bool listsAtLastSave = settings->readBool("Option", "commitlists", false);
+    m_flags.PredeterminedActive = m_takeover ? listsAtLastSave : ntfs == 2 || (!onerun && listsAtLastSave);
+    // Fitted to the screen, a layout shows in proportion on any size: only another
+    // shape of screen calls for arranging it anew.
+    const bool layoutStale =
+        layoutNeedsArranging(settings->readString("Option", "screenmain"),
+                             parseScreenKey(screenKey).value_or(TextSize{}), settings->readBool("Option", kFitToScreenKey, true));
     m_showHint = settings->readBool("Option", "showhint", false);
     m_notices.post(missingSoundNotices(*settings, m_dir));
     if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
@@ -128,7 +140,7 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
         m_flags.PredeterminedActive = true;
         resetDraw(true, out);
     } else {
-        readSavedDraw(*settings, out);
+        readSavedDraw(*settings, onerun, out);
     }
     if (m_flags.PhotoMode)
         showPhotoPrompt(out);
@@ -136,9 +148,9 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     if (onerun) {
         writeOptions(m_dir, {{"Option", "onerun", "0"}}, out);
         resetDraw(false, out);
-        if (screenmain != screenKey)
+        if (layoutStale)
             out.actions.push_back(StageAction::AutoLayoutMain);
-    } else if (screenmain != screenKey) {
+    } else if (layoutStale) {
         out.question = Question{QuestionKind::AutoLayout, TSL_GBK("提示"),
                                 TSL_GBK("当前电脑屏幕分辩率和前一次软件运行时的分辩率不同，"
                                         "是否要让电脑自动调整主副标题等的位置?"),
@@ -149,7 +161,7 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     return out;
 }
 
-void DrawSession::readSavedDraw(const IniStore &settings, DrawOutcome &out)
+void DrawSession::readSavedDraw(const IniStore &settings, bool onerun, DrawOutcome &out)
 {
     readConfig(settings, out);
     readConfigGrade(settings, out);
@@ -158,8 +170,11 @@ void DrawSession::readSavedDraw(const IniStore &settings, DrawOutcome &out)
         m_restoreFailure = loaded.error().message;
     } else if (m_restoreFailure.empty()) {
         RestoreDraw(out);
+        if (!onerun && m_restoreFailure.empty())
+            noteRestore(out);
     }
     prepareBatch(out);
+    saveProofLines(out);
     out.actions.push_back(StageAction::ComposeMarquee);
 }
 
@@ -279,6 +294,7 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
 
     DrawCommit commit;
     ClearDrawRecord(commit);
+    clearHallFiles(commit);
     m_options.addgradep = 0;
 
     m_lists = std::move(fresh);
@@ -291,6 +307,9 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
     m_state.OrderFloor = 0;
+    m_guests = {};
+    m_captions.guestNumbers.clear();
+    beginCommitment(std::exchange(m_resetReason, "reset"), out);
     bool built = false;
     if (const LGrade *a = award(m_state.CurrentAward))
         built = BuildDrawOrder(m_state.CurrentAward, a->winners, false, useLists, out);
@@ -391,6 +410,9 @@ std::optional<DrawOrderRequest> DrawSession::awardRequest(int awardIndex, int co
                             "修好后再按开始键，将重新抽取本奖项：\n"));
         return std::nullopt;
     }
+    // An award that took its check-in pool draws from those people only.
+    if (const std::vector<int> *pool = m_options.onlyCheckedIn ? hallPool(awardIndex) : nullptr)
+        rules->eligible = poolMarks(*pool, m_lists.size());
     return std::move(*rules);
 }
 
@@ -429,7 +451,19 @@ bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useL
         return false;
     }
     m_pendingOrder.reset();
-    DrawOrder order = buildDrawOrder(m_lists, *request, m_random);
+    const std::string what = std::exchange(m_buildKind, "order");
+    const std::string guests = std::exchange(m_buildGuests, {});
+    DrawOrder order;
+    if (m_proof.committed()) {
+        const std::string pool = poolDigest(m_lists, request->range);
+        ProofRandom generator = m_proof.generatorFor(awardIndex, guests, what);
+        order = buildDrawOrder(m_lists, *request, generator);
+        AuditFields fields = orderLineFields(*request, what, pool, order);
+        fields.emplace_back("guests", guests);
+        m_proof.add("order", fields);
+    } else {
+        order = buildDrawOrder(m_lists, *request, m_random);
+    }
     m_orderUnsaved = true;
     const bool grouped = m_flags.GroupingEnabled;
     // What the later awards can still get, so the notice never says they draw as usual when they cannot.
@@ -490,7 +524,7 @@ bool DrawSession::refuseUnrestored(DrawOutcome &out) const
 
 void DrawSession::prepareBatch(DrawOutcome &out)
 {
-    if (refuseUnrestored(out))
+    if (refuseUnrestored(out) || refuseRevealed(out))
         return;
     if (m_withheld) {
         notify(out, TSL_GBK("上一批的中奖结果还没有保存成功，请先重试保存，成功后才能继续抽奖。"), ErrorCode::FileWrite);
@@ -529,16 +563,13 @@ void DrawSession::prepareBatch(DrawOutcome &out)
                 m_pendingOrder.reset();
                 return;
             }
+            saveBuiltOrder(out);
         }
     }
     const LGrade *a = award(m_state.CurrentAward);
     if (!a)
         return;  // IsDrawComplete keeps the position inside the table
 
-    // Excluded people and those kept for other awards roll but never win
-    // here, even when a short pool leaves the batch asking for them.
-    m_state.BatchSize =
-        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
     m_state.BatchAward = m_state.CurrentAward;
     m_slotTexts.fill({});
     m_gridText.clear();
@@ -547,14 +578,26 @@ void DrawSession::prepareBatch(DrawOutcome &out)
 
     m_captions.Award = a->prizeName;
     m_captions.AwardPicture = a->prizePicture;
-    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
-                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
-                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
+    fillReadyCaptions();
     m_captions.GoButton = TSL_GBK("开始");
     m_captions.readyLuckVisible = m_options.readyLuckVisible;
     m_captions.readyLuck.reset();
     auto settings = openSettings(m_dir);
     m_captions.boss = settings ? guestText(*settings) : std::string();
+}
+
+void DrawSession::fillReadyCaptions()
+{
+    const LGrade *a = award(m_state.CurrentAward);
+    if (!a)
+        return;
+    // Excluded people and those kept for other awards roll but never win
+    // here, even when a short pool leaves the batch asking for them.
+    m_state.BatchSize =
+        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
+    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
+                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
+                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
 }
 
 DrawOutcome DrawSession::answerShowResults(bool yes)
@@ -593,6 +636,20 @@ void DrawSession::startRolling(DrawOutcome &out)
 {
     if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady || !m_restoreFailure.empty())
         return;
+    // The award's check-in pool comes first, so that the guests' numbers mix the order built from it.
+    if (!takeHallPool(out))
+        return;
+    // The first roll of an award closes its guest step: the numbers decide its order now.
+    if (m_guests.open) {
+        const bool forThisAward = m_guests.award == m_state.CurrentAward && !m_flags.SupplementMode;
+        if (!forThisAward) {
+            m_proof.add("guests-dropped", {{"award", std::to_string(m_guests.award)}});
+            m_guests = {};
+            m_captions.guestNumbers.clear();
+        } else if (!closeGuestStep(out)) {
+            return;
+        }
+    }
     m_captions.boss.clear();
     m_flags.Rolling = true;
     m_captions.readyLuckVisible = false;
@@ -710,6 +767,14 @@ void DrawSession::stopBatch(DrawOutcome &out)
             commit.orderText = orderFileText(m_pool);
         withPosition = true;
     }
+    std::string winners;
+    for (int entry : m_lastBatch)
+        winners += (winners.empty() ? "" : ",") + std::to_string(entry);
+    if (m_proof.committed())
+        m_proof.add("stop", {{"award", std::to_string(m_state.BatchAward)},
+                             {"supplement", withPosition ? "0" : "1"},
+                             {"winners", winners},
+                             {"cursor", std::to_string(m_state.OrderCursor)}});
     AppendBatchRecord(batch, awardName, std::move(commit), withPosition, out);
 
     if (soundPlays(SoundMoment::RollingStopped, m_grade.sounds, m_flags.AudioReady))
@@ -806,6 +871,9 @@ void DrawSession::AppendBatchRecord(const TakenBatch &batch, const std::string &
     // The batch's records end with an empty line; the marks go with them.
     commit.recordBlock = batch.records + "\r\n";
     commit.logBlock = batchLogBlock(timestamp(), awardName, batch.line);
+    // The hall can photograph the chain's end after every stop; the history keeps it too.
+    if (m_proof.committed() && !m_proof.pending().empty())
+        commit.logBlock += TSL_GBK("校验值：") + m_proof.head().substr(0, 16) + "\r\n";
     commit.stateText = joinLines(m_lists.StateList);
     saveDraw(std::move(commit), withPosition, out);
 }
@@ -824,12 +892,15 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
         commit.settings.insert(commit.settings.begin(), writes.begin(), writes.end());
     }
 
+    commit.auditBlock = m_unsavedAudit + m_proof.takePending() + commit.auditBlock;
     // Every save is counted in set.dat with it, so a mirror and a folder can
     // tell which is further on, and what the special lists were at the last one.
     commit.settings.push_back({"Option", "commitcount", std::to_string(readCommitCount(m_dir).count + 1)});
     commit.settings.push_back({"Option", "commitlists", m_flags.PredeterminedActive ? "1" : "0"});
 
     CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
+    m_unsavedAudit = result.auditWritten ? std::string() : commit.auditBlock;
+    showProof();
     m_unsavedRecord = result.recordWritten ? std::string() : commit.recordBlock;
     m_clearRecordOwed = commit.clearRecord && !result.recordWritten;
     m_unsavedLog = result.logWritten ? std::string() : commit.logBlock;
@@ -858,6 +929,8 @@ void DrawSession::syncMirror()
     if (!m_mirror)
         return;
     const bool ok = m_mirror->sync();
+    if (ok)
+        m_mirrorSyncedAt = timestamp();
     if (ok == !m_mirrorDown)
         return;
     m_mirrorDown = !ok;

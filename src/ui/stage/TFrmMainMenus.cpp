@@ -25,6 +25,8 @@
 #include "ui/photo/PhotoStage.h"
 #include "ui/common/LabelMenu.h"
 #include "ui/common/StageWidgets.h"
+#include "ui/proof/GuestNumbersDialog.h"
+#include "ui/proof/ProofSheet.h"
 #include "ui/stage/StageLayout.h"
 #include "ui/stage/TForm_changpo.h"
 #include "ui/stage/TForm_changpo20.h"
@@ -32,6 +34,7 @@
 #include "ui/participants/TTextedit.h"
 #include "ui/special/SpecialSettings.h"
 
+#include <QDateTime>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -94,6 +97,12 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("NA7"));
     m_menuInterface->addAction(QStringLiteral("滚动区自动排版"), this, &TFrmMain::NA6Click)
         ->setObjectName(QStringLiteral("NA6"));
+    // The layout shown in proportion on a screen of another size than it was arranged for.
+    auto *fit = m_menuInterface->addAction(QStringLiteral("按屏幕放大"));
+    fit->setObjectName(QStringLiteral("NAfit"));
+    fit->setCheckable(true);
+    connect(m_menuInterface, &QMenu::aboutToShow, fit, [this, fit] { fit->setChecked(m_layout->fitToScreen()); });
+    connect(fit, &QAction::triggered, this, [this](bool on) { m_layout->setFitToScreen(on); });
     QMenu *backgrounds = m_menuInterface->addMenu(QStringLiteral("更换背景图画"));
     backgrounds->setObjectName(QStringLiteral("NA1"));
     for (int i = 1; i <= 10; ++i)
@@ -126,6 +135,8 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("NBmusic"));
     m_menuSettings->addAction(QStringLiteral("奖项分组设置"), m_special, &SpecialSettings::openGrouping)
         ->setObjectName(QStringLiteral("Nfz"));
+    m_menuSettings->addAction(QStringLiteral("同步备份..."), this, &TFrmMain::openMirrorSettings)
+        ->setObjectName(QStringLiteral("NBmirror"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
     NB3->setObjectName(QStringLiteral("NB3"));
     NB3->setCheckable(true);
@@ -167,6 +178,10 @@ void TFrmMain::createMenus()
     m_menuFunctions->addAction(QStringLiteral("抽奖历史记录"), this, [this] {
         m_services.opener.open(QString::fromStdString(programFile(m_programDir, "log.txt").string()));
     })->setObjectName(QStringLiteral("NC3"));
+    m_menuFunctions->addAction(QStringLiteral("抽奖公证单..."), this, &TFrmMain::printProofSheet)
+        ->setObjectName(QStringLiteral("NCproof"));
+    m_menuFunctions->addAction(QStringLiteral("来宾数字..."), this, &TFrmMain::openGuestNumbers)
+        ->setObjectName(QStringLiteral("NCguests"));
 
     m_menuHelp = new QMenu(this);
     m_menuHelp->addAction(QStringLiteral("操作提示"), this, &TFrmMain::ND1Click)->setObjectName(QStringLiteral("ND1"));
@@ -243,7 +258,8 @@ void TFrmMain::NA3Click()
     m_layout->report(restoreFactorySettings(m_programDir));
     m_layout->LayoutDirty = false;
     auto settings = openSettings(m_programDir);
-    if (settings && settings->readString("Option", "screenmain") != fromQt(ScreenKey())) {
+    if (settings && layoutNeedsArranging(settings->readString("Option", "screenmain"), {StageWidth(), StageHeight()},
+                                         settings->readBool("Option", kFitToScreenKey, true))) {
         m_layout->ReadConfig();
         m_layout->AutoLayoutMain();
     }
@@ -316,9 +332,15 @@ void TFrmMain::chooseBackground(int index)
 void TFrmMain::PopupMenu2Popup(TAALabel *label, const QPoint &globalPos)
 {
     PopupLabelName = label->objectName();
+    // The menu writes the label's section as it stands on the stage; a stage shown in
+    // proportion stores it again in the form it was arranged for.
     LabelMenuContext context{m_programDir, m_services.messages, m_services.pickers, StageWidth(), true,
                              [this](const TAALabel *l) { return m_layout->fontOf(l); },
-                             [this](TAALabel *l, const FontSpec &spec) { m_layout->applyFont(l, spec); }, {}};
+                             [this](TAALabel *l, const FontSpec &spec) { m_layout->applyFont(l, spec); },
+                             [this, label] {
+                                 if (!m_layout->scale().identity())
+                                     m_layout->storeElement(label);
+                             }};
     execLabelMenu(this, label, context, globalPos);
 }
 
@@ -571,6 +593,38 @@ void TFrmMain::openListEditor()
 {
     TTextedit editor(m_programDir, *this, *m_session, {m_services.messages, m_services.pickers}, this);
     editor.exec();
+}
+
+}  // namespace tessaly
+
+namespace tessaly {
+
+void TFrmMain::openGuestNumbers()
+{
+    GuestNumbersDialog dialog(*m_session, [this](const DrawOutcome &out) { m_control->apply(out); }, this);
+    if (dialog.openStep())
+        dialog.exec();
+}
+
+void TFrmMain::printProofSheet()
+{
+    if (m_session->proof().commitment().empty()) {
+        m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("当前没有抽奖承诺，请先重新开始抽奖。"));
+        return;
+    }
+    const QString path = m_services.pickers.pickSaveFileAt(
+        this, QStringLiteral("保存抽奖公证单"), QStringLiteral("PDF文件 (*.pdf)"), QStringLiteral("pdf"),
+        QString::fromStdString((m_programDir / "proof-sheet.pdf").string()));
+    if (path.isEmpty())
+        return;
+    const ProofSheetData data =
+        proofSheetData(*m_session, QString::fromStdString(m_programDir.filename().string()),
+                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    if (tessaly::Status written = writeProofSheet(path.toStdString(), data); !written) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(written.error().message));
+        return;
+    }
+    m_services.opener.open(path);
 }
 
 }  // namespace tessaly
