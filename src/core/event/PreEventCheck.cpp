@@ -6,6 +6,7 @@
 #include "files/FileIo.h"
 #include "files/Paths.h"
 #include "participants/Jpeg.h"
+#include "participants/PhotoCache.h"
 #include "participants/ParticipantList.h"
 #include "settings/AwardTable.h"
 #include "settings/ProgramFiles.h"
@@ -254,6 +255,25 @@ bool photoDecodes(const fs::path &path)
     return loadJpegFile(path, DecodeBox{1, 1}).ok();
 }
 
+// The cache in the user's cache folder that brings the photos back quickly after a restart.
+void checkPhotoCache(const fs::path &folder, const std::vector<std::string> &lines, Findings &out)
+{
+    const fs::path root = userCacheFolder();
+    if (root.empty())
+        return;
+    const PhotoCacheStatus cache = photoCacheStatus(root, folder, lines);
+    if (cache.photos == 0)
+        return;
+    if (cache.box.width <= 0)
+        out.add(Level::Info, "照片缓存尚未建立：第一次加载照片时建立，之后加载更快。");
+    else if (cache.cached == cache.photos)
+        out.add(Level::Ok, "照片缓存完整：" + std::to_string(cache.cached) + " 张（" + std::to_string(cache.box.width) +
+                               "x" + std::to_string(cache.box.height) + "）。");
+    else
+        out.add(Level::Info, "照片缓存不完整：" + std::to_string(cache.photos) + " 张中 " +
+                                 std::to_string(cache.photos - cache.cached) + " 张未缓存，下次加载时从原图解码并补上。");
+}
+
 void checkPhotos(const fs::path &folder, const std::vector<std::string> &lines, Findings &out)
 {
     const fs::path photos = programFile(folder, files::kPhotoFolder);
@@ -296,6 +316,7 @@ void checkPhotos(const fs::path &folder, const std::vector<std::string> &lines, 
     }
     if (missing.empty() && broken.empty())
         out.add(Level::Ok, "照片模式：名单中每个人都有照片。");
+    checkPhotoCache(folder, lines, out);
 }
 
 void checkSounds(const fs::path &folder, const SoundSettings &sounds, SoundProbe *probe, Findings &out)

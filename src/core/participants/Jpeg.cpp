@@ -63,7 +63,7 @@ JpegDecoder::~JpegDecoder()
 }
 
 Result<DecodeBox> JpegDecoder::decodeInto(std::span<const unsigned char> bytes, DecodeBox box, Room room,
-                                          void *context)
+                                          void *context, bool strict)
 {
     if (!m_handle)
         return decoderError("无法解码图片", nullptr);
@@ -88,7 +88,7 @@ Result<DecodeBox> JpegDecoder::decodeInto(std::span<const unsigned char> bytes, 
                                  reinterpret_cast<unsigned char *>(pixels), size.width, size.width * 4, size.height,
                                  kNativePixelFormat, TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE);
     // A warning (a picture cut short, a bad marker) still leaves a usable picture.
-    if (rc != 0 && tjGetErrorCode(m_handle) != TJERR_WARNING)
+    if (rc != 0 && (strict || tjGetErrorCode(m_handle) != TJERR_WARNING))
         return decoderError("图片无法解码", m_handle);
     return size;
 }
@@ -129,12 +129,19 @@ Result<std::string> encodeJpeg(const RgbImage &image, int quality)
 {
     if (image.empty() || image.pixels.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height))
         return makeError(ErrorCode::BadInput, utf8ToGbk("图片为空"));
+    return encodeJpegPixels(image.pixels.data(), image.width, image.height, quality);
+}
+
+Result<std::string> encodeJpegPixels(const std::uint32_t *pixels, int width, int height, int quality)
+{
+    if (!pixels || width <= 0 || height <= 0)
+        return makeError(ErrorCode::BadInput, utf8ToGbk("图片为空"));
     TjHandle handle(tjInitCompress());
     if (!handle)
         return decoderError("无法编码图片", nullptr);
     unsigned char *out = nullptr;
     unsigned long size = 0;
-    const int rc = tjCompress2(handle.get(), image.bits(), image.width, image.bytesPerLine(), image.height,
+    const int rc = tjCompress2(handle.get(), reinterpret_cast<const unsigned char *>(pixels), width, width * 4, height,
                                kNativePixelFormat, &out, &size, TJSAMP_420, std::clamp(quality, 1, 100), 0);
     std::unique_ptr<unsigned char, decltype(&tjFree)> owned(out, &tjFree);
     if (rc != 0)

@@ -60,9 +60,11 @@ public:
 
     // Decodes as decodeJpeg does, into memory the caller provides: `room` is
     // asked for width * height pixels once the size is known (nullptr refuses
-    // the picture). Returns the decoded size.
+    // the picture). Returns the decoded size. `strict` refuses a picture with a
+    // flaw the decoder only warns about (a file of our own that should have none).
     using Room = std::uint32_t *(*)(void *context, int width, int height);
-    Result<DecodeBox> decodeInto(std::span<const unsigned char> bytes, DecodeBox box, Room room, void *context);
+    Result<DecodeBox> decodeInto(std::span<const unsigned char> bytes, DecodeBox box, Room room, void *context,
+                                 bool strict = false);
     Result<RgbImage> decode(std::span<const unsigned char> bytes, DecodeBox box = {});
 
 private:
@@ -72,6 +74,8 @@ Result<RgbImage> loadJpegFile(const std::filesystem::path &file, DecodeBox box =
 
 // The picture encoded as a baseline JPEG (4:2:0) at a quality of 1 to 100.
 Result<std::string> encodeJpeg(const RgbImage &image, int quality = 75);
+// The same from pixels the caller holds (rows without padding).
+Result<std::string> encodeJpegPixels(const std::uint32_t *pixels, int width, int height, int quality);
 // Encodes and replaces the file atomically.
 Status saveJpegFile(const std::filesystem::path &file, const RgbImage &image, int quality = 75);
 

@@ -1,6 +1,7 @@
 #include "participants/PhotoTable.h"
 
 #include "draw/Random.h"
+#include "participants/PhotoCache.h"
 #include "files/Paths.h"
 #include "settings/AwardTable.h"
 #include "settings/IniStore.h"
@@ -130,11 +131,14 @@ std::size_t PixelBlocks::reservedBytes() const
 
 std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programDir,
                                            const std::vector<std::string> &names, DecodeBox box, int threads,
-                                           std::atomic<int> *progress, const std::atomic<bool> *cancel)
+                                           std::atomic<int> *progress, const std::atomic<bool> *cancel,
+                                           const PhotoCache *cache)
 {
     clear();
     const int total = static_cast<int>(names.size());
     m_photos.resize(names.size());
+    m_keys.assign(names.size(), 0);
+    m_cached.assign(names.size(), 0);
     std::vector<std::string> reasons(names.size());
     std::atomic<int> next{0};
     const int workers = std::clamp(threads, 1, std::max(1, total));
@@ -144,7 +148,7 @@ std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programD
     auto work = [&](int worker) {
         JpegDecoder decoder;
         PixelBlocks &blocks = m_blocks[static_cast<size_t>(worker)];
-        std::string bytes;
+        std::string bytes, cached;
         RgbImage large;  // a decode the scaled decoder could not bring down to the box
         struct Room {
             PixelBlocks *blocks;
@@ -173,7 +177,13 @@ std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programD
             if (i >= total)
                 return;
             const size_t at = static_cast<size_t>(i);
-            Status read = readFileInto(photoFile(programDir, names[at]), bytes);
+            const std::filesystem::path original = photoFile(programDir, names[at]);
+            if (cache && readFromCache(*cache, original, names[at], at, decoder, blocks, cached)) {
+                if (progress)
+                    progress->fetch_add(1, std::memory_order_relaxed);
+                continue;
+            }
+            Status read = readFileInto(original, bytes);
             Result<DecodeBox> decoded =
                 read ? decoder.decodeInto(std::span(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size()),
                                           box, giveRoom, &room)
@@ -218,10 +228,59 @@ std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programD
     return failures;
 }
 
+bool PhotoTable::readFromCache(const PhotoCache &cache, const std::filesystem::path &original,
+                               const std::string &name, size_t at, JpegDecoder &decoder, PixelBlocks &blocks,
+                               std::string &bytes)
+{
+    const auto key = photoKeyOf(original, name, cache.box());
+    if (!key)
+        return false;
+    const std::uint64_t hash = photoKeyHash(*key);
+    m_keys[at] = hash;
+    if (!readFileInto(cache.fileOf(hash), bytes))
+        return false;
+    auto photo = readCachedPhoto(std::span(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size()), hash,
+                                 cache.box());
+    if (!photo)
+        return false;
+    struct Placed {
+        PixelBlocks *blocks;
+        std::uint32_t *pixels = nullptr;
+    } placed{&blocks};
+    auto room = [](void *context, int width, int height) -> std::uint32_t * {
+        auto *p = static_cast<Placed *>(context);
+        p->pixels = p->blocks->allocate(static_cast<size_t>(width) * static_cast<size_t>(height));
+        return p->pixels;
+    };
+    auto decoded = decodeCachedPhoto(decoder, *photo, room, &placed);
+    if (!decoded || !placed.pixels)
+        return false;  // decoded again from the original, and written anew
+    m_photos[at] = {decoded->width, decoded->height, placed.pixels};
+    m_cached[at] = 1;
+    return true;
+}
+
+std::uint64_t PhotoTable::cacheKey(int index) const
+{
+    return index >= 0 && index < static_cast<int>(m_keys.size()) ? m_keys[static_cast<size_t>(index)] : 0;
+}
+
+bool PhotoTable::fromCache(int index) const
+{
+    return index >= 0 && index < static_cast<int>(m_cached.size()) && m_cached[static_cast<size_t>(index)];
+}
+
+int PhotoTable::cachedCount() const
+{
+    return static_cast<int>(std::count(m_cached.begin(), m_cached.end(), 1));
+}
+
 void PhotoTable::clear()
 {
     m_photos.clear();
     m_photos.shrink_to_fit();
+    m_keys.clear();
+    m_cached.clear();
     m_blocks.clear();
     m_count = 0;
 }

@@ -16,6 +16,7 @@
 namespace tessaly {
 
 class IniStore;
+class PhotoCache;
 struct AwardTable;
 
 // photo\<name>.jpg of the program folder, matched without regard to case.
@@ -84,10 +85,12 @@ public:
     // the smallest size of its proportions that covers the box (a scaled
     // decode, then a bilinear reduction of what the decoder's steps left over),
     // over `threads` workers. `progress` (when given) counts finished photos;
-    // `cancel` stops the workers early (the places left stay empty).
+    // `cancel` stops the workers early (the places left stay empty). With a
+    // cache (made for the same box), a photo whose cache file is sound is read
+    // from there instead; writePhotoCache stores the others afterwards.
     std::vector<PhotoFailure> load(const std::filesystem::path &programDir, const std::vector<std::string> &names,
                                    DecodeBox box, int threads, std::atomic<int> *progress = nullptr,
-                                   const std::atomic<bool> *cancel = nullptr);
+                                   const std::atomic<bool> *cancel = nullptr, const PhotoCache *cache = nullptr);
 
     void clear();
     PhotoTable() = default;
@@ -100,10 +103,20 @@ public:
     const PhotoView *photo(int index) const;
     // Bytes of pixels the photos take.
     std::size_t byteCount() const;
+    // The cache key of a place's original (0 without a cache or an original),
+    // and whether the load took the place from the cache.
+    std::uint64_t cacheKey(int index) const;
+    bool fromCache(int index) const;
+    int cachedCount() const;
 
 private:
+    bool readFromCache(const PhotoCache &cache, const std::filesystem::path &original, const std::string &name,
+                       size_t at, JpegDecoder &decoder, PixelBlocks &blocks, std::string &bytes);
+
     std::vector<PhotoView> m_photos;
     std::vector<PixelBlocks> m_blocks;  // one per worker of the load
+    std::vector<std::uint64_t> m_keys;
+    std::vector<char> m_cached;
     int m_count = 0;
 };
 

@@ -3,6 +3,7 @@
 #include "core/draw/DrawSession.h"
 #include "core/event/Backup.h"
 #include "core/files/Paths.h"
+#include "core/participants/PhotoCache.h"
 #include "core/settings/Encodings.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gbk.h"
@@ -23,7 +24,10 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tessaly {
 
@@ -58,6 +62,16 @@ PhotoStage::PhotoStage(PhotoStageHost host, QObject *parent) : QObject(parent), 
 PhotoStage::~PhotoStage()
 {
     m_cancelLoad = true;
+    stopCacheWriter();
+}
+
+void PhotoStage::stopCacheWriter()
+{
+    if (!m_cacheWriter.joinable())
+        return;
+    m_cancelCacheWrite = true;
+    m_cacheWriter.join();
+    m_cancelCacheWrite = false;
 }
 
 int PhotoStage::stageWidth() const { return m_host.stageSize().width(); }
@@ -167,6 +181,7 @@ void PhotoStage::ShowPhotoPrompt()
 
 void PhotoStage::freePhotos()
 {
+    stopCacheWriter();  // it reads the table's pixels
     m_rollTimer.stop();
     for (PhotoSlot *s : m_slots)
         s->setPicture(nullptr, false);
@@ -249,12 +264,18 @@ void PhotoStage::LoadPhotos()
         box = photoDecodeBox(*settings, session.awards(), stageWidth(), stageHeight(), fromQt(screenKey()));
     box = boxWithinBudget(box, static_cast<int>(names.size()), kPhotoTableBudget);
 
+    // Photos unchanged since an earlier load come from the user's cache, decoded for this box.
+    std::optional<PhotoCache> cache;
+    if (const auto root = userCacheFolder(); !root.empty())
+        cache.emplace(root, m_host.programDir, box);
+
     std::vector<PhotoFailure> failures;
     std::atomic<int> progress{0};
     std::atomic<bool> done{false};
     const int threads = std::max(1u, std::thread::hardware_concurrency());
     std::thread worker([&] {
-        failures = m_table.load(m_host.programDir, names, box, threads, &progress, &m_cancelLoad);
+        failures = m_table.load(m_host.programDir, names, box, threads, &progress, &m_cancelLoad,
+                                cache ? &*cache : nullptr);
         done = true;
     });
     // The window stays alive while the workers decode; the count shows how far they are.
@@ -271,6 +292,15 @@ void PhotoStage::LoadPhotos()
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker.join();
     buildImages(failures, box);
+    if (cache && !m_cancelLoad)
+        m_cacheWriter = std::jthread([this, cache = *cache] {
+            // Behind the stage: the roll and the window keep the processor first.
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 10);
+            auto written = writePhotoCache(cache, m_table, 1, &m_cancelCacheWrite);
+            // Only the next load is slower for it; the check (检查抽奖设置) shows the cache incomplete.
+            if (!written)
+                qWarning("photo cache: %s", gbkToUtf8(written.error().message).c_str());
+        });
 
     Label_loadpho->setText(QStringLiteral("加载图片完成 "));
     Label_loadpho->hide();

@@ -18,6 +18,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <thread>
 #include <vector>
 
 class QAction;
@@ -128,6 +129,11 @@ private:
     bool m_rolling = false;
     bool m_loading = false;
     std::atomic<bool> m_cancelLoad{false};
+    // Writes what a load decoded from the originals into the user's photo
+    // cache, after the load, at a low priority; stopped before the table goes.
+    std::jthread m_cacheWriter;
+    std::atomic<bool> m_cancelCacheWrite{false};
+    void stopCacheWriter();
     qint64 m_lastPaintMicros = 0;
 };
 
