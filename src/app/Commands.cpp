@@ -13,6 +13,7 @@
 #include "core/files/Paths.h"
 #include "core/participants/ListImport.h"
 #include "core/participants/ListTools.h"
+#include "core/proof/ProofVerify.h"
 #include "core/settings/ProgramFiles.h"
 #include "core/text/Gbk.h"
 #include "core/text/Lines.h"
@@ -313,6 +314,88 @@ FolderInputs folderInputsFromEnvironment(const fs::path &executableDir)
     return inputs;
 }
 
+namespace {
+
+std::string forTerminal(const std::string &gbk)
+{
+    std::string text = gbkToUtf8(gbk);
+    std::erase(text, '\r');
+    return text;
+}
+
+int runReveal(const CommandLine &line, const fs::path &executableDir)
+{
+    auto folder = commandFolder(line, executableDir);
+    if (!folder) {
+        std::cerr << forTerminal(folder.error().message) << "\n";
+        return 2;
+    }
+    // The stage must not write its chain while the seeds are revealed beside it.
+    auto lock = EventLock::acquire(*folder);
+    if (!lock) {
+        std::cerr << forTerminal(lock.error().message) << "\n";
+        return 1;
+    }
+    auto revealed = revealSeeds(*folder);
+    if (!revealed) {
+        std::cerr << forTerminal(revealed.error().message) << "\n";
+        return 1;
+    }
+    std::cout << "已揭示" << *revealed << "个种子，本次抽奖结束。验证：tessaly verify " << folder->string() << "\n";
+    return 0;
+}
+
+int runVerify(const CommandLine &line, const fs::path &executableDir)
+{
+    Result<ProofFiles> files = ProofFiles{};
+    std::error_code ec;
+    if (!line.input.empty() && fs::is_regular_file(line.input, ec)) {
+        auto bytes = readFile(line.input);
+        if (!bytes) {
+            std::cerr << forTerminal(bytes.error().message) << "\n";
+            return 2;
+        }
+        files = readProofBundle(*bytes);
+    } else {
+        CommandLine named = line;
+        if (!line.input.empty())
+            named.folder = line.input;
+        auto folder = commandFolder(named, executableDir);
+        if (!folder || !fs::is_directory(*folder, ec)) {
+            std::cerr << (folder ? "tessaly: no such folder or proof bundle: " + folder->string()
+                                 : forTerminal(folder.error().message))
+                      << "\n";
+            return 2;
+        }
+        files = readProofFolder(*folder);
+    }
+    if (!files) {
+        std::cerr << forTerminal(files.error().message) << "\n";
+        return 2;
+    }
+    const VerifyResult result = verifyProof(*files);
+    std::cout << forTerminal(result.report);
+    return static_cast<int>(result.outcome);
+}
+
+int runExportProof(const CommandLine &line, const fs::path &executableDir)
+{
+    auto folder = commandFolder(line, executableDir);
+    if (!folder) {
+        std::cerr << forTerminal(folder.error().message) << "\n";
+        return 2;
+    }
+    if (Status written = writeProofBundle(*folder, line.output); !written) {
+        std::cerr << forTerminal(written.error().message) << "\n";
+        return 1;
+    }
+    std::cout << "已导出证明包：" << fs::absolute(line.output).string()
+              << "\n注意：证明包中含有完整的参选名单（data.txt）。\n";
+    return 0;
+}
+
+}  // namespace
+
 bool isTerminalCommand(const std::vector<std::string> &args)
 {
     if (args.empty())
@@ -343,6 +426,12 @@ int runTerminalCommand(const std::vector<std::string> &args, const fs::path &exe
         return runExport(*line, executableDir);
     case CommandLine::Command::Import:
         return runImport(*line, executableDir);
+    case CommandLine::Command::Reveal:
+        return runReveal(*line, executableDir);
+    case CommandLine::Command::Verify:
+        return runVerify(*line, executableDir);
+    case CommandLine::Command::ExportProof:
+        return runExportProof(*line, executableDir);
     case CommandLine::Command::RestoreBackup:
         return runRestoreBackup(*line, executableDir);
     case CommandLine::Command::Cards:

@@ -167,7 +167,7 @@ int main(int argc, char *argv[])
         window.session().setTakeover(true);
     window.FormShow();
     if (mirror)
-        window.setMirror(mirror.get());
+        window.setMirror(std::move(mirror));
     if (placement.console())
         placement.console()->refresh();
 

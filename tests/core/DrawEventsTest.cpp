@@ -74,26 +74,77 @@ TEST(DrawEvents, GiveUpAndRestartAreAnnounced)
     EXPECT_EQ(std::count(restarted.begin(), restarted.end(), K::Stopped), 0);
 }
 
-TEST(DrawEvents, AStopWhoseSaveFailedCarriesTheFailureUntilTheRetryWrites)
+TEST(DrawEvents, AStopWhoseSaveFailedNamesItsWinnersOnlyWithTheRetryThatWritesThem)
+{
+    // Each row: how the records fail, and how many retries fail before one goes through.
+    struct Row {
+        const char *what;
+        std::vector<AwardRow> awards;
+        int failedRetries;
+    };
+    const Row rows[] = {
+        {"the award's last batch, written at the first retry", {{"一等奖", 2, 1, "2"}}, 0},
+        {"a batch in the middle of an award, written at the third retry", {{"一等奖", 3, 2, "2+1"}}, 2},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        Tracked t(row.awards);
+        t.key();
+        t.run.session.Timer1Timer();
+        // The record file cannot be appended to: it is a folder now.
+        std::filesystem::remove(t.dir / "ARecord.dat");
+        std::filesystem::create_directory(t.dir / "ARecord.dat");
+        const bool endsAward = row.awards.front().winners == 2;
+        const auto stop = t.key();
+        ASSERT_EQ(kinds(stop), (std::vector<K>{K::Stopped, K::RecordsFailed}));
+        EXPECT_FALSE(stop[0].saved);
+        EXPECT_TRUE(stop[0].winners.empty()) << "a stop whose records are not on disk names nobody";
+        EXPECT_EQ(stop[0].award, 0);
+        EXPECT_FALSE(stop[0].error.empty());
+        EXPECT_TRUE(t.run.session.saveOwed());
+
+        for (int i = 0; i < row.failedRetries; ++i) {
+            const auto again = t.after(t.run.session.retrySave());
+            ASSERT_EQ(kinds(again), std::vector<K>{K::RecordsFailed});
+            EXPECT_TRUE(again[0].winners.empty());
+        }
+        // A key while the save is owed starts nothing and names nobody.
+        for (const DrawEvent &e : t.key())
+            EXPECT_TRUE(e.winners.empty());
+
+        std::filesystem::remove(t.dir / "ARecord.dat");
+        t.dir.write("ARecord.dat", "");
+        const auto written = t.after(t.run.session.retrySave());
+        EXPECT_EQ(kinds(written), endsAward ? (std::vector<K>{K::RecordsWritten, K::AwardDone})
+                                            : std::vector<K>{K::RecordsWritten});
+        EXPECT_EQ(written[0].award, 0);
+        EXPECT_EQ(written[0].winners, t.run.session.AwardWinners()[0]);
+        EXPECT_FALSE(t.run.session.saveOwed());
+        const std::string record = t.dir.read("ARecord.dat");
+        for (const std::string &name : written[0].winners)
+            EXPECT_NE(record.find(name), std::string::npos) << "announced but not recorded: " << name;
+        // Announced once: the next save names nobody again.
+        EXPECT_TRUE(t.after(t.run.session.retrySave()).empty());
+    }
+}
+
+TEST(DrawEvents, AResetWhileASaveIsOwedForgetsTheHeldBackWinners)
 {
     Tracked t({{"一等奖", 2, 1, "2"}});
     t.key();
     t.run.session.Timer1Timer();
-    // The record file cannot be appended to: it is a folder now.
     std::filesystem::remove(t.dir / "ARecord.dat");
     std::filesystem::create_directory(t.dir / "ARecord.dat");
-    const auto stop = t.key();
-    ASSERT_EQ(kinds(stop), (std::vector<K>{K::Stopped, K::AwardDone, K::RecordsFailed}));
-    EXPECT_FALSE(stop[0].saved);
-    EXPECT_FALSE(stop[0].error.empty());
-    EXPECT_TRUE(t.run.session.saveOwed());
-
-    EXPECT_EQ(kinds(t.after(t.run.session.retrySave())), std::vector<K>{K::RecordsFailed});
+    ASSERT_EQ(kinds(t.key()), (std::vector<K>{K::Stopped, K::RecordsFailed}));
     std::filesystem::remove(t.dir / "ARecord.dat");
     t.dir.write("ARecord.dat", "");
-    EXPECT_EQ(kinds(t.after(t.run.session.retrySave())), std::vector<K>{K::RecordsWritten});
-    EXPECT_FALSE(t.run.session.saveOwed());
-    EXPECT_NE(t.dir.read("ARecord.dat").find("P"), std::string::npos);
+    const auto reset = t.after(t.run.session.Restart());
+    ASSERT_FALSE(reset.empty());
+    EXPECT_EQ(reset.front().kind, K::Reset);
+    for (const DrawEvent &e : reset) {
+        EXPECT_TRUE(e.winners.empty()) << "a winner of a draw that was reset";
+        EXPECT_NE(e.kind, K::AwardDone);
+    }
 }
 
 }  // namespace tessaly::test

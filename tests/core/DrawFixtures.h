@@ -7,6 +7,7 @@
 #include "core/draw/DrawSession.h"
 #include "core/settings/IniStore.h"
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -58,10 +59,22 @@ struct Program {
     FixedClock clock;
     MtRandom random;
     DrawSession session;
+    std::mt19937_64 seeds;
     DrawOutcome shown;  // what the start showed
 
-    explicit Program(const DrawFolder &dir, std::uint64_t seed = 7) : random(seed), session(dir.path(), random, clock)
+    explicit Program(const DrawFolder &dir, std::uint64_t seed = 7)
+        : random(seed), session(dir.path(), random, clock), seeds(seed)
     {
+        // The committed seeds follow the test's seed too, so a draw can be replayed exactly.
+        session.setSeedSource([this] {
+            std::string bytes;
+            for (int i = 0; i < 4; ++i) {
+                const std::uint64_t word = seeds();
+                for (int b = 0; b < 8; ++b)
+                    bytes += static_cast<char>((word >> (8 * b)) & 0xff);
+            }
+            return bytes;
+        });
         session.FormCreate(false);
         shown = session.FormShow("1024*768");
     }

@@ -204,7 +204,9 @@ std::string exclusionsFor(int sections)
 
 bool listsApplied(const DrawSession &s)
 {
-    return s.PoolList().size() >= 2 && s.PoolList()[0] == 9 && s.PoolList()[1] == 8;
+    // The excluded people (8 and 9, those not drawn yet) lead the order, set aside.
+    const auto &order = s.PoolList();
+    return s.state().OrderFloor > 0 && !order.empty() && (order[0] == 9 || order[0] == 8);
 }
 
 TEST(DrawSession, ListsApplyAsTheRestartModeSays)
@@ -217,7 +219,9 @@ TEST(DrawSession, ListsApplyAsTheRestartModeSays)
     };
     const Case cases[] = {
         {0, false, false, "0", false},
-        {1, true, true, "0", false},  // once, at this start
+        // Once, at this start: the draw begun with them keeps them through a
+        // restart, until the restart command begins another without them.
+        {1, true, true, "0", true},
         {2, false, true, "2", true},  // the start restores an order built before; later awards use the lists
     };
     for (const auto &c : cases) {
@@ -239,6 +243,9 @@ TEST(DrawSession, ListsApplyAsTheRestartModeSays)
         EXPECT_EQ(dir.option("ntfs"), c.ntfsAfter);
         Program next(dir);
         EXPECT_EQ(next.session.flags().PredeterminedActive, c.activeNextStart);
+        next.session.Restart();
+        EXPECT_EQ(next.session.flags().PredeterminedActive, c.ntfs == 2);
+        EXPECT_EQ(Program(dir).session.flags().PredeterminedActive, c.ntfs == 2);
     }
 }
 
@@ -471,7 +478,9 @@ TEST(DrawSession, RecordAndResultFilesAreWrittenByteForByte)
     // The record holds the masked text and the full name; the history only the name.
     EXPECT_NE(lists.DisplayList[first], name1);
     EXPECT_EQ(dir.read("ARecord.dat"), "0|" + lists.DisplayList[first] + "|" + name1 + "\r\n\r\n");
-    EXPECT_EQ(dir.read("log.txt"), "\r\n<2026/12/8 19:05:03> \r\n[" + G("一等奖") + "] " + name1 + "  \r\n");
+    // After the batch, the audit chain's latest hash, as shown on the stage.
+    EXPECT_EQ(dir.read("log.txt"), "\r\n<2026/12/8 19:05:03> \r\n[" + G("一等奖") + "] " + name1 + "  \r\n" +
+                                       G("校验值：") + run.session.proof().head().substr(0, 16) + "\r\n");
     std::string colip;
     for (int i = 0; i < 3; ++i)
         colip += (i == first ? "|ISOK|" : std::to_string(i)) + "\r\n";

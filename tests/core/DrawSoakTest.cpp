@@ -76,7 +76,8 @@ void copyFolder(const DrawFolder &from, const DrawFolder &to)
 {
     for (const auto &entry : std::filesystem::directory_iterator(from.path()))
         std::filesystem::copy(entry.path(), to / entry.path().filename().string(),
-                              std::filesystem::copy_options::overwrite_existing);
+                              std::filesystem::copy_options::overwrite_existing |
+                                  std::filesystem::copy_options::recursive);
 }
 
 TEST(DrawSoak, EveryCutSaveComesBackWholeAndNobodyWinsTwice)

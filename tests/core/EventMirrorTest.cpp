@@ -113,6 +113,64 @@ TEST(EventMirror, AMirrorOfAnotherEventIsNeverWrittenOver)
     EXPECT_EQ(readFolderState(stick.path()), before);
 }
 
+TEST(EventMirror, TheMirrorFolderTheOperatorNamesIsReadiedOrRefusedWithAReason)
+{
+    DrawFolder dir(20, {{"一等奖", 2, 1, "2"}});
+    ASSERT_TRUE(ensureEventId(dir.path()).ok());
+    TempProgramDir stick;
+    const fs::path root = stick.path();
+    fs::create_directories(root / "empty");
+    fs::create_directories(root / "own");
+    fs::copy_file(dir.path() / "event.id", root / "own" / "event.id");
+    fs::create_directories(root / "other");
+    stick.write("other/event.id", "0123456789abcdef0123456789abcdef\r\n");
+    fs::create_directories(root / "photos");
+    stick.write("photos/a.jpg", "x");
+    stick.write("file", "x");
+    fs::create_directories(dir.path() / "sub");
+
+    struct Case {
+        const char *what;
+        fs::path folder;
+        const char *refusal;  // nullptr: readied
+        int error = 0;        // the stick fails every step with this
+    };
+    const Case cases[] = {
+        {"an empty folder", root / "empty", nullptr},
+        {"a folder made on the stick", root / "new", nullptr},
+        {"this event's mirror", root / "own", nullptr},
+        {"a relative path", "stick/mirror", "完整的文件夹路径"},
+        {"the event folder", dir.path(), "就是活动文件夹"},
+        {"a folder inside the event", dir.path() / "sub", "就是活动文件夹"},
+        {"a folder holding the event", dir.path().parent_path(), "活动文件夹在它里面"},
+        {"a file", root / "file", "不是文件夹"},
+        {"a missing stick", root / "gone" / "mirror", "U盘是否已经插好"},
+        {"another event's mirror", root / "other", "另一个活动的备份"},
+        {"a folder with other files", root / "photos", "已有别的文件"},
+        {"a full stick", root / "full", "不能备份到", ENOSPC},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const FolderState before = readFolderState(root);
+        Status ready = [&] {
+            StickFaults faults(root);
+            faults.error = c.error;
+            return prepareMirrorFolder(dir.path(), c.folder);
+        }();
+        if (!c.refusal) {
+            EXPECT_TRUE(ready.ok()) << (ready.ok() ? "" : ready.error().message);
+            EXPECT_TRUE(fs::is_directory(c.folder));
+            EXPECT_FALSE(fs::exists(c.folder / ".tessaly-write-probe"));
+            continue;
+        }
+        ASSERT_FALSE(ready.ok());
+        EXPECT_NE(ready.error().message.find(G(c.refusal)), std::string::npos) << ready.error().message;
+        if (c.error == 0) {
+            EXPECT_EQ(readFolderState(root), before) << "a refused folder is left as it was";
+        }
+    }
+}
+
 TEST(EventMirror, TheEventIdIsMadeOnceAndKept)
 {
     TempProgramDir dir;

@@ -6,16 +6,12 @@
 #include "core/web/WebServer.h"
 #include "core/web/WebSite.h"
 
+#include "LoopbackHttp.h"
+
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using namespace tessaly;
-using tessaly::test::TempProgramDir;
+using namespace tessaly::test;
 
 namespace {
 
@@ -152,42 +148,6 @@ TEST(WebSite, MineAnswersForOnesOwnCodeWithMaskedNamesAndWithdrawals)
     EXPECT_EQ(hall.ask("POST", hall.base() + "api/mine", "code=").status, 404);
 }
 
-namespace {
-
-// A raw HTTP exchange with the server on 127.0.0.1; returns what came back before the close or the timeout.
-std::string roundTrip(int port, const std::string &bytes, int timeoutMs = 3000)
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0) {
-        ::close(fd);
-        return {};
-    }
-    size_t sent = 0;
-    while (sent < bytes.size()) {
-        ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            break;
-        sent += static_cast<size_t>(n);
-    }
-    std::string reply;
-    pollfd p{fd, POLLIN, 0};
-    char buffer[4096];
-    while (::poll(&p, 1, timeoutMs) > 0) {
-        ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0)
-            break;
-        reply.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return reply;
-}
-
-}  // namespace
-
 TEST(WebServer, ServesOnLoopbackAndRefusesOversizedRequests)
 {
     Hall hall;
@@ -198,13 +158,9 @@ TEST(WebServer, ServesOnLoopbackAndRefusesOversizedRequests)
     const std::string host = "Host: 127.0.0.1\r\nConnection: close\r\n";
 
     // A slow client holds a connection open without finishing its request...
-    int slow = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(static_cast<uint16_t>(port));
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(slow, reinterpret_cast<sockaddr *>(&to), sizeof to), 0);
-    ::send(slow, "GET /e/", 7, MSG_NOSIGNAL);
+    const int slow = connectLoopback(port);
+    ASSERT_GE(slow, 0);
+    sendAll(slow, "GET /e/");
 
     // ...while the others are served.
     std::string reply = roundTrip(port, "GET " + hall.base() + "checkin HTTP/1.1\r\n" + host + "\r\n");

@@ -53,7 +53,7 @@ DrawOutcome DrawSession::reloadSavedDraw()
     m_lastBatch.clear();
     m_pool.clear();
     out.actions.push_back(StageAction::ClearSlots);
-    readSavedDraw(*settings, out);
+    readSavedDraw(*settings, false, out);
     if (m_flags.PhotoMode)
         showPhotoPrompt(out);
     return out;

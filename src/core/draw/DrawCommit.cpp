@@ -2,6 +2,7 @@
 
 #include "files/FileIo.h"
 #include "files/Paths.h"
+#include "proof/AuditLog.h"
 #include "settings/IniStore.h"
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
@@ -21,6 +22,7 @@ struct Journal {
     DrawCommit commit;
     long long recordAt = 0;
     long long logAt = 0;
+    long long auditAt = 0;
 };
 
 long long fileLength(const fs::path &path)
@@ -44,6 +46,8 @@ std::string serialize(const Journal &j)
     text += "\r\nrecord=" + std::string(c.clearRecord ? "1" : "0") + "|" + std::to_string(j.recordAt) + "|" +
             std::to_string(c.recordBlock.size());
     text += "\r\nlog=" + std::to_string(j.logAt) + "|" + std::to_string(c.logBlock.size());
+    if (!c.auditBlock.empty())
+        text += "\r\naudit=" + std::to_string(j.auditAt) + "|" + std::to_string(c.auditBlock.size());
     text += "\r\norder=" + length(c.orderText);
     text += "\r\nstate=" + length(c.stateText);
     for (const auto &w : c.settings)
@@ -51,6 +55,7 @@ std::string serialize(const Journal &j)
     text += "\r\nend\r\n";
     text += c.recordBlock;
     text += c.logBlock;
+    text += c.auditBlock;
     if (c.orderText)
         text += *c.orderText;
     if (c.stateText)
@@ -61,7 +66,7 @@ std::string serialize(const Journal &j)
 bool parse(std::string_view text, Journal &j)
 {
     DrawCommit &c = j.commit;
-    long long recordLength = 0, logLength = 0, orderLength = -1, stateLength = -1;
+    long long recordLength = 0, logLength = 0, auditLength = 0, orderLength = -1, stateLength = -1;
     size_t pos = 0;
     bool first = true;
     for (;;) {
@@ -99,6 +104,9 @@ bool parse(std::string_view text, Journal &j)
         } else if (key == "log") {
             if (!parseLength(field(0), j.logAt) || !parseLength(field(1), logLength))
                 return false;
+        } else if (key == "audit") {
+            if (!parseLength(field(0), j.auditAt) || !parseLength(field(1), auditLength))
+                return false;
         } else if (key == "order") {
             if (!parseLength(value, orderLength))
                 return false;
@@ -121,7 +129,7 @@ bool parse(std::string_view text, Journal &j)
         pos += static_cast<size_t>(length);
         return true;
     };
-    if (!take(recordLength, c.recordBlock) || !take(logLength, c.logBlock))
+    if (!take(recordLength, c.recordBlock) || !take(logLength, c.logBlock) || !take(auditLength, c.auditBlock))
         return false;
     if (orderLength >= 0 && !take(orderLength, c.orderText.emplace()))
         return false;
@@ -197,6 +205,15 @@ CommitResult apply(const fs::path &programDir, const Journal &j, const CommitInt
     if (stopHere(CommitStep::Record))
         return result;
 
+    // The audit lines go with the records they describe.
+    const fs::path auditPath = programDir / kAuditLog;
+    if (recovering)
+        record(appendMissing(auditPath, j.auditAt, c.auditBlock, false), result.auditWritten);
+    else
+        record(c.auditBlock.empty() ? Status(Ok{}) : appendFileDurable(auditPath, c.auditBlock), result.auditWritten);
+    if (stopHere(CommitStep::Audit))
+        return result;
+
     if (c.orderText)
         record(writeFileAtomic(programFile(programDir, files::kDrawOrder), *c.orderText), result.orderWritten);
     else
@@ -225,7 +242,8 @@ CommitResult apply(const fs::path &programDir, const Journal &j, const CommitInt
     if (stopHere(CommitStep::Log))
         return result;
 
-    if (result.recordWritten && result.orderWritten && result.stateWritten && result.settingsWritten) {
+    if (result.recordWritten && result.auditWritten && result.orderWritten && result.stateWritten &&
+        result.settingsWritten) {
         Status removed = removeFileDurable(programFile(programDir, kCommitJournal));
         if (!removed)
             result.errors.push_back(removed.error());
@@ -301,6 +319,10 @@ Status resumeAfterPending(const fs::path &programDir, const DrawCommit &commit)
         if (!record)
             return record;
     }
+    if (Status audit = resumeAppend(programDir / kAuditLog, pending.auditAt, pending.commit.auditBlock,
+                                    commit.auditBlock, true);
+        !audit)
+        return audit;
     return resumeAppend(programFile(programDir, files::kLog), pending.logAt, pending.commit.logBlock, commit.logBlock,
                         false);
 }
@@ -321,7 +343,7 @@ CommitResult applyDrawCommit(const fs::path &programDir, const DrawCommit &commi
         }
     }
     Journal j{commit, fileLength(programFile(programDir, files::kRecord)),
-              fileLength(programFile(programDir, files::kLog))};
+              fileLength(programFile(programDir, files::kLog)), fileLength(programDir / kAuditLog)};
     Status journal = writeFileAtomic(programFile(programDir, kCommitJournal), serialize(j));
     if (!journal) {
         // Nothing has changed on disk: the stop is not saved at all, rather than half.
@@ -360,7 +382,7 @@ RecoveryResult finishPendingCommit(const fs::path &programDir)
     }
     CommitResult applied = apply(programDir, j, {}, true);
     out.errors = std::move(applied.errors);
-    out.finished = applied.recordWritten && applied.orderWritten && applied.stateWritten && applied.settingsWritten;
+    out.finished = applied.recordWritten && applied.auditWritten && applied.orderWritten && applied.stateWritten && applied.settingsWritten;
     return out;
 }
 

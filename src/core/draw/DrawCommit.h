@@ -1,6 +1,6 @@
 // A stop's or a reset's writes as one unit that survives a crash at any
 // instant. The whole change goes to a journal beside the files first, then into
-// ARecord.dat, tmda.jpg, colip.jpg, set.dat and log.txt one by one, and the
+// ARecord.dat, audit.log, tmda.jpg, colip.jpg, set.dat and log.txt one by one, and the
 // journal is removed; a start that finds a journal applies it again, so the
 // files never show people marked drawn whom no record names, nor recorded
 // winners who could be drawn again.
@@ -25,13 +25,14 @@ struct DrawCommit {
     bool clearRecord = false;              // ARecord.dat is emptied first (a reset)
     std::string recordBlock;               // appended to ARecord.dat
     std::string logBlock;                  // appended to log.txt
+    std::string auditBlock;                // appended to audit.log (the lines that describe this change)
     std::optional<std::string> orderText;  // replaces tmda.jpg
     std::optional<std::string> stateText;  // replaces colip.jpg
     std::vector<SettingWrite> settings;    // keys written into set.dat
 };
 
 // The writes of a commit, in the order they are made.
-enum class CommitStep { Journal, Record, Order, State, Settings, Log, Finished };
+enum class CommitStep { Journal, Record, Audit, Order, State, Settings, Log, Finished };
 
 // Called after each write; returning true ends the sequence there, as if the
 // program had been killed. Only tests set it.
@@ -43,6 +44,7 @@ struct CommitResult {
     bool stateWritten = false;
     bool settingsWritten = false;
     bool logWritten = false;
+    bool auditWritten = false;
     bool interrupted = false;
     std::string setAside;       // a cut last line moved from ARecord.dat to ARecord.cut.txt
     std::vector<Error> errors;  // every failed write, for the operator

@@ -60,6 +60,7 @@ DrawOutcome DrawSession::Restart()
     auto settings = openSettings(m_dir);
     const bool listsAlways = settings && settings->readInteger("Option", "ntfs", 0) == 2;
     m_flags.PredeterminedActive = listsAlways;
+    m_resetReason = "restart";
     resetDraw(listsAlways, out, std::move(block));
     return out;
 }
@@ -88,7 +89,7 @@ DrawOutcome DrawSession::StartFromAward(int index)
         return out;
     }
     const LGrade *a = award(index);
-    if (!a || refuseUnrestored(out))
+    if (!a || refuseUnrestored(out) || refuseRevealed(out))
         return out;
     // A running roll is stopped first, so its winners are recorded under the award it rolled for.
     if (m_flags.Rolling)
@@ -96,16 +97,22 @@ DrawOutcome DrawSession::StartFromAward(int index)
     m_flags.SupplementMode = false;
     const int before = m_state.CurrentAward;
     m_state.CurrentAward = index;
-    if (!BuildDrawOrder(index, a->winners, false, m_flags.PredeterminedActive, out)) {
-        if (m_pendingOrder) {
-            // Its rules could not be read: the draw stays where it was, the operator chooses again.
-            m_state.CurrentAward = before;
-            m_pendingOrder.reset();
-        }
+    m_buildKind = "jump";
+    const bool built = BuildDrawOrder(index, a->winners, false, m_flags.PredeterminedActive, out);
+    if (!built && m_pendingOrder) {
+        // Its rules could not be read: the draw stays where it was, the operator chooses again.
+        m_state.CurrentAward = before;
+        m_pendingOrder.reset();
         return out;
     }
-    m_state.CurrentBatch = 1;
-    m_state.DrawnInAward = 0;
+    if (built) {
+        m_state.CurrentBatch = 1;
+        m_state.DrawnInAward = 0;
+    }
+    // The order is saved with the position it belongs to, so a restart continues with it.
+    saveBuiltOrder(out);
+    if (!built)
+        return out;
     prepareBatch(out);
     return out;
 }
@@ -149,30 +156,34 @@ DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
             break;
         }
     }
+    // The rewritten record, the returned mark, the history and the audit line
+    // are one crash-safe save.
+    DrawCommit commit;
     if (removed) {
-        if (Status written = writeFileAtomic(recordPath, joinLines(lines)); !written) {
-            failure(out, written.error());
-            return out;
-        }
+        commit.clearRecord = true;
+        commit.recordBlock = joinLines(lines);
     }
-    names.erase(names.begin() + position);
-    shown.erase(shown.begin() + position);
-    if (const LGrade *a = award(index))
-        logCorrection(giveUpLogBlock(timestamp(), a->name, name, returnToPool), out);
-
+    int returned = -1;
     if (returnToPool) {
         // The entry that was drawn under this name comes back, not an undrawn namesake.
         for (size_t t = 0; t < m_lists.NameList.size(); ++t) {
             if (m_lists.StateList[t] == kDrawnMark && equalsIgnoreAsciiCase(m_lists.NameList[t], name)) {
                 m_lists.StateList[t] = std::to_string(t);
+                returned = static_cast<int>(t);
                 break;
             }
         }
-        // Saved at once: after a crash the person must not stay drawn without a record.
-        if (Status written = writeFileAtomic(programFile(m_dir, files::kDrawnMarks), joinLines(m_lists.StateList));
-            !written)
-            failure(out, written.error());
+        commit.stateText = joinLines(m_lists.StateList);
     }
+    if (const LGrade *a = award(index))
+        commit.logBlock = giveUpLogBlock(timestamp(), a->name, name, returnToPool);
+    if (m_proof.committed())
+        m_proof.add("giveup", {{"award", std::to_string(index)},
+                               {"position", std::to_string(position)},
+                               {"returned", std::to_string(returned)}});
+    saveDraw(std::move(commit), false, out);
+    names.erase(names.begin() + position);
+    shown.erase(shown.begin() + position);
     out.actions.push_back(StageAction::ComposeMarquee);
     return out;
 }
@@ -249,7 +260,7 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
     DrawOutcome out;
     if (focusCount)
         *focusCount = false;
-    if (refuseUnrestored(out))
+    if (refuseUnrestored(out) || refuseRevealed(out))
         return out;
     const std::string name = trimBlanks(awardText);
     if (name.empty()) {
@@ -299,8 +310,19 @@ DrawOutcome DrawSession::Supplement(const std::string &awardText, const std::str
         m_grade.awards[index] = added;
         m_grade.awards.AwardCount = ++m_state.AwardCount;
     }
-    if (SetUpSupplement(index, count, out))
-        logCorrection(supplementLogBlock(timestamp(), name, count, newAward, m_grade.awards[index].prizeName), out);
+    m_buildKind = "supplement";
+    if (SetUpSupplement(index, count, out)) {
+        // The supplement's line and its order's line reach audit.log with the history.
+        if (m_proof.committed())
+            m_proof.add("supplement", {{"award", std::to_string(index)},
+                                       {"count", std::to_string(count)},
+                                       {"new", newAward ? "1" : "0"}});
+        DrawCommit commit;
+        commit.logBlock = supplementLogBlock(timestamp(), name, count, newAward, m_grade.awards[index].prizeName);
+        saveDraw(std::move(commit), false, out);
+    } else if (!m_proof.pending().empty()) {
+        saveDraw({}, false, out);
+    }
     return out;
 }
 

@@ -32,6 +32,8 @@ DrawEventTracker::Seen DrawEventTracker::look(const DrawSession &session)
 void DrawEventTracker::reset(const DrawSession &session)
 {
     m_seen = look(session);
+    m_heldStop.reset();
+    m_heldAwardDone = false;
 }
 
 std::vector<DrawEvent> DrawEventTracker::update(const DrawSession &session, const DrawOutcome &outcome)
@@ -43,12 +45,15 @@ std::vector<DrawEvent> DrawEventTracker::update(const DrawSession &session, cons
     const int batchAward = session.state().BatchAward;
     const std::string error = firstError(outcome);
 
-    if (now.winners == 0 && before.winners > 0)
+    if (now.winners == 0 && before.winners > 0) {
         events.emplace_back(DrawEventKind::Reset);
-    else if (now.winners < before.winners)
+        m_heldStop.reset();  // nothing of the draw is left to announce
+        m_heldAwardDone = false;
+    } else if (now.winners < before.winners) {
         for (size_t i = 0; i < now.perAward.size(); ++i)
             if (now.perAward[i] < before.perAward[i])
                 events.emplace_back(DrawEventKind::GaveUp, static_cast<int>(i));
+    }
 
     if (before.rolling && !now.rolling && now.winners > before.winners) {
         DrawEvent stop(DrawEventKind::Stopped, batchAward);
@@ -57,15 +62,25 @@ std::vector<DrawEvent> DrawEventTracker::update(const DrawSession &session, cons
             const size_t added = static_cast<size_t>(now.winners - before.winners);
             stop.winners.assign(all.end() - static_cast<std::ptrdiff_t>(std::min(added, all.size())), all.end());
         }
-        stop.saved = !now.saveOwed;
-        if (!stop.saved)
-            stop.error = error;
-        events.push_back(stop);
         const LGrade *award = batchAward >= 0 && batchAward < session.awards().AwardCount
                                   ? &session.awards()[batchAward]
                                   : nullptr;
-        if (award && static_cast<int>(session.AwardWinners()[static_cast<size_t>(batchAward)].size()) >= award->winners)
-            events.emplace_back(DrawEventKind::AwardDone, batchAward);
+        const bool awardDone =
+            award && static_cast<int>(session.AwardWinners()[static_cast<size_t>(batchAward)].size()) >= award->winners;
+        stop.saved = !now.saveOwed;
+        if (stop.saved) {
+            events.push_back(stop);
+            if (awardDone)
+                events.emplace_back(DrawEventKind::AwardDone, batchAward);
+        } else {
+            // The names wait for the save that holds them; the stop itself is announced now.
+            m_heldStop = stop;
+            m_heldAwardDone = awardDone;
+            DrawEvent unsaved(DrawEventKind::Stopped, batchAward);
+            unsaved.saved = false;
+            unsaved.error = error;
+            events.push_back(unsaved);
+        }
     }
     if (!before.supplement && now.supplement)
         events.emplace_back(DrawEventKind::Supplement, batchAward);
@@ -77,7 +92,16 @@ std::vector<DrawEvent> DrawEventTracker::update(const DrawSession &session, cons
         events.emplace_back(DrawEventKind::Rolling, batchAward);
     }
     if (before.saveOwed && !now.saveOwed) {
-        events.emplace_back(DrawEventKind::RecordsWritten);
+        DrawEvent written(DrawEventKind::RecordsWritten);
+        if (m_heldStop) {
+            written.award = m_heldStop->award;
+            written.winners = std::move(m_heldStop->winners);
+        }
+        events.push_back(written);
+        if (m_heldStop && m_heldAwardDone)
+            events.emplace_back(DrawEventKind::AwardDone, m_heldStop->award);
+        m_heldStop.reset();
+        m_heldAwardDone = false;
     } else if (now.saveOwed && (!before.saveOwed || !error.empty())) {
         DrawEvent failed(DrawEventKind::RecordsFailed);
         failed.saved = false;

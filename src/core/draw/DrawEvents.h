@@ -5,6 +5,7 @@
 
 #include "draw/DrawOutcome.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,11 @@ class DrawSession;
 enum class DrawEventKind {
     BatchPrepared,   // the next batch is ready to roll
     Rolling,         // a batch started rolling
-    Stopped,         // a batch stopped: its winners, after the save that holds them
+    Stopped,         // a batch stopped: its winners only when the save that holds them went through
     GaveUp,          // winners were given up
     Supplement,      // a supplement batch was set up
-    AwardDone,       // the award of the last stop has all its winners
-    RecordsWritten,  // a save owed by an earlier failure went through
+    AwardDone,       // the award of the last stop has all its winners, on disk
+    RecordsWritten,  // a save owed by an earlier failure went through: the held-back winners
     RecordsFailed,   // a save failed: the records are owed to the files
     Reset,           // the whole draw returned to the pool
 };
@@ -29,13 +30,17 @@ struct DrawEvent {
 
     DrawEventKind kind;
     int award = -1;                    // the award concerned
-    std::vector<std::string> winners;  // Stopped: the batch's winners as recorded (GBK)
+    // Stopped (saved) and RecordsWritten: the batch's winners as recorded (GBK). A stop
+    // whose save failed names nobody: no view may show a winner the files do not hold.
+    std::vector<std::string> winners;
     bool saved = true;                 // Stopped: the records holding the winners are on disk
     std::string error;                 // RecordsFailed, Stopped when not saved: the operator's message (GBK)
 };
 
 // Compares the session with what it was after the last action and names the
-// steps in between. A stop is reported once, with the result of its save.
+// steps in between. A stop is reported once, with the result of its save; when
+// that save failed, its winners (and its award's end) follow with the retry
+// that writes them.
 class DrawEventTracker {
 public:
     // Takes the session's state as the starting point; reports nothing.
@@ -54,6 +59,8 @@ private:
     };
     static Seen look(const DrawSession &session);
     Seen m_seen;
+    std::optional<DrawEvent> m_heldStop;  // the stop whose save is owed, with its winners
+    bool m_heldAwardDone = false;         // and whether it ended its award
 };
 
 }  // namespace tessaly

@@ -150,6 +150,39 @@ EntryRange entryRangeOfLines(long long firstLine, long long lastLine, size_t cou
     return {static_cast<int>(first), static_cast<int>(last)};
 }
 
+int removeDrawnFromPlay(std::vector<int> &order, int &cursor, int &floor, const std::vector<std::string> &state)
+{
+    if (cursor < 0 || cursor >= static_cast<int>(order.size()))
+        return 0;
+    const size_t inPlay = static_cast<size_t>(cursor) + 1;
+    std::vector<char> seen(state.size(), 0);
+    std::vector<char> drop(inPlay, 0);
+    for (size_t i = inPlay; i-- > 0;) {
+        const size_t entry = static_cast<size_t>(order[i]);
+        if (entry >= state.size())
+            continue;
+        drop[i] = state[entry] == kDrawnMark || seen[entry];
+        seen[entry] = 1;
+    }
+    int removed = 0, belowFloor = 0;
+    size_t kept = 0;
+    for (size_t i = 0; i < inPlay; ++i) {
+        if (!drop[i]) {
+            order[kept++] = order[i];
+            continue;
+        }
+        ++removed;
+        if (static_cast<int>(i) < floor)
+            ++belowFloor;
+    }
+    if (removed == 0)
+        return 0;
+    order.erase(order.begin() + static_cast<long>(kept), order.begin() + static_cast<long>(inPlay));
+    floor -= belowFloor;
+    cursor -= removed;
+    return removed;
+}
+
 DrawOrder buildDrawOrder(const ParticipantLists &lists, const DrawOrderRequest &request, RandomSource &random)
 {
     DrawOrder order;

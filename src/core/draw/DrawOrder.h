@@ -53,6 +53,11 @@ struct DrawOrder {
     bool built() const { return shortage != PoolShortage::Empty; }
 };
 
+// Takes entries already drawn out of the part of an order still in play
+// (positions 0 to cursor), moving the cursor and the floor with them; an entry
+// written twice stays only at the higher place. Returns how many went.
+int removeDrawnFromPlay(std::vector<int> &order, int &cursor, int &floor, const std::vector<std::string> &state);
+
 DrawOrder buildDrawOrder(const ParticipantLists &lists, const DrawOrderRequest &request, RandomSource &random);
 
 }  // namespace tessaly

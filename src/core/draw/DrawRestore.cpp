@@ -5,6 +5,7 @@
 #include "draw/DrawSession.h"
 
 #include "draw/DrawNotices.h"
+#include "draw/DrawOrder.h"
 #include "draw/DrawRecord.h"
 #include "files/FileIo.h"
 #include "files/Paths.h"
@@ -174,36 +175,13 @@ void DrawSession::restorePosition(DrawPosition p, const std::string &orderText, 
 int DrawSession::removeDrawnFromPlay()
 {
     // With canreAward a winner may be taken again: the order stands as built.
-    if (m_options.canreAward || m_state.OrderCursor < 0)
+    if (m_options.canreAward)
         return 0;
-    // An entry written twice into the order (a damaged tmda.jpg) stays only
-    // at the higher place, where the stops reach it first.
-    const size_t inPlay = static_cast<size_t>(m_state.OrderCursor) + 1;
-    std::vector<char> seen(m_lists.size(), 0);
-    std::vector<char> drop(inPlay, 0);
-    for (size_t i = inPlay; i-- > 0;) {
-        const size_t entry = static_cast<size_t>(m_pool[i]);
-        drop[i] = m_lists.StateList[entry] == kDrawnMark || seen[entry];
-        seen[entry] = 1;
+    const int removed = tessaly::removeDrawnFromPlay(m_pool, m_state.OrderCursor, m_state.OrderFloor, m_lists.StateList);
+    if (removed > 0) {
+        m_state.RollCount = m_state.OrderCursor + 1;
+        m_orderUnsaved = true;
     }
-    int removed = 0, belowFloor = 0;
-    size_t kept = 0;
-    for (size_t i = 0; i < inPlay; ++i) {
-        if (!drop[i]) {
-            m_pool[kept++] = m_pool[i];
-            continue;
-        }
-        ++removed;
-        if (static_cast<int>(i) < m_state.OrderFloor)
-            ++belowFloor;
-    }
-    if (removed == 0)
-        return 0;
-    m_pool.erase(m_pool.begin() + static_cast<long>(kept), m_pool.begin() + static_cast<long>(inPlay));
-    m_state.OrderFloor -= belowFloor;
-    m_state.OrderCursor -= removed;
-    m_state.RollCount = m_state.OrderCursor + 1;
-    m_orderUnsaved = true;
     return removed;
 }
 

@@ -5,6 +5,7 @@
 #include "draw/DrawRecord.h"
 #include "draw/Shortage.h"
 #include "draw/StatusTemplate.h"
+#include "proof/ProofOrder.h"
 #include "files/FileIo.h"
 #include "files/Paths.h"
 #include "settings/ProgramFiles.h"
@@ -19,6 +20,7 @@
 #include "text/SplitField.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tessaly {
 namespace fs = std::filesystem;
@@ -42,7 +44,7 @@ void writeOptions(const fs::path &dir, const std::vector<SettingWrite> &writes, 
 }  // namespace
 
 DrawSession::DrawSession(fs::path programDir, RandomSource &random, const Clock &clock)
-    : m_dir(std::move(programDir)), m_random(random), m_clock(clock), m_notices(m_dir, clock)
+    : m_dir(std::move(programDir)), m_proof(m_dir), m_random(random), m_clock(clock), m_notices(m_dir, clock)
 {
     m_startFromEnabled.fill(true);
     m_captions.GoButton = TSL_GBK("开始");
@@ -103,6 +105,8 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
         notifyError(out, error);
     if (recovered.found && !recovered.finished)
         m_restoreFailure = recovered.errors.empty() ? std::string(kCommitJournal) : recovered.errors.front().message;
+    if (Status loaded = m_proof.load(); !loaded)
+        notifyError(out, loaded.error());
 
     auto settings = openSettingsFor(m_dir, out);
     if (!settings) {
@@ -111,10 +115,13 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     }
     m_flags.PhotoMode = settings->readBool("Option", "ispho", false);
     const int ntfs = settings->readInteger("Option", "ntfs", 0);
-    m_flags.PredeterminedActive = m_takeover ? settings->readBool("Option", "commitlists", false) : ntfs == 2;
     m_flags.BatchReady = false;
     m_flags.GroupingEnabled = settings->readBool("Option", "canfz", false);
     const bool onerun = !m_takeover && settings->readBool("Option", "onerun", true);
+    // A draw begun with the special lists in force keeps them after a restart
+    // (a crash never changes who may win): set.dat notes them with every save.
+    const bool listsAtLastSave = settings->readBool("Option", "commitlists", false);
+    m_flags.PredeterminedActive = m_takeover ? listsAtLastSave : ntfs == 2 || (!onerun && listsAtLastSave);
     const std::string screenmain = settings->readString("Option", "screenmain");
     m_showHint = settings->readBool("Option", "showhint", false);
     m_notices.post(missingSoundNotices(*settings, m_dir));
@@ -128,7 +135,7 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
         m_flags.PredeterminedActive = true;
         resetDraw(true, out);
     } else {
-        readSavedDraw(*settings, out);
+        readSavedDraw(*settings, onerun, out);
     }
     if (m_flags.PhotoMode)
         showPhotoPrompt(out);
@@ -149,7 +156,7 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     return out;
 }
 
-void DrawSession::readSavedDraw(const IniStore &settings, DrawOutcome &out)
+void DrawSession::readSavedDraw(const IniStore &settings, bool onerun, DrawOutcome &out)
 {
     readConfig(settings, out);
     readConfigGrade(settings, out);
@@ -158,8 +165,11 @@ void DrawSession::readSavedDraw(const IniStore &settings, DrawOutcome &out)
         m_restoreFailure = loaded.error().message;
     } else if (m_restoreFailure.empty()) {
         RestoreDraw(out);
+        if (!onerun && m_restoreFailure.empty())
+            noteRestore(out);
     }
     prepareBatch(out);
+    saveProofLines(out);
     out.actions.push_back(StageAction::ComposeMarquee);
 }
 
@@ -291,6 +301,9 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
     m_state.OrderFloor = 0;
+    m_guests = {};
+    m_captions.guestNumbers.clear();
+    beginCommitment(std::exchange(m_resetReason, "reset"), out);
     bool built = false;
     if (const LGrade *a = award(m_state.CurrentAward))
         built = BuildDrawOrder(m_state.CurrentAward, a->winners, false, useLists, out);
@@ -429,7 +442,19 @@ bool DrawSession::BuildDrawOrder(int awardIndex, int count, bool keep, bool useL
         return false;
     }
     m_pendingOrder.reset();
-    DrawOrder order = buildDrawOrder(m_lists, *request, m_random);
+    const std::string what = std::exchange(m_buildKind, "order");
+    const std::string guests = std::exchange(m_buildGuests, {});
+    DrawOrder order;
+    if (m_proof.committed()) {
+        const std::string pool = poolDigest(m_lists, request->range);
+        ProofRandom generator = m_proof.generatorFor(awardIndex, guests, what);
+        order = buildDrawOrder(m_lists, *request, generator);
+        AuditFields fields = orderLineFields(*request, what, pool, order);
+        fields.emplace_back("guests", guests);
+        m_proof.add("order", fields);
+    } else {
+        order = buildDrawOrder(m_lists, *request, m_random);
+    }
     m_orderUnsaved = true;
     const bool grouped = m_flags.GroupingEnabled;
     // What the later awards can still get, so the notice never says they draw as usual when they cannot.
@@ -490,7 +515,7 @@ bool DrawSession::refuseUnrestored(DrawOutcome &out) const
 
 void DrawSession::prepareBatch(DrawOutcome &out)
 {
-    if (refuseUnrestored(out))
+    if (refuseUnrestored(out) || refuseRevealed(out))
         return;
     if (m_withheld) {
         notify(out, TSL_GBK("上一批的中奖结果还没有保存成功，请先重试保存，成功后才能继续抽奖。"), ErrorCode::FileWrite);
@@ -529,16 +554,13 @@ void DrawSession::prepareBatch(DrawOutcome &out)
                 m_pendingOrder.reset();
                 return;
             }
+            saveBuiltOrder(out);
         }
     }
     const LGrade *a = award(m_state.CurrentAward);
     if (!a)
         return;  // IsDrawComplete keeps the position inside the table
 
-    // Excluded people and those kept for other awards roll but never win
-    // here, even when a short pool leaves the batch asking for them.
-    m_state.BatchSize =
-        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
     m_state.BatchAward = m_state.CurrentAward;
     m_slotTexts.fill({});
     m_gridText.clear();
@@ -547,14 +569,26 @@ void DrawSession::prepareBatch(DrawOutcome &out)
 
     m_captions.Award = a->prizeName;
     m_captions.AwardPicture = a->prizePicture;
-    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
-                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
-                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
+    fillReadyCaptions();
     m_captions.GoButton = TSL_GBK("开始");
     m_captions.readyLuckVisible = m_options.readyLuckVisible;
     m_captions.readyLuck.reset();
     auto settings = openSettings(m_dir);
     m_captions.boss = settings ? guestText(*settings) : std::string();
+}
+
+void DrawSession::fillReadyCaptions()
+{
+    const LGrade *a = award(m_state.CurrentAward);
+    if (!a)
+        return;
+    // Excluded people and those kept for other awards roll but never win
+    // here, even when a short pool leaves the batch asking for them.
+    m_state.BatchSize =
+        std::clamp(a->batchWinners(m_state.CurrentBatch), 0, std::max(m_state.RollCount - m_state.OrderFloor, 0));
+    m_captions.Status = FillStatusTemplate(m_grade.templates.qCaption, a->name, std::to_string(a->batchCount),
+                                           std::to_string(m_state.CurrentBatch), std::to_string(m_state.BatchSize),
+                                           std::to_string(a->winners), std::to_string(m_state.DrawnInAward));
 }
 
 DrawOutcome DrawSession::answerShowResults(bool yes)
@@ -593,6 +627,17 @@ void DrawSession::startRolling(DrawOutcome &out)
 {
     if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady || !m_restoreFailure.empty())
         return;
+    // The first roll of an award closes its guest step: the numbers decide its order now.
+    if (m_guests.open) {
+        const bool forThisAward = m_guests.award == m_state.CurrentAward && !m_flags.SupplementMode;
+        if (!forThisAward) {
+            m_proof.add("guests-dropped", {{"award", std::to_string(m_guests.award)}});
+            m_guests = {};
+            m_captions.guestNumbers.clear();
+        } else if (!closeGuestStep(out)) {
+            return;
+        }
+    }
     m_captions.boss.clear();
     m_flags.Rolling = true;
     m_captions.readyLuckVisible = false;
@@ -710,6 +755,14 @@ void DrawSession::stopBatch(DrawOutcome &out)
             commit.orderText = orderFileText(m_pool);
         withPosition = true;
     }
+    std::string winners;
+    for (int entry : m_lastBatch)
+        winners += (winners.empty() ? "" : ",") + std::to_string(entry);
+    if (m_proof.committed())
+        m_proof.add("stop", {{"award", std::to_string(m_state.BatchAward)},
+                             {"supplement", withPosition ? "0" : "1"},
+                             {"winners", winners},
+                             {"cursor", std::to_string(m_state.OrderCursor)}});
     AppendBatchRecord(batch, awardName, std::move(commit), withPosition, out);
 
     if (soundPlays(SoundMoment::RollingStopped, m_grade.sounds, m_flags.AudioReady))
@@ -806,6 +859,9 @@ void DrawSession::AppendBatchRecord(const TakenBatch &batch, const std::string &
     // The batch's records end with an empty line; the marks go with them.
     commit.recordBlock = batch.records + "\r\n";
     commit.logBlock = batchLogBlock(timestamp(), awardName, batch.line);
+    // The hall can photograph the chain's end after every stop; the history keeps it too.
+    if (m_proof.committed() && !m_proof.pending().empty())
+        commit.logBlock += TSL_GBK("校验值：") + m_proof.head().substr(0, 16) + "\r\n";
     commit.stateText = joinLines(m_lists.StateList);
     saveDraw(std::move(commit), withPosition, out);
 }
@@ -824,12 +880,15 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
         commit.settings.insert(commit.settings.begin(), writes.begin(), writes.end());
     }
 
+    commit.auditBlock = m_unsavedAudit + m_proof.takePending() + commit.auditBlock;
     // Every save is counted in set.dat with it, so a mirror and a folder can
     // tell which is further on, and what the special lists were at the last one.
     commit.settings.push_back({"Option", "commitcount", std::to_string(readCommitCount(m_dir).count + 1)});
     commit.settings.push_back({"Option", "commitlists", m_flags.PredeterminedActive ? "1" : "0"});
 
     CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
+    m_unsavedAudit = result.auditWritten ? std::string() : commit.auditBlock;
+    showProof();
     m_unsavedRecord = result.recordWritten ? std::string() : commit.recordBlock;
     m_clearRecordOwed = commit.clearRecord && !result.recordWritten;
     m_unsavedLog = result.logWritten ? std::string() : commit.logBlock;
@@ -858,6 +917,8 @@ void DrawSession::syncMirror()
     if (!m_mirror)
         return;
     const bool ok = m_mirror->sync();
+    if (ok)
+        m_mirrorSyncedAt = timestamp();
     if (ok == !m_mirrorDown)
         return;
     m_mirrorDown = !ok;

@@ -15,6 +15,7 @@
 #include "event/OperatorNotices.h"
 #include "files/EventMirror.h"
 #include "participants/ParticipantList.h"
+#include "proof/DrawProof.h"
 #include "settings/AwardTable.h"
 
 #include <array>
@@ -25,6 +26,12 @@
 
 namespace tessaly {
 
+// The guests' numbers of one award, between the opening of the step and the first roll.
+struct GuestStep {
+    bool open = false;
+    int award = -1;
+    std::vector<std::string> numbers;
+};
 struct SlotBlockLayout;
 
 class DrawSession {
@@ -140,6 +147,15 @@ public:
     // once winners are recorded the list stays, so the records keep their meaning.
     DrawOutcome rescanPhotoFolder(bool &rescanned);
 
+    // --- Guests' numbers ---
+
+    // Opens the guest step of the award whose first batch is ready: its pool
+    // and the rules in force go to the history and the audit log. The first
+    // roll closes it and mixes the numbers into the award's order.
+    DrawOutcome openGuestStep();
+    // A guest's number (digits, at most 18), logged at once and shown on the stage.
+    DrawOutcome addGuestNumber(const std::string &typed);
+    const GuestStep &guestStep() const { return m_guests; }
     // A stop's save failed and its records are still owed to the files.
     bool saveOwed() const { return m_saveOwed; }
     // Tries the owed save again (the console's retry); notices say what still
@@ -167,10 +183,19 @@ public:
     void useTextBlockLayout(const SlotBlockLayout &layout);
     // Photo mode: the photos of the list are loaded, the start button reads "开始".
     void setPhotosLoaded(bool loaded);
+    // Tests only: the seeds of new commitments come from here instead of the operating system.
+    void setSeedSource(std::function<std::string()> source) { m_proof.setSeedSource(std::move(source)); }
     // The mirror folder every save is copied to after it is on disk; nullptr for none.
-    void setMirror(EventMirror *mirror) { m_mirror = mirror; }
+    void setMirror(EventMirror *mirror)
+    {
+        m_mirror = mirror;
+        m_mirrorDown = false;
+        m_mirrorSyncedAt.clear();
+    }
     // The mirror's last copy failed or is late ("备份中断"); why, in GBK.
     bool mirrorInterrupted() const { return m_mirrorDown; }
+    // When the mirror was last brought level (the history's time stamp); empty before the first time.
+    const std::string &mirrorSyncedAt() const { return m_mirrorSyncedAt; }
     std::string mirrorReason() const;
     std::filesystem::path mirrorFolder() const { return m_mirror ? m_mirror->folder() : std::filesystem::path(); }
     // Brings the mirror level with the folder (after every save, and after
@@ -189,6 +214,8 @@ public:
     OperatorNotices &notices() { return m_notices; }
     const DrawState &state() const { return m_state; }
     const DrawFlags &flags() const { return m_flags; }
+    // The commitment in force and the end of the audit chain.
+    const DrawProof &proof() const { return m_proof; }
     const StageCaptions &captions() const { return m_captions; }
     const DrawOptions &options() const { return m_options; }
     const GradeConfig &grade() const { return m_grade; }
@@ -230,11 +257,14 @@ private:
     // The awards from awardIndex on (it needing `count`) played through with the draw's rules.
     Shortage shortageFrom(int awardIndex, int count, DrawOutcome &out) const;
     bool SetUpSupplement(int award, int count, DrawOutcome &out);
+    // False when the award's pool turned out empty: the roll does not start.
+    bool closeGuestStep(DrawOutcome &out);
+    void fillReadyCaptions();
     void logCorrection(const std::string &block, DrawOutcome &out);
     void readConfig(const IniStore &settings, DrawOutcome &out);
     void readConfigGrade(const IniStore &settings, DrawOutcome &out);
     // The saved list, draw and records read as at the start, and the first batch prepared.
-    void readSavedDraw(const IniStore &settings, DrawOutcome &out);
+    void readSavedDraw(const IniStore &settings, bool onerun, DrawOutcome &out);
     void showPhotoPrompt(DrawOutcome &out);
     // True, with the notice saying what to mend, while the saved draw could not be read.
     bool refuseUnrestored(DrawOutcome &out) const;
@@ -264,6 +294,16 @@ private:
     // Takes entries already drawn out of the part of PoolList still in play; how many.
     int removeDrawnFromPlay();
     void reportCommit(const CommitResult &result, DrawOutcome &out);
+    // The proof's side of a start and of a reset.
+    void noteRestore(DrawOutcome &out);
+    void beginCommitment(const std::string &reason, DrawOutcome &out);
+    // An order just built is saved with the position and its audit line.
+    void saveBuiltOrder(DrawOutcome &out);
+    // Writes lines composed outside a save of the draw (a start), and nothing else.
+    void saveProofLines(DrawOutcome &out);
+    // After the seeds were revealed nothing more is drawn until a restart.
+    bool refuseRevealed(DrawOutcome &out) const;
+    void showProof();
     void loadTextBlockRule();
     void appendBlockEntry(std::string &text, const std::string &entry, int k, int total) const;
     std::string guestText(const IniStore &settings) const;
@@ -272,12 +312,19 @@ private:
     int batchesOf(int index) const;
 
     std::filesystem::path m_dir;
-    RandomSource &m_random;
+    DrawProof m_proof;
+    // What the next order build is for: an award's own order, a jump to an award, a supplement.
+    std::string m_buildKind = "order";
+    std::string m_resetReason = "reset";
+    std::string m_buildGuests;  // the guests' numbers the next order build mixes in
+    GuestStep m_guests;
+    RandomSource &m_random;  // the rolling animation, and orders when no commitment could be made
     const Clock &m_clock;
     SlotStage *m_stage = nullptr;
     CommitInterrupt m_interrupt;
     EventMirror *m_mirror = nullptr;
     bool m_mirrorDown = false;
+    std::string m_mirrorSyncedAt;
     bool m_takeover = false;
     // The show action of a stop whose records are not on disk, with its texts.
     std::optional<StageAction> m_withheld;
@@ -322,6 +369,7 @@ private:
     bool m_clearRecordOwed = false;
     std::string m_unsavedRecord;
     std::string m_unsavedLog;
+    std::string m_unsavedAudit;
     std::string m_listSum;  // listFingerprint of the loaded list, saved with the position
     // Why the saved draw could not be read at the start; until a reset nothing
     // is drawn, so nothing overwrites it.

@@ -55,6 +55,13 @@ struct StageCaptions {
     bool readyLuckVisible = true;
     std::optional<std::string> readyLuck;  // replaces the banner's own text when set
     std::string GoButton;
+    // The published commitment (8 groups of 4 hex digits, with its full hex for the
+    // QR code) and the audit chain's latest hash after the last change.
+    std::string proofCode;
+    std::string proofHex;
+    std::string chainHash;
+    // The guests' numbers typed so far for the award about to begin, shown large.
+    std::string guestNumbers;
 };
 
 // Options the draw reads with the appearance of the main window.

@@ -1,5 +1,6 @@
 #include "event/EventFolder.h"
 
+#include "proof/DrawProof.h"
 #include "files/FileIo.h"
 
 #include "settings/ProgramFiles.h"
@@ -54,6 +55,12 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
             line.command = CommandLine::Command::Export;
         else if (word == "import")
             line.command = CommandLine::Command::Import;
+        else if (word == "reveal")
+            line.command = CommandLine::Command::Reveal;
+        else if (word == "verify")
+            line.command = CommandLine::Command::Verify;
+        else if (word == "export-proof")
+            line.command = CommandLine::Command::ExportProof;
         else if (word == "restore-backup")
             line.command = CommandLine::Command::RestoreBackup;
         else if (word == "cards")
@@ -114,7 +121,8 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
                 return value.error();
             line.base = *value;
         } else if (arg == "-o" && (line.command == CommandLine::Command::Export || line.command == CommandLine::Command::Cards ||
-                                   line.command == CommandLine::Command::Links)) {
+                                   line.command == CommandLine::Command::Links ||
+                                   line.command == CommandLine::Command::ExportProof)) {
             auto value = optionValue(args, i);
             if (!value)
                 return value.error();
@@ -144,17 +152,26 @@ Result<CommandLine> parseCommandLine(const std::vector<std::string> &args)
         break;
     case CommandLine::Command::Check:
     case CommandLine::Command::Export:
+    case CommandLine::Command::Reveal:
+    case CommandLine::Command::ExportProof:
     case CommandLine::Command::Cards:
     case CommandLine::Command::Links:
         if (positional.size() > 1)
             return usageError("unexpected argument: " + positional[1]);
         if (!positional.empty())
             line.folder = fs::path(positional.front());
-        if (line.command != CommandLine::Command::Check && line.output.empty())
+        if (line.command != CommandLine::Command::Check && line.command != CommandLine::Command::Reveal && line.output.empty())
             return usageError(std::string(line.command == CommandLine::Command::Export  ? "export"
+                                          : line.command == CommandLine::Command::ExportProof ? "export-proof"
                                           : line.command == CommandLine::Command::Cards ? "cards"
                                                                                         : "links") +
                               " needs -o FILE");
+        break;
+    case CommandLine::Command::Verify:
+        if (positional.size() > 1)
+            return usageError("unexpected argument: " + positional[1]);
+        if (!positional.empty())
+            line.input = positional.front();
         break;
     case CommandLine::Command::Import:
         if (positional.empty())
@@ -197,6 +214,11 @@ std::string usageText()
            "  tessaly import FILE [DIR] [--rows A-B] [--cols C-D] [--sep TEXT] [--reset]\n"
            "                                    replace the participant list from a text,\n"
            "                                    .csv, .xls or .xlsx file\n"
+           "  tessaly reveal [DIR]              reveal the draw's seeds; no more batches until a restart\n"
+           "  tessaly verify [DIR | proof.zip]  recompute the draw from its proof (exit 0 all matches,\n"
+           "                                    3 matches but some award was touched, 1 mismatch)\n"
+           "  tessaly export-proof [DIR] -o proof.zip\n"
+           "                                    the proof bundle for witnesses (after the reveal)\n"
            "  tessaly restore-backup [DIR] NAME bring back a backup kept under 备份/ before\n"
            "                                    a reset or a list change (NAME: its date)\n"
            "  tessaly cards [DIR] -o FILE.pdf   print the check-in cards, 8 to a page\n"
@@ -328,7 +350,11 @@ Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
     const fs::path copy = buffer;
     auto copied = copyFolderDurable(eventFolder, copy, [&](const fs::path &relative) {
         std::error_code linkEc;
-        return relative != kLockFileName && !fs::is_symlink(eventFolder / relative, linkEc);
+        // The event's seeds and its audit chain stay behind: a rehearsal draws
+        // under a commitment of its own and can never reveal the real one.
+        const std::string top = relative.begin() == relative.end() ? std::string() : relative.begin()->string();
+        return relative != kLockFileName && top != kProofFolder && top != kAuditLog &&
+               !fs::is_symlink(eventFolder / relative, linkEc);
     });
     if (!copied) {
         removeRehearsalCopy(copy);
@@ -338,9 +364,14 @@ Result<fs::path> makeRehearsalCopy(const fs::path &eventFolder)
     return copy;
 }
 
+bool isRehearsalCopy(const fs::path &folder)
+{
+    return folder.filename().string().rfind("tessaly-rehearsal-", 0) == 0;
+}
+
 void removeRehearsalCopy(const fs::path &copy)
 {
-    if (copy.filename().string().rfind("tessaly-rehearsal-", 0) != 0)
+    if (!isRehearsalCopy(copy))
         return;
     std::error_code ec;
     fs::remove_all(copy, ec);

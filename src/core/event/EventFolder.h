@@ -15,14 +15,14 @@ namespace tessaly {
 
 // What the program was asked to do on its command line.
 struct CommandLine {
-    enum class Command { Run, Check, Export, Import, RestoreBackup, Cards, Links, Help, Version };
+    enum class Command { Run, Check, Export, Import, Reveal, Verify, ExportProof, RestoreBackup, Cards, Links, Help, Version };
     Command command = Command::Run;
     std::optional<std::filesystem::path> folder;  // --folder DIR, or the DIR of check/export/import
     bool rehearse = false;                        // --rehearse [DIR]
     std::optional<std::filesystem::path> mirror;  // --mirror DIR: the folder every save is copied to
     std::string format = "txt";                   // export --format
-    std::filesystem::path output;                 // export, cards, links -o FILE
-    std::filesystem::path input;                  // import FILE
+    std::filesystem::path output;                 // export, export-proof, cards, links -o FILE
+    std::filesystem::path input;                  // import FILE; verify DIR or proof.zip
     std::string rows;                             // import --rows A-B
     std::string cols;                             // import --cols C-D
     std::optional<std::string> separator;         // import --sep TEXT (UTF-8 as typed)
@@ -81,6 +81,8 @@ Result<std::filesystem::path> makeRehearsalCopy(const std::filesystem::path &eve
 
 // Removes a rehearsal copy (only folders made by makeRehearsalCopy).
 void removeRehearsalCopy(const std::filesystem::path &copy);
+// Whether the folder is a copy made by makeRehearsalCopy.
+bool isRehearsalCopy(const std::filesystem::path &folder);
 
 // Keeps other copies of the program off an event folder while held. The lock is
 // an advisory lock on a file in the folder, so the system drops it when the

@@ -78,6 +78,69 @@ CommitCount readCommitCount(const fs::path &folder)
     return c;
 }
 
+namespace {
+
+// Whether `inner` is `outer` or lies below it, after both are made canonical where they exist.
+bool within(const fs::path &inner, const fs::path &outer)
+{
+    std::error_code ec;
+    const fs::path a = fs::weakly_canonical(inner, ec);
+    const fs::path b = fs::weakly_canonical(outer, ec);
+    const fs::path rel = a.lexically_relative(b);
+    return !rel.empty() && *rel.begin() != "..";
+}
+
+Status refuse(const fs::path &candidate, const std::string &why, ErrorCode code = ErrorCode::BadInput)
+{
+    return makeError(code,
+                     TSL_GBK("不能备份到“") + utf8ToGbk(candidate.string()) + TSL_GBK("”：") + why);
+}
+
+}  // namespace
+
+Status prepareMirrorFolder(const fs::path &eventFolder, const fs::path &candidate)
+{
+    if (!candidate.is_absolute())
+        return refuse(candidate, TSL_GBK("请选择一个完整的文件夹路径（例如U盘上的一个文件夹）。"));
+    if (within(candidate, eventFolder))
+        return refuse(candidate, TSL_GBK("它就是活动文件夹或在活动文件夹里面。请选择另一个磁盘（例如U盘）上的文件夹。"));
+    if (within(eventFolder, candidate))
+        return refuse(candidate, TSL_GBK("活动文件夹在它里面。请选择另一个磁盘（例如U盘）上的空文件夹。"));
+    std::error_code ec;
+    const fs::file_status status = fs::status(candidate, ec);
+    if (fs::exists(status) && !fs::is_directory(status))
+        return refuse(candidate, TSL_GBK("这是一个文件，不是文件夹。"));
+    if (!fs::exists(status)) {
+        if (!fs::is_directory(candidate.parent_path(), ec))
+            return refuse(candidate, TSL_GBK("文件夹不存在，上一级文件夹也不存在。U盘是否已经插好？"));
+    } else {
+        const std::string ours = readEventId(eventFolder);
+        const std::string theirs = readEventId(candidate);
+        if (!theirs.empty() && theirs != ours)
+            return refuse(candidate, TSL_GBK("这里是另一个活动的备份（活动编号 ") + theirs +
+                                         TSL_GBK("），不能用作本活动的备份。请选择一个空文件夹。"));
+        // An existing folder serves when it is empty or holds this event's mirror already.
+        if (theirs.empty() && !fs::exists(candidate / kMirrorMarker, ec)) {
+            fs::directory_iterator it(candidate, ec);
+            if (ec)
+                return refuse(candidate, TSL_GBK("文件夹无法读取：") + utf8ToGbk(ec.message()));
+            if (it != fs::directory_iterator())
+                return refuse(candidate, TSL_GBK("文件夹里已有别的文件。请选择一个空文件夹（例如在U盘上新建一个），"
+                                                 "或本活动原有的备份文件夹。"));
+        }
+    }
+    if (Status made = makeFolderDurable(candidate); !made)
+        return refuse(candidate, made.error().message, ErrorCode::FileWrite);
+    const fs::path probe = candidate / ".tessaly-write-probe";
+    Status written = writeFileAtomic(probe, "ok\r\n");
+    Status removed = removeFileDurable(probe);
+    if (!written)
+        return refuse(candidate, written.error().message, ErrorCode::FileWrite);
+    if (!removed)
+        return refuse(candidate, removed.error().message, ErrorCode::FileWrite);
+    return Ok{};
+}
+
 struct EventMirror::Shared {
     std::mutex mutex;
     std::condition_variable done;

@@ -31,6 +31,14 @@ struct CommitCount {
 };
 CommitCount readCommitCount(const std::filesystem::path &folder);
 
+// Readies `candidate` to hold the mirror of the event in `eventFolder`, as the
+// operator names it in the settings: the folder is made when missing (its
+// parent must be there) and written to once. Refused, with the operator's
+// message, when it is not an absolute path, is or holds or lies in the event
+// folder, is not a folder, holds another event's mirror or other files, or
+// cannot be written.
+Status prepareMirrorFolder(const std::filesystem::path &eventFolder, const std::filesystem::path &candidate);
+
 class EventMirror {
 public:
     // `limit`: how long a save waits for the mirror before the draw goes on without it.

@@ -3,6 +3,7 @@
 #include "core/settings/Settings.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
+#include "ui/console/MirrorFields.h"
 #include "ui/console/StageMiniature.h"
 #include "ui/console/TFrmConsole.h"
 #include "ui/control/DrawControl.h"
@@ -96,6 +97,7 @@ void ScreenPlacement::showConsole()
         m_console->setAttribute(Qt::WA_QuitOnClose, false);  // the program ends with the stage
         m_stage.control().setOperatorWindow(m_console);
         MessageService::setOperatorWindow(m_console);
+        new MirrorFields(*m_console, m_stage);
     }
     QStringList names;
     for (QScreen *s : screens)

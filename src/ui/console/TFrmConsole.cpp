@@ -183,11 +183,14 @@ void TFrmConsole::observe(const DrawEvent &event)
 {
     switch (event.kind) {
     case DrawEventKind::Stopped:
+        // A stop whose save failed names nobody: the list stands empty until the retry writes them.
         showLastBatch(event);
         if (event.saved)
             m_lastSave = QDateTime::currentDateTime();
         break;
     case DrawEventKind::RecordsWritten:
+        if (!event.winners.empty())
+            showLastBatch(event);
         m_lastSave = QDateTime::currentDateTime();
         break;
     case DrawEventKind::Reset:

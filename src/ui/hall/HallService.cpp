@@ -68,6 +68,10 @@ void HallService::publish()
 
 void HallService::look()
 {
+    // The phones learn of a winner only once the records are on disk: while a
+    // stop's save is owed the board stays as it was.
+    if (m_session.saveOwed())
+        return;
     // A cheap fingerprint of what the board shows; a new board only when it moved.
     std::string seen;
     for (const auto &award : m_session.AwardWinners())

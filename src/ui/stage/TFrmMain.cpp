@@ -2,6 +2,7 @@
 
 #include "core/draw/DrawSession.h"
 #include "core/event/Backup.h"
+#include "core/event/EventFolder.h"
 #include "core/files/Paths.h"
 #include "core/settings/Settings.h"
 #include "core/stage/ResultsText.h"
@@ -16,9 +17,12 @@
 #include "ui/effects/TAALabel.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
+#include "ui/proof/GuestNumbersDialog.h"
+#include "ui/proof/ProofBadge.h"
 #include "ui/photo/PhotoStage.h"
 #include "ui/settings/TForm_awardphoset.h"
 #include "ui/settings/TForm_setaward.h"
+#include "ui/settings/TForm_setmirror.h"
 #include "ui/settings/TForm_setmusic.h"
 #include "ui/sound/SoundPlayer.h"
 #include "ui/stage/CorrectionDialogs.h"
@@ -94,6 +98,8 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                [this] { m_layout->ArrangeAllSlots(true); }, [this] { return m_layout->slotAreasOnStage().front(); }},
                               this);
     m_photos->addModeItems(m_menuSettings);
+    m_proofBadge = new ProofBadge(this);
+    m_guestBanner = new GuestNumbersBanner(this);
     m_session->setSlotStage(this);
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer2.setTimerType(Qt::PreciseTimer);
@@ -488,39 +494,45 @@ void TFrmMain::showOutcome(const DrawOutcome &outcome)
     showMirrorState();
 }
 
-void TFrmMain::setMirror(EventMirror *mirror)
+void TFrmMain::setMirror(std::unique_ptr<EventMirror> mirror)
 {
-    m_captionBase = windowTitle();
-    m_session->setMirror(mirror);
-    m_session->syncMirror();
+    if (m_captionBase.isEmpty())
+        m_captionBase = windowTitle();
+    m_session->setMirror(mirror.get());
+    m_mirror = std::move(mirror);  // the mirror left goes only once the session no longer copies to it
     showMirrorState();
 }
 
 void TFrmMain::showMirrorState()
 {
-    // A failed save and the mirror's state go to the tool bar's status line
-    // (shown at once when something is wrong), never to the stage's captions.
     // Writes outside the saves of the draw (settings, lists) reach the mirror here.
+    m_session->syncMirror();
+    // A failed save and the mirror's state go to the console when there is one, otherwise to
+    // the tool bar's status line (shown at once when something is wrong), never to the stage's captions.
+    const bool console = m_control->operatorWindow() != this;
+    if (m_mirror || console)
+        m_commitCounts = {readCommitCount(m_programDir).count, m_mirror ? readCommitCount(m_mirror->folder()).count : -1};
     QString state;
     if (m_session->winnersWithheld())
         state = QStringLiteral("抽奖结果保存失败，中奖名单在保存成功后才显示");
-    if (!m_captionBase.isEmpty()) {
-        m_session->syncMirror();
+    if (m_mirror) {
         const QString counters = QStringLiteral("（本机第%1次保存，备份第%2次）")
-                                     .arg(readCommitCount(m_programDir).count)
-                                     .arg(readCommitCount(m_session->mirrorFolder()).count);
+                                     .arg(m_commitCounts.event)
+                                     .arg(m_commitCounts.mirror);
         state += (state.isEmpty() ? QString() : QStringLiteral("；")) +
                  (m_session->mirrorInterrupted()
                       ? QStringLiteral("备份中断：") + toQt(m_session->mirrorReason()) + counters
                       : QStringLiteral("已备份") + counters);
-        setWindowTitle(m_captionBase + QStringLiteral(" [") + state + QStringLiteral("]"));
     }
+    if (!m_captionBase.isEmpty())
+        setWindowTitle(console || state.isEmpty() ? m_captionBase : m_captionBase + QStringLiteral(" [") + state + QStringLiteral("]"));
+    emit mirrorStateShown();
     if (!StatusLine)
         return;
-    StatusLine->setText(state);
-    RetryButton->setVisible(m_session->winnersWithheld());
+    StatusLine->setText(console ? QString() : state);
+    RetryButton->setVisible(!console && m_session->winnersWithheld());
     ControlBar1->adjustSize();
-    if (m_session->winnersWithheld() || m_session->mirrorInterrupted())
+    if (!console && (m_session->winnersWithheld() || m_session->mirrorInterrupted()))
         ControlBar1->show();
 }
 
@@ -540,6 +552,8 @@ void TFrmMain::showCaptions()
     readyLuck->setVisible(c.readyLuckVisible);
     if (!c.GoButton.empty())
         GoButton->setText(toQt(c.GoButton));
+    m_proofBadge->showProof(c);
+    m_guestBanner->showNumbers(QString::fromStdString(c.guestNumbers));
 }
 
 void TFrmMain::clearSlots()
@@ -607,6 +621,7 @@ void TFrmMain::NC1Click()
                               {m_session->awards(), WinnerLists(winners.data(), winners.size()), Award->isVisible()},
                               this);
     m_results->setAttribute(Qt::WA_DeleteOnClose);
+    m_results->notice = postNotice();
     auto settings = openSettings(m_programDir);
     if (settings && settings->readBool("Option", "runfrom", false)) {
         m_results->show();
@@ -617,6 +632,11 @@ void TFrmMain::NC1Click()
     }
     m_results->ShowResultsWindow();
     m_sound->followWindow(m_results, m_session->grade().sounds);
+}
+
+std::function<void(const QString &)> TFrmMain::postNotice()
+{
+    return [session = m_session.get()](const QString &text) { session->notices().post(fromQt(text)); };
 }
 
 void TFrmMain::NC2Click()
@@ -631,6 +651,7 @@ void TFrmMain::NC2Click()
                                   m_session->grade().ScrollDown, m_session->flags().PhotoMode},
                                  m_session->state().BatchAward, this);
     m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    m_winners->notice = postNotice();
     if (!m_windowMode)
         m_winners->move(geometry().topLeft());  // on the stage's screen
     if (m_session->photosLoaded())
@@ -781,6 +802,22 @@ void TFrmMain::openSoundSettings()
 {
     TForm_setmusic dialog(m_programDir, *m_session, *m_sound, m_services.messages, m_services.pickers, this);
     dialog.exec();
+}
+
+void TFrmMain::openMirrorSettings()
+{
+    // A rehearsal's draw is thrown away, and its copy carries the event's ID: its
+    // mirror would offer a takeover of winners nobody drew.
+    if (isRehearsalCopy(m_programDir)) {
+        m_services.messages.notify(m_control->operatorWindow(), QStringLiteral("提示"),
+                                   QStringLiteral("彩排时不做同步备份，彩排的抽奖结果不会保留。请在正式运行时设置“同步备份到”。"));
+        return;
+    }
+    TForm_setmirror dialog(m_programDir, m_session->mirrorFolder(), m_services.messages, m_services.pickers,
+                           m_control->operatorWindow());
+    if (dialog.exec() != QDialog::Accepted || dialog.chosen() == m_session->mirrorFolder())
+        return;
+    setMirror(dialog.chosen().empty() ? nullptr : std::make_unique<EventMirror>(m_programDir, dialog.chosen()));
 }
 
 

@@ -33,6 +33,8 @@ namespace tessaly {
 
 class DrawControl;
 class DrawSession;
+class ProofBadge;
+class GuestNumbersBanner;
 class EventMirror;
 struct DrawOutcome;
 class FileOpener;
@@ -72,8 +74,15 @@ public:
     DrawSession &session() { return *m_session; }
     // The operator's actions, shared with the console.
     DrawControl &control() { return *m_control; }
-    // The mirror folder every save is copied to; its state shows on the tool bar's status line.
-    void setMirror(EventMirror *mirror);
+    // The mirror folder every save is copied to (nullptr: none); its state shows on the
+    // console, or with one screen on the tool bar's status line.
+    void setMirror(std::unique_ptr<EventMirror> mirror);
+    // The commit counters of the event folder and of the mirror (-1 without one), as last shown.
+    struct CommitCounts {
+        long long event = 0;
+        long long mirror = -1;
+    };
+    const CommitCounts &commitCounts() const { return m_commitCounts; }
     SoundPlayer &sound() { return *m_sound; }
     SpecialSettings &special() { return *m_special; }
     // Photo mode: the picture slots and the decoded photos.
@@ -97,11 +106,16 @@ public:
     void ND2Click();  // help file
     void openAwardSettings();
     void openSoundSettings();
+    void openMirrorSettings();  // "同步备份..."
     void openListEditor();  // "编辑抽奖人员名单"
     void NC1Click();  // show the results window
     void NC2Click();  // show the winners window
     void restoreBackupClick();  // brings back a backup kept before a reset
     void NC9Click();  // change a prize name
+    // Writes the one-page proof sheet of the commitment in force and opens it.
+    void printProofSheet();
+    // The guests' numbers of the award about to begin.
+    void openGuestNumbers();
     void slotFontDialog(int slot);   // "设置字体" of a slot
     void openBlockArrangement();     // "分列编排" of the text block
     void chooseAwardPictureSize();   // "设置图片大小" of the prize picture
@@ -154,6 +168,10 @@ public:
     QTimer Timer1;
     QTimer Timer2;
 
+signals:
+    // The failed save's and the mirror's state were shown anew (after every outcome).
+    void mirrorStateShown();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -171,6 +189,8 @@ private:
     QList<TAALabel *> textLabels() const;
 
     // The draw glue.
+    // Hands a window's quiet notice to the operator's notice place.
+    std::function<void(const QString &)> postNotice();
     // The outcome's stage actions carried out and the captions shown.
     void showOutcome(const DrawOutcome &outcome);
     void showCaptions();
@@ -200,10 +220,12 @@ private:
     QSize m_stage;
     MtRandom m_random;
     SystemClock m_clock;
+    std::unique_ptr<EventMirror> m_mirror;  // before the session, which keeps a pointer to it
     std::unique_ptr<DrawSession> m_session;
     std::unique_ptr<StageLayout> m_layout;
     DrawControl *m_control = nullptr;
     QString m_captionBase;  // the window caption without the mirror's state
+    CommitCounts m_commitCounts;
     SoundPlayer *m_sound = nullptr;
 
     StretchedPicture m_background;
@@ -223,6 +245,8 @@ private:
     int m_tickCount = 0;
 
     PhotoStage *m_photos = nullptr;
+    ProofBadge *m_proofBadge = nullptr;
+    GuestNumbersBanner *m_guestBanner = nullptr;
     QPointer<TFrmFloat> m_results;
     SpecialSettings *m_special = nullptr;
     QPointer<TForm_float2> m_winners;

@@ -25,6 +25,8 @@
 #include "ui/photo/PhotoStage.h"
 #include "ui/common/LabelMenu.h"
 #include "ui/common/StageWidgets.h"
+#include "ui/proof/GuestNumbersDialog.h"
+#include "ui/proof/ProofSheet.h"
 #include "ui/stage/StageLayout.h"
 #include "ui/stage/TForm_changpo.h"
 #include "ui/stage/TForm_changpo20.h"
@@ -32,6 +34,7 @@
 #include "ui/participants/TTextedit.h"
 #include "ui/special/SpecialSettings.h"
 
+#include <QDateTime>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -126,6 +129,8 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("NBmusic"));
     m_menuSettings->addAction(QStringLiteral("奖项分组设置"), m_special, &SpecialSettings::openGrouping)
         ->setObjectName(QStringLiteral("Nfz"));
+    m_menuSettings->addAction(QStringLiteral("同步备份..."), this, &TFrmMain::openMirrorSettings)
+        ->setObjectName(QStringLiteral("NBmirror"));
     NB3 = m_menuSettings->addAction(QStringLiteral("自动隐藏主菜单(&ESC)"));
     NB3->setObjectName(QStringLiteral("NB3"));
     NB3->setCheckable(true);
@@ -167,6 +172,10 @@ void TFrmMain::createMenus()
     m_menuFunctions->addAction(QStringLiteral("抽奖历史记录"), this, [this] {
         m_services.opener.open(QString::fromStdString(programFile(m_programDir, "log.txt").string()));
     })->setObjectName(QStringLiteral("NC3"));
+    m_menuFunctions->addAction(QStringLiteral("抽奖公证单..."), this, &TFrmMain::printProofSheet)
+        ->setObjectName(QStringLiteral("NCproof"));
+    m_menuFunctions->addAction(QStringLiteral("来宾数字..."), this, &TFrmMain::openGuestNumbers)
+        ->setObjectName(QStringLiteral("NCguests"));
 
     m_menuHelp = new QMenu(this);
     m_menuHelp->addAction(QStringLiteral("操作提示"), this, &TFrmMain::ND1Click)->setObjectName(QStringLiteral("ND1"));
@@ -571,6 +580,38 @@ void TFrmMain::openListEditor()
 {
     TTextedit editor(m_programDir, *this, *m_session, {m_services.messages, m_services.pickers}, this);
     editor.exec();
+}
+
+}  // namespace tessaly
+
+namespace tessaly {
+
+void TFrmMain::openGuestNumbers()
+{
+    GuestNumbersDialog dialog(*m_session, [this](const DrawOutcome &out) { m_control->apply(out); }, this);
+    if (dialog.openStep())
+        dialog.exec();
+}
+
+void TFrmMain::printProofSheet()
+{
+    if (m_session->proof().commitment().empty()) {
+        m_services.messages.notify(this, QStringLiteral("提示"), QStringLiteral("当前没有抽奖承诺，请先重新开始抽奖。"));
+        return;
+    }
+    const QString path = m_services.pickers.pickSaveFileAt(
+        this, QStringLiteral("保存抽奖公证单"), QStringLiteral("PDF文件 (*.pdf)"), QStringLiteral("pdf"),
+        QString::fromStdString((m_programDir / "proof-sheet.pdf").string()));
+    if (path.isEmpty())
+        return;
+    const ProofSheetData data =
+        proofSheetData(*m_session, QString::fromStdString(m_programDir.filename().string()),
+                       QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    if (tessaly::Status written = writeProofSheet(path.toStdString(), data); !written) {
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(written.error().message));
+        return;
+    }
+    m_services.opener.open(path);
 }
 
 }  // namespace tessaly

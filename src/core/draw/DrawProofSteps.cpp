@@ -1,0 +1,82 @@
+// The proof's steps inside the draw: a new commitment at every start from the
+// beginning, a line for a restart of the program, the save of an order as soon
+// as it is built, and the end of drawing once the seeds are revealed.
+#include "draw/DrawSession.h"
+
+#include "draw/DrawNotices.h"
+#include "draw/DrawRecord.h"
+#include "proof/ProofOrder.h"
+#include "text/Gbk.h"
+#include "text/Lines.h"
+
+namespace tessaly {
+using namespace session;
+
+void DrawSession::beginCommitment(const std::string &reason, DrawOutcome &out)
+{
+    if (Status begun = m_proof.beginCommitment(reason, m_flags.PredeterminedActive, 0, {}); !begun) {
+        m_proof.withdraw();  // no seed in force: nothing is claimed for this draw
+        notifyError(out, begun.error(), TSL_GBK("无法生成抽奖承诺，这次抽奖将无法验证："));
+    }
+}
+
+void DrawSession::noteRestore(DrawOutcome &out)
+{
+    if (!m_proof.committed()) {
+        // A draw from before commitments were kept (or one whose seed is gone):
+        // the commitment covers what is still to come and names who was drawn before.
+        std::vector<int> drawn;
+        for (size_t t = 0; t < m_lists.StateList.size(); ++t)
+            if (m_lists.StateList[t] == kDrawnMark)
+                drawn.push_back(static_cast<int>(t));
+        int records = 0;
+        for (const auto &names : m_awardWinnerNames)
+            records += static_cast<int>(names.size());
+        if (Status begun = m_proof.beginCommitment("start", m_flags.PredeterminedActive, records, drawn); !begun) {
+            notifyError(out, begun.error(), TSL_GBK("无法生成抽奖承诺，这次抽奖将无法验证："));
+            return;
+        }
+    }
+    m_proof.add("restore", {{"award", std::to_string(m_state.CurrentAward)},
+                            {"batch", std::to_string(m_state.CurrentBatch)},
+                            {"cursor", std::to_string(m_state.OrderCursor)},
+                            {"order", orderDigest(m_pool)}});
+}
+
+void DrawSession::saveBuiltOrder(DrawOutcome &out)
+{
+    DrawCommit commit;
+    commit.orderText = orderFileText(m_pool);
+    saveDraw(std::move(commit), true, out);
+}
+
+void DrawSession::saveProofLines(DrawOutcome &out)
+{
+    if (!m_proof.pending().empty() && m_restoreFailure.empty()) {
+        DrawCommit commit;
+        commit.auditBlock = m_unsavedAudit + m_proof.takePending();
+        const CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
+        m_unsavedAudit = result.auditWritten ? std::string() : commit.auditBlock;
+        for (const auto &error : result.errors)
+            notifyError(out, error, TSL_GBK("抽奖校验记录保存失败："));
+    }
+    showProof();
+}
+
+bool DrawSession::refuseRevealed(DrawOutcome &out) const
+{
+    if (!m_proof.revealed())
+        return false;
+    notify(out, TSL_GBK("本次抽奖的种子已经公开（抽奖公证已揭示），抽奖已经结束。如需继续抽奖，请使用“重新开始抽奖”。"),
+           ErrorCode::BadInput);
+    return true;
+}
+
+void DrawSession::showProof()
+{
+    m_captions.proofHex = m_proof.committed() ? m_proof.commitment() : std::string();
+    m_captions.proofCode = shortCommitment(m_captions.proofHex);
+    m_captions.chainHash = m_proof.committed() ? shortChainHash(m_proof.head()) : std::string();
+}
+
+}  // namespace tessaly
