@@ -1,15 +1,19 @@
 // The winners window after a real draw on the stage: both views, the paging
 // keys, fonts and per-row counts stored per award, the photo layout dialog,
 // the background rules and both exports, checked on screen and on disk.
+#include "support/ProcessMemory.h"
 #include "support/StageFixture.h"
 #include "ui/effects/TStretchHandle.h"
 #include "ui/photo/PhotoStage.h"
+#include "ui/common/GbkText.h"
 #include "ui/common/StageWidgets.h"
+#include "ui/stage/TFrmFloat.h"
 #include "ui/stage/TFrmMain.h"
 #include "ui/winners/TForm_float2.h"
 #include "ui/winners/WinnersWidgets.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/OperatorNotices.h"
 #include "core/participants/PhotoTable.h"
 #include "core/settings/Settings.h"
 #include "core/text/Gbk.h"
@@ -198,23 +202,50 @@ private slots:
         }
     }
 
-    void aStoredPerRowCountOutOfRangeIsShownClampedAndNamed()
+    void aStoredPerRowCountOutOfRangeIsShownClampedAndNamedInTheNoticePlace_data()
     {
+        QTest::addColumn<bool>("winners");  // F7's winners window, or F6's results window
+        QTest::addColumn<QString>("named");
+        QTest::newRow("winners window") << true << QStringLiteral("奖项“一等奖”保存的每行显示个数“2000000000”超出范围");
+        QTest::newRow("results window") << false << QStringLiteral("结果窗口保存的每行显示个数“2000000000”超出范围");
+    }
+    void aStoredPerRowCountOutOfRangeIsShownClampedAndNamedInTheNoticePlace()
+    {
+        QFETCH(bool, winners);
+        QFETCH(QString, named);
         Drawn d;
         {
             auto s = openSettings(d.dir);
             s->writeString("float2txt", "0", utf8ToGbk("2000000000|clYellow|20|黑体|[fsBold]|134|50|20"));
+            s->writeString("Option", "Floatrownum", "2000000000");
             QVERIFY(s->commit());
         }
-        TForm_float2 *w = d.openWithF7();
-        QStringList notices;
-        w->notice = [&](const QString &text) { notices << text; };
-        QTest::keyClick(w, Qt::Key_PageUp);
-        QCOMPARE(w->viewedAward(), 0);
-        QCOMPARE(w->Label_tx->lines().size(), 1 + 1 + 1 + 1);  // heading, prize, both winners in one row, blank
-        QCOMPARE(notices.size(), 1);
-        QVERIFY(notices[0].contains(QStringLiteral("一等奖")));
-        QVERIFY(notices[0].contains(QStringLiteral("2000000000")));
+        const long peakBefore = test::processMiB("VmHWM:");
+        if (winners) {
+            TForm_float2 *w = d.openWithF7();
+            QTest::keyClick(w, Qt::Key_PageUp);
+            QCOMPARE(w->viewedAward(), 0);
+            QCOMPARE(w->Label_tx->lines().size(), 1 + 1 + 1 + 1);  // heading, prize, both winners in one row, blank
+        } else {
+            QTest::keyPress(d.stage.get(), Qt::Key_F6);
+            auto *w = d.stage->findChild<TFrmFloat *>();
+            QVERIFY(w);
+            QVERIFY(w->results().lines.size() > 0);
+        }
+        // A row of that many cells was built as text: gigabytes, then bad_alloc.
+        QVERIFY2(test::processMiB("VmHWM:") - peakBefore < 256, qPrintable(QString::number(test::processMiB("VmHWM:"))));
+        // Named once in the operator's notice place: the tool bar's line, log.txt, no box over the show.
+        int found = 0;
+        for (const OperatorNotice &n : d.stage->session().notices().recent())
+            found += toQt(n.text).startsWith(named) ? 1 : 0;
+        QCOMPARE(found, 1);
+        auto *line = d.stage->ControlBar1->findChild<QLabel *>(QStringLiteral("NoticeLine"));
+        QVERIFY(line);
+        QVERIFY2(line->toolTip().contains(named), qPrintable(line->toolTip()));
+        QVERIFY(d.s.messages.shown.isEmpty());
+        std::ifstream in(d.dir / "log.txt", std::ios::binary);
+        const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        QVERIFY(toQt(log).contains(named));
     }
 
     void centringAndTheAdjustModeLeaveTextcenterOff()

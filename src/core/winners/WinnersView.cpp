@@ -61,15 +61,9 @@ WinnersTextStyle parseTextStyle(const std::string &value)
     base.size = 20;
     base.height = fontHeightForSize(20);
     WinnersTextStyle s;
-    const std::string stored = trimBlanks(SplitField(value, '|', 1));
-    int perRow = 3;
-    const bool number = parseInteger(stored, perRow);
-    const bool digits = !stored.empty() && stored.find_first_not_of("+-0123456789") == std::string::npos;
-    if (!number)
-        perRow = digits ? (stored.front() == '-' ? 1 : kMaxWinnersPerRow) : 3;  // past 32 bits, or no number
-    s.perRow = std::clamp(perRow, 1, kMaxWinnersPerRow);
-    if (!stored.empty() && (!number || s.perRow != perRow))
-        s.badPerRow = stored;
+    const StoredPerRow count = parsePerRow(SplitField(value, '|', 1), 3);
+    s.perRow = count.perRow;
+    s.badPerRow = count.bad;
     s.font = fontFields(value, 2, base);
     s.left = intField(value, 7, 50);
     s.top = intField(value, 8, 20);
@@ -174,11 +168,8 @@ WinnersTextView buildWinnersTextView(IniStore &settings, const AwardTable &award
         v.text = composeAwardResultsText(awards, winners, award, v.style.perRow, showPrize);
         v.size = measurer.measure(v.style.font, blockText(v.text.lines));
     };
-    if (v.style.badPerRow)
-        v.notice = TSL_GBK("奖项“") + awards[std::clamp(award, 0, kMaxAwards - 1)].name +
-                   TSL_GBK("”保存的每行显示个数“") + *v.style.badPerRow + TSL_GBK("”超出范围（1到") +
-                   std::to_string(kMaxWinnersPerRow) + TSL_GBK("），按") + std::to_string(v.style.perRow) +
-                   TSL_GBK("个显示。");
+    v.notice = perRowNotice(TSL_GBK("奖项“") + awards[std::clamp(award, 0, kMaxAwards - 1)].name + TSL_GBK("”"),
+                            {v.style.perRow, v.style.badPerRow});
     compose();
     if (v.size.width > stage.width) {
         settings.writeString(kTextSection, std::to_string(award), fallbackTextValue());
