@@ -294,6 +294,7 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
 
     DrawCommit commit;
     ClearDrawRecord(commit);
+    clearHallFiles(commit);
     m_options.addgradep = 0;
 
     m_lists = std::move(fresh);
@@ -409,6 +410,9 @@ std::optional<DrawOrderRequest> DrawSession::awardRequest(int awardIndex, int co
                             "修好后再按开始键，将重新抽取本奖项：\n"));
         return std::nullopt;
     }
+    // An award that took its check-in pool draws from those people only.
+    if (const std::vector<int> *pool = m_options.onlyCheckedIn ? hallPool(awardIndex) : nullptr)
+        rules->eligible = poolMarks(*pool, m_lists.size());
     return std::move(*rules);
 }
 
@@ -631,6 +635,9 @@ void DrawSession::useTextBlockLayout(const SlotBlockLayout &layout)
 void DrawSession::startRolling(DrawOutcome &out)
 {
     if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady || !m_restoreFailure.empty())
+        return;
+    // The award's check-in pool comes first, so that the guests' numbers mix the order built from it.
+    if (!takeHallPool(out))
         return;
     // The first roll of an award closes its guest step: the numbers decide its order now.
     if (m_guests.open) {
