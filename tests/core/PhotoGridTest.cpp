@@ -87,6 +87,13 @@ TEST(PhotoGrid, AStoredSlotNoScreenCanShowIsReadAsTheNearestThatCan)
     const PhotoSlotLayout layout = readPhotoSlotLayout(*store, 2);
     EXPECT_EQ(layout.rect(1), (PhotoRect{kMaxPhotoSlotSide, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, 1}));
     EXPECT_EQ(layout.rect(2), (PhotoRect{30, 100, kMaxPhotoSlotSide, 1}));
+    // The operator is told, naming the arrangement; a layout in range says nothing.
+    const std::string notice = photoSlotLayoutNotice(layout, 2);
+    EXPECT_NE(notice.find(test::G("保存的2个图片的排列")), std::string::npos) << notice;
+    dir.write("set.dat", "[2phoall]\r\nWidth=10000\r\nHeight=1\r\n[2pho]\r\n1Left=-10000\r\n1Top=10000\r\n");
+    const PhotoSlotLayout edge = readPhotoSlotLayout(*IniStore::open(dir / "set.dat"), 2);
+    EXPECT_FALSE(edge.outOfRange);
+    EXPECT_EQ(photoSlotLayoutNotice(edge, 2), "");
 }
 
 TEST(PhotoGrid, DefaultLayoutReplacesOneMadeForAnotherScreen)

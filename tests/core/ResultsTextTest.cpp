@@ -90,11 +90,38 @@ TEST(ResultsText, MarqueeShowsTheLastAwardFirst)
 TEST(ResultsText, WinnersWindowRowCountComesFromItsSettings)
 {
     test::TempProgramDir dir;
-    dir.write("set.dat", "[float2txt]\r\n1=5|clRed\r\n2=0|clRed\r\n");
+    dir.write("set.dat", "[float2txt]\r\n1=5|clRed\r\n2=0|clRed\r\n3=2000000000|clRed\r\n");
     auto s = IniStore::open(dir / "set.dat");
     EXPECT_EQ(winnersWindowPerRow(*s, 0), 3);
     EXPECT_EQ(winnersWindowPerRow(*s, 1), 5);
-    EXPECT_EQ(winnersWindowPerRow(*s, 2), 3);
+    EXPECT_EQ(winnersWindowPerRow(*s, 2), 1);  // as the window reads it: the nearest bound
+    EXPECT_EQ(winnersWindowPerRow(*s, 3), kMaxResultsPerRow);
+}
+
+TEST(ResultsText, AStoredResultsRowCountOutOfRangeIsReadAsTheNearestBoundAndNamed)
+{
+    struct Case {
+        const char *stored;
+        int perRow;
+        bool named;
+    } const cases[] = {
+        {"", 1, false},    {"1", 1, false},           {"4", 4, false},          {"100", 100, false},
+        {"101", 100, true}, {"2000000000", 100, true}, {"99999999999", 100, true}, {"0", 1, true},
+        {"-1", 1, true},   {"-99999999999", 1, true}, {"x", 1, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.stored);
+        test::TempProgramDir dir;
+        dir.write("set.dat", std::string("[Option]\r\nFloatrownum=") + c.stored + "\r\n");
+        const StoredPerRow count = resultsWindowPerRow(*IniStore::open(dir / "set.dat"));
+        EXPECT_EQ(count.perRow, c.perRow);
+        const std::string notice = perRowNotice(G("结果窗口"), count);
+        EXPECT_EQ(notice.empty(), !c.named);
+        if (c.named) {
+            EXPECT_EQ(notice, G("结果窗口保存的每行显示个数“") + c.stored + G("”超出范围（1到100），按") +
+                                  std::to_string(c.perRow) + G("个显示。"));
+        }
+    }
 }
 
 }  // namespace

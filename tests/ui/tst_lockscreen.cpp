@@ -203,6 +203,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&lock));
         click(lock, "Button1");
         QCOMPARE(messages.texts, QStringList{QStringLiteral("密码错误。")});
+        QCOMPARE(holders, QStringList{"box 1"});  // the wrong-password box held the grab while it was up
         QCOMPARE(holderName(), QStringLiteral("TForm_lockscreen"));
         QTest::mouseClick(field<QLabel>(lock, "Label4"), Qt::LeftButton);
         QCOMPARE(messages.texts.last(), QStringLiteral("两次输入的密码不一致，请重新输入。"));

@@ -10,6 +10,7 @@
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/event/OperatorNotices.h"
 #include "core/settings/Settings.h"
 #include "core/stage/PhotoGrid.h"
 #include "core/text/Gbk.h"
@@ -273,6 +274,34 @@ private slots:
         QCOMPARE(s->readInteger("3pho", "2Left", 0), 17);
         QCOMPARE(s->readInteger("3pho", "2Top", 0), 23);
         QCOMPARE(s->readString("3phoall", "screen"), std::string("1024*768"));
+    }
+
+    void aStoredSlotNoScreenCanShowIsShownInRangeAndNamedInTheNoticePlace()
+    {
+        PhotoStageFixture f;
+        {
+            auto s = openSettings(f.dir);
+            s->writeString("3phoall", "screen", "1024*768");
+            s->writeString("3phoall", "Width", "2000000000");
+            s->writeString("3phoall", "Height", "300");
+            for (const char *k : {"1Left", "2Left", "3Left", "1Top", "2Top", "3Top"})
+                s->writeString("3pho", k, "100");
+            QVERIFY(s->commit());
+        }
+        f.photos().NB7->trigger();
+        f.press();  // 加载
+        if (!f.session().flags().BatchReady)
+            f.press();
+        f.press();
+        QVERIFY(f.session().flags().Rolling);
+        QCOMPARE(f.photos().slot(1)->width(), kMaxPhotoSlotSide);
+        int named = 0;
+        for (const OperatorNotice &n : f.session().notices().recent())
+            named += toQt(n.text).startsWith(QStringLiteral("保存的3个图片的排列中有图片大小或位置超出范围")) ? 1 : 0;
+        QCOMPARE(named, 1);
+        QVERIFY(!f.shownTexts().join(QString()).contains(QStringLiteral("超出范围")));  // no box over the show
+        f.press();
+        QVERIFY(!f.session().flags().Rolling);
     }
 };
 

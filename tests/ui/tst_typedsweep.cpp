@@ -2,6 +2,7 @@
 // operator mistypes: after OK the value is either refused with a message that
 // names the field, or stored; then every window that reads it opens and one
 // batch is drawn, and nothing crashes or eats memory.
+#include "support/ProcessMemory.h"
 #include "support/StageFixture.h"
 #include "ui/photo/PhotoStage.h"
 #include "ui/special/SpecialSettings.h"
@@ -13,33 +14,24 @@
 #include "ui/stage/TFrmFloat.h"
 #include "ui/winners/TForm_float2.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
-#include <fstream>
 
 using namespace tessaly;
 using test::onDialog;
 
 namespace {
 
-// Resident memory of this process in MiB.
-long residentMiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word)
-        if (word == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib / 1024;
-        }
-    return 0;
-}
+// Set when the access prompt let the special lists open.
+bool g_listsOpened = false;
 
 // Three small awards; or one award whose batch of 25 shows as the text block.
 const char *const kAwards = "Lucks=3\r\n[Grade]\r\n0=一等奖|2|1|2|电视|\r\n1=二等奖|7|1|7|手机|\r\n2=三等奖|3|1|3|耳机|\r\n";
@@ -266,6 +258,42 @@ const std::vector<Target> &targets()
         entry.within = "predetermined";
         t.push_back(entry);
         t.push_back({"results music", "ComboBox4", QStringLiteral("音乐"), modal(&TFrmMain::openSoundSettings)});
+
+        // A grouping range is added for the first award, then saved (yes to
+        // returning the winners to the pool), so the next batch draws from it.
+        for (const char *f : {"Edit1", "Edit2"}) {
+            Target range{"grouping", f, QStringLiteral("起始行|终止行"), [](Drawn &d, const Fill &fill) {
+                             onDialog([&d, fill](QWidget *setfz) {
+                                 fill(setfz);
+                                 d.s.messages.setNextAnswer(true);
+                                 click(setfz, "Button1");
+                                 d.s.messages.clearAnswers();
+                             });
+                             d.window->special().openGrouping();
+                         }};
+            range.ok = "Button3";
+            range.success = "";
+            range.prepare = [](QWidget *dialog) {
+                dialog->findChild<QComboBox *>(QStringLiteral("ComboBox1"))->setCurrentIndex(0);
+                dialog->findChild<QCheckBox *>(QStringLiteral("CheckBox1"))->setChecked(true);
+            };
+            t.push_back(range);
+        }
+        // The right code opens the special lists from inside the prompt's OK:
+        // they are closed as soon as they are up.
+        Target prompt{"access prompt", "Edit1", QStringLiteral("密码"),
+                      special(&SpecialSettings::openAccessPrompt)};
+        prompt.typed = [](QWidget *) {
+            g_listsOpened = false;
+            QTimer::singleShot(0, [] {
+                auto *lists = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                if (lists && lists->objectName() == QLatin1String("TForm_ndkmdset")) {
+                    g_listsOpened = true;
+                    lists->reject();
+                }
+            });
+        };
+        t.push_back(prompt);
         return t;
     }();
     return all;
@@ -307,6 +335,17 @@ private slots:
         QFETCH(QString, value);
         const Target &t = targets()[static_cast<size_t>(target)];
         Drawn d(t.fixture);
+        // Bounded in time: a dialog left up with nobody to answer it is closed
+        // and the row fails, instead of the whole sweep waiting for ever.
+        bool hung = false;
+        QTimer watchdog;
+        connect(&watchdog, &QTimer::timeout, [&hung] {
+            hung = true;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<QDialog *>(w); dialog && dialog->isVisible())
+                    dialog->reject();
+        });
+        watchdog.start(30000);
         if (t.photos)
             d.photoMode();
         d.batch();
@@ -366,6 +405,10 @@ private slots:
             TForm_lockscreen lock(d.dir, d.s.messages);
             QVERIFY(lock.passwordKnown());
         }
+        if (dialogName == QLatin1String("grouping") && !refused)
+            QVERIFY(!d.value("Grfz", "0").empty());  // the range was added and saved for the first award
+        if (dialogName == QLatin1String("access prompt"))
+            QCOMPARE(g_listsOpened, !refused);
         if (dialogName == QLatin1String("access code") && !refused) {
             // A stored access code opens the special settings when typed again.
             bool opened = false;
@@ -375,7 +418,8 @@ private slots:
             QVERIFY(opened);
         }
         d.batch();
-        QVERIFY2(residentMiB() < 600, qPrintable(QString::number(residentMiB())));
+        QVERIFY2(!hung, "a dialog stayed up with nobody to answer it");
+        QVERIFY2(test::processMiB() < 600, qPrintable(QString::number(test::processMiB())));
     }
 };
 

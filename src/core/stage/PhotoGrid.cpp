@@ -144,19 +144,26 @@ PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n)
     static const std::string defCaption = utf8ToGbk(kDefaultPhotoCaption);
     PhotoSlotLayout l;
     const std::string pho = photoSectionPositions(n), all = photoSectionAll(n);
-    // A stored size or place no screen can show (a picture of 2000000000 pixels
-    // would be allocated for every slot) is read as the nearest that can be.
-    l.width = store.readInteger(all, "Width", 400, 1, kMaxPhotoSlotSide, nullptr);
-    l.height = store.readInteger(all, "Height", 300, 1, kMaxPhotoSlotSide, nullptr);
+    l.width = store.readInteger(all, "Width", 400, 1, kMaxPhotoSlotSide, &l.outOfRange);
+    l.height = store.readInteger(all, "Height", 300, 1, kMaxPhotoSlotSide, &l.outOfRange);
     l.screen = store.readString(all, "screen");
     l.captionFont = parsePhotoCaptionFont(store.readString(all, "txt", defCaption));
     const int count = std::clamp(n, 0, kMaxPhotoSlots);
     l.positions.resize(static_cast<size_t>(count));
     for (int i = 1; i <= count; ++i)
         l.positions[static_cast<size_t>(i - 1)] = {
-            store.readInteger(pho, std::to_string(i) + "Left", 100, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, nullptr),
-            store.readInteger(pho, std::to_string(i) + "Top", 100, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, nullptr)};
+            store.readInteger(pho, std::to_string(i) + "Left", 100, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, &l.outOfRange),
+            store.readInteger(pho, std::to_string(i) + "Top", 100, -kMaxPhotoSlotSide, kMaxPhotoSlotSide, &l.outOfRange)};
     return l;
+}
+
+std::string photoSlotLayoutNotice(const PhotoSlotLayout &layout, int n)
+{
+    if (!layout.outOfRange)
+        return {};
+    const std::string side = std::to_string(kMaxPhotoSlotSide);
+    return TSL_GBK("保存的") + std::to_string(n) + TSL_GBK("个图片的排列中有图片大小或位置超出范围（大小1到") + side +
+           TSL_GBK("，位置-") + side + TSL_GBK("到") + side + TSL_GBK("），已按最近的有效值显示。");
 }
 
 namespace {

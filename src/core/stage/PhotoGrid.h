@@ -88,10 +88,15 @@ struct PhotoSlotLayout {
     std::string screen;
     FontSpec captionFont;
     std::vector<SlotPosition> positions;  // slot i at index i - 1, 100/100 when not stored
+    bool outOfRange = false;              // a stored size or place was read as the nearest that can be shown
 
     PhotoRect rect(int i) const;
 };
+// A stored size or place no screen can show (a picture of 2000000000 pixels
+// would be allocated for every slot) is read as the nearest that can be.
 PhotoSlotLayout readPhotoSlotLayout(const IniStore &store, int n);
+// What the operator is told when a layout of n had to be brought into range (GBK); empty otherwise.
+std::string photoSlotLayoutNotice(const PhotoSlotLayout &layout, int n);
 
 // A default arrangement that would put slots off the stage (into the tenth of
 // its width kept free at the sides, or below the lowest 1/7 where the buttons

@@ -135,13 +135,38 @@ std::optional<std::string> composeMarquee(const AwardTable &awards, WinnerLists 
     return TSL_GBK("恭喜!   ") + whole;
 }
 
+StoredPerRow parsePerRow(const std::string &stored, int def)
+{
+    const std::string text = trimBlanks(stored);
+    int n = def;
+    const bool number = parseInteger(text, n);
+    const bool digits = !text.empty() && text.find_first_not_of("+-0123456789") == std::string::npos;
+    if (!number)
+        n = digits ? (text.front() == '-' ? 1 : kMaxResultsPerRow) : def;  // past 32 bits, or no number
+    StoredPerRow r;
+    r.perRow = std::clamp(n, 1, kMaxResultsPerRow);
+    if (!text.empty() && (!number || r.perRow != n))
+        r.bad = text;
+    return r;
+}
+
+std::string perRowNotice(const std::string &where, const StoredPerRow &count)
+{
+    if (!count.bad)
+        return {};
+    return where + TSL_GBK("保存的每行显示个数“") + *count.bad + TSL_GBK("”超出范围（1到") +
+           std::to_string(kMaxResultsPerRow) + TSL_GBK("），按") + std::to_string(count.perRow) + TSL_GBK("个显示。");
+}
+
+StoredPerRow resultsWindowPerRow(const IniStore &settings)
+{
+    return parsePerRow(settings.readString("Option", "Floatrownum"), 1);
+}
+
 int winnersWindowPerRow(const IniStore &settings, int award)
 {
-    std::string value = settings.readString("float2txt", std::to_string(award), TSL_GBK("3|clYellow|20|黑体|[fsBold]|134|50|20"));
-    int n = 3;
-    if (!parseInteger(SplitField(value, '|', 1), n) || n < 1)
-        n = 3;
-    return n;
+    const std::string value = settings.readString("float2txt", std::to_string(award));
+    return parsePerRow(SplitField(value, '|', 1), 3).perRow;
 }
 
 }  // namespace tessaly

@@ -39,6 +39,19 @@ ResultsText composeAwardResultsText(const AwardTable &awards, WinnerLists winner
 std::optional<std::string> composeMarquee(const AwardTable &awards, WinnerLists winners,
                                           std::optional<int> onlyAward);
 
+// A stored count of winners per line: one outside 1 to kMaxResultsPerRow is
+// read as the nearest bound (one that is no number as `def`), and the stored
+// text is kept in `bad` so the window can name it.
+struct StoredPerRow {
+    int perRow = 1;
+    std::optional<std::string> bad;
+};
+StoredPerRow parsePerRow(const std::string &stored, int def);
+// "<where>保存的每行显示个数“…”超出范围（1到100），按N个显示。" (GBK); empty for a good count.
+std::string perRowNotice(const std::string &where, const StoredPerRow &count);
+
+// Winners per line of the results window: Floatrownum.
+StoredPerRow resultsWindowPerRow(const IniStore &settings);
 // Winners per line of an award in the winners window: field 1 of float2txt/<award>.
 int winnersWindowPerRow(const IniStore &settings, int award);
 

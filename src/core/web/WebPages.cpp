@@ -96,8 +96,13 @@ var texts={
   error:'签到暂时没有成功，请稍后再试或找工作人员。'
 };
 var form=document.getElementById('form'),answer=document.getElementById('answer');
-var m=/[#&]c=([A-Za-z0-9-]+)/.exec(location.hash);
-if(m)document.getElementById('code').value=m[1];
+// A card's link carries the code after "#c="; a second card opened in the same tab changes only the hash.
+function fromLink(){
+  var m=/[#&]c=([A-Za-z0-9-]+)/.exec(location.hash);
+  if(m){document.getElementById('code').value=m[1];answer.textContent='';}
+}
+fromLink();
+window.addEventListener('hashchange',fromLink);
 function show(text,ok){answer.textContent=text;answer.className='answer '+(ok?'ok':'bad');}
 form.addEventListener('submit',function(ev){
   ev.preventDefault();

@@ -256,6 +256,10 @@ void TTextedit::setLines(const std::vector<std::string> &lines, bool markChanged
             text += QLatin1Char('\n');
         text += shown[i];
     }
+    // A blank last entry is shown with a line end after it: read back, the
+    // empty line after a final line end is no entry, and it would be lost.
+    if (!shown.empty() && shown.back().isEmpty())
+        text += QLatin1Char('\n');
     // One edit that undo can take back, rather than a new document.
     const bool wasChanged = changed();
     QTextCursor c(Memo1->document());

@@ -366,6 +366,8 @@ void PhotoStage::BuildPhotoSlots(int n, bool recreate)
         }
     }
     m_layout = readPhotoSlotLayout(*settings, n);
+    if (std::string notice = photoSlotLayoutNotice(m_layout, n); !notice.empty())
+        m_host.session->notices().post(std::move(notice));
     if (recreate) {
         clearSlots();
         m_slots.reserve(static_cast<size_t>(n));

@@ -158,7 +158,10 @@ void TFrmFloat::ComposeResultsText()
     font.size = s->readInteger(section, prefix + "Size", 48);
     font.style = fontStyleFromString(s->readString(section, prefix + "Style", "[fsBold]"));
     // Fewer winners to a line than asked when long entries would run off the window.
-    int perRow = std::max(1, s->readInteger("Option", "Floatrownum", 1));
+    const StoredPerRow stored = resultsWindowPerRow(*s);
+    if (stored.bad && notice)
+        notice(toQt(perRowNotice(fromQt(QStringLiteral("结果窗口")), stored)));
+    int perRow = stored.perRow;
     m_results = composeResultsText(m_data.awards, m_data.winners, perRow, m_data.showPrize, font, m_measurer);
     while (perRow > 1 && m_results.blockWidth > m_stage.width() - 40) {
         --perRow;

@@ -13,6 +13,7 @@
 #include <QMap>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 
 class QMenu;
 
@@ -48,6 +49,10 @@ public:
     void WriteConfigFloat();
     void AutoLayoutFloat();
     void toggleAdjustMode();
+
+    // Where a stored value the window had to correct is named for the
+    // operator, quietly, without a box over the show.
+    std::function<void(const QString &text)> notice;
 
     int displayMode() const { return m_mode; }
     const ResultsText &results() const { return m_results; }

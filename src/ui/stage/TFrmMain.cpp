@@ -624,6 +624,7 @@ void TFrmMain::NC1Click()
                               {m_session->awards(), WinnerLists(winners.data(), winners.size()), Award->isVisible()},
                               this);
     m_results->setAttribute(Qt::WA_DeleteOnClose);
+    m_results->notice = postNotice();
     auto settings = openSettings(m_programDir);
     if (settings && settings->readBool("Option", "runfrom", false)) {
         m_results->show();
@@ -634,6 +635,11 @@ void TFrmMain::NC1Click()
     }
     m_results->ShowResultsWindow();
     m_sound->followWindow(m_results, m_session->grade().sounds);
+}
+
+std::function<void(const QString &)> TFrmMain::postNotice()
+{
+    return [session = m_session.get()](const QString &text) { session->notices().post(fromQt(text)); };
 }
 
 void TFrmMain::NC2Click()
@@ -648,6 +654,7 @@ void TFrmMain::NC2Click()
                                   m_session->grade().ScrollDown, m_session->flags().PhotoMode},
                                  m_session->state().BatchAward, this);
     m_winners->setAttribute(Qt::WA_DeleteOnClose);
+    m_winners->notice = postNotice();
     if (!m_windowMode)
         m_winners->move(geometry().topLeft());  // on the stage's screen
     if (m_session->photosLoaded())
@@ -769,6 +776,18 @@ void TFrmMain::setElementLeft(const QString &name, int left)
 {
     if (QWidget *w = element(name))
         w->move(left, w->y());
+}
+
+int TFrmMain::storedTop(const QString &name) const
+{
+    const QWidget *w = element(name);
+    return w ? m_layout->storedRect(w).top : 0;
+}
+
+int TFrmMain::storedLeft(const QString &name, int left) const
+{
+    const QWidget *w = element(name);
+    return w ? m_layout->scale().toStored({left, w->y(), w->width(), w->height()}).left : left;
 }
 
 int TFrmMain::titleTextWidth(const QString &name, const QString &caption) const

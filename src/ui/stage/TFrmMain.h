@@ -139,6 +139,8 @@ public:
     int elementTop(const QString &element) const override;
     int elementLeft(const QString &element) const override;
     void setElementLeft(const QString &element, int left) override;
+    int storedTop(const QString &element) const override;
+    int storedLeft(const QString &element, int left) const override;
     int titleTextWidth(const QString &element, const QString &caption) const override;
     void arrangeAllSlots() override;
     void resetDrawAfterSettings() override;
@@ -189,6 +191,8 @@ private:
     QList<TAALabel *> textLabels() const;
 
     // The draw glue.
+    // Hands a window's quiet notice to the operator's notice place.
+    std::function<void(const QString &)> postNotice();
     // The outcome's stage actions carried out and the captions shown.
     void showOutcome(const DrawOutcome &outcome);
     void showCaptions();

@@ -21,11 +21,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessaly::test {
 
-// set.dat (and its factory copy) from the settings given, entries P0, P1, ... and empty records.
-inline void writeProgramFolder(const std::filesystem::path &dir, const std::string &settings, int entries)
+// set.dat (and its factory copy) from the settings given, the entries (UTF-8) and empty records.
+inline void writeProgramFolder(const std::filesystem::path &dir, const std::string &settings,
+                               const std::vector<std::string> &entries)
 {
     const std::string set = utf8ToGbk("[Option]\r\nscreenmain=1024*768\r\n" + settings);
     std::ofstream(dir / "set.dat", std::ios::binary) << set;
@@ -33,17 +35,35 @@ inline void writeProgramFolder(const std::filesystem::path &dir, const std::stri
     std::ofstream(dir / "Modual" / "set.dat", std::ios::binary) << set;
     {
         std::ofstream list(dir / "data.txt", std::ios::binary);
-        for (int i = 0; i < entries; ++i)
-            list << "P" << i << "\r\n";
+        for (const std::string &entry : entries)
+            list << utf8ToGbk(entry) << "\r\n";
     }
     for (const char *name : {"ARecord.dat", "tmda.jpg", "colip.jpg", "log.txt"})
         std::ofstream(dir / name, std::ios::binary);
+}
+
+// Entries P0, P1, ...
+inline std::vector<std::string> numberedEntries(int count)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < count; ++i)
+        entries.push_back("P" + std::to_string(i));
+    return entries;
+}
+
+inline void writeProgramFolder(const std::filesystem::path &dir, const std::string &settings, int entries)
+{
+    writeProgramFolder(dir, settings, numberedEntries(entries));
 }
 
 struct StageFixture {
     // `settings`: the lines of set.dat after the [Option] section's stage size
     // (more options, then [Grade] and other sections), as UTF-8.
     explicit StageFixture(const std::string &settings, int entries = 30)
+        : StageFixture(settings, numberedEntries(entries))
+    {
+    }
+    StageFixture(const std::string &settings, const std::vector<std::string> &entries)
     {
         dir = tmp.path().toStdString();
         writeProgramFolder(dir, settings, entries);
