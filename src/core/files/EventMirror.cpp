@@ -72,6 +72,7 @@ CommitCount readCommitCount(const fs::path &folder)
 {
     CommitCount c;
     if (auto settings = openSettings(folder)) {
+        c.read = true;
         parseLongLong(settings->readString("Option", "commitcount"), c.count);
         c.listsActive = settings->readBool("Option", "commitlists", false);
     }

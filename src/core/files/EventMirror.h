@@ -28,6 +28,7 @@ std::string readEventId(const std::filesystem::path &folder);
 struct CommitCount {
     long long count = 0;
     bool listsActive = false;
+    bool read = false;  // set.dat could be read (a stick pulled out cannot)
 };
 CommitCount readCommitCount(const std::filesystem::path &folder);
 
