@@ -327,7 +327,7 @@ void hall(benchmark::State &state, bool withPhones)
 {
     Folder folder;
     BenchStage stage(folder.dir);
-    auto started = HallService::start(stage.window.session(), folder.dir, "127.0.0.1", 0);
+    auto started = HallService::start(stage.window.control(), folder.dir, WebSettings{}, "127.0.0.1", 0);
     if (!started) {
         state.SkipWithError("the hall's server did not start");
         return;

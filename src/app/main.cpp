@@ -182,7 +182,7 @@ int main(int argc, char *argv[])
         listen = std::make_pair(web.address, web.port);
     }
     if (listen && !event->rehearsal()) {
-        auto started = tessaly::HallService::start(window.session(), programDir, listen->first, listen->second);
+        auto started = tessaly::HallService::start(window.control(), programDir, web, listen->first, listen->second);
         if (started)
             hall = std::move(*started);
         else

@@ -2,6 +2,7 @@
 // their rules, bad requests refused; and the real server on 127.0.0.1.
 #include "TempProgramDir.h"
 #include "core/checkin/CheckInStore.h"
+#include "core/checkin/WebSettings.h"
 #include "core/text/Gbk.h"
 #include "core/web/WebServer.h"
 #include "core/web/WebSite.h"
@@ -120,27 +121,54 @@ TEST(WebSite, TenCodeAttemptsAMinutePerAddress)
     EXPECT_EQ(hall.checkIn(hall.code("王芳"), "phone-0002", "10.0.0.7").status, 200);  // a minute later
 }
 
-TEST(WebSite, TheHallCodeIsAskedForWhenRequired)
+TEST(WebSite, AHallCodeSentMustBeRightAndIsRequiredOnlyWhenCheckInDecides)
 {
-    Hall hall({true, {}});
-    const std::string right = hallCodeAt(hall.codes->hallSecret(), hall.nowMs / 60000);
-    const std::string wrong = right == "0000" ? "0001" : "0000";
-    EXPECT_EQ(hall.checkIn(hall.code("张伟"), "phone-0001", "127.0.0.1", wrong).status, 403);
-    EXPECT_EQ(hall.checkIn(hall.code("张伟"), "phone-0001", "127.0.0.1", "").status, 403);
-    EXPECT_EQ(hall.checkIn(hall.code("张伟"), "phone-0001", "127.0.0.1", right).status, 200);
+    using HC = WebSite::HallCode;
+    const struct {
+        bool hallCode, onlyCheckedIn;  // [Web] hallcode, onlycheckedin
+        const char *sent;              // "right", "wrong" or "" (none)
+        int status;
+    } cases[] = {
+        {true, true, "right", 200},  {true, true, "wrong", 403},  {true, true, "", 403},
+        {true, false, "right", 200}, {true, false, "wrong", 403}, {true, false, "", 200},
+        {false, true, "wrong", 200}, {false, true, "", 200},      {false, false, "wrong", 200},
+    };
+    for (const auto &c : cases) {
+        WebSettings web;
+        web.hallCode = c.hallCode;
+        web.onlyCheckedIn = c.onlyCheckedIn;
+        Hall hall({WebSite::hallCodeFor(web), {}});
+        const std::string right = hallCodeAt(hall.codes->hallSecret(), hall.nowMs / 60000);
+        const std::string wrong = right == "0000" ? "0001" : "0000";
+        const std::string sent = std::string(c.sent) == "right" ? right : std::string(c.sent) == "wrong" ? wrong : "";
+        EXPECT_EQ(hall.checkIn(hall.code("张伟"), "phone-0001", "127.0.0.1", sent).status, c.status)
+            << "hallcode=" << c.hallCode << " onlycheckedin=" << c.onlyCheckedIn << " sent " << c.sent;
+    }
+    // The settings page changes the rule while the pages run.
+    Hall hall({HC::Checked, {}});
+    hall.site->setHallCode(HC::Required);
+    EXPECT_EQ(hall.checkIn(hall.code("王芳"), "phone-0009").status, 403);
 }
 
-TEST(WebSite, MineAnswersForOnesOwnCodeWithMaskedNamesAndWithdrawals)
+TEST(WebSite, MineAnswersForOnesOwnCodeOnlyWithMaskedNamesAndWithdrawals)
 {
-    Hall hall({false, {true, 3, 4}});
+    Hall hall({WebSite::HallCode::Checked, {true, 3, 4}});
+    // A namesake of the winner: the second "张伟" of the list has a code of his own.
+    hall.codes->cover({utf8ToGbk("张伟"), utf8ToGbk("<b>李娜</b>"), utf8ToGbk("王芳"), utf8ToGbk("张伟")});
+    const EntryKey zhang{utf8ToGbk("张伟"), 1}, wang{utf8ToGbk("王芳"), 1};
     WinnersBoard board;
     board.version = 3;
-    board.awards.push_back({utf8ToGbk("一等奖"), utf8ToGbk("电脑"), 2,
-                            {{utf8ToGbk("张**"), utf8ToGbk("张伟"), true}, {utf8ToGbk("王**"), utf8ToGbk("王芳"), false}}});
+    board.awards.push_back(
+        {utf8ToGbk("一等奖"), utf8ToGbk("电脑"), 2, {{utf8ToGbk("张**"), zhang, true}, {utf8ToGbk("王**"), wang, false}}});
     hall.site->publish(board);
     HttpResponse r = hall.ask("POST", hall.base() + "api/mine", "code=" + hall.code("张伟"));
     EXPECT_NE(r.body.find("\"withdrawn\":true"), std::string::npos) << r.body;
     EXPECT_EQ(r.body.find("张伟"), std::string::npos);  // masked
+    const std::string other = hall.codes->codeOf({utf8ToGbk("张伟"), 2});
+    r = hall.ask("POST", hall.base() + "api/mine", "code=" + other);
+    EXPECT_NE(r.body.find("\"wins\":[]"), std::string::npos) << r.body;  // the namesake won nothing
+    // Only codes: a name typed in is no code.
+    EXPECT_EQ(hall.ask("POST", hall.base() + "api/mine", "code=" + std::string("%E7%8E%8B%E8%8A%B3")).status, 404);
     r = hall.ask("GET", hall.base() + "api/winners");
     EXPECT_NE(r.body.find("\"version\":3"), std::string::npos);
     EXPECT_EQ(r.body.find("王芳"), std::string::npos);  // unmasked names never leave

@@ -1,12 +1,15 @@
 // The draw restore over damaged files: set.dat, data.txt, ARecord.dat, tmda.jpg,
-// colip.jpg and draw.journal, separated by lines "~~~~". After the start no
-// entry still in play is drawn; a stop takes only entries not drawn before; and
-// a second start brings back the same winners, marks and position.
+// colip.jpg, draw.journal, withdrawn.dat and checkin_pools.dat, separated by
+// lines "~~~~". After the start no entry still in play is drawn; a stop takes
+// only entries not drawn before; withdrawn winners and check-in pools name only
+// entries of the list; and a second start brings back the same winners, marks,
+// withdrawals, pools and position.
 #include "FuzzSupport.h"
 
 #include "draw/DrawCommit.h"
 #include "draw/DrawSession.h"
 #include "participants/ParticipantList.h"
+#include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
 
 #include <set>
@@ -24,13 +27,27 @@ struct Snapshot {
     int award, batch, drawn;
     std::vector<std::string> marks;
     WinnerArray winners, names;
+    std::vector<std::string> withdrawn;
+    HallPools pools;
     bool operator==(const Snapshot &) const = default;
 };
 
 Snapshot snapshot(const DrawSession &s)
 {
-    return {s.state().CurrentAward, s.state().CurrentBatch, s.state().DrawnInAward, s.lists().StateList,
-            s.AwardWinners(), s.AwardWinnerNames()};
+    Snapshot shot{s.state().CurrentAward, s.state().CurrentBatch, s.state().DrawnInAward, s.lists().StateList,
+                  s.AwardWinners(), s.AwardWinnerNames(), {}, {}};
+    for (int a = 0; a < kMaxAwards; ++a) {
+        for (const auto &w : s.withdrawn()[static_cast<size_t>(a)]) {
+            FUZZ_CHECK(w.entry >= -1 && w.entry < static_cast<int>(s.lists().size()));
+            shot.withdrawn.push_back(std::to_string(a) + "|" + std::to_string(w.entry) + "|" + w.display + "|" + w.name);
+        }
+        if (const std::vector<int> *pool = s.hallPool(a)) {
+            for (int entry : *pool)
+                FUZZ_CHECK(entry >= 0 && static_cast<size_t>(entry) < s.lists().size());
+            shot.pools[a] = *pool;
+        }
+    }
+    return shot;
 }
 
 bool savedWell(const DrawOutcome &out)
@@ -67,13 +84,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     static const fuzz::ScratchFolder folder;
     static const FixedClock clock;
-    const auto parts = fuzz::splitParts(fuzz::asText(data, size), 6);
+    const auto parts = fuzz::splitParts(fuzz::asText(data, size), 8);
     folder.clear();
-    const char *names[] = {"set.dat", "data.txt", "ARecord.dat", "tmda.jpg", "colip.jpg", kCommitJournal};
+    const char *names[] = {"set.dat",        "data.txt",     "ARecord.dat",      "tmda.jpg",
+                           "colip.jpg",      kCommitJournal, files::kWithdrawn,  files::kHallPools};
     for (size_t i = 0; i < 5; ++i)
         folder.write(names[i], parts[i]);
-    if (!parts[5].empty())
-        folder.write(names[5], parts[5]);
+    for (size_t i = 5; i < 8; ++i)
+        if (!parts[i].empty())
+            folder.write(names[i], parts[i]);
     bool reAward = false;
     if (auto settings = openSettings(folder.path()))
         reAward = settings->readBool("Option", "canreAward", false);

@@ -26,10 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const auto parts = fuzz::splitParts(fuzz::asText(data, size), 5);
     std::int64_t now = 1765300000000;
-    WebSite site(fixedCodes(), nullptr, {size % 2 == 0, {size % 3 == 0, 2, 3}}, [&now] { return now; });
+    WebSite site(fixedCodes(), nullptr, {size % 2 == 0 ? WebSite::HallCode::Required : WebSite::HallCode::Checked, {size % 3 == 0, 2, 3}}, [&now] { return now; });
     WinnersBoard board;
     board.version = 7;
-    board.awards.push_back({"A<", "P&", 2, {{"\xd5\xc5**", "\xd5\xc5\xce\xb0", size % 5 == 0}}});
+    board.awards.push_back({"A<", "P&", 2, {{"\xd5\xc5**", EntryKey{"\xd5\xc5\xce\xb0", 1}, size % 5 == 0}}});
     site.publish(board);
 
     std::string path = parts[1];

@@ -219,7 +219,7 @@ private slots:
             QSKIP("the hall's pages need Debian's chromium and chromium-driver (scripts/packages.txt) for this test");
 
         test::StageFixture st(kAward, kEntries);
-        auto started = HallService::start(st.session(), st.dir, "127.0.0.1", 0);
+        auto started = HallService::start(st.window->control(), st.dir, WebSettings{}, "127.0.0.1", 0);
         QVERIFY2(started, started ? "" : gbkToUtf8(started.error().message).c_str());
         HallService &hall = **started;
         const QString base = hall.pageAddress();
@@ -294,7 +294,7 @@ private slots:
     void badRequestsLeaveTheDrawAlone()
     {
         test::StageFixture st(kAward, kEntries);
-        auto started = HallService::start(st.session(), st.dir, "127.0.0.1", 0);
+        auto started = HallService::start(st.window->control(), st.dir, WebSettings{}, "127.0.0.1", 0);
         QVERIFY2(started, started ? "" : gbkToUtf8(started.error().message).c_str());
         HallService &hall = **started;
         const int port = QUrl(hall.pageAddress()).port();

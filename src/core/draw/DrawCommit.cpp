@@ -52,6 +52,8 @@ std::string serialize(const Journal &j)
     text += "\r\nstate=" + length(c.stateText);
     for (const auto &w : c.settings)
         text += "\r\nset=" + w.section + "\t" + w.key + "\t" + w.value;
+    for (const auto &f : c.files)
+        text += "\r\nfile=" + std::to_string(f.second.size()) + "|" + f.first;
     text += "\r\nend\r\n";
     text += c.recordBlock;
     text += c.logBlock;
@@ -60,6 +62,8 @@ std::string serialize(const Journal &j)
         text += *c.orderText;
     if (c.stateText)
         text += *c.stateText;
+    for (const auto &f : c.files)
+        text += f.second;
     return text;
 }
 
@@ -67,6 +71,7 @@ bool parse(std::string_view text, Journal &j)
 {
     DrawCommit &c = j.commit;
     long long recordLength = 0, logLength = 0, auditLength = 0, orderLength = -1, stateLength = -1;
+    std::vector<long long> fileLengths;
     size_t pos = 0;
     bool first = true;
     for (;;) {
@@ -113,6 +118,16 @@ bool parse(std::string_view text, Journal &j)
         } else if (key == "state") {
             if (!parseLength(value, stateLength))
                 return false;
+        } else if (key == "file") {
+            const size_t bar = value.find('|');
+            long long length = -1;
+            const std::string_view name = bar == std::string_view::npos ? std::string_view() : value.substr(bar + 1);
+            // Only the draw's own files: a journal never writes anything else.
+            if (!parseLength(value.substr(0, bar), length) || length < 0 ||
+                (name != files::kWithdrawn && name != files::kHallPools))
+                return false;
+            fileLengths.push_back(length);
+            c.files.emplace_back(std::string(name), std::string());
         } else if (key == "set") {
             size_t t1 = value.find('\t');
             size_t t2 = t1 == std::string_view::npos ? t1 : value.find('\t', t1 + 1);
@@ -135,6 +150,9 @@ bool parse(std::string_view text, Journal &j)
         return false;
     if (stateLength >= 0 && !take(stateLength, c.stateText.emplace()))
         return false;
+    for (size_t i = 0; i < fileLengths.size(); ++i)
+        if (!take(fileLengths[i], c.files[i].second))
+            return false;
     return pos == text.size();
 }
 
@@ -228,6 +246,11 @@ CommitResult apply(const fs::path &programDir, const Journal &j, const CommitInt
     if (stopHere(CommitStep::State))
         return result;
 
+    for (const auto &[name, text] : c.files) {
+        bool written = false;
+        record(writeFileAtomic(programDir / name, text), written);
+        result.stateWritten = result.stateWritten && written;
+    }
     record(writeSettings(programDir, c.settings), result.settingsWritten);
     if (stopHere(CommitStep::Settings))
         return result;

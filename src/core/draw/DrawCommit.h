@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessaly {
@@ -29,6 +30,9 @@ struct DrawCommit {
     std::optional<std::string> orderText;  // replaces tmda.jpg
     std::optional<std::string> stateText;  // replaces colip.jpg
     std::vector<SettingWrite> settings;    // keys written into set.dat
+    // Other files of the draw replaced whole with it (name in the folder, text):
+    // the check-in pools and the withdrawn winners.
+    std::vector<std::pair<std::string, std::string>> files;
 };
 
 // The writes of a commit, in the order they are made.

@@ -181,6 +181,13 @@ DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
         commit.clearRecord = true;
         commit.recordBlock = joinLines(lines);
     }
+    // The entry that was drawn under this name, as the return to the pool below finds it;
+    // withdrawn.dat keeps the withdrawal for the hall with the same save.
+    int entry = -1;
+    for (size_t t = 0; t < m_lists.NameList.size() && entry < 0; ++t)
+        if (m_lists.StateList[t] == kDrawnMark && equalsIgnoreAsciiCase(m_lists.NameList[t], name))
+            entry = static_cast<int>(t);
+    noteWithdrawal(index, shown[static_cast<size_t>(position)], name, entry, commit);
     int returned = -1;
     if (returnToPool) {
         // The entry that was drawn under this name comes back, not an undrawn namesake.

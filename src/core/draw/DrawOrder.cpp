@@ -190,8 +190,11 @@ DrawOrder buildDrawOrder(const ParticipantLists &lists, const DrawOrderRequest &
     // The pool: entries of the range not drawn yet, in list order.
     std::vector<int> pool;
     const int last = std::min(request.range.last, static_cast<int>(lists.size()) - 1);
+    const auto eligible = [&request](int i) {
+        return !request.eligible || (static_cast<size_t>(i) < request.eligible->size() && (*request.eligible)[i]);
+    };
     for (int i = std::max(request.range.first, 0); i <= last; ++i)
-        if (lists.StateList[static_cast<size_t>(i)] != kDrawnMark)
+        if (lists.StateList[static_cast<size_t>(i)] != kDrawnMark && eligible(i))
             pool.push_back(i);
 
     std::vector<int> here, setAside, elsewhere;

@@ -6,6 +6,7 @@
 #include "draw/Random.h"
 #include "participants/ParticipantList.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct DrawOrderRequest {
     // names that may not win this award, each in list order.
     std::vector<std::vector<std::string>> predetermined;
     std::vector<std::string> excluded;
+    // When set, only the entries marked here (by index) enter the pool: the
+    // people checked in when the award took its pool.
+    std::optional<std::vector<char>> eligible;
 };
 
 enum class PoolShortage {

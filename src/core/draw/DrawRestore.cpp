@@ -66,6 +66,7 @@ void DrawSession::RestoreDraw(DrawOutcome &out)
     }
     restoreWinners(recordText, stateText, orderText, listChanged, problems);
     restorePosition(position, orderText, listChanged, problems, out);
+    readHallFiles(out);
     if (!problems.empty()) {
         std::string text = TSL_GBK("读取上次的抽奖记录时发现问题：");
         for (const auto &problem : problems)

@@ -14,6 +14,7 @@
 #include "special/Grouping.h"
 #include "special/SpecialLists.h"
 #include "stage/SlotLayout.h"
+#include "stage/StageScale.h"
 #include "text/Base64.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
@@ -122,7 +123,11 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     // (a crash never changes who may win): set.dat notes them with every save.
     const bool listsAtLastSave = settings->readBool("Option", "commitlists", false);
     m_flags.PredeterminedActive = m_takeover ? listsAtLastSave : ntfs == 2 || (!onerun && listsAtLastSave);
-    const std::string screenmain = settings->readString("Option", "screenmain");
+    // Fitted to the screen, a layout shows in proportion on any size: only another
+    // shape of screen calls for arranging it anew.
+    const bool layoutStale =
+        layoutNeedsArranging(settings->readString("Option", "screenmain"),
+                             parseScreenKey(screenKey).value_or(TextSize{}), settings->readBool("Option", kFitToScreenKey, true));
     m_showHint = settings->readBool("Option", "showhint", false);
     m_notices.post(missingSoundNotices(*settings, m_dir));
     if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
@@ -143,9 +148,9 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     if (onerun) {
         writeOptions(m_dir, {{"Option", "onerun", "0"}}, out);
         resetDraw(false, out);
-        if (screenmain != screenKey)
+        if (layoutStale)
             out.actions.push_back(StageAction::AutoLayoutMain);
-    } else if (screenmain != screenKey) {
+    } else if (layoutStale) {
         out.question = Question{QuestionKind::AutoLayout, TSL_GBK("提示"),
                                 TSL_GBK("当前电脑屏幕分辩率和前一次软件运行时的分辩率不同，"
                                         "是否要让电脑自动调整主副标题等的位置?"),
@@ -289,6 +294,7 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
 
     DrawCommit commit;
     ClearDrawRecord(commit);
+    clearHallFiles(commit);
     m_options.addgradep = 0;
 
     m_lists = std::move(fresh);
@@ -404,6 +410,9 @@ std::optional<DrawOrderRequest> DrawSession::awardRequest(int awardIndex, int co
                             "修好后再按开始键，将重新抽取本奖项：\n"));
         return std::nullopt;
     }
+    // An award that took its check-in pool draws from those people only.
+    if (const std::vector<int> *pool = m_options.onlyCheckedIn ? hallPool(awardIndex) : nullptr)
+        rules->eligible = poolMarks(*pool, m_lists.size());
     return std::move(*rules);
 }
 
@@ -626,6 +635,9 @@ void DrawSession::useTextBlockLayout(const SlotBlockLayout &layout)
 void DrawSession::startRolling(DrawOutcome &out)
 {
     if (m_flags.AdjustMode || m_flags.Rolling || !m_flags.BatchReady || !m_restoreFailure.empty())
+        return;
+    // The award's check-in pool comes first, so that the guests' numbers mix the order built from it.
+    if (!takeHallPool(out))
         return;
     // The first roll of an award closes its guest step: the numbers decide its order now.
     if (m_guests.open) {

@@ -4,6 +4,7 @@
 // it and reads the new state. Nothing here waits for a person.
 #pragma once
 
+#include "checkin/HallPool.h"
 #include "draw/Clock.h"
 #include "draw/DrawCommit.h"
 #include "draw/DrawOrder.h"
@@ -165,6 +166,20 @@ public:
     // failed. Once it is on disk, the winners it withheld come back to be shown.
     DrawOutcome retrySave();
 
+    // --- The hall ---
+
+    // A winner taken back after the draw (given up, or absent and re-drawn):
+    // the hall's pages keep showing them, struck through.
+    struct Withdrawal {
+        std::string display;  // as the stage showed it (GBK)
+        std::string name;
+        int entry = -1;  // the entry drawn under that name
+    };
+    using WithdrawnArray = std::array<std::vector<Withdrawal>, kMaxAwards>;
+    const WithdrawnArray &withdrawn() const { return m_withdrawn; }
+    // The check-in pool an award took at its first roll ("只抽已签到的人"); nullptr while it has none.
+    const std::vector<int> *hallPool(int award) const;
+
     // --- Result files ---
 
     DrawOutcome WriteWinnersFile();
@@ -309,6 +324,15 @@ private:
     // After the seeds were revealed nothing more is drawn until a restart.
     bool refuseRevealed(DrawOutcome &out) const;
     void showProof();
+    // The hall's files read with the saved draw, and emptied by a reset.
+    void readHallFiles(DrawOutcome &out);
+    void clearHallFiles(DrawCommit &commit);
+    // A winner's record was taken back: withdrawn.dat keeps it for the hall, written with `commit`.
+    void noteWithdrawal(int award, const std::string &display, const std::string &name, int entry, DrawCommit &commit);
+    // With "只抽已签到的人", the first roll of an award takes its pool from the
+    // people checked in, builds the order from it and saves both at once; false
+    // (the roll does not start) when nobody in the pool is checked in.
+    bool takeHallPool(DrawOutcome &out);
     void loadTextBlockRule();
     void appendBlockEntry(std::string &text, const std::string &entry, int k, int total) const;
     std::string guestText(const IniStore &settings) const;
@@ -354,6 +378,8 @@ private:
     SlotMode m_slotMode = SlotMode::Slots;
     TextBlockRule m_block;
     bool m_photosLoaded = false;
+    WithdrawnArray m_withdrawn;
+    HallPools m_hallPools;
     // An order that could not be built because its rules could not be read;
     // the next prepare builds it first.
     struct PendingOrder {

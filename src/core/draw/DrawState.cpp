@@ -17,6 +17,7 @@ DrawOptions readDrawOptions(const IniStore &s)
     readHotKeys(s, o.sndfo, o.sndst);  // a stored key that breaks the rule is off
     o.addgradep = s.readInteger("Option", "addgradep", 0, 0, kMaxAwards, nullptr);
     o.canreAward = s.readBool("Option", "canreAward", false);
+    o.onlyCheckedIn = s.readBool("Web", "onlycheckedin", false);
     return o;
 }
 

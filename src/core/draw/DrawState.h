@@ -77,6 +77,7 @@ struct DrawOptions {
     int sndst = 49230;
     int addgradep = 0;  // first award a supplement appended; 0 while none
     bool canreAward = false;  // a winner may win again (the same entry may be taken twice)
+    bool onlyCheckedIn = false;  // [Web] onlycheckedin: each award draws from the people checked in
 };
 
 DrawOptions readDrawOptions(const IniStore &settings);

@@ -17,7 +17,7 @@ namespace tessaly {
 namespace {
 
 constexpr const char *kBackedUpFiles[] = {files::kRecord, files::kDrawnMarks, files::kDrawOrder, files::kLog,
-                                          files::kParticipants};
+                                          files::kParticipants, files::kWithdrawn, files::kHallPools};
 
 // Whole sections that a reset or a list change makes meaningless or rewrites.
 constexpr const char *kBackedUpSections[] = {"Grade", "Grfz"};

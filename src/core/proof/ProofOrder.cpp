@@ -69,7 +69,7 @@ AuditFields orderLineFields(const DrawOrderRequest &r, const std::string &what, 
     for (size_t k = 0; k < r.predetermined.size(); ++k)
         if (!r.predetermined[k].empty())
             predetermined += (predetermined.empty() ? "" : ";") + std::to_string(k) + ":" + joinNames(r.predetermined[k]);
-    return {{"what", what},
+    AuditFields fields{{"what", what},
             {"award", std::to_string(r.award)},
             {"count", std::to_string(r.count)},
             {"keep", r.keep ? "1" : "0"},
@@ -84,6 +84,15 @@ AuditFields orderLineFields(const DrawOrderRequest &r, const std::string &what, 
             {"chosen", std::to_string(order.chosen)},
             {"floor", std::to_string(order.setAside)},
             {"built", order.built() ? "1" : "0"}};
+    // An award that draws from the people checked in names them all, so the order can be rebuilt.
+    if (r.eligible) {
+        std::string entries;
+        for (size_t i = 0; i < r.eligible->size(); ++i)
+            if ((*r.eligible)[i])
+                entries += (entries.empty() ? "" : ",") + std::to_string(i);
+        fields.emplace_back("eligible", entries.empty() ? "-" : entries);
+    }
+    return fields;
 }
 
 bool orderRequestOf(const AuditLine &line, DrawOrderRequest &r)
@@ -116,6 +125,20 @@ bool orderRequestOf(const AuditLine &line, DrawOrderRequest &r)
             r.predetermined.resize(static_cast<size_t>(k) + 1);
         if (!splitNames(std::string_view(part).substr(c + 1), r.predetermined[static_cast<size_t>(k)]))
             return false;
+    }
+    if (const std::string eligible = line.field("eligible"); !eligible.empty()) {
+        std::vector<char> marks;
+        for (size_t at = 0; eligible != "-" && at <= eligible.size();) {
+            const size_t comma = std::min(eligible.find(',', at), eligible.size());
+            int entry = -1;
+            if (!parseInteger(eligible.substr(at, comma - at), entry) || entry < 0 || entry > 10000000)
+                return false;
+            if (marks.size() <= static_cast<size_t>(entry))
+                marks.resize(static_cast<size_t>(entry) + 1, 0);
+            marks[static_cast<size_t>(entry)] = 1;
+            at = comma + 1;
+        }
+        r.eligible = std::move(marks);
     }
     return splitNames(line.field("excl"), r.excluded);
 }

@@ -15,5 +15,8 @@ inline constexpr const char *kNonWinners = "noaward.txt";
 inline constexpr const char *kPredetermined = "Read.reb";
 inline constexpr const char *kExclusions = "write.reb";
 inline constexpr const char *kPhotoFolder = "photo";
+// Winners withdrawn since the draw began, and the check-in pool each award took.
+inline constexpr const char *kWithdrawn = "withdrawn.dat";
+inline constexpr const char *kHallPools = "checkin_pools.dat";
 
 }  // namespace tessaly::files

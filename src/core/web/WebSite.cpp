@@ -95,7 +95,8 @@ bool RateLimit::allow(const std::string &address, std::int64_t nowMs)
 }
 
 WebSite::WebSite(std::shared_ptr<const CheckInCodes> codes, CheckInStore *store, Options options, NowMs now)
-    : m_codes(std::move(codes)), m_store(store), m_options(options), m_now(std::move(now)),
+    : m_codes(std::move(codes)), m_store(store), m_options(options), m_hallCode(options.hallCode),
+      m_now(std::move(now)),
       m_board(std::make_shared<WinnersBoard>()), m_boardJson(std::make_shared<std::string>(WinnersBoard{}.json()))
 {
     if (!m_now)
@@ -173,6 +174,13 @@ WebSite::Handled WebSite::handle(const HttpRequest &request)
     return only(HttpResponse{405, "text/plain; charset=utf-8", "method not allowed", false});
 }
 
+WebSite::HallCode WebSite::hallCodeFor(const WebSettings &web)
+{
+    if (!web.hallCode)
+        return HallCode::Off;
+    return web.onlyCheckedIn ? HallCode::Required : HallCode::Checked;
+}
+
 HttpResponse WebSite::winnersData(const HttpRequest &request)
 {
     notePhone(formField(request.query, "d"), m_now());
@@ -205,8 +213,11 @@ WebSite::Handled WebSite::checkIn(const HttpRequest &request)
     const EntryKey *entry = code.empty() ? nullptr : m_codes->findCode(code);
     if (!entry)
         return only(refusal(404, "unknown"));
-    if (m_options.hallCodeRequired &&
-        !hallCodeMatches(m_codes->hallSecret(), nowMs / 1000, formField(request.body, "hall")))
+    // A hall code sent is checked whenever the hall code is on, not only when it is required.
+    const std::string hall = formField(request.body, "hall");
+    const HallCode rule = m_hallCode.load();
+    if (rule != HallCode::Off && (rule == HallCode::Required || !hall.empty()) &&
+        !hallCodeMatches(m_codes->hallSecret(), nowMs / 1000, hall))
         return only(refusal(403, "hall"));
     if (!m_store)
         return only(refusal(503, "error"));
@@ -239,11 +250,11 @@ HttpResponse WebSite::mine(const HttpRequest &request)
     if (!entry)
         return refusal(404, "unknown");
     const auto shown = board();
-    // Winners are known by their names; a name the list holds twice answers for both.
+    // Only the code's own entry: a namesake's prize is not this person's.
     std::string wins;
     for (const BoardAward &award : shown->awards)
         for (const BoardWinner &w : award.list)
-            if (w.name == entry->text)
+            if (w.who && *w.who == *entry)
                 wins += std::string(wins.empty() ? "" : ",") + "{\"award\":" + jsonString(award.awardName) +
                         ",\"prize\":" + jsonString(award.prizeName) + ",\"withdrawn\":" +
                         (w.withdrawn ? "true" : "false") + "}";

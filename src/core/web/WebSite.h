@@ -5,9 +5,11 @@
 
 #include "checkin/CheckInCodes.h"
 #include "checkin/CheckInStore.h"
+#include "checkin/WebSettings.h"
 #include "participants/ParticipantList.h"
 #include "web/WinnersBoard.h"
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -52,8 +54,13 @@ class WebSite {
 public:
     static constexpr size_t kMaxBody = 1024;
 
+    // The hall code the stage shows: not asked (hallcode=0), checked when a
+    // phone sends one, or required ("只抽已签到的人" with hallcode=1).
+    enum class HallCode { Off, Checked, Required };
+    static HallCode hallCodeFor(const WebSettings &web);
+
     struct Options {
-        bool hallCodeRequired = false;
+        HallCode hallCode = HallCode::Checked;
         PrivacyMask mask;  // names shown to a phone are masked as on the stage
     };
     using NowMs = std::function<std::int64_t()>;
@@ -75,6 +82,9 @@ public:
     std::shared_ptr<const WinnersBoard> board() const;
 
     const std::string &token() const { return m_codes->token(); }
+    // The organiser changed the settings while the pages run.
+    void setHallCode(HallCode rule) { m_hallCode.store(rule); }
+    HallCode hallCode() const { return m_hallCode.load(); }
     // Distinct phones (by their device key) that asked for anything in the last minute.
     int phonesLastMinute();
 
@@ -87,6 +97,7 @@ private:
     std::shared_ptr<const CheckInCodes> m_codes;
     CheckInStore *m_store;
     Options m_options;
+    std::atomic<HallCode> m_hallCode;
     NowMs m_now;
     mutable std::mutex m_mutex;
     std::shared_ptr<const WinnersBoard> m_board;

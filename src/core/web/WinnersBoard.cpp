@@ -1,9 +1,11 @@
 #include "web/WinnersBoard.h"
 
+#include "draw/DrawEvents.h"
 #include "draw/DrawSession.h"
 #include "text/Gbk.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace tessaly {
 
@@ -44,16 +46,48 @@ std::string WinnersBoard::json() const
     return out + "]}";
 }
 
-WinnersBoard boardOf(const DrawSession &session, const WinnersBoard &previous)
+void BoardFeed::observe(const DrawEvent &event, const DrawSession &session)
+{
+    switch (event.kind) {
+    case DrawEventKind::Stopped:
+        if (!event.saved && event.award >= 0 && event.award < kMaxAwards) {
+            const size_t recorded = session.AwardWinners()[static_cast<size_t>(event.award)].size();
+            m_heldAward = event.award;
+            m_durable = recorded - std::min(recorded, session.lastBatch().size());
+        }
+        break;
+    case DrawEventKind::RecordsWritten:
+    case DrawEventKind::Reset:
+        m_heldAward = -1;
+        break;
+    default:
+        break;
+    }
+}
+
+WinnersBoard BoardFeed::board(const DrawSession &session) const
 {
     WinnersBoard board;
-    board.version = previous.version + 1;
-    board.auditHash = previous.auditHash;
     const AwardTable &table = session.awards();
+    const auto &lists = session.lists();
     const int count = std::clamp(table.AwardCount, 0, kMaxAwards);
-    // A draw returned to the pool starts a clean board; otherwise a name gone is a give-up.
-    const bool reset = std::all_of(session.AwardWinners().begin(), session.AwardWinners().end(),
-                                   [](const auto &list) { return list.empty(); });
+
+    // A winner's entry: the entries drawn under that name, in list order, one
+    // for each time the name won (the same entry again when it may win twice).
+    const std::vector<EntryKey> keys = entryKeysOf(lists.NameList);
+    std::unordered_map<std::string, std::vector<size_t>> drawnByName;
+    for (size_t i = 0; i < lists.size(); ++i)
+        if (lists.StateList[i] == kDrawnMark)
+            drawnByName[lists.NameList[i]].push_back(i);
+    std::unordered_map<std::string, size_t> used;
+    auto entryOf = [&](const std::string &name) -> std::optional<EntryKey> {
+        const auto it = drawnByName.find(name);
+        if (it == drawnByName.end())
+            return std::nullopt;
+        const size_t k = std::min(used[name]++, it->second.size() - 1);
+        return keys[it->second[k]];
+    };
+
     for (int i = 0; i < count; ++i) {
         BoardAward award;
         award.awardName = table[i].name;
@@ -61,19 +95,14 @@ WinnersBoard boardOf(const DrawSession &session, const WinnersBoard &previous)
         award.winners = table[i].winners;
         const auto &texts = session.AwardWinners()[static_cast<size_t>(i)];
         const auto &names = session.AwardWinnerNames()[static_cast<size_t>(i)];
-        for (size_t k = 0; k < texts.size(); ++k)
-            award.list.push_back({texts[k], k < names.size() ? names[k] : texts[k], false});
-        // Keep who was on the board before and is no longer drawn here: a give-up.
-        if (!reset && static_cast<size_t>(i) < previous.awards.size()) {
-            std::vector<BoardWinner> still = award.list;
-            for (const BoardWinner &was : previous.awards[static_cast<size_t>(i)].list) {
-                auto it = std::find_if(still.begin(), still.end(),
-                                       [&](const BoardWinner &w) { return w.name == was.name && !was.withdrawn; });
-                if (it != still.end())
-                    still.erase(it);
-                else
-                    award.list.push_back({was.text, was.name, true});
-            }
+        const size_t shown = i == m_heldAward ? std::min(m_durable, texts.size()) : texts.size();
+        for (size_t k = 0; k < shown; ++k)
+            award.list.push_back({texts[k], k < names.size() ? entryOf(names[k]) : std::nullopt, false});
+        for (const auto &w : session.withdrawn()[static_cast<size_t>(i)]) {
+            std::optional<EntryKey> who;
+            if (w.entry >= 0 && static_cast<size_t>(w.entry) < keys.size())
+                who = keys[static_cast<size_t>(w.entry)];
+            award.list.push_back({w.display, who, true});
         }
         board.awards.push_back(std::move(award));
     }

@@ -3,16 +3,22 @@
 // and never the draw itself.
 #pragma once
 
+#include "checkin/CheckInCodes.h"
+
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tessaly {
 
 class DrawSession;
+struct DrawEvent;
 
 struct BoardWinner {
-    std::string text;        // as the stage shows it, masked when the privacy mask is on (GBK)
-    std::string name;        // the unmasked name: only compared, never sent (GBK)
+    std::string text;  // as the stage shows it, masked when the privacy mask is on (GBK)
+    // The entry drawn: "我中奖了吗？" answers a code for its own entry, never
+    // for a namesake; empty when the record names nobody of the list.
+    std::optional<EntryKey> who;
     bool withdrawn = false;  // given up after the draw: shown struck through
 };
 
@@ -33,14 +39,23 @@ struct WinnersBoard {
     bool complete = false;
     std::string auditHash;  // the latest hash of the verifiable draw's log, when there is one
 
-    // The page's data as UTF-8 JSON; unmasked names stay out of it.
+    // The page's data as UTF-8 JSON; unmasked names and entries stay out of it.
     std::string json() const;
 };
 
-// The board of the session as it stands. Winners that were on `previous` and
-// are gone from the session were given up: they stay on the board, marked
-// withdrawn, so the hall sees the correction rather than a name vanishing.
-WinnersBoard boardOf(const DrawSession &session, const WinnersBoard &previous);
+// What the hall may be shown of the draw: the event stream says when a stop's
+// records are on disk, and until then its winners stay off the board.
+class BoardFeed {
+public:
+    void observe(const DrawEvent &event, const DrawSession &session);
+    // The board of the session as it stands, without winners not yet on disk;
+    // withdrawn winners stay on it, struck through.
+    WinnersBoard board(const DrawSession &session) const;
+
+private:
+    int m_heldAward = -1;  // the award of a stop whose save failed
+    size_t m_durable = 0;  // its winners that were on disk before that stop
+};
 
 // A JSON string literal of GBK text, with everything a page could take for
 // markup escaped as \u sequences.

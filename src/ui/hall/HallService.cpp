@@ -1,16 +1,20 @@
 #include "ui/hall/HallService.h"
 
 #include "core/draw/DrawSession.h"
+#include "ui/control/DrawControl.h"
+
+#include <QWidget>
 #include "core/participants/ParticipantList.h"
 
 #include <chrono>
 
 namespace tessaly {
 
-Result<std::unique_ptr<HallService>> HallService::start(DrawSession &session, const std::filesystem::path &programDir,
-                                                        const std::string &address, int port)
+Result<std::unique_ptr<HallService>> HallService::start(DrawControl &control, const std::filesystem::path &programDir,
+                                                        const WebSettings &web, const std::string &address, int port)
 {
     raiseOpenFileLimit(kWantedOpenFiles);
+    DrawSession &session = control.session();
     std::unique_ptr<HallService> hall(new HallService(session));
     auto codes = CheckInCodes::load(programDir);
     if (!codes)
@@ -27,7 +31,7 @@ Result<std::unique_ptr<HallService>> HallService::start(DrawSession &session, co
         return store.error();
     hall->m_store = std::move(*store);
     hall->m_site = std::make_unique<WebSite>(hall->m_codes, hall->m_store.get(),
-                                             WebSite::Options{false, readPrivacyMask(programDir)});
+                                             WebSite::Options{WebSite::hallCodeFor(web), readPrivacyMask(programDir)});
     hall->publish();
     auto server = WebServer::start(*hall->m_site, hall->m_store.get(), address, port);
     if (!server)
@@ -37,6 +41,7 @@ Result<std::unique_ptr<HallService>> HallService::start(DrawSession &session, co
     hall->m_timer.setInterval(250);
     connect(&hall->m_timer, &QTimer::timeout, hall.get(), &HallService::look);
     hall->m_timer.start();
+    connect(&control, &DrawControl::happened, hall.get(), &HallService::observe);
     return hall;
 }
 
@@ -62,8 +67,25 @@ QString HallService::hallCode() const
 
 void HallService::publish()
 {
-    m_board = boardOf(m_session, m_board);
-    m_site->publish(m_board);
+    // A new version only when the page would show something else.
+    WinnersBoard board = m_feed.board(m_session);
+    std::string data = board.json();
+    if (data == m_published)
+        return;
+    m_published = std::move(data);
+    board.version = ++m_version;
+    m_site->publish(std::move(board));
+}
+
+void HallService::applySettings(const WebSettings &web)
+{
+    m_site->setHallCode(WebSite::hallCodeFor(web));
+}
+
+void HallService::observe(const DrawEvent &event)
+{
+    m_feed.observe(event, m_session);
+    publish();
 }
 
 void HallService::look()

@@ -1,9 +1,11 @@
 // The hall's pages while the stage runs: the codes covered for the list, the
 // check-in store, the site and its server. The draw is only read here, on the
-// window's thread, and published to the server as a board.
+// window's thread, and published to the server as a board; winners reach it
+// from the draw's events, once their records are on disk.
 #pragma once
 
 #include "core/checkin/CheckInStore.h"
+#include "core/checkin/WebSettings.h"
 #include "core/web/WebServer.h"
 #include "core/web/WebSite.h"
 
@@ -16,14 +18,16 @@
 
 namespace tessaly {
 
+class DrawControl;
 class DrawSession;
+struct DrawEvent;
 
 class HallService : public QObject {
     Q_OBJECT
 public:
     // Starts serving on address:port; the error (GBK) says why not.
-    static Result<std::unique_ptr<HallService>> start(DrawSession &session, const std::filesystem::path &programDir,
-                                                      const std::string &address, int port);
+    static Result<std::unique_ptr<HallService>> start(DrawControl &control, const std::filesystem::path &programDir,
+                                                      const WebSettings &web, const std::string &address, int port);
     ~HallService() override;
 
     // The address a phone opens: http://ADDRESS:PORT/e/TOKEN/
@@ -34,12 +38,16 @@ public:
     CheckInStore &store() { return *m_store; }
     // Publishes the board now (the periodic look does it within a quarter second).
     void publish();
+    // The settings page changed [Web] while the pages run.
+    void applySettings(const WebSettings &web);
 
 private:
     HallService(DrawSession &session) : m_session(session) {}
     void look();
+    void observe(const DrawEvent &event);
 
     DrawSession &m_session;
+    BoardFeed m_feed;
     std::shared_ptr<CheckInCodes> m_codes;
     std::unique_ptr<CheckInStore> m_store;
     std::unique_ptr<WebSite> m_site;
@@ -47,7 +55,8 @@ private:
     std::string m_address;
     QTimer m_timer;
     std::string m_seen;  // what the last board was made of
-    WinnersBoard m_board;
+    std::string m_published;  // the page data of the last board published, before its version
+    long m_version = 0;
 };
 
 }  // namespace tessaly
