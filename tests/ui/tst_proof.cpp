@@ -1,5 +1,6 @@
 // The proof on the stage: the commitment's badge in its corner before the
-// draw and with the chain's hash after a stop, on the usual screens, and the
+// draw and with the chain's hash after a stop, on the usual screens, clear of
+// the winners' marquee, and the
 // one-page "抽奖公证单" written from the menu.
 #include "support/StageFixture.h"
 #include "ui/proof/ProofSheet.h"
@@ -52,6 +53,10 @@ private slots:
             QVERIFY(f.window->rect().contains(badge->geometry()));
             QVERIFY(badge->geometry().left() < f.window->width() / 4);
             QVERIFY(badge->geometry().bottom() > f.window->height() * 3 / 4);
+            // Above the winners' marquee, never over its names.
+            const auto *marquee = f.window->findChild<QWidget *>(QStringLiteral("RzMarqueeStatus1"));
+            QVERIFY(marquee && marquee->isVisible());
+            QVERIFY(!badge->geometry().intersects(marquee->geometry()));
         }
     }
 

@@ -519,7 +519,7 @@ void composeReport(VerifyResult &r)
     std::string t = TSL_GBK("抽奖验证报告") + "\r\n";
     for (const auto &c : r.commitments)
         t += TSL_GBK("承诺") + c.substr(0, c.find(':')) + TSL_GBK("：") + shortCommitment(c.substr(c.find(':') + 2)) +
-             TSL_GBK("（与揭示的种子相符）") + "\r\n";
+             (r.revealed ? TSL_GBK("（与揭示的种子相符）") : TSL_GBK("（与保存的种子相符）")) + "\r\n";
     if (!r.finalHash.empty())
         t += TSL_GBK("校验链最后的校验值：") + r.finalHash + "\r\n";
     if (!r.revealed)
