@@ -51,7 +51,8 @@ struct ProgramFolder {
     std::filesystem::path dir;
 };
 
-// The stage window of a program folder on a screen (1920x1080 unless given), shown as at start-up.
+// The stage window of a program folder on a 1920x1080 screen (or the size
+// given), shown as at start-up.
 struct BenchStage {
     explicit BenchStage(const std::filesystem::path &dir, QSize screen = QSize(1920, 1080))
         : window(dir, {messages, opener, pickers}, screen)
