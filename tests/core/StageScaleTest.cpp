@@ -183,6 +183,38 @@ TEST(StageScale, ASlotGridScalesAsOneBlockAndIsStoredAsItWas)
     }
 }
 
+TEST(StageScale, PhotoSlotsScaleAsOneBlockAndAreStoredAsTheyWere)
+{
+    PhotoSlotLayout stored;
+    stored.width = 200;
+    stored.height = 300;
+    stored.screen = "1920*1080";
+    stored.captionFont = withSize(defaultSlotFont(), 20);
+    for (int i = 0; i < 6; ++i)
+        stored.positions.push_back({330 + (i % 3) * 220, 200 + (i / 3) * 320});  // centred, three to a row
+    for (TextSize stage : {k4k, kWide, kSmall}) {
+        const StageScale scale(k1080, stage);
+        const PhotoSlotLayout shown = photoSlotsToStage(stored, 6, scale);
+        const double f = scale.factor();
+        EXPECT_EQ(shown.width, roundHalfEven(200 * f));
+        EXPECT_EQ(shown.captionFont.size, roundHalfEven(20 * f));
+        // The block keeps its place relative to the centre of the stage.
+        const int centre = (shown.positions[0].left + shown.positions[2].left + shown.width) / 2;
+        EXPECT_NEAR(centre - stage.width / 2, (330 + 770 + 200 - 1920) / 2.0 * f, 2) << stage.width;
+        std::vector<StageRect> rects;
+        for (int i = 1; i <= 6; ++i) {
+            const PhotoRect r = shown.rect(i);
+            rects.push_back({r.left, r.top, r.width, r.height});
+        }
+        const std::vector<StageRect> back = photoSlotsToStored(rects, scale);
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_NEAR(back[size_t(i)].left, stored.positions[size_t(i)].left, f < 1 ? 2 : 0);
+            EXPECT_NEAR(back[size_t(i)].top, stored.positions[size_t(i)].top, f < 1 ? 2 : 0);
+            EXPECT_NEAR(back[size_t(i)].width, 200, f < 1 ? 2 : 0);
+        }
+    }
+}
+
 TEST(StageScale, AWiderStageGivesTheSlotsItsRoomWithNamesNeverSmaller)
 {
     const FixedMeasurer measurer;

@@ -147,6 +147,8 @@ std::filesystem::path windowModeFolder(const QTemporaryDir &tmp)
     return dir;
 }
 
+int g_dpr = 1;  // the device pixel ratio the offscreen screen runs at
+
 const int kBatchSizes[] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13,  14,  15,
                            16, 17, 18, 19, 20, 25, 35, 50, 100, 200, 500};
 
@@ -277,6 +279,7 @@ private slots:
         w.resize(screen);
         w.show();
         w.FormShow();
+        QCOMPARE(int(w.devicePixelRatioF()), g_dpr);
         const bool sameShape = screen.width() * 1080 == screen.height() * 1920;
         QCOMPARE(s.messages.shown.size(), sameShape ? 0 : 1);
         captions(w);
@@ -803,12 +806,17 @@ private slots:
     }
 };
 
-// The offscreen screen is as large as the largest stage, so that a window keeps its size.
+// The offscreen screen is as large as the largest stage, so that a window keeps
+// its size; TESSALY_TEST_DPR=2 runs the same stages on a screen of twice the
+// pixels at device pixel ratio 2 (every size is in logical pixels).
 int main(int argc, char *argv[])
 {
-    const std::string config = (std::filesystem::temp_directory_path() / "tessaly_stagefit_screen.json").string();
+    g_dpr = std::max(1, qEnvironmentVariableIntValue("TESSALY_TEST_DPR"));
+    const std::string config = (std::filesystem::temp_directory_path() /
+                                ("tessaly_stagefit_screen" + std::to_string(g_dpr) + ".json")).string();
     std::ofstream(config) << R"({"windowFrameMargins": false, "screens": [{"name": "big", "x": 0, "y": 0,
-        "width": 5760, "height": 2160, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+        "width": )" << 5760 * g_dpr << R"(, "height": )" << 2160 * g_dpr
+                          << R"(, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": )" << g_dpr << "}]}";
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QByteArray::fromStdString(config));
     QApplication app(argc, argv);
     TestStageFit test;

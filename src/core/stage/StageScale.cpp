@@ -225,7 +225,54 @@ SlotBlockLayout mapBlock(SlotBlockLayout layout, double f, MapRect mapRect)
     return layout;
 }
 
+// Rectangles moved as one block keeping its anchor, each keeping its place in it.
+template <typename MapRect>
+std::vector<StageRect> mapGroup(std::vector<StageRect> rects, double f, MapRect mapRect)
+{
+    if (rects.empty())
+        return rects;
+    int left = rects[0].left, top = rects[0].top, right = rects[0].right(), bottom = rects[0].bottom();
+    for (const StageRect &r : rects) {
+        left = std::min(left, r.left);
+        top = std::min(top, r.top);
+        right = std::max(right, r.right());
+        bottom = std::max(bottom, r.bottom());
+    }
+    const StageRect block = mapRect(StageRect{left, top, right - left, bottom - top});
+    for (StageRect &r : rects)
+        r = {block.left + roundHalfEven((r.left - left) * f), block.top + roundHalfEven((r.top - top) * f),
+             std::max(1, roundHalfEven(r.width * f)), std::max(1, roundHalfEven(r.height * f))};
+    return rects;
+}
+
 }  // namespace
+
+PhotoSlotLayout photoSlotsToStage(const PhotoSlotLayout &stored, int n, const StageScale &scale)
+{
+    if (scale.identity())
+        return stored;
+    PhotoSlotLayout out = stored;
+    std::vector<StageRect> rects;
+    for (int i = 1; i <= n; ++i) {
+        const PhotoRect r = stored.rect(i);
+        rects.push_back({r.left, r.top, r.width, r.height});
+    }
+    rects = mapGroup(std::move(rects), scale.factor(), [&](const StageRect &r) { return scale.toStage(r); });
+    out.positions.resize(std::max(out.positions.size(), rects.size()));
+    for (size_t i = 0; i < rects.size(); ++i)
+        out.positions[i] = {rects[i].left, rects[i].top};
+    out.width = std::max(1, roundHalfEven(stored.width * scale.factor()));
+    out.height = std::max(1, roundHalfEven(stored.height * scale.factor()));
+    out.captionFont = scale.fontToStage(stored.captionFont);
+    return out;
+}
+
+std::vector<StageRect> photoSlotsToStored(const std::vector<StageRect> &shown, const StageScale &scale)
+{
+    if (scale.identity())
+        return shown;
+    return mapGroup(shown, 1.0 / scale.factor(), [&](const StageRect &r) { return scale.toStored(r); });
+}
 
 SlotGridLayout slotGridToStage(const SlotGridLayout &stored, const StageScale &scale)
 {

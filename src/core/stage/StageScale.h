@@ -4,6 +4,7 @@
 // so that what is stored always describes the stage at its own screen size.
 #pragma once
 
+#include "stage/PhotoGrid.h"
 #include "stage/SlotLayout.h"
 #include "stage/StageFit.h"
 #include "stage/TextMeasurer.h"
@@ -79,6 +80,11 @@ SlotGridLayout slotGridToStage(const SlotGridLayout &stored, const StageScale &s
 SlotGridLayout slotGridToStored(const SlotGridLayout &shown, const StageScale &scale);
 SlotBlockLayout slotBlockToStage(const SlotBlockLayout &stored, const StageScale &scale);
 SlotBlockLayout slotBlockToStored(const SlotBlockLayout &shown, const StageScale &scale);
+
+// The picture slots of photo mode the same way: the first n places as one
+// block, and their caption font. Back, the places shown become the stored ones.
+PhotoSlotLayout photoSlotsToStage(const PhotoSlotLayout &stored, int n, const StageScale &scale);
+std::vector<StageRect> photoSlotsToStored(const std::vector<StageRect> &shown, const StageScale &scale);
 
 // The slots of a batch of n (1 to 20) on a stage of another shape than the
 // stored layout's: the grid takes the room the free areas offer, with as many

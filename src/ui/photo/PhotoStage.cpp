@@ -387,7 +387,10 @@ void PhotoStage::BuildPhotoSlots(int n, bool recreate)
         m_host.messages->notify(m_host.stage, QStringLiteral("提示"), toQt(settings.error().message));
         return;
     }
-    if (n >= 1) {
+    // Fitted to the screen, a layout arranged for another size is shown in proportion, never rewritten.
+    const bool fit = settings->readBool("Option", kFitToScreenKey, true);
+    const TextSize stage{stageWidth(), stageHeight()};
+    if (n >= 1 && !(fit && parseScreenKey(settings->readString(photoSectionAll(n), "screen")))) {
         const StageRect area = m_host.slotArea ? m_host.slotArea() : StageRect{};
         auto replaced = ensurePhotoSlotLayout(*settings, n, stageWidth(), stageHeight(), fromQt(screenKey()), area);
         if (replaced && *replaced) {
@@ -395,7 +398,9 @@ void PhotoStage::BuildPhotoSlots(int n, bool recreate)
                 m_host.messages->notify(m_host.stage, QStringLiteral("提示"), toQt(saved.error().message));
         }
     }
-    m_layout = readPhotoSlotLayout(*settings, n);
+    m_storedLayout = readPhotoSlotLayout(*settings, n);
+    m_photoScale = StageScale::forStored(m_storedLayout.screen, stage, fit);
+    m_layout = photoSlotsToStage(m_storedLayout, n, m_photoScale);
     if (std::string notice = photoSlotLayoutNotice(m_layout, n); !notice.empty())
         m_host.session->notices().post(std::move(notice));
     if (recreate) {
@@ -525,14 +530,33 @@ void PhotoStage::SavePhotoSlotPositions(int n)
     auto settings = openSettings(m_host.programDir);
     if (!settings)
         return m_host.messages->notify(m_host.stage, QStringLiteral("提示"), toQt(settings.error().message));
+    // Stored for the screen the layout was arranged for: as it was read when no slot moved.
+    std::vector<StageRect> shown;
+    bool moved = false;
+    for (PhotoSlot *s : m_slots) {
+        shown.push_back({s->x(), s->y(), s->width(), s->height()});
+        const PhotoRect was = m_layout.rect(s->index());
+        moved = moved || shown.back() != StageRect{was.left, was.top, was.width, was.height};
+    }
+    const std::vector<StageRect> back = photoSlotsToStored(shown, m_photoScale);
     std::vector<PlacedPhotoSlot> placed;
-    for (PhotoSlot *s : m_slots)
-        placed.push_back({s->index(), {s->x(), s->y(), s->width(), s->height()}});
-    writePhotoSlotPositions(*settings, n, placed, fromQt(screenKey()));
-    if (Status saved = settings->commit(); !saved)
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        const int index = m_slots[i]->index();
+        if (!moved && !m_photoScale.identity()) {
+            placed.push_back({index, m_storedLayout.rect(index)});
+            continue;
+        }
+        const StageRect &r = back[i];
+        placed.push_back({index, {r.left, r.top, r.width, r.height}});
+    }
+    writePhotoSlotPositions(*settings, n, placed,
+                            m_photoScale.identity() ? fromQt(screenKey()) : m_photoScale.referenceKey());
+    if (Status saved = settings->commit(); !saved) {
         m_host.messages->notify(m_host.stage, QStringLiteral("提示"), toQt(saved.error().message));
-    else
-        m_layout = readPhotoSlotLayout(*settings, n);
+    } else {
+        m_storedLayout = readPhotoSlotLayout(*settings, n);
+        m_layout = photoSlotsToStage(m_storedLayout, n, m_photoScale);
+    }
 }
 
 // ------------------------------------------------------------ popup menu
@@ -599,7 +623,7 @@ void PhotoStage::Npp3Click()
     applyCaptionFont(*chosen);
     auto settings = openSettings(m_host.programDir);
     if (settings) {
-        settings->writeString(photoSectionAll(n), "txt", formatPhotoCaptionFont(*chosen));
+        settings->writeString(photoSectionAll(n), "txt", formatPhotoCaptionFont(m_photoScale.fontToStored(*chosen)));
         if (Status saved = settings->commit(); !saved)
             m_host.messages->notify(m_host.stage, QStringLiteral("提示"), toQt(saved.error().message));
     }

@@ -9,6 +9,7 @@
 #include "core/participants/PhotoTable.h"
 #include "core/settings/FontKeys.h"
 #include "core/stage/PhotoGrid.h"
+#include "core/stage/StageScale.h"
 
 #include <QImage>
 #include <QObject>
@@ -122,7 +123,9 @@ private:
     QImage m_blank;
     std::vector<PhotoSlot *> m_slots;
     std::vector<PhotoCaption *> m_captions;
-    PhotoSlotLayout m_layout;
+    PhotoSlotLayout m_layout;        // as shown on this stage
+    PhotoSlotLayout m_storedLayout;  // as stored, for the screen it was arranged for
+    StageScale m_photoScale;
     int m_slotsFor = 0;  // the batch size the slots were built for
     QTimer m_rollTimer;
     MtRandom m_random;
