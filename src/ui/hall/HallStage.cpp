@@ -144,7 +144,14 @@ void HallStage::openSettings()
         return;
     // "只抽已签到的人" counts from the next award that begins.
     m_control.apply(m_control.session().ReloadOptions());
-    follow(dialog.settings(), false);
+    // --web serves this run wherever set.dat says otherwise.
+    WebSettings web = dialog.settings();
+    if (m_context.commandLine) {
+        web.enabled = true;
+        web.address = m_context.commandLine->first;
+        web.port = m_context.commandLine->second;
+    }
+    follow(web, m_context.commandLine.has_value());
 }
 
 void HallStage::follow(const WebSettings &web, bool fromCommandLine)
