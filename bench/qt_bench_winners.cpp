@@ -1,12 +1,15 @@
-// Figures for the winners window at 1920x1080, offscreen, with 200 winners
-// whose photos are 400x500 JPEGs: opening the photo view (decoding the
-// photos scaled, on every core) up to painted pixels, and paging to the next
-// award with its photos decoded anew or already at hand.
+// Figures for the winners window at 1920x1080, offscreen: opening the text
+// view for awards of 2, 20, 200 and 2,000 winners (the names fitted to the
+// window) and the photo view for the same sizes, up to painted pixels; with
+// 200 winners whose photos are 400x500 JPEGs, opening the photo view
+// (decoding the photos scaled, on every core) and paging to the next award
+// with its photos decoded anew or already at hand.
 #include "support/QtBench.h"
 #include "core/settings/AwardTable.h"
 #include "core/settings/IniStore.h"
 #include "ui/winners/TForm_float2.h"
 
+#include <QBuffer>
 #include <QPainter>
 #include <QThread>
 #include <benchmark/benchmark.h>
@@ -20,9 +23,30 @@ namespace {
 constexpr int kWinners = 200;
 const QSize kStage(1920, 1080);
 
+// A folder of awards and their winners, and the window over them.
+struct WinnersFolder : ProgramFolder {
+    WinnersFolder() : ProgramFolder(false) {}
+    std::unique_ptr<TForm_float2> openWindow(int award, bool photos)
+    {
+        auto w = std::make_unique<TForm_float2>(
+            dir, TForm_float2::Services{messages, pickers}, kStage,
+            TForm_float2::Winners{awards, WinnerLists(names.data(), 50), WinnerLists(names.data(), 50), true, true,
+                                  photos},
+            award);
+        w->show();
+        w->FormShow();
+        return w;
+    }
+
+    SilentMessages messages;
+    NoPickers pickers;
+    AwardTable awards;
+    std::array<std::vector<std::string>, 50> names;
+};
+
 // Two awards of 200 winners each, every winner with a photo of its own.
-struct Event : ProgramFolder {
-    Event() : ProgramFolder(false)
+struct Event : WinnersFolder {
+    Event()
     {
         std::filesystem::create_directories(dir / "photo");
         std::ofstream(dir / "set.dat", std::ios::binary) << "[Option]\r\nispho=1\r\n";
@@ -39,22 +63,7 @@ struct Event : ProgramFolder {
         }
         awards.AwardCount = 2;
     }
-    std::unique_ptr<TForm_float2> open()
-    {
-        auto w = std::make_unique<TForm_float2>(
-            dir, TForm_float2::Services{messages, pickers}, kStage,
-            TForm_float2::Winners{awards, WinnerLists(names.data(), 50), WinnerLists(names.data(), 50), true, true,
-                                  true},
-            0);
-        w->show();
-        w->FormShow();
-        return w;
-    }
-
-    SilentMessages messages;
-    NoPickers pickers;
-    AwardTable awards;
-    std::array<std::vector<std::string>, 50> names;
+    std::unique_ptr<TForm_float2> open() { return openWindow(0, true); }
 };
 
 Event &event()
@@ -153,6 +162,63 @@ void BM_PageToNextAward200_Shown(benchmark::State &state)
     }
 }
 BENCHMARK(BM_PageToNextAward200_Shown)->Unit(benchmark::kMillisecond)->UseRealTime()->MeasureProcessCPUTime()->MinTime(3.0);
+
+// Four awards of 2, 20, 200 and 2,000 winners with twelve-byte names, each
+// winner with a 400x500 photo.
+struct Sizes : WinnersFolder {
+    static constexpr int kCounts[] = {2, 20, 200, 2000};
+    Sizes()
+    {
+        std::filesystem::create_directories(dir / "photo");
+        std::ofstream(dir / "set.dat", std::ios::binary) << "[Option]\r\n";
+        QImage photo(400, 500, QImage::Format_RGB32);
+        QByteArray jpeg;
+        photo.fill(QColor(90, 140, 200));
+        QPainter(&photo).drawEllipse(100, 80, 200, 200);
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        photo.save(&buffer, "JPG", 85);
+        for (int a = 0; a < 4; ++a) {
+            const int n = kCounts[a];
+            awards[a] = LGrade{"Award" + std::to_string(n), 1, std::to_string(n), n, "Prize", ""};
+            for (int i = 0; i < n; ++i) {
+                std::string name = "N" + std::to_string(a) + "_" + std::to_string(100000 + i);
+                name.resize(12, 'x');
+                std::ofstream(dir / "photo" / (name + ".jpg"), std::ios::binary) << jpeg.toStdString();
+                names[static_cast<size_t>(a)].push_back(name);
+            }
+        }
+        awards.AwardCount = 4;
+    }
+    std::unique_ptr<TForm_float2> open(int award, bool photos) { return openWindow(award, photos); }
+};
+
+Sizes &sizes()
+{
+    static Sizes s;
+    return s;
+}
+
+// range(0): the award, 0 to 3 for 2, 20, 200 and 2,000 winners; range(1): 1 for the photo view.
+void BM_OpenWinnersWindow(benchmark::State &state)
+{
+    Sizes &s = sizes();
+    const int award = static_cast<int>(state.range(0));
+    const bool photos = state.range(1) != 0;
+    for (auto _ : state) {
+        auto w = s.open(award, photos);
+        paint(w.get());
+        state.PauseTiming();
+        w.reset();
+        state.ResumeTiming();
+    }
+    state.SetLabel(std::to_string(Sizes::kCounts[award]) + (photos ? " winners, photos" : " winners, text"));
+}
+BENCHMARK(BM_OpenWinnersWindow)
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
 }  // namespace
 

@@ -295,6 +295,28 @@ TEST(DrawIntegrity, AFailedRestoreRefusesToDrawAndChangesNothingOnDisk)
     }
 }
 
+TEST(DrawIntegrity, AGiveUpReturnsToThePoolWhatARestartWouldMark)
+{
+    // Repeated wins: two people, four prizes, so somebody wins twice. Giving
+    // up one of two prizes leaves the person drawn; giving up the only prize
+    // returns them. Either way a restart reads the same marks back.
+    DrawFolder dir(2, {{"奖", 4, 1, "4"}}, "canreAward=1\r\n");
+    Program run(dir);
+    run.batch();
+    const auto names = run.session.AwardWinnerNames()[0];
+    ASSERT_EQ(names.size(), 4u);
+    for (int k = 0; k < 4; ++k) {
+        const std::string name = run.session.AwardWinnerNames()[0].front();
+        const auto before = run.session.AwardWinnerNames()[0];
+        const bool twice = std::count(before.begin(), before.end(), name) > 1;
+        run.session.GiveUp(0, 0, true);
+        const size_t entry = name == "P0" ? 0 : 1;
+        EXPECT_EQ(run.session.lists().StateList[entry] == kDrawnMark, twice) << name << " after give-up " << k;
+        Program after(dir);
+        EXPECT_EQ(after.session.lists().StateList, run.session.lists().StateList) << "give-up " << k;
+    }
+}
+
 TEST(DrawIntegrity, AGiveUpOrRestartNeverLeavesAHalfDoneTrace)
 {
     // A winner given up while the disk is full: the record waiting to be

@@ -133,8 +133,11 @@ TEST(DrawSession, StartAndCloseAskOnlyWhenTheyMust)
         bool asks, autoLayout;
     };
     const Case cases[] = {
-        {"onerun=1\r\n", "800*600", false, true},  // the first start lays out without asking
-        {"onerun=0\r\n", "800*600", true, true},
+        {"onerun=1\r\n", "1920*1080", false, true},  // the first start lays out without asking
+        {"onerun=0\r\n", "1920*1080", true, true},  // another shape of screen
+        {"onerun=1\r\n", "800*600", false, false},  // a size alone shows the stage in proportion
+        {"onerun=0\r\n", "2048*1536", false, false},
+        {"onerun=0\r\nfitscreen=0\r\n", "800*600", true, true},  // not fitted: any size, as before
         {"onerun=0\r\n", "1024*768", false, false},
     };
     for (const auto &c : cases) {

@@ -2,6 +2,7 @@
 // operator would (GBK, CR LF) and read them back.
 #pragma once
 
+#include "core/settings/IniStore.h"
 #include "core/text/Gbk.h"
 
 #include <filesystem>
@@ -58,6 +59,18 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+// A set.dat of the given text in a folder of its own, open as one operation.
+struct SettingsFile {
+    TempProgramDir dir;
+    IniStore ini;
+    explicit SettingsFile(const std::string &text = {}) : ini(open(dir, text)) {}
+    static IniStore open(const TempProgramDir &dir, const std::string &text)
+    {
+        dir.write("set.dat", text);
+        return std::move(*IniStore::open(dir / "set.dat"));
+    }
 };
 
 // GBK bytes of a UTF-8 source text.

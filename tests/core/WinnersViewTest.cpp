@@ -1,5 +1,5 @@
 // The winners window's rules without a window: the stored looks per award,
-// the text block with its fall back, centring and paging.
+// the text block, centring and paging.
 #include "TempProgramDir.h"
 
 #include "core/settings/IniStore.h"
@@ -41,16 +41,7 @@ AwardTable awardsOf(int count)
     return t;
 }
 
-struct Store {
-    TempProgramDir dir;
-    IniStore ini;
-    explicit Store(const std::string &text = {}) : ini(open(dir, text)) {}
-    static IniStore open(const TempProgramDir &dir, const std::string &text)
-    {
-        dir.write("set.dat", text);
-        return std::move(*IniStore::open(dir / "set.dat"));
-    }
-};
+using Store = test::SettingsFile;
 
 TEST(WinnersView, SevenWinnersThreeToARowAreCentredOnTheStage)
 {
@@ -58,25 +49,27 @@ TEST(WinnersView, SevenWinnersThreeToARowAreCentredOnTheStage)
     std::vector<Lines> winners(50);
     winners[0] = Lines(7, "AAAA");
     const auto v = buildWinnersTextView(s.ini, awardsOf(1), winners, 0, false, ByteMeasurer{}, {1024, 768});
-    EXPECT_EQ(v.text.lines, (Lines{G("奖0(7名)"), "AAAA  AAAA  AAAA", "AAAA  AAAA  AAAA", "AAAA            ", "  "}));
-    EXPECT_FALSE(v.fellBack);
-    EXPECT_EQ(v.size, (TextSize{160, 100}));
-    EXPECT_EQ(v.position, (Point{432, 334}));  // (1024-160)/2, (768-100)/2
+    EXPECT_EQ(v.text.lines, (Lines{G("奖0(7名)"), "AAAA  AAAA  AAAA", "AAAA  AAAA  AAAA", "AAAA            "}));
+    EXPECT_EQ(v.size, (TextSize{160, 80}));
+    EXPECT_EQ(v.position, (Point{432, 344}));  // (1024-160)/2, (768-80)/2
     EXPECT_FALSE(s.ini.dirty());
 }
 
-TEST(WinnersView, ABlockWiderThanTheStageFallsBackToOneWinnerARowAndStoresIt)
+TEST(WinnersView, ABlockWiderThanTheStageGetsShorterRowsAndTheStoredLookStays)
 {
     Store s("[float2txt]\r\n0=4|clRed|30|" + G("宋体") + "|[]|134|7|9\r\nTextcenter=0\r\n");
     std::vector<Lines> winners(50);
     winners[0] = Lines(8, std::string(30, 'x'));
     const auto v = buildWinnersTextView(s.ini, awardsOf(1), winners, 0, false, ByteMeasurer{}, {1024, 768});
-    EXPECT_TRUE(v.fellBack);
-    EXPECT_EQ(v.style.perRow, 1);
-    EXPECT_EQ(v.text.lines.size(), 1u + 8u + 1u);
-    EXPECT_EQ(v.position, (Point{50, 20}));  // not centred: the fall back's stored position
-    ASSERT_TRUE(s.ini.commit());
-    EXPECT_EQ(IniStore::open(s.dir / "set.dat")->readString("float2txt", "0"), G("1|clYellow|20|黑体|[fsBold]|134|50|20"));
+    EXPECT_EQ(v.perRow, 3);  // four of 30 bytes are wider than the window
+    EXPECT_EQ(v.text.lines.size(), 1u + 3u);
+    EXPECT_LE(v.position.x + v.size.width, 1024);
+    EXPECT_EQ(v.position, (Point{7, 9}));  // not centred: the stored position
+    EXPECT_EQ(v.namesFont.color, colors::clRed);
+    EXPECT_EQ(v.namesFont.name, G("宋体"));
+    EXPECT_GE(v.namesFont.size, 30);
+    EXPECT_EQ(v.style.perRow, 4);
+    EXPECT_FALSE(s.ini.dirty());  // nothing the operator chose is overwritten
 }
 
 TEST(WinnersView, AStoredPerRowCountOutOfRangeIsClampedAndNamed)
@@ -95,9 +88,9 @@ TEST(WinnersView, AStoredPerRowCountOutOfRangeIsClampedAndNamed)
         Store s(std::string("[float2txt]\r\n0=") + c.stored + G("|clYellow|20|黑体|[fsBold]|134|50|20\r\n"));
         std::vector<Lines> winners(50);
         winners[0] = Lines(250, "A");
-        const auto v = buildWinnersTextView(s.ini, awardsOf(1), winners, 0, false, ByteMeasurer{}, {100000, 768});
+        const auto v = buildWinnersTextView(s.ini, awardsOf(1), winners, 0, false, ByteMeasurer{}, {100000, 100000});
         EXPECT_EQ(v.style.perRow, c.perRow);
-        EXPECT_EQ(v.text.lines.size(), 1u + (250u + c.perRow - 1) / c.perRow + 1u);
+        EXPECT_EQ(v.text.lines.size(), 1u + (250u + c.perRow - 1) / c.perRow);
         EXPECT_EQ(v.notice.empty(), !c.named);
         if (c.named) {
             EXPECT_NE(v.notice.find(G("奖0")), std::string::npos);
@@ -111,7 +104,7 @@ TEST(WinnersView, AnAwardWithoutWinnersShowsItsHeadingAlone)
     Store s;
     std::vector<Lines> winners(50);
     const auto v = buildWinnersTextView(s.ini, awardsOf(2), winners, 1, true, ByteMeasurer{}, {1024, 768});
-    EXPECT_EQ(v.text.lines, (Lines{G("奖1(0名)"), G("(奖品)"), "  "}));
+    EXPECT_EQ(v.text.lines, (Lines{G("奖1(0名)"), G("(奖品)")}));
     // A block higher than the stage starts 20 pixels from the top.
     EXPECT_EQ(centredTextBlock({100, 900}, {1024, 768}), (Point{462, 20}));
     EXPECT_EQ(centredTextBlock({101, 100}, {1024, 768}), (Point{462, 334}));  // 461.5 to even

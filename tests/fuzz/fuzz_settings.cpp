@@ -81,6 +81,7 @@ void readEverything(const IniStore &store, const std::filesystem::path &dir)
         for (const auto &p : photo.positions)
             FUZZ_CHECK(std::abs(p.left) <= kMaxPhotoSlotSide && std::abs(p.top) <= kMaxPhotoSlotSide);
         FUZZ_CHECK(photo.captionFont.size >= 1 && photo.captionFont.size <= kMaxFontSize);
+        FUZZ_CHECK(photo.outOfRange == !photoSlotLayoutNotice(photo, n).empty());  // what was set aside is named
         const PhotoAutoSet set = readPhotoAutoSet(store, n);
         FUZZ_CHECK(set.grid.columns >= 1 && set.grid.columns <= kMaxPhotoSlots);
         FUZZ_CHECK(set.grid.width >= 1 && set.grid.width <= 10000 && set.grid.height >= 1 && set.grid.height <= 10000);
@@ -97,7 +98,11 @@ void readEverything(const IniStore &store, const std::filesystem::path &dir)
         }
         const int perRow = winnersWindowPerRow(store, award);
         FUZZ_CHECK(perRow >= 1 && perRow <= kMaxResultsPerRow);
+        FUZZ_CHECK(perRow == text.perRow);
     }
+    const StoredPerRow results = resultsWindowPerRow(store);
+    FUZZ_CHECK(results.perRow >= 1 && results.perRow <= kMaxResultsPerRow);
+    FUZZ_CHECK(results.bad.has_value() == !perRowNotice("", results).empty());
 
     // The lock and the special settings: a secret is one somebody can type or
     // none, a hot key is one the rule allows or off, and the grouping ranges

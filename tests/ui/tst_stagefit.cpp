@@ -85,6 +85,11 @@ StageRect rectOf(const QWidget *w)
     return {w->x(), w->y(), w->width(), w->height()};
 }
 
+StageRect rectOf(const QRect &r)
+{
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
 // Everything the audience sees while a batch rolls, by component name.
 QList<QPair<QString, StageRect>> visibleElements(const TFrmMain &w, bool withReady)
 {
@@ -155,7 +160,7 @@ private slots:
         QTest::addColumn<QSize>("screen");
         QTest::addColumn<bool>("windowMode");
         for (QSize screen : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080), QSize(2560, 1440),
-                             QSize(3840, 2160)}) {
+                             QSize(3840, 2160), QSize(3840, 1080), QSize(5760, 1080)}) {
             const QByteArray name = QByteArray::number(screen.width()) + "x" + QByteArray::number(screen.height());
             QTest::newRow(name + " full screen") << screen << false;
             // A window as large as the screen leaves beside its frame and a task bar.
@@ -219,6 +224,110 @@ private slots:
                 distinct << what, qWarning().noquote() << p;
         }
         QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("%1 faults").arg(problems.size())));
+    }
+
+    void aStageArrangedForOneScreenShowsInProportionOnAnother_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        for (QSize screen : {QSize(3840, 2160), QSize(3840, 1080), QSize(5760, 1080), QSize(1024, 768)})
+            QTest::newRow(QByteArray::number(screen.width()) + "x" + QByteArray::number(screen.height())) << screen;
+    }
+    void aStageArrangedForOneScreenShowsInProportionOnAnother()
+    {
+        QFETCH(QSize, screen);
+        const int batches[] = {15, 100};
+        auto captions = [](TFrmMain &w) {
+            w.Status->setCaption(QStringLiteral("正在抽取：幸运奖 第1/2批，本批 15 名"));
+            w.Award->setCaption(QStringLiteral("蓝牙耳机"));
+            w.layout().placeCaptions();
+        };
+        auto hideSlots = [](TFrmMain &w) {
+            for (SlotLabel *slot : w.Labels)
+                slot->hide();
+            w.Label21->hide();
+        };
+        // Arranged and saved on a 1920x1080 projector.
+        Stage at1080(QSize(1920, 1080), false, 12);
+        TFrmMain &a = *at1080.window;
+        captions(a);
+        QMap<QString, QRect> placed;
+        QMap<QString, int> sizes;
+        for (const QWidget *e : std::initializer_list<const QWidget *>{a.FirstTitle, a.SecondTitle, a.Status, a.Award,
+                                                                       a.Image_Award, a.Image_logo, a.GoButton,
+                                                                       a.StopButton, a.RzMarqueeStatus1}) {
+            placed[e->objectName()] = e->geometry();
+            if (e != a.Image_Award && e != a.Image_logo)  // the pictures have no font
+                sizes[e->objectName()] = e->font().pointSize();
+        }
+        for (int n : batches) {
+            n <= kMaxSlots ? a.layout().ReadConfiglabel(n, false) : a.layout().ReadConfiglabel20(n, false);
+            sizes[QString::number(n)] = (n <= kMaxSlots ? a.Labels[0] : a.Label21)->font().pointSize();
+        }
+        a.layout().WriteConfig();
+        at1080.window.reset();
+        auto storedText = [&] {
+            std::ifstream in(at1080.dir / "set.dat", std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+        const std::string stored = storedText();
+
+        // Shown on another screen: asked about arranging anew only for another shape; answered no.
+        test::TestServices s;
+        TFrmMain w(at1080.dir, {s.messages, s.opener, s.pickers}, screen);
+        w.resize(screen);
+        w.show();
+        w.FormShow();
+        const bool sameShape = screen.width() * 1080 == screen.height() * 1920;
+        QCOMPARE(s.messages.shown.size(), sameShape ? 0 : 1);
+        captions(w);
+        hideSlots(w);
+        QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
+        const double f = std::min(screen.width() / 1920.0, screen.height() / 1080.0);
+        for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
+            const QWidget *e = w.findChild<QWidget *>(it.key());
+            QVERIFY(e);
+            if (sameShape) {
+                // Every element twice its size, twice as far from the corner (text a
+                // little more or less: it does not grow exactly with its font).
+                const int slack = std::max(4, it.value().width() / 50), high = std::max(4, it.value().height() / 6);
+                QVERIFY2(std::abs(e->width() - it.value().width() * f) <= 2 * slack &&
+                             std::abs(e->height() - it.value().height() * f) <= high &&
+                             std::abs(e->x() - it.value().x() * f) <= slack && std::abs(e->y() - it.value().y() * f) <= high,
+                         qPrintable(QStringLiteral("%1: %2 from %3").arg(it.key(), describe(it.key(), rectOf(e)),
+                                                                          describe(it.key(), rectOf(it.value())))));
+            }
+            if (sizes.contains(it.key()))
+                QCOMPARE(e->font().pointSize(), std::max(1, int(std::nearbyint(sizes[it.key()] * f))));
+        }
+        for (int n : batches) {
+            n <= kMaxSlots ? w.layout().ReadConfiglabel(n, false) : w.layout().ReadConfiglabel20(n, false);
+            const int size = (n <= kMaxSlots ? w.Labels[0] : w.Label21)->font().pointSize();
+            if (sameShape)
+                QCOMPARE(size, int(std::nearbyint(sizes[QString::number(n)] * f)));
+            else if (f >= 1)  // a wider stage: the names are never smaller, and take the room there is
+                QVERIFY2(size >= sizes[QString::number(n)], qPrintable(QStringLiteral("batch %1: %2 pt, %3 pt at 1080")
+                                                                       .arg(n).arg(size).arg(sizes[QString::number(n)])));
+            QVERIFY2(faults(w, false).isEmpty(), qPrintable(faults(w, false).join(QLatin1String("; "))));
+            hideSlots(w);
+        }
+        // The fit lives in memory: what is stored is as it was.
+        QVERIFY(storedText() == stored);
+        // Saved on this screen, the layout is stored for the screen it was arranged for.
+        w.layout().WriteConfig();
+        auto settings = openSettings(at1080.dir);
+        QCOMPARE(settings->readString("Option", "screenmain"), std::string("1920*1080"));
+        for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
+            const std::string section = it.key().toStdString();
+            const QRect back(settings->readInteger(section, "Left", 0), settings->readInteger(section, "Top", 0),
+                             settings->readInteger(section, "Width", 0), settings->readInteger(section, "Height", 0));
+            // A centred caption is centred again by its text, which a smaller font measures a little apart.
+            const int slack = f < 1 || it.key() == QLatin1String("Status") ? 8 : 1;
+            QVERIFY2(std::abs(back.x() - it.value().x()) <= slack && std::abs(back.y() - it.value().y()) <= slack,
+                     qPrintable(QStringLiteral("%1 stored at %2,%3, was %4,%5").arg(it.key()).arg(back.x()).arg(back.y())
+                                    .arg(it.value().x()).arg(it.value().y())));
+            if (sizes.contains(it.key()))
+                QCOMPARE(settings->readInteger(section, "Font.Size", 0), sizes[it.key()]);
+        }
     }
 
     void photoLayoutsFitEveryScreen()
@@ -353,7 +462,8 @@ private slots:
         // The client size is kept, so the window does not grow by its frame at every start.
         QCOMPARE(settings->readInteger("Option", "fromwidth", 0), 1200);
         QCOMPARE(settings->readInteger("Option", "fromheight", 0), 640);
-        QCOMPARE(w.RzMarqueeStatus1->geometry(), QRect(0, 640 - 44, 1200, 44));
+        // Arranged anew for the new shape, in proportion: 44 * 640 / 700 high.
+        QCOMPARE(w.RzMarqueeStatus1->geometry(), QRect(0, 640 - 40, 1200, 40));
         QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
     }
 
@@ -396,7 +506,8 @@ private slots:
         {
             auto settings = openSettings(dir);
             settings->writeBool("Option", "onerun", false);
-            settings->writeString("Option", "screenmain", "1024*768");
+            // Arranged for a much wider screen: the question is asked.
+            settings->writeString("Option", "screenmain", "1280*400");
             (void)settings->commit();
         }
         TFrmMain w(dir, {messages, s.opener, s.pickers}, QSize(1024, 768));
@@ -661,7 +772,7 @@ int main(int argc, char *argv[])
 {
     const std::string config = (std::filesystem::temp_directory_path() / "tessaly_stagefit_screen.json").string();
     std::ofstream(config) << R"({"windowFrameMargins": false, "screens": [{"name": "big", "x": 0, "y": 0,
-        "width": 3840, "height": 2160, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+        "width": 5760, "height": 2160, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QByteArray::fromStdString(config));
     QApplication app(argc, argv);
     TestStageFit test;

@@ -117,6 +117,24 @@ DrawOutcome DrawSession::StartFromAward(int index)
     return out;
 }
 
+bool DrawSession::holdsAnotherPrize(const std::string &name, int award, int position, int entry) const
+{
+    // The restart marks one entry drawn for every name in the record: this
+    // entry stays drawn when another record keeps the name and no namesake
+    // already answers for it.
+    bool recorded = false;
+    for (size_t k = 0; k < m_awardWinnerNames.size() && !recorded; ++k)
+        for (size_t p = 0; p < m_awardWinnerNames[k].size() && !recorded; ++p)
+            recorded = m_awardWinnerNames[k][p] == name &&
+                       !(static_cast<int>(k) == award && static_cast<int>(p) == position);
+    if (!recorded)
+        return false;
+    for (size_t t = 0; t < m_lists.size(); ++t)
+        if (static_cast<int>(t) != entry && m_lists.StateList[t] == kDrawnMark && m_lists.NameList[t] == name)
+            return false;
+    return true;
+}
+
 DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
 {
     DrawOutcome out;
@@ -175,15 +193,22 @@ DrawOutcome DrawSession::GiveUp(int index, int position, bool returnToPool)
         // The entry that was drawn under this name comes back, not an undrawn namesake.
         for (size_t t = 0; t < m_lists.NameList.size(); ++t) {
             if (m_lists.StateList[t] == kDrawnMark && equalsIgnoreAsciiCase(m_lists.NameList[t], name)) {
-                m_lists.StateList[t] = std::to_string(t);
                 returned = static_cast<int>(t);
                 break;
             }
         }
-        commit.stateText = joinLines(m_lists.StateList);
+        if (returned >= 0 && holdsAnotherPrize(name, index, position, returned)) {
+            // Someone who won twice keeps the other prize and stays drawn, as a restart would mark them.
+            notice(out, name + TSL_GBK("还有另一条中奖记录，仍算已中奖，不回到奖池。"));
+            returned = -1;
+        }
+        if (returned >= 0) {
+            m_lists.StateList[static_cast<size_t>(returned)] = std::to_string(returned);
+            commit.stateText = joinLines(m_lists.StateList);
+        }
     }
     if (const LGrade *a = award(index))
-        commit.logBlock = giveUpLogBlock(timestamp(), a->name, name, returnToPool);
+        commit.logBlock = giveUpLogBlock(timestamp(), a->name, name, returned >= 0);
     if (m_proof.committed())
         m_proof.add("giveup", {{"award", std::to_string(index)},
                                {"position", std::to_string(position)},

@@ -14,6 +14,7 @@
 #include "special/Grouping.h"
 #include "special/SpecialLists.h"
 #include "stage/SlotLayout.h"
+#include "stage/StageScale.h"
 #include "text/Base64.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
@@ -122,7 +123,11 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     // (a crash never changes who may win): set.dat notes them with every save.
     const bool listsAtLastSave = settings->readBool("Option", "commitlists", false);
     m_flags.PredeterminedActive = m_takeover ? listsAtLastSave : ntfs == 2 || (!onerun && listsAtLastSave);
-    const std::string screenmain = settings->readString("Option", "screenmain");
+    // Fitted to the screen, a layout shows in proportion on any size: only another
+    // shape of screen calls for arranging it anew.
+    const bool layoutStale =
+        layoutNeedsArranging(settings->readString("Option", "screenmain"),
+                             parseScreenKey(screenKey).value_or(TextSize{}), settings->readBool("Option", kFitToScreenKey, true));
     m_showHint = settings->readBool("Option", "showhint", false);
     m_notices.post(missingSoundNotices(*settings, m_dir));
     if (std::string unreadable = unreadableSpecialLines(m_dir, *settings, m_flags.GroupingEnabled); !unreadable.empty())
@@ -143,9 +148,9 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     if (onerun) {
         writeOptions(m_dir, {{"Option", "onerun", "0"}}, out);
         resetDraw(false, out);
-        if (screenmain != screenKey)
+        if (layoutStale)
             out.actions.push_back(StageAction::AutoLayoutMain);
-    } else if (screenmain != screenKey) {
+    } else if (layoutStale) {
         out.question = Question{QuestionKind::AutoLayout, TSL_GBK("提示"),
                                 TSL_GBK("当前电脑屏幕分辩率和前一次软件运行时的分辩率不同，"
                                         "是否要让电脑自动调整主副标题等的位置?"),

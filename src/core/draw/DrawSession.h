@@ -308,6 +308,8 @@ private:
     void withholdWinners(DrawOutcome &out);
     // Takes entries already drawn out of the part of PoolList still in play; how many.
     int removeDrawnFromPlay();
+    // Whether a given-up winner keeps another prize under the same name, so stays drawn.
+    bool holdsAnotherPrize(const std::string &name, int award, int position, int entry) const;
     void reportCommit(const CommitResult &result, DrawOutcome &out);
     // The proof's side of a start and of a reset.
     void noteRestore(DrawOutcome &out);

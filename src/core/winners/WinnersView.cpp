@@ -1,5 +1,7 @@
 #include "winners/WinnersView.h"
 
+#include "winners/WinnersFit.h"
+
 #include "settings/Encodings.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
@@ -16,11 +18,6 @@ constexpr const char *kPhotoSection = "float2pho";
 const std::string &defaultTextValue()
 {
     return TSL_GBK("3|clYellow|20|黑体|[fsBold]|134|50|20");
-}
-
-const std::string &fallbackTextValue()
-{
-    return TSL_GBK("1|clYellow|20|黑体|[fsBold]|134|50|20");
 }
 
 int intField(const std::string &value, int n, int def)
@@ -159,25 +156,48 @@ std::string blockText(const std::vector<std::string> &lines)
     return text;
 }
 
-WinnersTextView buildWinnersTextView(IniStore &settings, const AwardTable &awards, WinnerLists winners, int award,
-                                     bool showPrize, const TextMeasurer &measurer, TextSize stage)
+WinnersTextView buildWinnersTextView(const IniStore &settings, const AwardTable &awards, WinnerLists winners,
+                                     int award, bool showPrize, const TextMeasurer &measurer, TextSize stage, int page)
 {
     WinnersTextView v;
     v.style = readWinnersTextStyle(settings, award);
-    auto compose = [&] {
-        v.text = composeAwardResultsText(awards, winners, award, v.style.perRow, showPrize);
-        v.size = measurer.measure(v.style.font, blockText(v.text.lines));
-    };
     v.notice = perRowNotice(TSL_GBK("奖项“") + awards[std::clamp(award, 0, kMaxAwards - 1)].name + TSL_GBK("”"),
                             {v.style.perRow, v.style.badPerRow});
-    compose();
-    if (v.size.width > stage.width) {
-        settings.writeString(kTextSection, std::to_string(award), fallbackTextValue());
-        v.style = parseTextStyle(fallbackTextValue());
-        v.fellBack = true;
-        compose();
-    }
-    v.position = readWinnersTextCentred(settings) ? centredTextBlock(v.size, stage) : Point{v.style.left, v.style.top};
+    static const std::vector<std::string> none;
+    const auto &entries =
+        award >= 0 && award < static_cast<int>(winners.size()) ? winners[static_cast<size_t>(award)] : none;
+    auto rowsOf = [&](int perRow) { return entries.empty() ? 0 : (static_cast<int>(entries.size()) + perRow - 1) / perRow; };
+
+    // The heading and prize lines come first, then the rows; the closing blank
+    // line of the composed text is left out, so that the block centres on what shows.
+    const ResultsText single = composeAwardResultsText(awards, winners, award, 1, showPrize);
+    v.headingLines = std::max(0, static_cast<int>(single.lines.size()) - rowsOf(1) - 1);
+    const std::vector<std::string> heading(single.lines.begin(), single.lines.begin() + v.headingLines);
+
+    const bool centred = readWinnersTextCentred(settings);
+    const TextSize area = winnersArea(stage, centred, {v.style.left, v.style.top});
+    const WinnersTextFit fit = fitWinnersText(area, entries, heading, v.style.perRow, v.style.font,
+                                              readableLineHeight(stage), measurer);
+    v.perRow = fit.perRow;
+    v.namesFont = fit.names;
+    v.headingFont = fit.heading;
+    v.pages = fit.pages;
+    v.page = std::clamp(page, 0, fit.pages - 1);
+
+    const ResultsText all = composeAwardResultsText(awards, winners, award, fit.perRow, showPrize);
+    const int rows = rowsOf(fit.perRow);
+    const int first = std::min(rows, v.page * fit.rowsPerPage);
+    const int last = std::min(rows, first + fit.rowsPerPage);
+    v.text.sample = all.sample;
+    v.text.lines = heading;
+    const auto rowsBegin = all.lines.begin() + v.headingLines;
+    v.text.lines.insert(v.text.lines.end(), rowsBegin + first, rowsBegin + last);
+
+    const std::vector<std::string> body(v.text.lines.begin() + v.headingLines, v.text.lines.end());
+    const TextSize head = heading.empty() ? TextSize{} : measurer.measure(v.headingFont, blockText(heading));
+    const TextSize names = measurer.measure(v.namesFont, blockText(body));
+    v.size = {std::max(head.width, names.width), head.height + names.height};
+    v.position = centred ? centredTextBlock(v.size, stage) : Point{v.style.left, v.style.top};
     return v;
 }
 

@@ -1,6 +1,6 @@
 // The winners window's rules: the stored look of each award (text block,
-// photo grid and caption fonts), the text block of one award with its fall
-// back to one winner per row, and paging through the awards.
+// photo grid and caption fonts), the text block of one award's page, and
+// paging through the awards.
 #pragma once
 
 #include "settings/AwardTable.h"
@@ -64,19 +64,25 @@ struct Point {
 Point centredTextBlock(TextSize block, TextSize stage);
 
 struct WinnersTextView {
-    ResultsText text;
-    WinnersTextStyle style;
+    ResultsText text;        // the lines of the page shown: heading lines, then rows
+    WinnersTextStyle style;  // as stored: the names are never set smaller than its font
+    int perRow = 1;          // as shown
+    FontSpec namesFont;
+    FontSpec headingFont;
+    int headingLines = 0;  // the first lines of `text`, set in headingFont
+    int page = 0;
+    int pages = 1;
     TextSize size;
     Point position;
-    bool fellBack = false;  // the block was too wide: one winner per row, written to float2txt
-    std::string notice;     // for the operator: the stored per-row count was out of range (GBK)
+    std::string notice;  // for the operator: the stored per-row count was out of range (GBK)
 };
 
-// The text view of one award: composed with the award's own style; a block
-// wider than the stage falls back to one winner per row (stored in `settings`,
-// which the caller commits); placed centred or at the stored position.
-WinnersTextView buildWinnersTextView(IniStore &settings, const AwardTable &awards, WinnerLists winners, int award,
-                                     bool showPrize, const TextMeasurer &measurer, TextSize stage);
+// The text view of one award's page (0 for the first; a page past the last
+// shows the last): the names as large as the window takes, placed centred or
+// at the stored position. The stored style is read, never rewritten.
+WinnersTextView buildWinnersTextView(const IniStore &settings, const AwardTable &awards, WinnerLists winners,
+                                     int award, bool showPrize, const TextMeasurer &measurer, TextSize stage,
+                                     int page = 0);
 
 // The lines of a block as one text for the measurer (a CR between lines).
 std::string blockText(const std::vector<std::string> &lines);

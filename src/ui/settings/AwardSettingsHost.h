@@ -22,6 +22,10 @@ public:
     virtual int elementTop(const QString &element) const = 0;
     virtual int elementLeft(const QString &element) const = 0;
     virtual void setElementLeft(const QString &element, int left) = 0;
+    // A place on the stage as the element's section stores it (the stage may
+    // show its layout in proportion to another screen size).
+    virtual int storedTop(const QString &element) const { return elementTop(element); }
+    virtual int storedLeft([[maybe_unused]] const QString &element, int left) const { return left; }
     // Width of a caption in the font of a main-window title.
     virtual int titleTextWidth(const QString &element, const QString &caption) const = 0;
     virtual void arrangeAllSlots() = 0;

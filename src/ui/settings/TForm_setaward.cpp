@@ -348,7 +348,7 @@ std::vector<SettingWrite> TForm_setaward::collectWrites(const IniStore &s, const
         w.push_back({h.element, "Visible", flag(!h.box->isChecked())});
     w.push_back({"RzMarqueeStatus1", "Active", flag(!m_ui->CheckBox5->isChecked())});
     w.push_back({"Option", "canreAward", flag(!m_ui->CheckBox9->isChecked())});
-    w.push_back({"Award", "Top", std::to_string(m_host.elementTop(QStringLiteral("Award")))});
+    w.push_back({"Award", "Top", std::to_string(m_host.storedTop(QStringLiteral("Award")))});
     w.push_back({"Option", "privacystart", fromQt(m_ui->Edit5->text())});
     w.push_back({"Option", "privacyend", fromQt(m_ui->Edit6->text())});
     w.push_back({"Option", m_host.photoMode() ? "canshowtxtpho" : "privacy", flag(m_ui->CheckBox10->isChecked())});
@@ -366,7 +366,7 @@ std::vector<SettingWrite> TForm_setaward::collectWrites(const IniStore &s, const
         if (centre->isChecked())
             left = roundHalfEven((stageWidth - m_host.titleTextWidth(element, caption)) / 2.0);
         titleLefts.emplace_back(element, left);
-        w.push_back({name, "Left", std::to_string(left)});
+        w.push_back({name, "Left", std::to_string(m_host.storedLeft(element, left))});
     }
     QtTextMeasurer measurer;
     for (const auto &[section, caption] : {std::pair{"SFirstTitle", first}, std::pair{"SSecondTitle", second}}) {

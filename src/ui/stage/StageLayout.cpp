@@ -33,6 +33,11 @@ QString fileOf(const std::filesystem::path &programDir, const std::string &store
     return QString::fromStdString(resolveStoredPath(programDir, stored).string());
 }
 
+StageRect rectOf(const QWidget *w)
+{
+    return {w->x(), w->y(), w->width(), w->height()};
+}
+
 // A dimension that the automatic layout reads as text with a default.
 int storedSize(const IniStore &s, const char *section, const char *key, const char *def)
 {
@@ -72,18 +77,13 @@ void StageLayout::moveStage(const QRect &screen, bool transient)
         m_window.setGeometry(screen);
         m_window.showFullScreen();
     }
-    ReadConfig();
-    ComposeMarquee();  // reading the marquee's section took its winners away
-    if (!arrangeForNewSize())
-        reloadSlots(m_window.m_slotsOnStage);
-    placeCaptions();
-    m_window.update();
+    followStageSize();
 }
 
 bool StageLayout::arrangeForNewSize()
 {
     auto settings = openSettings(settingsDir());
-    if (settings && settings->readString("Option", "screenmain") == fromQt(m_window.ScreenKey()))
+    if (settings && !layoutNeedsArranging(settings->readString("Option", "screenmain"), stageSize(), m_fitToScreen))
         return false;
     AutoLayoutMain();
     // The slots on the stage are arranged for the new size as they are loaded again.
@@ -159,6 +159,10 @@ void StageLayout::ReadConfig()
     }
     const IniStore &s = *opened;
     m_window.m_windowMode = s.readBool("Option", "runfrom", false);
+    m_fitToScreen = s.readBool("Option", kFitToScreenKey, true);
+    m_scale = StageScale::forStored(s.readString("Option", "screenmain"), stageSize(), m_fitToScreen);
+    m_placed.clear();
+    m_storedFonts.clear();
     loadBackground();
     const std::string logo = s.readString("Option", "logoImgBG");
     if (!logo.empty() && storedFileExists(m_window.m_programDir, logo) && m_window.Image_logo->loadPicture(fileOf(m_window.m_programDir, logo))) {
@@ -167,41 +171,44 @@ void StageLayout::ReadConfig()
         m_window.Image_logo->clearPicture();
         m_window.Image_logo->hide();
     }
+    auto storedGeometry = [&s](const std::string &section) {
+        return StageRect{s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
+                         s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0)};
+    };
 
     for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
         const std::string section = fromQt(b->objectName());
-        b->setGeometry(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
-                       s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0));
+        place(b, storedGeometry(section));
         b->setVisible(s.readBool(section, "Visible", true));
         b->setColor(colorFromString(s.readString(section, "Color")).value_or(b->color()));
         b->setHotTrackColor(colorFromString(s.readString(section, "HotTrackColor")).value_or(b->hotTrackColor()));
-        applyFont(b, readFontKeys(s, section, fontOf(b)));
+        applyStoredFont(b, readFontKeys(s, section, storedFont(b)));
     }
 
     TSkyScrollText *m = m_window.RzMarqueeStatus1;
-    m->setGeometry(s.readInteger("RzMarqueeStatus1", "Left", 0), s.readInteger("RzMarqueeStatus1", "Top", 0),
-                   s.readInteger("RzMarqueeStatus1", "Width", 0), s.readInteger("RzMarqueeStatus1", "Height", 0));
+    place(m, storedGeometry("RzMarqueeStatus1"));
     m->setVisible(s.readBool("RzMarqueeStatus1", "Visible", true));
     m->setText(toQt(s.readString("RzMarqueeStatus1", "text")));
     m->setDoubleBuffered(s.readBool("RzMarqueeStatus1", "DoubleBuffered", false));
-    applyFont(m, readFontKeys(s, "RzMarqueeStatus1", fontOf(m)));
+    applyStoredFont(m, readFontKeys(s, "RzMarqueeStatus1", storedFont(m)));
     m->setTransparent(s.readBool("RzMarqueeStatus1", "Transparent", false));
     m->setColor(s.readInteger("RzMarqueeStatus1", "Color", 0));
-    m->setStep(s.readInteger("RzMarqueeStatus1", "step", 10));
+    // The text moves as far across a larger stage in the same time.
+    m_storedStep = s.readInteger("RzMarqueeStatus1", "step", 10);
+    m_shownStep = std::max(m_storedStep > 0 ? 1 : 0, m_scale.lengthToStage(m_storedStep));
+    m->setStep(m_shownStep);
     m->setActive(s.readBool("RzMarqueeStatus1", "Active", m->active()));
 
     m_window.Image_Award->setVisible(s.readBool("Image_Award", "Visible", true));
-    for (QWidget *w : std::initializer_list<QWidget *>{m_window.Image_Award, m_window.Image_logo}) {
-        const std::string section = fromQt(w->objectName());
-        w->setGeometry(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
-                       s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0));
-    }
-    m_window.ControlBar1->move(s.readInteger("ControlBar1", "Left", 0), s.readInteger("ControlBar1", "Top", 0));
+    for (QWidget *w : std::initializer_list<QWidget *>{m_window.Image_Award, m_window.Image_logo})
+        place(w, storedGeometry(fromQt(w->objectName())));
+    // The tool bar keeps its own size; only its place follows the stage.
+    const StageRect bar = m_scale.toStage({s.readInteger("ControlBar1", "Left", 0), s.readInteger("ControlBar1", "Top", 0), 1, 1});
+    m_window.ControlBar1->move(bar.left, bar.top);
 
     m_prizeNameLift = 0;
     for (TAALabel *label : m_window.textLabels()) {
         const std::string section = fromQt(label->objectName());
-        label->move(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0));
         if (label == m_window.FirstTitle || label == m_window.SecondTitle || label == m_window.readyLuck)
             label->setCaption(toQt(s.readString(section, "Caption")));
         if (label != m_window.readyLuck)
@@ -209,10 +216,178 @@ void StageLayout::ReadConfig()
         TAAEffect effect = label->fontEffect();
         loadEffect(s, section, kLabelEffectPrefix, effect);
         label->setFontEffect(effect);
-        applyFont(label, readFontKeys(s, section, fontOf(label)));
+        applyStoredFont(label, readFontKeys(s, section, storedFont(label)));
         label->setTransparent(s.readBool(section, "Effect.Transparent", label->transparent()));
         label->setBackColor(s.readInteger(section, "Effect.BackColor", label->backColor()));
+        // Placed once its font and caption have given it its size; the captions
+        // that change during the draw grow from where they start.
+        place(label, storedGeometry(section),
+              label == m_window.FirstTitle || label == m_window.SecondTitle || label == m_window.readyLuck);
     }
+    keepStackedApart();
+}
+
+void StageLayout::keepStackedApart()
+{
+    if (m_scale.identity())
+        return;
+    // Text does not grow exactly with its font: what stood clear of its neighbour
+    // above or below stays so, the upper half growing down and the lower half up.
+    const std::initializer_list<QWidget *> elements{m_window.FirstTitle, m_window.SecondTitle, m_window.boss,
+                                                    m_window.Status,     m_window.Award,       m_window.Image_Award,
+                                                    m_window.GoButton,   m_window.StopButton,  m_window.RzMarqueeStatus1};
+    const int half = m_window.StageHeight() / 2;
+    for (int pass = 0; pass < 3; ++pass) {
+        for (QWidget *a : elements) {
+            for (QWidget *b : elements) {
+                if (a == b || !m_placed.contains(a) || !m_placed.contains(b))
+                    continue;
+                const StageRect above = m_placed[a].stored, below = m_placed[b].stored;
+                if (above.bottom() > below.top || above.left >= below.right() || below.left >= above.right())
+                    continue;
+                const StageRect ra = rectOf(a), rb = rectOf(b);
+                const int gap = m_scale.lengthToStage(below.top - above.bottom());
+                if (ra.left >= rb.right() || rb.left >= ra.right() || ra.bottom() + gap <= rb.top)
+                    continue;
+                QWidget *moved = rb.top + rb.height / 2 < half ? b : a;
+                if (moved == b)
+                    b->move(b->x(), ra.bottom() + gap);
+                else
+                    a->move(a->x(), rb.top - gap - ra.height);
+                m_placed[moved].shown = rectOf(moved);
+            }
+        }
+    }
+}
+
+TextSize StageLayout::stageSize() const
+{
+    return {m_window.StageWidth(), m_window.StageHeight()};
+}
+
+void StageLayout::place(QWidget *element, const StageRect &stored, bool sizedToText)
+{
+    StageRect shown = m_scale.toStage(stored);
+    if (sizedToText) {
+        // Its size is its text's: the anchored edge or centre decides where it stands.
+        const int width = element->width(), height = element->height();
+        if (stored.width > 0 && !m_scale.identity()) {
+            const Anchor x = anchorOf(stored.left, stored.width, m_scale.reference().width);
+            if (x == Anchor::Centre)
+                shown.left += roundHalfEven((shown.width - width) / 2.0);
+            else if (x == Anchor::End)
+                shown.left += shown.width - width;
+        }
+        if (stored.height > 0 && !m_scale.identity()) {
+            const Anchor y = anchorOf(stored.top, stored.height, m_scale.reference().height);
+            if (y == Anchor::Centre)
+                shown.top += roundHalfEven((shown.height - height) / 2.0);
+            else if (y == Anchor::End)
+                shown.top += shown.height - height;
+        }
+        shown.width = width;
+        shown.height = height;
+        element->move(shown.left, shown.top);
+    } else {
+        element->setGeometry(shown.left, shown.top, shown.width, shown.height);
+    }
+    m_placed[element] = {stored, rectOf(element)};
+}
+
+void StageLayout::applyStoredFont(QWidget *element, const FontSpec &stored)
+{
+    const FontSpec shown = m_scale.fontToStage(stored);
+    applyFont(element, shown);
+    m_storedFonts[element] = {stored, shown};
+}
+
+StageRect StageLayout::storedRect(const QWidget *element) const
+{
+    const StageRect shown = rectOf(element);
+    const auto placed = m_placed.constFind(element);
+    if (placed != m_placed.cend() && placed->shown == shown)
+        return placed->stored;
+    return m_scale.toStored(shown);
+}
+
+FontSpec StageLayout::storedFont(const QWidget *element) const
+{
+    const FontSpec shown = fontOf(element);
+    const auto forms = m_storedFonts.constFind(element);
+    if (forms != m_storedFonts.cend() && forms->shown == shown)
+        return forms->stored;
+    return m_scale.fontToStored(shown);
+}
+
+void StageLayout::storeElement(const QWidget *element)
+{
+    auto opened = openSettings(settingsDir());
+    if (!opened)
+        return report(opened.error());
+    const std::string section = fromQt(element->objectName());
+    const StageRect r = storedRect(element);
+    opened->writeInteger(section, "Top", r.top);
+    opened->writeInteger(section, "Left", r.left);
+    opened->writeInteger(section, "Width", r.width);
+    opened->writeInteger(section, "Height", r.height);
+    if (m_fonts.contains(element))
+        writeFontKeys(*opened, section, storedFont(element));
+    commitSettings(*opened);
+}
+
+void StageLayout::setFitToScreen(bool on)
+{
+    if (auto settings = openSettings(settingsDir())) {
+        settings->writeBool("Option", kFitToScreenKey, on);
+        if (!commitSettings(*settings))
+            return;
+    }
+    followStageSize();
+}
+
+void StageLayout::followStageSize()
+{
+    ReadConfig();
+    ComposeMarquee();  // reading the marquee's section took its winners away
+    if (!arrangeForNewSize())
+        reloadSlots(m_window.m_slotsOnStage);
+    placeCaptions();
+    m_window.update();
+}
+
+void StageLayout::writeGeometry(IniStore &s, const QWidget *w) const
+{
+    const std::string section = fromQt(w->objectName());
+    const StageRect r = storedRect(w);
+    s.writeInteger(section, "Top", r.top);
+    s.writeInteger(section, "Left", r.left);
+    s.writeInteger(section, "Width", r.width);
+    s.writeInteger(section, "Height", r.height);
+}
+
+void StageLayout::writeButtons(IniStore &s) const
+{
+    for (const TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
+        const std::string section = fromQt(b->objectName());
+        writeGeometry(s, b);
+        s.writeBool(section, "Visible", b->isVisibleTo(&m_window));
+        s.writeString(section, "Color", colorToString(b->color()));
+        s.writeString(section, "HotTrackColor", colorToString(b->hotTrackColor()));
+        writeFontKeys(s, section, storedFont(b));
+    }
+}
+
+void StageLayout::writeMarquee(IniStore &s) const
+{
+    const TSkyScrollText *m = m_window.RzMarqueeStatus1;
+    writeGeometry(s, m);
+    s.writeBool("RzMarqueeStatus1", "DoubleBuffered", m->doubleBuffered());
+    s.writeBool("RzMarqueeStatus1", "Active", m->active());
+    writeFontKeys(s, "RzMarqueeStatus1", storedFont(m));
+    s.writeBool("RzMarqueeStatus1", "Transparent", m->transparent());
+    s.writeInteger("RzMarqueeStatus1", "Color", m->color());
+    s.writeBool("RzMarqueeStatus1", "Visible", m->isVisibleTo(&m_window));
+    s.writeInteger("RzMarqueeStatus1", "step", m->step() == m_shownStep ? m_storedStep : m_scale.lengthToStored(m->step()));
 }
 
 void StageLayout::WriteConfig()
@@ -223,48 +398,32 @@ void StageLayout::WriteConfig()
         return;
     }
     IniStore &s = *opened;
-    s.writeString("Option", "screenmain", fromQt(m_window.ScreenKey()));
+    // A layout saved on another screen keeps the size it was arranged for.
+    s.writeString("Option", "screenmain", m_scale.identity() ? fromQt(m_window.ScreenKey()) : m_scale.referenceKey());
     s.writeInteger("Option", "Mformleft", m_window.x());
     s.writeInteger("Option", "Mformtop", m_window.y());
-    auto writeGeometry = [&s](const std::string &section, const QWidget *w) {
-        s.writeInteger(section, "Top", w->y());
-        s.writeInteger(section, "Left", w->x());
-        s.writeInteger(section, "Width", w->width());
-        s.writeInteger(section, "Height", w->height());
-    };
-    for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
-        const std::string section = fromQt(b->objectName());
-        writeGeometry(section, b);
-        s.writeBool(section, "Visible", b->isVisibleTo(&m_window));
-        s.writeString(section, "Color", colorToString(b->color()));
-        s.writeString(section, "HotTrackColor", colorToString(b->hotTrackColor()));
-        writeFontKeys(s, section, fontOf(b));
-    }
-    writeGeometry("RzMarqueeStatus1", m_window.RzMarqueeStatus1);
-    s.writeBool("RzMarqueeStatus1", "DoubleBuffered", m_window.RzMarqueeStatus1->doubleBuffered());
-    s.writeBool("RzMarqueeStatus1", "Active", m_window.RzMarqueeStatus1->active());
-    writeFontKeys(s, "RzMarqueeStatus1", fontOf(m_window.RzMarqueeStatus1));
-    s.writeBool("RzMarqueeStatus1", "Transparent", m_window.RzMarqueeStatus1->transparent());
-    s.writeInteger("RzMarqueeStatus1", "Color", m_window.RzMarqueeStatus1->color());
-    s.writeBool("RzMarqueeStatus1", "Visible", m_window.RzMarqueeStatus1->isVisibleTo(&m_window));
-    s.writeInteger("RzMarqueeStatus1", "step", m_window.RzMarqueeStatus1->step());
-    writeGeometry("Image_Award", m_window.Image_Award);
-    writeGeometry("Image_logo", m_window.Image_logo);
-    s.writeInteger("ControlBar1", "Top", m_window.ControlBar1->y());
-    s.writeInteger("ControlBar1", "Left", m_window.ControlBar1->x());
+    writeButtons(s);
+    writeMarquee(s);
+    writeGeometry(s, m_window.Image_Award);
+    writeGeometry(s, m_window.Image_logo);
+    const StageRect bar = m_scale.toStored({m_window.ControlBar1->x(), m_window.ControlBar1->y(), 1, 1});
+    s.writeInteger("ControlBar1", "Top", bar.top);
+    s.writeInteger("ControlBar1", "Left", bar.left);
     for (TAALabel *label : m_window.textLabels()) {
         const std::string section = fromQt(label->objectName());
-        writeGeometry(section, label);
+        writeGeometry(s, label);
         if (label == m_window.Award && m_prizeNameLift > 0) {
             // Stored as the one-line caption it is read as.
-            s.writeInteger(section, "Top", label->y() + m_prizeNameLift);
-            s.writeInteger(section, "Height", label->height() - m_prizeNameLift);
+            const StageRect oneLine = m_scale.toStored(
+                {label->x(), label->y() + m_prizeNameLift, label->width(), label->height() - m_prizeNameLift});
+            s.writeInteger(section, "Top", oneLine.top);
+            s.writeInteger(section, "Height", oneLine.height);
         }
         if (label != m_window.readyLuck) {
             s.writeString(section, "Caption", fromQt(label->caption()));
             s.writeBool(section, "Visible", label->isVisibleTo(&m_window));
         }
-        writeFontKeys(s, section, fontOf(label));
+        writeFontKeys(s, section, storedFont(label));
         saveEffect(s, section, kLabelEffectPrefix, label->fontEffect(), TexturePictureKey::WriteEmpty);
         s.writeBool(section, "Effect.Transparent", label->transparent());
         s.writeInteger(section, "Effect.BackColor", label->backColor());
@@ -278,17 +437,7 @@ void StageLayout::WriteConfigButtons()
     auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
-        const std::string section = fromQt(b->objectName());
-        opened->writeInteger(section, "Top", b->y());
-        opened->writeInteger(section, "Left", b->x());
-        opened->writeInteger(section, "Width", b->width());
-        opened->writeInteger(section, "Height", b->height());
-        opened->writeBool(section, "Visible", b->isVisibleTo(&m_window));
-        opened->writeString(section, "Color", colorToString(b->color()));
-        opened->writeString(section, "HotTrackColor", colorToString(b->hotTrackColor()));
-        writeFontKeys(*opened, section, fontOf(b));
-    }
+    writeButtons(*opened);
     commitSettings(*opened);
 }
 
@@ -297,20 +446,8 @@ void StageLayout::WriteConfigMarquee()
     auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    IniStore &s = *opened;
-    const TSkyScrollText *m = m_window.RzMarqueeStatus1;
-    s.writeInteger("RzMarqueeStatus1", "Top", m->y());
-    s.writeInteger("RzMarqueeStatus1", "Left", m->x());
-    s.writeInteger("RzMarqueeStatus1", "Width", m->width());
-    s.writeInteger("RzMarqueeStatus1", "Height", m->height());
-    s.writeBool("RzMarqueeStatus1", "DoubleBuffered", m->doubleBuffered());
-    s.writeBool("RzMarqueeStatus1", "Active", m->active());
-    writeFontKeys(s, "RzMarqueeStatus1", fontOf(m));
-    s.writeBool("RzMarqueeStatus1", "Transparent", m->transparent());
-    s.writeInteger("RzMarqueeStatus1", "Color", m->color());
-    s.writeBool("RzMarqueeStatus1", "Visible", m->isVisibleTo(&m_window));
-    s.writeInteger("RzMarqueeStatus1", "step", m->step());
-    commitSettings(s);
+    writeMarquee(*opened);
+    commitSettings(*opened);
 }
 
 void StageLayout::CentreOnStage(TAALabel *label)
@@ -320,11 +457,6 @@ void StageLayout::CentreOnStage(TAALabel *label)
 }
 
 namespace {
-
-StageRect rectOf(const QWidget *w)
-{
-    return {w->x(), w->y(), w->width(), w->height()};
-}
 
 // Captions below this size are not shrunk further; they move instead.
 constexpr int kSmallestCaptionSize = 12;
@@ -432,6 +564,10 @@ void StageLayout::AutoLayoutMain()
         return report(opened.error());
     const IniStore &s = *opened;
     const int W = m_window.StageWidth(), H = m_window.StageHeight();
+    // The stored sizes, in proportion to this stage as the elements are shown.
+    auto sized = [&](const char *section, const char *key, const char *def) {
+        return m_scale.lengthToStage(storedSize(s, section, key, def));
+    };
     // A title wider than the stage takes a smaller font for good, so that it is whole on this screen.
     for (TAALabel *title : {m_window.FirstTitle, m_window.SecondTitle, m_window.readyLuck}) {
         if (title->width() <= W - 20 || title->caption().isEmpty())
@@ -451,28 +587,33 @@ void StageLayout::AutoLayoutMain()
     keepTitleClearOfLogo(m_window.SecondTitle);
     m_window.readyLuck->move(m_window.readyLuck->x(), roundHalfEven(H / 2.0) - 30);
     CentreOnStage(m_window.readyLuck);
-    const int marqueeHeight = storedSize(s, "RzMarqueeStatus1", "Height", "30");
+    const int marqueeHeight = sized("RzMarqueeStatus1", "Height", "30");
     m_window.RzMarqueeStatus1->setGeometry(0, H - marqueeHeight, W, m_window.RzMarqueeStatus1->height());
-    const int goWidth = storedSize(s, "GoButton", "Width", "76");
-    const int stopWidth = storedSize(s, "StopButton", "Width", "76");
-    const int buttonsTop = H - marqueeHeight - storedSize(s, "GoButton", "Height", "33") - 10;
+    const int goWidth = sized("GoButton", "Width", "76");
+    const int stopWidth = sized("StopButton", "Width", "76");
+    const int buttonsTop = H - marqueeHeight - sized("GoButton", "Height", "33") - 10;
     // The pair stays clear of the prize picture in the corner on a narrow stage.
-    const int pictureTop = H - marqueeHeight - storedSize(s, "Image_Award", "Height", "60") - 10;
-    const int pictureLeft = W - storedSize(s, "Image_Award", "Width", "80") - 10;
+    const int pictureTop = H - marqueeHeight - sized("Image_Award", "Height", "60") - 10;
+    const int pictureLeft = W - sized("Image_Award", "Width", "80") - 10;
     const bool pictureBeside = m_window.Image_Award->isVisibleTo(&m_window) && pictureTop < buttonsTop + m_window.GoButton->height();
     const auto [goLeft, stopLeft] = placeButtonPair(W, goWidth, stopWidth, 200, pictureBeside ? pictureLeft - 10 : W);
     m_window.GoButton->move(goLeft, buttonsTop);
     m_window.StopButton->move(stopLeft, m_window.GoButton->y());
     CentreOnStage(m_window.Status);
-    m_window.Status->move(m_window.Status->x(), m_window.GoButton->y() - storedSize(s, "Status", "Height", "33") - 10);
+    m_window.Status->move(m_window.Status->x(), m_window.GoButton->y() - sized("Status", "Height", "33") - 10);
     CentreOnStage(m_window.boss);
-    m_window.boss->move(m_window.boss->x(), m_window.Status->y() - storedSize(s, "boss", "Height", "33") - 10);
-    m_window.Image_Award->move(W - storedSize(s, "Image_Award", "Width", "80") - 10,
-                      m_window.RzMarqueeStatus1->y() - storedSize(s, "Image_Award", "Height", "60") - 10);
+    m_window.boss->move(m_window.boss->x(), m_window.Status->y() - sized("boss", "Height", "33") - 10);
+    m_window.Image_Award->move(W - sized("Image_Award", "Width", "80") - 10,
+                      m_window.RzMarqueeStatus1->y() - sized("Image_Award", "Height", "60") - 10);
     m_prizeNameLift = 0;
-    m_window.Award->move(m_window.Image_Award->x(), m_window.Image_Award->y() - storedSize(s, "Award", "Height", "23") - 10);
+    m_window.Award->move(m_window.Image_Award->x(), m_window.Image_Award->y() - sized("Award", "Height", "23") - 10);
     placeCaption(m_window.readyLuck, true);
     placeCaptions();
+    // Arranged for this stage, the layout is stored as made for it.
+    m_scale = StageScale(stageSize(), stageSize());
+    m_placed.clear();
+    m_storedFonts.clear();
+    m_storedStep = m_shownStep = m_window.RzMarqueeStatus1->step();
     WriteConfig();
 }
 
@@ -533,23 +674,58 @@ void StageLayout::windowResized()
         }
     }
     if (m_window.m_shown)
-        arrangeForNewSize();
+        followStageSize();
 }
 
 // Slot layouts ---------------------------------------------------------------
+
+namespace {
+
+// A slot section is arranged before its first use; fitted to the screen, any
+// later size shows it in proportion, otherwise another size arranges it anew.
+bool slotsNeedArranging(const std::string &storedScreen, const QString &screenKey, bool fitToScreen)
+{
+    return fitToScreen ? !parseScreenKey(storedScreen) : storedScreen != fromQt(screenKey);
+}
+
+bool sameGrid(const SlotGridLayout &a, const SlotGridLayout &b)
+{
+    return a.positions == b.positions && a.width == b.width && a.height == b.height && a.font == b.font &&
+           a.transparent == b.transparent && a.color == b.color;
+}
+
+bool sameBlock(const SlotBlockLayout &a, const SlotBlockLayout &b)
+{
+    return a.left == b.left && a.top == b.top && a.font == b.font && a.transparent == b.transparent &&
+           a.color == b.color && a.row == b.row && a.space == b.space && a.blankLine == b.blankLine;
+}
+
+}  // namespace
+
+int StageLayout::storedSlotWidth(int converted, const FontSpec &storedFont) const
+{
+    const int measured = m_measurer.measure(storedFont, longestEntry()).width;
+    return std::abs(measured - converted) <= 2 ? measured : converted;
+}
 
 void StageLayout::ReadConfiglabel(int n, bool keepCaptions)
 {
     auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    if (opened->readString(gridSectionAll(n), "screen") != fromQt(m_window.ScreenKey())) {
+    if (slotsNeedArranging(opened->readString(gridSectionAll(n), "screen"), m_window.ScreenKey(), m_fitToScreen)) {
         ArrangeSlots(n);
         opened = openSettings(settingsDir());
         if (!opened)
             return report(opened.error());
     }
-    m_slotLayout = readSlotGridLayout(*opened, n);
+    m_slotStored = readSlotGridLayout(*opened, n);
+    m_slotScale = StageScale::forStored(m_slotStored.screen, stageSize(), m_fitToScreen);
+    // Worked out for this stage each time, never stored.
+    m_slotLayout = m_slotScale.identity() ? m_slotStored
+                                          : fitScaledSlotGrid(n, slotAreasOnStage(), longestEntry(), m_slotStored,
+                                                              m_slotScale, m_measurer);
+    m_slotShown = m_slotLayout;
     m_window.m_slotsOnStage = n;
     m_window.Label21->hide();
     for (int k = 1; k <= kMaxSlots; ++k) {
@@ -572,13 +748,19 @@ void StageLayout::ReadConfiglabel20(int n, bool keepCaptions)
     auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    if (opened->readString(blockSection(n), "screen") != fromQt(m_window.ScreenKey())) {
+    if (slotsNeedArranging(opened->readString(blockSection(n), "screen"), m_window.ScreenKey(), m_fitToScreen)) {
         ArrangeSlots(n);
         opened = openSettings(settingsDir());
         if (!opened)
             return report(opened.error());
     }
-    m_blockLayout = readSlotBlockLayout(*opened, n);
+    m_blockStored = readSlotBlockLayout(*opened, n);
+    m_blockScale = StageScale::forStored(m_blockStored.screen, stageSize(), m_fitToScreen);
+    m_blockLayout = m_blockScale.identity()
+                        ? m_blockStored
+                        : fitScaledSlotBlock(n, slotAreasOnStage(), longestEntry(), readSlotAutoSet(*opened),
+                                             m_blockStored, m_blockScale, m_measurer);
+    m_blockShown = m_blockLayout;
     m_window.m_session->useTextBlockLayout(m_blockLayout);
     m_window.m_slotsOnStage = n;
     m_window.Label21->move(m_blockLayout.left, m_blockLayout.top);
@@ -611,10 +793,23 @@ void StageLayout::WriteConfiglabel(int n)
     }
     if (layout.font.size != m_slotLayout.font.size)
         layout.chosenSize = 0;  // a size the operator chose is the one to keep
-    layout.screen = fromQt(m_window.ScreenKey());
-    writeSlotGridLayout(*opened, n, layout, visible);
-    if (commitSettings(*opened))
-        m_slotLayout = layout;
+    SlotGridLayout stored;
+    if (sameGrid(layout, m_slotShown) && !m_slotScale.identity()) {
+        stored = m_slotStored;  // as it was read: only its look may have changed
+    } else {
+        stored = slotGridToStored(layout, m_slotScale);
+        if (!m_slotScale.identity())
+            stored.width = storedSlotWidth(stored.width, stored.font);
+    }
+    stored.transparent = layout.transparent;
+    stored.color = layout.color;
+    if (m_slotScale.identity())
+        stored.screen = fromQt(m_window.ScreenKey());
+    writeSlotGridLayout(*opened, n, stored, visible);
+    if (commitSettings(*opened)) {
+        m_slotLayout = m_slotShown = layout;
+        m_slotStored = stored;
+    }
 }
 
 void StageLayout::WriteConfiglabel20(int n)
@@ -632,11 +827,24 @@ void StageLayout::WriteConfiglabel20(int n)
     layout.color = m_window.Label21->color();
     if (layout.font.size != m_blockLayout.font.size)
         layout.chosenSize = 0;  // a size the operator chose is the one to keep
-    layout.maxwidth = m_measurer.measure(layout.font, m_window.m_session ? longestEntry() : std::string()).width;
-    layout.screen = fromQt(m_window.ScreenKey());
-    writeSlotBlockLayout(*opened, n, layout);
-    if (commitSettings(*opened))
-        m_blockLayout = layout;
+    const std::string longest = m_window.m_session ? longestEntry() : std::string();
+    layout.maxwidth = m_measurer.measure(layout.font, longest).width;
+    SlotBlockLayout stored;
+    if (sameBlock(layout, m_blockShown) && !m_blockScale.identity()) {
+        stored = m_blockStored;
+    } else {
+        stored = slotBlockToStored(layout, m_blockScale);
+        stored.maxwidth = m_measurer.measure(stored.font, longest).width;
+    }
+    stored.transparent = layout.transparent;
+    stored.color = layout.color;
+    if (m_blockScale.identity())
+        stored.screen = fromQt(m_window.ScreenKey());
+    writeSlotBlockLayout(*opened, n, stored);
+    if (commitSettings(*opened)) {
+        m_blockLayout = m_blockShown = layout;
+        m_blockStored = stored;
+    }
 }
 
 void StageLayout::ArrangeSlots(int n)
@@ -651,10 +859,14 @@ void StageLayout::ArrangeSlots(int n)
     std::optional<SlotStyle> style;
     if (!hasOwnSlotStyle(*opened, n))
         style = existingSlotStyle(*opened, n);
+    // Arranged on this stage, stored for the size its section was arranged for.
+    const std::string storedScreen =
+        opened->readString(n <= kMaxSlots ? gridSectionAll(n) : blockSection(n), "screen");
+    const StageScale scale = StageScale::forStored(storedScreen, stage, m_fitToScreen);
     if (n <= kMaxSlots) {
-        SlotGridLayout base = readSlotGridLayout(*opened, n);
+        SlotGridLayout base = slotGridToStage(readSlotGridLayout(*opened, n), scale);
         if (style) {
-            base.font = style->font;
+            base.font = m_scale.fontToStage(style->font);
             base.transparent = style->transparent;
             base.color = style->color;
         }
@@ -668,14 +880,18 @@ void StageLayout::ArrangeSlots(int n)
         std::vector<int> all;
         for (int k = 1; k <= n; ++k)
             all.push_back(k);
-        writeSlotGridLayout(*opened, n, arranged, all);
+        SlotGridLayout stored = slotGridToStored(arranged, scale);
+        if (!scale.identity())
+            stored.width = storedSlotWidth(stored.width, stored.font);
+        writeSlotGridLayout(*opened, n, stored, all);
     } else {
         SlotStyle look{defaultSlotFont()};
         if (hasOwnSlotStyle(*opened, n)) {
             const SlotBlockLayout own = readSlotBlockLayout(*opened, n);
-            look = {withSize(own.font, own.chosenFontSize()), own.transparent, own.color};
+            look = {scale.fontToStage(withSize(own.font, own.chosenFontSize())), own.transparent, own.color};
         } else if (style) {
             look = *style;
+            look.font = m_scale.fontToStage(style->font);
         } else {
             look.font.color = colors::clYellow;
             look.font.size = 9;
@@ -695,7 +911,9 @@ void StageLayout::ArrangeSlots(int n)
         }
         block->transparent = look.transparent;
         block->color = look.color;
-        writeSlotBlockLayout(*opened, n, *block);
+        SlotBlockLayout stored = slotBlockToStored(*block, scale);
+        stored.maxwidth = m_measurer.measure(stored.font, longest).width;
+        writeSlotBlockLayout(*opened, n, stored);
     }
     commitSettings(*opened);
 }

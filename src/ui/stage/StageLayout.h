@@ -8,6 +8,7 @@
 #include "core/settings/FontKeys.h"
 #include "core/stage/SlotLayout.h"
 #include "core/stage/StageFit.h"
+#include "core/stage/StageScale.h"
 #include "ui/common/Fonts.h"
 
 #include <QMap>
@@ -67,8 +68,22 @@ public:
     void ComposeMarquee();
     // The longest entry of the list, by its bytes: the width a slot must take.
     std::string longestEntry() const;
-    // The stored layout is for another stage size: the stage is arranged anew (true).
+    // The stored layout is for another shape of stage (or, not fitted to the
+    // screen, another size): the stage is arranged anew (true).
     bool arrangeForNewSize();
+    // The stage took another size: arranged anew, or shown in proportion.
+    void followStageSize();
+    // The stored layout is shown in proportion to the screen ("按屏幕放大").
+    bool fitToScreen() const { return m_fitToScreen; }
+    void setFitToScreen(bool on);
+    // How the main layout as stored maps onto the stage as it is now.
+    const StageScale &scale() const { return m_scale; }
+    // An element's place and font as they are stored: what was read when it has
+    // not moved since, otherwise its place on the stage converted back.
+    StageRect storedRect(const QWidget *element) const;
+    FontSpec storedFont(const QWidget *element) const;
+    // One element's place, size and font written into its section in their stored form.
+    void storeElement(const QWidget *element);
     // The slots of a batch of n loaded again for the stage as it is now, their texts kept.
     void reloadSlots(int n);
 
@@ -85,6 +100,31 @@ public:
 private:
     // Where the layout is read and written: the event folder, or the private copy of a transient move.
     std::filesystem::path settingsDir() const;
+    // An element placed from its stored rectangle, in proportion on this stage; a
+    // label that sizes itself to its text keeps the edge or centre it is anchored to.
+    void place(QWidget *element, const StageRect &stored, bool sizedToText = false);
+    // An element's font from its stored form.
+    void applyStoredFont(QWidget *element, const FontSpec &stored);
+    // After scaling: elements that stood one above the other stay clear of each other.
+    void keepStackedApart();
+    // The stage as it is now, the size that layouts are fitted to.
+    TextSize stageSize() const;
+    // A slot width converted back: the width of the longest entry in the stored
+    // font when it was sized to it, so the stored layout still counts as fitting.
+    int storedSlotWidth(int converted, const FontSpec &storedFont) const;
+
+    void writeGeometry(IniStore &s, const QWidget *w) const;
+    void writeButtons(IniStore &s) const;
+    void writeMarquee(IniStore &s) const;
+
+    struct Placed {
+        StageRect stored;
+        StageRect shown;
+    };
+    struct FontForms {
+        FontSpec stored;
+        FontSpec shown;
+    };
 
     TFrmMain &m_window;
     std::unique_ptr<QTemporaryDir> m_transient;
@@ -92,6 +132,17 @@ private:
     QMap<const QWidget *, FontSpec> m_fonts;  // the stored form of each element's font
     SlotGridLayout m_slotLayout;
     SlotBlockLayout m_blockLayout;
+    bool m_fitToScreen = true;
+    StageScale m_scale;                           // the main layout, from "screenmain"
+    QMap<const QWidget *, Placed> m_placed;       // each element as read and as placed
+    QMap<const QWidget *, FontForms> m_storedFonts;
+    int m_storedStep = 0;                         // the marquee's step, as read and as shown
+    int m_shownStep = 0;
+    // The slots on the stage: how their section maps onto the stage, as stored and as shown.
+    StageScale m_slotScale;
+    SlotGridLayout m_slotStored, m_slotShown;
+    StageScale m_blockScale;
+    SlotBlockLayout m_blockStored, m_blockShown;
     int m_prizeNameLift = 0;  // how far a prize name broken into lines stands above its one-line top
 };
 

@@ -775,6 +775,18 @@ void TFrmMain::setElementLeft(const QString &name, int left)
         w->move(left, w->y());
 }
 
+int TFrmMain::storedTop(const QString &name) const
+{
+    const QWidget *w = element(name);
+    return w ? m_layout->storedRect(w).top : 0;
+}
+
+int TFrmMain::storedLeft(const QString &name, int left) const
+{
+    const QWidget *w = element(name);
+    return w ? m_layout->scale().toStored({left, w->y(), w->width(), w->height()}).left : left;
+}
+
 int TFrmMain::titleTextWidth(const QString &name, const QString &caption) const
 {
     const QWidget *w = element(name);

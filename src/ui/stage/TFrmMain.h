@@ -141,6 +141,8 @@ public:
     int elementTop(const QString &element) const override;
     int elementLeft(const QString &element) const override;
     void setElementLeft(const QString &element, int left) override;
+    int storedTop(const QString &element) const override;
+    int storedLeft(const QString &element, int left) const override;
     int titleTextWidth(const QString &element, const QString &caption) const override;
     void arrangeAllSlots() override;
     void resetDrawAfterSettings() override;

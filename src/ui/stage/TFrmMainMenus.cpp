@@ -97,6 +97,12 @@ void TFrmMain::createMenus()
         ->setObjectName(QStringLiteral("NA7"));
     m_menuInterface->addAction(QStringLiteral("滚动区自动排版"), this, &TFrmMain::NA6Click)
         ->setObjectName(QStringLiteral("NA6"));
+    // The layout shown in proportion on a screen of another size than it was arranged for.
+    auto *fit = m_menuInterface->addAction(QStringLiteral("按屏幕放大"));
+    fit->setObjectName(QStringLiteral("NAfit"));
+    fit->setCheckable(true);
+    connect(m_menuInterface, &QMenu::aboutToShow, fit, [this, fit] { fit->setChecked(m_layout->fitToScreen()); });
+    connect(fit, &QAction::triggered, this, [this](bool on) { m_layout->setFitToScreen(on); });
     QMenu *backgrounds = m_menuInterface->addMenu(QStringLiteral("更换背景图画"));
     backgrounds->setObjectName(QStringLiteral("NA1"));
     for (int i = 1; i <= 10; ++i)
@@ -252,7 +258,8 @@ void TFrmMain::NA3Click()
     m_layout->report(restoreFactorySettings(m_programDir));
     m_layout->LayoutDirty = false;
     auto settings = openSettings(m_programDir);
-    if (settings && settings->readString("Option", "screenmain") != fromQt(ScreenKey())) {
+    if (settings && layoutNeedsArranging(settings->readString("Option", "screenmain"), {StageWidth(), StageHeight()},
+                                         settings->readBool("Option", kFitToScreenKey, true))) {
         m_layout->ReadConfig();
         m_layout->AutoLayoutMain();
     }
@@ -325,9 +332,15 @@ void TFrmMain::chooseBackground(int index)
 void TFrmMain::PopupMenu2Popup(TAALabel *label, const QPoint &globalPos)
 {
     PopupLabelName = label->objectName();
+    // The menu writes the label's section as it stands on the stage; a stage shown in
+    // proportion stores it again in the form it was arranged for.
     LabelMenuContext context{m_programDir, m_services.messages, m_services.pickers, StageWidth(), true,
                              [this](const TAALabel *l) { return m_layout->fontOf(l); },
-                             [this](TAALabel *l, const FontSpec &spec) { m_layout->applyFont(l, spec); }, {}};
+                             [this](TAALabel *l, const FontSpec &spec) { m_layout->applyFont(l, spec); },
+                             [this, label] {
+                                 if (!m_layout->scale().identity())
+                                     m_layout->storeElement(label);
+                             }};
     execLabelMenu(this, label, context, globalPos);
 }
 

@@ -27,6 +27,7 @@
 #include <QProgressDialog>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace tessaly {
 namespace {
@@ -94,6 +95,14 @@ TForm_float2::TForm_float2(std::filesystem::path programDir, Services services, 
     Label_return->setCursor(Qt::PointingHandCursor);
     Label_return->setContextMenuPolicy(Qt::NoContextMenu);
     connect(Label_return, &TAALabel::clicked, this, &TForm_float2::back);
+
+    Label_page = new CaptionText(this);
+    Label_page->setObjectName(QStringLiteral("Label_page"));
+    Label_page->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Label_page->hide();
+    m_autoPage = new QTimer(this);
+    m_autoPage->setObjectName(QStringLiteral("AutoPageTimer"));
+    connect(m_autoPage, &QTimer::timeout, this, &TForm_float2::autoPageTick);
 
     auto s = openSettings(m_dir);
     if (s && s->readBool("Option", "runfrom", false)) {
@@ -182,14 +191,6 @@ void TForm_float2::notifyFailure(const tessaly::Status &status)
 
 // --- Text view ---
 
-void TForm_float2::showTextBlock(const ResultsText &text, const FontSpec &font)
-{
-    QStringList lines;
-    for (const auto &l : text.lines)
-        lines << toQt(l);
-    Label_tx->setText(lines, toQFont(font), toQColor(font.color));
-}
-
 void TForm_float2::buildTextView()
 {
     Label_li->hide();
@@ -203,16 +204,21 @@ void TForm_float2::buildTextView()
         return;
     }
     const WinnersTextView v = buildWinnersTextView(*s, m_data.awards, m_data.display, m_award, m_data.showPrize,
-                                                   m_measurer, {m_stage.width(), m_stage.height()});
-    if (v.fellBack)
-        notifyFailure(s->commit());
+                                                   m_measurer, {m_stage.width(), m_stage.height()}, m_page);
     if (!v.notice.empty() && notice)
         notice(toQt(v.notice));
     m_textStyle = v.style;
-    showTextBlock(v.text, v.style.font);
+    m_page = v.page;
+    m_pages = v.pages;
+    QStringList lines;
+    for (const auto &l : v.text.lines)
+        lines << toQt(l);
+    Label_tx->setText(lines, toQFont(v.namesFont), toQColor(v.namesFont.color), v.headingLines,
+                      toQFont(v.headingFont));
     Label_tx->move(v.position.x, v.position.y);
     Label_tx->show();
     fitCanvas();
+    showPageCaption();
 }
 
 void TForm_float2::writeTextStyle()
@@ -244,15 +250,7 @@ void TForm_float2::choosePerRow()
         return;
     m_textStyle.perRow = dialog.perRow();
     writeTextStyle();
-    const ResultsText text =
-        composeAwardResultsText(m_data.awards, m_data.display, m_award, m_textStyle.perRow, m_data.showPrize);
-    showTextBlock(text, m_textStyle.font);
-    Label_tx->move(roundHalfEven((m_stage.width() - Label_tx->width()) / 2.0), Label_tx->y());
-    Label_tx->show();
-    fitCanvas();
-    if (Label_tx->width() > m_stage.width())
-        m_services.messages.notify(this, QStringLiteral("提示"),
-                                   QStringLiteral("一行文本宽度大于了屏幕宽度!请重新调整每行显示个数或调小字体"));
+    buildTextView();  // the names are fitted to the window again, so a row is never wider than it
 }
 
 void TForm_float2::toggleCentre()
@@ -265,11 +263,8 @@ void TForm_float2::toggleCentre()
     const bool on = !readWinnersTextCentred(*s);
     writeWinnersTextCentred(*s, on);
     notifyFailure(s->commit());
-    if (on) {
-        const Point p = centredTextBlock({Label_tx->width(), Label_tx->height()}, {m_stage.width(), m_stage.height()});
-        Label_tx->move(p.x, p.y);
-        fitCanvas();
-    }
+    if (on)
+        buildTextView();  // centred, the block has the whole window to fill
 }
 
 void TForm_float2::toggleAdjustMode()
@@ -310,24 +305,28 @@ void TForm_float2::buildPhotoView()
     const std::vector<std::string> &names = namesOf(m_award);
     const int n = static_cast<int>(std::min<size_t>(names.size(), kMaxPhotoSlots));
 
+    const WinnersPhotoFit fit = photoFit(m_award, style, m_captionFont);
+    // The caption and the names grow with the pictures; the stored fonts stay as they are.
+    auto grown = [&fit](const FontSpec &font) { return withSize(font, roundHalfEven(font.size * fit.scale)); };
     const LGrade &grade = m_data.awards[m_award];
-    Label_li->setText(toQt(grade.name) + QStringLiteral("(%1名，").arg(names.size()) + toQt(grade.prizeName) +
-                          QStringLiteral(")"),
-                      toQFont(m_captionFont), toQColor(m_captionFont.color));
+    const QString caption =
+        toQt(grade.name) + QStringLiteral("(%1名，").arg(names.size()) + toQt(grade.prizeName) + QStringLiteral(")");
+    const int margin = winnersMargin({m_stage.width(), m_stage.height()});
+    Label_li->setText(caption, fontFittingWidth(toQFont(grown(m_captionFont)), caption, m_stage.width() - 2 * margin),
+                      toQColor(m_captionFont.color));
     Label_li->move(roundHalfEven((m_stage.width() - Label_li->width()) / 2.0), style.captionTop);
     Label_li->show();
 
-    const TextSize tileSize = winnersTileSize(style, {m_stage.width(), m_stage.height()});
-    m_tile = QSize(tileSize.width, tileSize.height);
-    PhotoGridSpec grid{style.columns, style.columnGap, style.captionTop + Label_li->height() + style.rowGap,
-                       style.rowGap, m_tile.width(), m_tile.height()};
+    m_tile = QSize(fit.tile.width, fit.tile.height);
+    PhotoGridSpec grid{fit.columns, fit.columnGap, style.captionTop + Label_li->height() + fit.rowGap, fit.rowGap,
+                       m_tile.width(), m_tile.height()};
     auto placed = n > 0 ? placeWinnerPhotoGrid(grid, n, m_stage.width())
                         : Result<std::vector<SlotPosition>>(std::vector<SlotPosition>{});
     if (!placed) {
         notifyFailure(placed.error());
         placed = std::vector<SlotPosition>{};
     }
-    const QFont namesFont = toQFont(m_namesFont);
+    const QFont namesFont = toQFont(grown(m_namesFont));
     const QColor namesColor = toQColor(m_namesFont.color);
     // The widgets of earlier pages are kept and reused: paging only moves and refills them.
     while (m_pictures.size() < placed->size()) {
@@ -357,14 +356,22 @@ void TForm_float2::buildPhotoView()
     }
     m_shownPictures = static_cast<int>(placed->size());
     fitCanvas();
+    // A page of pictures is as many whole rows as the window shows.
+    const int rowStep = m_tile.height() + fit.rowGap;
+    const int screen = m_scroll->viewport()->height();
+    m_photoPageStep = std::max(1, screen / std::max(1, rowStep)) * std::max(1, rowStep);
+    m_pages = 1 + (std::max(0, m_canvas->height() - screen) + m_photoPageStep - 1) / m_photoPageStep;
+    m_page = std::clamp(m_page, 0, m_pages - 1);
     loadPhotosInView();
+    showPageCaption();
 
     // While this award is on screen, the photos of the next one's first
     // screens are decoded.
     const int next = pageAward(m_award, m_data.awards.AwardCount, m_data.scrollDown, PageCommand::Next);
     if (next != m_award) {
         const WinnersPhotoStyle nextStyle = readWinnersPhotoStyle(*s, next);
-        const TextSize nextTile = winnersTileSize(nextStyle, {m_stage.width(), m_stage.height()});
+        const TextSize nextTile =
+            photoFit(next, nextStyle, readWinnersCaptionFont(*s, WinnersCaption::Award, next)).tile;
         const std::vector<std::string> &nextNames = namesOf(next);
         const int perRow = std::max(1, nextStyle.columns);
         const int rows = std::max(1, 2 * m_stage.height() / std::max(1, nextTile.height + nextStyle.rowGap) + 1);
@@ -373,6 +380,20 @@ void TForm_float2::buildPhotoView()
         m_photos.prefetch({nextNames.begin(), nextNames.begin() + static_cast<long>(ahead)},
                           QSize(nextTile.width, nextTile.height));
     }
+}
+
+WinnersPhotoFit TForm_float2::photoFit(int award, const WinnersPhotoStyle &style, const FontSpec &captionFont)
+{
+    const TextSize window{m_stage.width(), m_stage.height()};
+    const std::vector<std::string> &names = namesOf(award);
+    const int n = static_cast<int>(std::min<size_t>(names.size(), kMaxPhotoSlots));
+    const int captionHeight = QFontMetrics(toQFont(captionFont)).height();
+    const WinnersPhotoFit unbounded = fitWinnersPhotos(window, n, style, captionHeight, window);
+    if (unbounded.scale <= 1.0)
+        return unbounded;
+    // Grown no further than the photos' own pixels: their sizes are read only when it matters.
+    const QSize largest = m_photos.largestPhoto({names.begin(), names.begin() + n});
+    return fitWinnersPhotos(window, n, style, captionHeight, {largest.width(), largest.height()});
 }
 
 void TForm_float2::loadPhotosInView()
@@ -482,16 +503,109 @@ void TForm_float2::chooseCaptionFont()
 
 void TForm_float2::page(PageCommand command)
 {
+    // A clicker's next and previous walk through the pages of a long award first.
+    if (command == PageCommand::Next && m_page + 1 < m_pages) {
+        ++m_page;
+        showPage(true);
+        return;
+    }
+    if (command == PageCommand::Previous && m_page > 0) {
+        --m_page;
+        showPage(true);
+        return;
+    }
     m_award = pageAward(m_award, m_data.awards.AwardCount, m_data.scrollDown, command);
+    m_page = 0;
+    showPage(false);
+}
+
+void TForm_float2::showPage(bool sameAward)
+{
+    if (m_data.photoMode) {
+        // A page of pictures is a screen further down the same grid.
+        if (!sameAward) {
+            m_scroll->verticalScrollBar()->setValue(0);
+            buildPhotoView();
+        }
+        m_scroll->verticalScrollBar()->setValue(m_page * m_photoPageStep);
+        showPageCaption();
+        return;
+    }
     m_scroll->verticalScrollBar()->setValue(0);
-    if (m_data.photoMode)
-        buildPhotoView();
-    else
-        buildTextView();
+    buildTextView();
+}
+
+void TForm_float2::showPageCaption()
+{
+    const bool shown = autoPaging() || m_pages > 1;
+    Label_page->setVisible(shown);
+    if (!shown)
+        return;
+    const FontSpec &look = m_data.photoMode ? m_namesFont : m_textStyle.font;
+    QFont font = toQFont(look);
+    const int margin = winnersMargin({m_stage.width(), m_stage.height()});
+    font.setPixelSize(std::max(10, margin * 4 / 5));
+    Label_page->setText(toQt(pageCaption(m_page, m_pages)), font, toQColor(look.color));
+    Label_page->move(width() - margin - Label_page->width(), height() - margin / 4 - Label_page->height());
+    Label_page->raise();
+}
+
+bool TForm_float2::autoPaging() const
+{
+    return m_autoPage->isActive();
+}
+
+void TForm_float2::toggleAutoPaging()
+{
+    if (autoPaging()) {
+        stopAutoPaging();
+        return;
+    }
+    int seconds = kAutoPageDefault;
+    if (auto s = openSettings(m_dir))
+        seconds = readAutoPagePeriod(*s);
+    TForm_float2autopage dialog(seconds, m_services.messages, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (auto s = openSettings(m_dir)) {
+        writeAutoPagePeriod(*s, dialog.seconds());
+        notifyFailure(s->commit());
+    } else {
+        notifyFailure(s.error());
+    }
+    m_autoPage->start(dialog.seconds() * 1000);
+    showPageCaption();
+    setFocus();
+}
+
+void TForm_float2::stopAutoPaging()
+{
+    m_autoPage->stop();
+    showPageCaption();
+}
+
+void TForm_float2::autoPageTick()
+{
+    const WinnerLists lists = m_data.photoMode ? m_data.names : m_data.display;
+    std::vector<int> counts;
+    for (const auto &list : lists)
+        counts.push_back(static_cast<int>(list.size()));
+    const WinnersPage next =
+        nextAutoPage({m_award, m_page}, m_pages, counts, m_data.awards.AwardCount, m_data.scrollDown);
+    const bool sameAward = next.award == m_award;
+    m_award = next.award;
+    m_page = next.page;
+    showPage(sameAward);
 }
 
 void TForm_float2::keyPressEvent(QKeyEvent *event)
 {
+    if (autoPaging()) {
+        // Any key stops the paging, and that is all it does.
+        stopAutoPaging();
+        event->accept();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_PageUp: page(PageCommand::First); return;
     case Qt::Key_PageDown: page(PageCommand::Last); return;
@@ -523,6 +637,9 @@ QMenu *TForm_float2::createPopupMenu(QWidget *parent)
     item(photos ? "Npho7" : "N7", QStringLiteral("下一奖项  Enter"), [this] { page(PageCommand::Next); });
     item(photos ? "Npho8" : "N10", QStringLiteral("最前奖项  PgUp"), [this] { page(PageCommand::First); });
     item(photos ? "Npho9" : "N11", QStringLiteral("最后奖项  PgDn"), [this] { page(PageCommand::Last); });
+    QAction *paging = item(photos ? "Npho10" : "N13", QStringLiteral("自动翻页"), &TForm_float2::toggleAutoPaging);
+    paging->setCheckable(true);
+    paging->setChecked(autoPaging());
     menu->addSeparator();
     if (photos) {
         item("NPho1", QStringLiteral("位置分列编排"), &TForm_float2::arrangePhotos);

@@ -7,6 +7,7 @@
 
 #include "core/settings/AwardTable.h"
 #include "core/stage/ResultsText.h"
+#include "core/winners/WinnersFit.h"
 #include "core/winners/WinnersView.h"
 #include "ui/common/Fonts.h"
 #include "ui/winners/WinnersWidgets.h"
@@ -18,6 +19,7 @@
 
 class QMenu;
 class QScrollArea;
+class QTimer;
 
 namespace tessaly {
 
@@ -73,6 +75,14 @@ public:
     void chooseNamesFont();      // "设置文字字体"
     void chooseCaptionFont();    // "设置字体" of the award caption
     void exportPictures();       // "导出中奖图片..."
+    void toggleAutoPaging();     // "自动翻页": asks the period, or stops
+
+    bool autoPaging() const;
+    // The page of the viewed award on screen, from 0, and how many it has.
+    int viewedPage() const { return m_page; }
+    int pageCount() const { return m_pages; }
+    // Shows the next page as automatic paging does (its timer calls this).
+    void autoPageTick();
 
     // Where a stored value the window had to correct is named for the
     // operator, quietly, without a box over the show.
@@ -82,6 +92,7 @@ public:
     WinnersTextBlock *Label_tx = nullptr;
     CaptionText *Label_li = nullptr;
     TAALabel *Label_return = nullptr;
+    CaptionText *Label_page = nullptr;  // "第 2/17 页" in the bottom right corner
     // The pictures and captions of the viewed award (more may exist, hidden).
     std::vector<PhotoTile *> pictures() const;
     std::vector<CaptionText *> captions() const;
@@ -94,7 +105,11 @@ protected:
 private:
     void back();
     void fitCanvas();
-    void showTextBlock(const ResultsText &text, const FontSpec &font);
+    void showPage(bool sameAward);
+    void showPageCaption();
+    void stopAutoPaging();
+    // The photo view's fit of an award, its pictures grown to fill the window.
+    WinnersPhotoFit photoFit(int award, const WinnersPhotoStyle &style, const FontSpec &captionFont);
     void writeTextStyle();
     void notifyFailure(const tessaly::Status &status);
     // Gives the pictures in and near the view their photos and takes them from the others.
@@ -106,6 +121,10 @@ private:
     QSize m_stage;
     Winners m_data;
     int m_award = 0;
+    int m_page = 0;
+    int m_pages = 1;
+    int m_photoPageStep = 0;  // the scroll from one page of pictures to the next
+    QTimer *m_autoPage = nullptr;
     bool m_adjustMode = false;
     int m_shownPictures = 0;
     QSize m_tile;  // the size the pictures of the viewed award are shown at

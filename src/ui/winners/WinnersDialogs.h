@@ -6,6 +6,7 @@
 
 namespace Ui {
 class TForm_float2showgs;
+class TForm_float2autopage;
 }
 
 namespace tessaly {
@@ -28,6 +29,23 @@ private:
     Ui::TForm_float2showgs *m_ui;
     MessageService &m_messages;
     int m_perRow = 0;
+};
+
+// Asks how many seconds automatic paging shows each page, starting at the
+// stored period; a blank or out-of-range number is refused with a message.
+class TForm_float2autopage : public QDialog {
+    Q_OBJECT
+public:
+    TForm_float2autopage(int current, MessageService &messages, QWidget *parent = nullptr);
+    ~TForm_float2autopage() override;
+    int seconds() const { return m_seconds; }
+
+private:
+    void Button1Click();
+
+    Ui::TForm_float2autopage *m_ui;
+    MessageService &m_messages;
+    int m_seconds = 0;
 };
 
 }  // namespace tessaly

@@ -74,12 +74,17 @@ WinnersTextBlock::WinnersTextBlock(QWidget *parent) : QWidget(parent)
     setMouseTracking(true);
 }
 
-void WinnersTextBlock::setText(const QStringList &lines, const QFont &font, const QColor &color)
+void WinnersTextBlock::setText(const QStringList &lines, const QFont &font, const QColor &color, int headingLines,
+                               const QFont &headingFont)
 {
     m_lines = lines;
     m_color = color;
+    m_headingLines = std::clamp<int>(headingLines, 0, static_cast<int>(lines.size()));
+    m_headingFont = headingLines > 0 ? headingFont : font;
     setFont(font);
-    resize(cellTextSize(font, lines));
+    const QSize head = m_headingLines > 0 ? cellTextSize(m_headingFont, lines.mid(0, m_headingLines)) : QSize();
+    const QSize body = cellTextSize(font, lines.mid(m_headingLines));
+    resize(std::max(head.width(), body.width()), head.height() + body.height());
     update();
 }
 
@@ -93,16 +98,14 @@ void WinnersTextBlock::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setPen(m_color);
-    // Each line centred in the block, counted in cells like the padding.
-    const qreal cell = cellWidth(font());
-    const qreal lineHeight = QFontMetricsF(font()).height();
-    int widest = 0;
-    for (const QString &line : m_lines)
-        widest = std::max(widest, cellCount(line));
+    // Each line centred in the block, counted in cells like the padding, so
+    // that the rows of padded names line up.
     qreal y = 0;
-    for (const QString &line : m_lines) {
-        drawCellText(p, font(), {line}, QPointF((widest - cellCount(line)) * cell / 2.0, y));
-        y += lineHeight;
+    for (int i = 0; i < m_lines.size(); ++i) {
+        const QFont &f = i < m_headingLines ? m_headingFont : font();
+        const qreal x = (width() - cellCount(m_lines[i]) * cellWidth(f)) / 2.0;
+        drawCellText(p, f, {m_lines[i]}, QPointF(std::max<qreal>(0, x), y));
+        y += QFontMetricsF(f).height();
     }
 }
 
@@ -207,16 +210,24 @@ std::function<QImage(const std::string &)> photoTableSource(const PhotoTable &ta
     };
 }
 
-QImage WinnerPhotoCache::decode(const std::string &name, QSize tile) const
+std::optional<std::filesystem::path> WinnerPhotoCache::photoFile(const std::string &name) const
 {
     // A name that would reach outside photo\ has no photo there.
     if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
         name.find("..") != std::string::npos)
-        return {};
+        return std::nullopt;
     const std::string stored = "photo\\" + name + ".jpg";
     if (!storedFileExists(m_dir, stored))
+        return std::nullopt;
+    return resolveStoredPath(m_dir, stored);
+}
+
+QImage WinnerPhotoCache::decode(const std::string &name, QSize tile) const
+{
+    const auto file = photoFile(name);
+    if (!file)
         return {};
-    auto decoded = loadJpegFile(resolveStoredPath(m_dir, stored), {tile.width(), tile.height()});
+    auto decoded = loadJpegFile(*file, {tile.width(), tile.height()});
     if (!decoded || decoded->empty())
         return {};
     const QImage wrapped(decoded->bits(), decoded->width, decoded->height, decoded->bytesPerLine(),
@@ -298,6 +309,22 @@ void WinnerPhotoCache::prefetch(const std::vector<std::string> &names, QSize til
         }
     });
     m_prefetch = std::move(job);
+}
+
+QSize WinnerPhotoCache::largestPhoto(const std::vector<std::string> &names) const
+{
+    QSize largest;
+    for (const std::string &name : names) {
+        QSize size;
+        if (m_source)
+            size = m_source(name).size();
+        if (!size.isValid())
+            if (const auto file = photoFile(name))
+                size = QImageReader(QString::fromStdString(file->string())).size();  // reads the header only
+        if (size.isValid())
+            largest = largest.expandedTo(size);
+    }
+    return largest;
 }
 
 std::vector<QImage> WinnerPhotoCache::pictures(const std::vector<std::string> &names, QSize tile)

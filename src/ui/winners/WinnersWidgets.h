@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,13 +36,16 @@ private:
     QPixmap m_tile;  // the background ready to paint
 };
 
-// Lines of text in one font and colour, in character cells so that padded
-// winners line up in columns; sized to its text.
+// Lines of text in one colour, in character cells so that padded winners line
+// up in columns, each line centred; the first lines (the award's heading) may
+// have a font of their own. Sized to its text.
 class WinnersTextBlock : public QWidget {
     Q_OBJECT
 public:
     explicit WinnersTextBlock(QWidget *parent = nullptr);
-    void setText(const QStringList &lines, const QFont &font, const QColor &color);
+    void setText(const QStringList &lines, const QFont &font, const QColor &color, int headingLines = 0,
+                 const QFont &headingFont = QFont());
+    QFont headingFont() const { return m_headingFont; }
     const QStringList &lines() const { return m_lines; }
     QColor color() const { return m_color; }
     bool blank() const;
@@ -56,6 +60,8 @@ protected:
 private:
     QStringList m_lines;
     QColor m_color;
+    int m_headingLines = 0;
+    QFont m_headingFont;
 };
 
 // One line of transparent text sized to itself.
@@ -125,6 +131,9 @@ public:
     // next on one background thread, while the current one is on screen.
     // Only for photos read from files; the next pictures() takes what is done.
     void prefetch(const std::vector<std::string> &names, QSize tile);
+    // The largest photo among the names, width and height each at their
+    // largest, as decoded (photo mode's table) or as stored; empty when none is readable.
+    QSize largestPhoto(const std::vector<std::string> &names) const;
     // Pictures decoded elsewhere (photo mode's table), taken instead of
     // decoding; called from several threads at once, so it must only read.
     void setSource(std::function<QImage(const std::string &name)> source) { m_source = std::move(source); }
@@ -138,6 +147,7 @@ private:
         quint64 used = 0;  // when it was last asked for
     };
     QImage decode(const std::string &name, QSize tile) const;
+    std::optional<std::filesystem::path> photoFile(const std::string &name) const;
     // Stops the background decoding and keeps what it finished.
     void absorbPrefetch();
     void keep(const QString &key, const QImage &image);
