@@ -5,7 +5,6 @@
 #include "ui/common/DigitsOnly.h"
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
-#include "ui_TForm_hall.h"
 
 #include <QNetworkInterface>
 

@@ -5,14 +5,12 @@
 
 #include "core/checkin/WebSettings.h"
 
+#include "ui_TForm_hall.h"
+
 #include <QDialog>
 #include <QStringList>
 #include <filesystem>
 #include <memory>
-
-namespace Ui {
-class TForm_hall;
-}
 
 namespace tessaly {
 
