@@ -1,11 +1,14 @@
 // Figures for the stage window at 1920x1080, offscreen: one roll tick from the
-// timer to painted pixels for 20 slots and for a 500-entry text block, the
+// timer to painted pixels for 20 slots and for a 500-entry text block (that
+// one at 3840x2160 too, with the block's size and font), the
 // start-up to the first ready batch with 10,000 entries, and how many ticks a
 // 20 ms roll timer really delivers.
 #include "support/QtBench.h"
 #include "core/draw/DrawSession.h"
+#include "ui/common/StageWidgets.h"
 
 #include <QElapsedTimer>
+#include <QFontInfo>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <fstream>
@@ -33,10 +36,10 @@ struct Folder : ProgramFolder {
     }
 };
 
-void rollTickToPixels(benchmark::State &state, int batch)
+void rollTickToPixels(benchmark::State &state, int batch, QSize screen)
 {
     Folder folder(10000, batch);
-    BenchStage stage(folder.dir);
+    BenchStage stage(folder.dir, screen);
     stage.window.GoButtonClick();  // start rolling
     stage.window.Timer1.stop();    // the benchmark drives the ticks itself
     stage.window.Timer2.stop();
@@ -47,12 +50,20 @@ void rollTickToPixels(benchmark::State &state, int batch)
         QCoreApplication::processEvents();  // paints the changed labels into the backing store
     }
     state.counters["core_us"] = static_cast<double>(stage.window.lastTickMicros());
+    if (grid) {
+        // How much the block paints: its size and its font's pixel height.
+        state.counters["block_w"] = stage.window.Label21->width();
+        state.counters["block_h"] = stage.window.Label21->height();
+        state.counters["font_px"] = QFontInfo(stage.window.Label21->font()).pixelSize();
+    }
 }
 
-void BM_TickSlots20(benchmark::State &state) { rollTickToPixels(state, 20); }
-void BM_TickGrid500(benchmark::State &state) { rollTickToPixels(state, 500); }
+void BM_TickSlots20(benchmark::State &state) { rollTickToPixels(state, 20, {1920, 1080}); }
+void BM_TickGrid500(benchmark::State &state) { rollTickToPixels(state, 500, {1920, 1080}); }
+void BM_TickGrid500At4K(benchmark::State &state) { rollTickToPixels(state, 500, {3840, 2160}); }
 BENCHMARK(BM_TickSlots20)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TickGrid500)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TickGrid500At4K)->Unit(benchmark::kMicrosecond);
 
 void BM_StartUpToFirstReadyBatch(benchmark::State &state)
 {

@@ -51,11 +51,13 @@ struct ProgramFolder {
     std::filesystem::path dir;
 };
 
-// The stage window of a program folder on a 1920x1080 screen, shown as at start-up.
+// The stage window of a program folder on a 1920x1080 screen (or the size
+// given), shown as at start-up.
 struct BenchStage {
-    explicit BenchStage(const std::filesystem::path &dir) : window(dir, {messages, opener, pickers}, QSize(1920, 1080))
+    explicit BenchStage(const std::filesystem::path &dir, QSize screen = QSize(1920, 1080))
+        : window(dir, {messages, opener, pickers}, screen)
     {
-        window.resize(1920, 1080);
+        window.resize(screen);
         window.show();
         window.FormShow();
         QCoreApplication::processEvents();

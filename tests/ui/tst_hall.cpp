@@ -307,6 +307,10 @@ private slots:
             return "code=" + code(utf8) + "&device=" + device + "&hall=" + hall.hallCode().toStdString();
         };
         const std::string big(5000, 'a');
+        std::string endless;
+        for (int i = 0; i < 64; ++i)
+            endless += "4000\r\n" + std::string(0x4000, 'a') + "\r\n";
+        endless += "0\r\n\r\n";
 
         st.window->GoButtonClick();
         st.window->GoButtonClick();
@@ -338,6 +342,9 @@ private slots:
             {"a chunked body past the bound", "POST " + base + "api/checkin HTTP/1.1\r\n" + kHost +
                                                   "Transfer-Encoding: chunked\r\n\r\n1388\r\n" + big + "\r\n0\r\n\r\n",
              413, ""},
+            {"a chunked body that goes on is cut off", "POST " + base + "api/checkin HTTP/1.1\r\n" + kHost +
+                                                             "Transfer-Encoding: chunked\r\n\r\n" + endless,
+             0, ""},
             {"not HTTP: the connection is closed", "HELLO\r\n\r\n", 0, ""},
             {"a method no route takes", "DELETE " + base + "api/checkin HTTP/1.1\r\n" + kHost + "\r\n", 405, ""},
             {"an unknown code", post(base + "api/checkin", "code=ZZZZZZZZ&device=phone-x0002"), 404, "\"unknown\""},

@@ -386,6 +386,42 @@ private slots:
         }
     }
 
+    void aRollingBlockPaintsWhatTheDirectDrawingPaints()
+    {
+        // The rolling block keeps its runs shaped between ticks: it must still measure and paint
+        // exactly what drawing each run afresh gives, whatever the font and the text.
+        QFont underlined = toQFont(withSize(defaultSlotFont(), 14));
+        underlined.setUnderline(true);
+        const struct {
+            QFont font;
+            QStringList lines;
+        } cases[] = {
+            {toQFont(withSize(defaultSlotFont(), 19)),
+             {QStringLiteral("张三1   李四22  王五333 "), QStringLiteral("赵六4444 WWMM    孙七 "), QString()}},
+            {toQFont(withSize(defaultSlotFont(), 9)), {QStringLiteral("0012345  ab cd"), QStringLiteral("  x")}},
+            {QFont(QStringLiteral("DejaVu Serif"), 24), {QStringLiteral("研发中心-软件部 Ünïcødé 12")}},
+            {underlined, {QStringLiteral("张三丰 0012  李四"), QStringLiteral("李四 张三丰")}},
+        };
+        CellTextCache cache;
+        auto paint = [](QSize size, const std::function<void(QPainter &)> &draw) {
+            QImage canvas(size + QSize(40, 10), QImage::Format_ARGB32_Premultiplied);
+            canvas.fill(Qt::white);
+            QPainter p(&canvas);
+            p.setPen(Qt::black);
+            draw(p);
+            return canvas;
+        };
+        // Twice over: the second round finds every run shaped, and each font change starts afresh.
+        for (int round = 0; round < 2; ++round)
+            for (const auto &c : cases) {
+                const QSize size = cache.layout(c.font, c.lines);
+                QCOMPARE(size, cellTextSize(c.font, c.lines));
+                const QImage cached = paint(size, [&](QPainter &p) { cache.draw(p, QPointF(5, 3)); });
+                const QImage direct = paint(size, [&](QPainter &p) { drawCellText(p, c.font, c.lines, QPointF(5, 3)); });
+                QVERIFY2(cached == direct, qPrintable(c.lines.join(QLatin1Char('|'))));
+            }
+    }
+
     void thePrizePictureSizeAndTheBlockArrangementAreStoredWhereTheyBelong()
     {
         Stage st(QSize(1024, 768), false, 12);

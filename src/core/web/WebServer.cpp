@@ -13,10 +13,14 @@
 namespace tessaly {
 namespace {
 
+// How much of a body past the bound is read (to answer 413) before the connection is closed instead.
+constexpr size_t kMaxDiscarded = 64 * 1024;
+
 // What one connection's request gathers between the handler's calls.
 struct Exchange {
     std::string body;
     bool tooLarge = false;
+    size_t discarded = 0;  // bytes past the bound, read and dropped
     std::atomic<bool> answered{false};  // set by the store's thread before it resumes the connection
     HttpResponse answer;
 };
@@ -90,10 +94,16 @@ MHD_Result onRequest(void *cls, MHD_Connection *connection, const char *url, con
         return MHD_YES;
     }
     if (*uploadSize > 0) {
-        if (exchange->body.size() + *uploadSize > WebSite::kMaxBody)
+        if (exchange->tooLarge || exchange->body.size() + *uploadSize > WebSite::kMaxBody) {
+            // A body a little past the bound is read and answered 413; one that
+            // goes on (a chunked stream without end) is cut off, not read for ever.
             exchange->tooLarge = true;
-        else
+            exchange->discarded += *uploadSize;
+            if (exchange->discarded > kMaxDiscarded)
+                return MHD_NO;
+        } else {
             exchange->body.append(uploadData, *uploadSize);
+        }
         *uploadSize = 0;
         return MHD_YES;
     }

@@ -147,7 +147,8 @@ QSize SlotLabel::textSize() const
 
 void SlotLabel::fitToText()
 {
-    resize(textSize().expandedTo(QSize(1, 1)));
+    // Lays the runs out for the paint too: a rolling tick shapes only entries not shown before.
+    resize(m_cells.layout(font(), m_lines).expandedTo(QSize(1, 1)));
 }
 
 void SlotLabel::changeEvent(QEvent *event)
@@ -168,7 +169,7 @@ void SlotLabel::paintEvent(QPaintEvent *)
         p.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, m_text);
         return;
     }
-    drawCellText(p, font(), m_lines, QPointF(0, 0));
+    m_cells.draw(p, QPointF(0, 0));
 }
 
 void SlotLabel::mouseMoveEvent(QMouseEvent *event)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/settings/Encodings.h"
+#include "ui/common/CellText.h"
 #include "ui/common/StretchedPicture.h"
 
 #include <QImage>
@@ -95,6 +96,7 @@ private:
     bool m_sizedToText;
     QString m_text;
     QStringList m_lines;
+    CellTextCache m_cells;  // the text block's runs, shaped once per font
     TColor m_fontColor = colors::clNavy;
     bool m_transparent = true;
     TColor m_color = colors::clGreen;

@@ -17,9 +17,12 @@ void StretchedPicture::paint(QPainter &painter, const QSize &size, const QRect &
             painter.fillRect(dirty, fallback);
         return;
     }
+    // An opaque picture stays opaque: the repaint under a rolling text block is
+    // then a plain copy of its rows instead of a blend of every pixel.
     if (m_scaled.size() != size)
         m_scaled = m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                       .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                       .convertToFormat(m_image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                  : QImage::Format_RGB32);
     painter.drawImage(dirty, m_scaled, dirty);
 }
 

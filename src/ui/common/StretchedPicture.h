@@ -1,5 +1,6 @@
-// A picture stretched over a widget, scaled once per size and kept
-// premultiplied so repaints of small regions stay cheap.
+// A picture stretched over a widget, scaled once per size and kept in a
+// format the painter copies without converting, so repaints of small regions
+// stay cheap.
 #pragma once
 
 #include <QColor>
