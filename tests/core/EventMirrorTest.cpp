@@ -5,6 +5,8 @@
 
 #include "core/event/Takeover.h"
 #include "core/files/EventMirror.h"
+#include "core/proof/ProofVerify.h"
+#include "core/text/Gbk.h"
 #include "core/text/Lines.h"
 
 #include <gtest/gtest.h>
@@ -269,6 +271,19 @@ TEST(Takeover, AfterAKillMidAwardTheSpareLaptopContinuesExactlyFromTheMirror)
         for (const auto &name : list)
             EXPECT_TRUE(once.insert(name).second) << name << " drawn twice";
     EXPECT_EQ(once.size(), 15u);
+
+    // The seed travelled, readable by the owner only, so the draw finished on
+    // the spare laptop is verified as one draw under the first laptop's commitment.
+    for (const fs::path &seeds : {stick.path() / "proof/seed.txt", local / "proof/seed.txt"}) {
+        const fs::perms rights = fs::status(seeds).permissions();
+        EXPECT_EQ(rights & (fs::perms::group_all | fs::perms::others_all), fs::perms::none) << seeds;
+        EXPECT_EQ(fs::status(seeds.parent_path()).permissions() & fs::perms::others_all, fs::perms::none);
+    }
+    auto proof = readProofFolder(local);
+    ASSERT_TRUE(proof.ok());
+    const VerifyResult verified = verifyProof(*proof);
+    EXPECT_EQ(verified.firstDifference, "") << gbkToUtf8(verified.report);
+    EXPECT_EQ(verified.commitments.size(), 1u);
 }
 
 TEST(Takeover, AFurtherMirrorIsOfferedAndAnotherEventsNever)

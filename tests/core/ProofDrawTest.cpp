@@ -66,6 +66,9 @@ void runWholeEvent(DrawFolder &dir, bool photo)
     if (photo)
         program->session.setPhotosLoaded(true);
     program->batch();
+    program->session.RedrawOne(2, 0);              // the first winner is absent: one is drawn again
+    program->session.Timer1Timer();
+    program->session.StopButtonClick();
     program->session.StartFromAward(0);
     program->batch();
     program->session.GiveUp(0, 0, false);
@@ -84,11 +87,12 @@ TEST(VerifiableDraw, AWholeEventWithEveryCorrectionIsRecomputedExactly)
         ASSERT_EQ(result.commitments.size(), photo ? 3u : 2u);  // photo mode switched: one more start
         EXPECT_NE(result.report.find(G("从某奖项开始抽")), std::string::npos) << gbkToUtf8(result.report);
         EXPECT_NE(result.report.find(G("有弃奖")), std::string::npos) << gbkToUtf8(result.report);
-        // After the restart: the three of 三等奖 and the one of 一等奖, who gave up.
+        // After the restart: the three of 三等奖 (one of them re-drawn) and the one of 一等奖, who gave up.
         const auto records = splitLines(dir.read("ARecord.dat"));
         EXPECT_EQ(std::count_if(records.begin(), records.end(), [](const std::string &l) { return !l.empty(); }), 3)
             << dir.read("ARecord.dat");
         EXPECT_NE(result.report.find(G("重新开始过抽奖")), std::string::npos) << gbkToUtf8(result.report);
+        EXPECT_NE(result.report.find(G("有重抽")), std::string::npos) << gbkToUtf8(result.report);
     }
 }
 
@@ -343,7 +347,7 @@ TEST_P(RandomEvents, RecomputeExactly)
         auto program = std::make_unique<Program>(dir, static_cast<std::uint64_t>(event));
         const int steps = 3 + pick(8);
         for (int s = 0; s < steps; ++s) {
-            const int op = pick(10);
+            const int op = pick(11);
             auto &session = program->session;
             if (op < 5) {
                 program->batch();
@@ -358,8 +362,17 @@ TEST_P(RandomEvents, RecomputeExactly)
                 session.StartFromAward(pick(awardCount));
             } else if (op == 8) {
                 program = std::make_unique<Program>(dir, static_cast<std::uint64_t>(event + s));
-            } else {
+            } else if (op == 9) {
                 session.Restart();
+            } else {
+                const int a = session.state().CurrentAward;
+                const int n = a >= 0 ? static_cast<int>(session.AwardWinnerNames()[static_cast<size_t>(a)].size()) : 0;
+                if (n > 0)
+                    session.RedrawOne(a, pick(n));
+                if (session.flags().Rolling) {  // the re-draw rolls one tick and stops
+                    session.Timer1Timer();
+                    session.StopButtonClick();
+                }
             }
         }
         const VerifyResult result = verifyFolder(dir);

@@ -17,6 +17,9 @@
 #include "core/text/Lines.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -293,6 +296,54 @@ private slots:
         Show show(kAwards);
         show.session().notices().post(utf8ToGbk("背景音乐无法播放"));
         QVERIFY(show.console()->warnings().join(QString()).contains(QStringLiteral("背景音乐无法播放")));
+    }
+
+    void theCommitmentTheGuestsAndTheChainAreRunFromTheConsole()
+    {
+        Show show("canready=0\r\n" + kAwards);
+        auto *code = show.console()->findChild<QLabel *>(QStringLiteral("CommitmentValue"));
+        auto *chain = show.console()->findChild<QLabel *>(QStringLiteral("ChainHashValue"));
+        auto *guests = show.console()->findChild<QLabel *>(QStringLiteral("GuestNumbersValue"));
+        QVERIFY(code && chain && guests);
+        QCOMPARE(code->text().size(), 39);  // 8 groups of 4 hex digits
+        QCOMPARE(code->text(), QString::fromStdString(show.session().captions().proofCode));
+
+        // The link opens the guests' step on the console; a number typed there shows at once.
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("4711"));
+            dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+            dialog->reject();
+        });
+        emit guests->linkActivated(QStringLiteral("guests"));
+        QVERIFY2(guests->text().contains(QStringLiteral("4711")), qPrintable(guests->text()));
+
+        // The first roll mixes the number in; after the stop the chain's hash stands on the console.
+        show.button("GoButton")->click();
+        show.button("StopButton")->click();
+        QCOMPARE(show.session().AwardWinnerNames()[0].size(), size_t(2));
+        QVERIFY(show.file("audit.log").find("guests=4711") != std::string::npos);
+        show.console()->refresh();
+        QTest::qWait(1100);
+        QCOMPARE(chain->text(), QString::fromStdString(show.session().captions().chainHash));
+        QCOMPARE(chain->text().remove(QLatin1Char(' ')).size(), 16);
+        QVERIFY(!guests->text().contains(QStringLiteral("4711")));
+
+        // The seed is revealed from the console: the chain ends with it and nothing more is drawn.
+        auto *seed = show.console()->findChild<QLabel *>(QStringLiteral("SeedValue"));
+        QVERIFY(seed);
+        show.s.messages.setNextAnswer(true);
+        emit seed->linkActivated(QStringLiteral("reveal"));
+        QVERIFY(show.session().proof().revealed());
+        const std::string audit = show.file("audit.log");
+        QVERIFY(audit.find("|reveal|seeds=1:") != std::string::npos);
+        QVERIFY2(seed->text().contains(QStringLiteral("已揭示")), qPrintable(seed->text()));
+        const size_t records = show.file("ARecord.dat").size();
+        show.button("GoButton")->click();
+        show.button("GoButton")->click();
+        QVERIFY(!show.session().flags().Rolling);
+        QCOMPARE(show.file("ARecord.dat").size(), records);
     }
 
     void theMiniatureIsDrawnAtMostFiveTimesASecond()

@@ -243,8 +243,20 @@ DrawOutcome DrawSession::RedrawOne(int index, int position)
     if (m_awardWinnerNames[static_cast<size_t>(index)].size() == before)
         return out;  // nothing was withdrawn; the notices say why
 
-    // The replacement moves to the place the next stop takes from.
-    const int chosen = floor + chooseReplacement(m_random, inPlay);
+    // The replacement moves to the place the next stop takes from. Under a
+    // commitment it is drawn with the award's own generator, so a verifier
+    // recomputes it; the line goes out with the stop that records it.
+    int chosen = 0;
+    if (m_proof.committed()) {
+        ProofRandom generator = m_proof.generatorFor(index, {}, "redraw");
+        chosen = floor + chooseReplacement(generator, inPlay);
+        m_proof.add("redraw", {{"award", std::to_string(index)},
+                               {"cursor", std::to_string(m_state.OrderCursor)},
+                               {"floor", std::to_string(floor)},
+                               {"chosen", std::to_string(chosen)}});
+    } else {
+        chosen = floor + chooseReplacement(m_random, inPlay);
+    }
     std::swap(m_pool[static_cast<size_t>(chosen)], m_pool[static_cast<size_t>(m_state.OrderCursor)]);
     m_orderUnsaved = true;
     m_flags.RedrawMode = true;

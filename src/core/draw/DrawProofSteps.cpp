@@ -6,6 +6,7 @@
 #include "draw/DrawNotices.h"
 #include "draw/DrawRecord.h"
 #include "proof/ProofOrder.h"
+#include "proof/ProofVerify.h"
 #include "text/Gbk.h"
 #include "text/Lines.h"
 
@@ -61,6 +62,41 @@ void DrawSession::saveProofLines(DrawOutcome &out)
             notifyError(out, error, TSL_GBK("抽奖校验记录保存失败："));
     }
     showProof();
+}
+
+DrawOutcome DrawSession::revealProof()
+{
+    DrawOutcome out;
+    if (m_flags.Rolling || m_flags.SupplementMode || m_flags.RedrawMode) {
+        notify(out, TSL_GBK("请先停止本批抽奖，再揭示种子。"), ErrorCode::BadInput);
+        return out;
+    }
+    if (refuseUnrestored(out) || refuseRevealed(out))
+        return out;
+    // Everything composed so far reaches the chain first, so the reveal is its last line.
+    settleOwedSave(out);
+    saveProofLines(out);
+    if (m_saveOwed || !m_unsavedAudit.empty() || !m_proof.pending().empty()) {
+        notify(out, TSL_GBK("抽奖记录还没有全部保存，现在不能揭示种子。"), ErrorCode::FileWrite);
+        return out;
+    }
+    auto revealed = revealSeeds(m_dir);
+    if (!revealed) {
+        notifyError(out, revealed.error(), TSL_GBK("无法揭示种子："));
+        return out;
+    }
+    if (Status loaded = m_proof.load(); !loaded)
+        notifyError(out, loaded.error());
+    m_guests = {};
+    m_captions.guestNumbers.clear();
+    m_flags.BatchReady = false;
+    showProof();
+    if (m_mirror)
+        syncMirror();
+    notify(out, TSL_GBK("已揭示") + std::to_string(*revealed) +
+                    TSL_GBK("个种子，本次抽奖结束。现在可以导出公证材料（tessaly export-proof）交给见证人验证；"
+                            "如需再抽奖，请使用“重新开始抽奖”，将生成新的抽奖承诺。"));
+    return out;
 }
 
 bool DrawSession::refuseRevealed(DrawOutcome &out) const

@@ -157,6 +157,9 @@ public:
     // A guest's number (digits, at most 18), logged at once and shown on the stage.
     DrawOutcome addGuestNumber(const std::string &typed);
     const GuestStep &guestStep() const { return m_guests; }
+    // The console's "揭示种子": every seed of the event is published in the
+    // chain and the draw ends until a restart starts a new commitment.
+    DrawOutcome revealProof();
     // A stop's save failed and its records are still owed to the files.
     bool saveOwed() const { return m_saveOwed; }
     // Tries the owed save again (the console's retry); notices say what still

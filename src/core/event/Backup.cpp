@@ -86,8 +86,7 @@ void prune(const fs::path &root, const std::string &keep)
     for (size_t i = 0; i < names.size() && i < excess; ++i) {
         if (names[i] == keep)
             continue;
-        std::error_code ec;
-        fs::remove_all(root / names[i], ec);
+        removeFolderDurable(root / names[i]);  // an old backup left behind is only one too many
     }
 }
 
@@ -95,21 +94,21 @@ Result<BackupMade> makeBackupKeeping(const fs::path &dir, const LocalDateTime &n
 {
     const fs::path root = dir / kBackupFolder;
     std::error_code ec;
-    fs::create_directories(root, ec);
-    if (ec)
-        return writeError(root, ec);
+    if (Status madeRoot = makeFolderDurable(root); !madeRoot)
+        return madeRoot.error();
     // Two backups in one second get a number, never one folder for both.
     BackupMade made;
     made.name = stamp(now);
     for (int n = 2; fs::exists(root / made.name, ec); ++n)
         made.name = stamp(now) + "-" + std::to_string(n);
     made.folder = root / made.name;
-    if (!fs::create_directory(made.folder, ec))
+    if (ec)
         return writeError(made.folder, ec);
+    if (Status madeFolder = makeFolderDurable(made.folder); !madeFolder)
+        return madeFolder.error();
 
     auto fail = [&](const Error &error) -> Result<BackupMade> {
-        std::error_code ignored;
-        fs::remove_all(made.folder, ignored);
+        removeFolderDurable(made.folder);
         return error;
     };
     for (const char *name : kBackedUpFiles) {

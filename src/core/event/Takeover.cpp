@@ -56,6 +56,14 @@ Status copyForTakeover(const fs::path &further, const fs::path &local)
     });
     if (!copied)
         return copied.error();
+    // The seeds travel for the takeover, readable by the owner only as they were.
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(further, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path relative = it->path().lexically_relative(further);
+        std::error_code existsEc;
+        if (fs::exists(local / relative, existsEc))
+            keepAccessRights(it->path(), local / relative);
+    }
     return Ok{};
 }
 

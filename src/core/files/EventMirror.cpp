@@ -48,6 +48,14 @@ FileKey keyOf(const fs::path &path)
 
 }  // namespace
 
+void keepAccessRights(const fs::path &from, const fs::path &to)
+{
+    std::error_code ec;
+    const fs::perms rights = fs::status(from, ec).permissions();
+    if (!ec)
+        fs::permissions(to, rights & fs::perms::mask, fs::perm_options::replace, ec);
+}
+
 Result<std::string> ensureEventId(const fs::path &folder)
 {
     std::string id = readEventId(folder);
@@ -72,6 +80,7 @@ CommitCount readCommitCount(const fs::path &folder)
 {
     CommitCount c;
     if (auto settings = openSettings(folder)) {
+        c.read = true;
         parseLongLong(settings->readString("Option", "commitcount"), c.count);
         c.listsActive = settings->readBool("Option", "commitlists", false);
     }
@@ -215,8 +224,12 @@ Status copyChanged(const fs::path &event, const fs::path &mirror, std::map<std::
         const fs::path target = mirror / relative;
         if (Status made = makeFolderDurable(target.parent_path()); !made)
             return made;
+        // An owner-only folder (the seeds) is closed before its files arrive.
+        if (target.parent_path() != mirror)
+            keepAccessRights((event / relative).parent_path(), target.parent_path());
         if (Status written = writeFileAtomic(target, data); !written)
             return written;
+        keepAccessRights(event / relative, target);
         copied[relative] = key;
         return Ok{};
     };

@@ -17,6 +17,11 @@ inline constexpr const char *kEventIdFile = "event.id";
 // Left in a mirror folder by its first copy: says the folder is a mirror.
 inline constexpr const char *kMirrorMarker = ".tessaly-mirror";
 
+// Gives `to` the access rights of `from`, so what is readable by the owner
+// only (the draw's seeds) stays so in a mirror and in a takeover's copy. A
+// stick whose file system keeps no rights keeps them as it can.
+void keepAccessRights(const std::filesystem::path &from, const std::filesystem::path &to);
+
 // The folder's event ID: 32 hex digits made once, at random, when it has none.
 Result<std::string> ensureEventId(const std::filesystem::path &folder);
 // Empty when the folder has none.
@@ -28,6 +33,7 @@ std::string readEventId(const std::filesystem::path &folder);
 struct CommitCount {
     long long count = 0;
     bool listsActive = false;
+    bool read = false;  // set.dat could be read (a stick pulled out cannot)
 };
 CommitCount readCommitCount(const std::filesystem::path &folder);
 

@@ -314,6 +314,35 @@ Status removeFilesDurable(const std::vector<fs::path> &paths)
     return Ok{};
 }
 
+Status removeFolderDurable(const fs::path &folder)
+{
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(folder, ec)))
+        return Ok{};
+    std::vector<fs::path> files, folders{folder};
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeEc;
+        if (it->is_directory(typeEc) && !it->is_symlink(typeEc))
+            folders.push_back(it->path());
+        else
+            files.push_back(it->path());
+    }
+    if (ec)
+        return ioError(ErrorCode::FileWrite, "无法删除文件夹 ", folder, ec.value());
+    if (Status removed = removeFilesDurable(files); !removed)
+        return removed;
+    // Deepest first: a folder goes once everything below it has gone.
+    std::sort(folders.begin(), folders.end(), [](const fs::path &a, const fs::path &b) {
+        return std::distance(a.begin(), a.end()) > std::distance(b.begin(), b.end());
+    });
+    for (const fs::path &f : folders) {
+        if (!step(FileStep::Kind::Remove, f, {}, 0, {}, [&] { return ::rmdir(f.c_str()) == 0 || errno == ENOENT; }) ||
+            !flushFolderStep(f.parent_path()))
+            return ioError(ErrorCode::FileWrite, "无法删除文件夹 ", f, errno);
+    }
+    return Ok{};
+}
+
 StagedFiles::~StagedFiles()
 {
     for (const Staged &s : m_staged)

@@ -50,6 +50,11 @@ Status makeFolderDurable(const std::filesystem::path &folder);
 // Removes files and flushes their folders once at the end; missing files are no error.
 Status removeFilesDurable(const std::vector<std::filesystem::path> &paths);
 
+// Removes a folder tree, files first and folders from the deepest up, each
+// folder flushed once emptied and the folder that held it at the end; a
+// missing folder is no error.
+Status removeFolderDurable(const std::filesystem::path &folder);
+
 // Many files replaced atomically with one flush: each is written to a
 // temporary file as it comes (from several threads if need be), and commit
 // flushes them all at once, renames each over its target and flushes the

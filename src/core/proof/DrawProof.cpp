@@ -205,7 +205,9 @@ Status DrawProof::beginCommitment(const std::string &reason, bool listsActive, i
     const int number = m_number + 1;
     std::error_code ec;
     const fs::path folder = m_dir / kProofFolder;
-    fs::create_directories(folder, ec);
+    // Made durable in the event folder: a power cut must not take the seeds' folder away.
+    if (Status made = makeFolderDurable(folder); !made)
+        return made;
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
     const fs::path seedPath = seedFilePath(m_dir);
     // The seed is on disk before its commitment is published anywhere.

@@ -114,6 +114,7 @@ private:
     bool order(const AuditLine &line, int number);
     bool stop(const AuditLine &line, int number);
     bool giveUp(const AuditLine &line, int number);
+    bool redraw(const AuditLine &line, int number);
     bool restore(const AuditLine &line, int number);
     bool compareRecords();
 
@@ -375,6 +376,28 @@ bool Replay::giveUp(const AuditLine &line, int number)
     return fail(number, awardName(award) + TSL_GBK("没有第") + std::to_string(position + 1) + TSL_GBK("名中奖者可弃"));
 }
 
+bool Replay::redraw(const AuditLine &line, int number)
+{
+    int award = 0, cursor = 0, floor = 0, chosen = 0;
+    if (!parseInteger(line.field("award"), award) || !parseInteger(line.field("cursor"), cursor) ||
+        !parseInteger(line.field("floor"), floor) || !parseInteger(line.field("chosen"), chosen) || award < 0 ||
+        award >= 50)
+        return fail(number, TSL_GBK("重抽记录格式不对"));
+    OrderState &s = m_current;
+    const int low = std::max(s.floor, 0);
+    if (cursor != s.cursor || floor != low || s.cursor < low || s.cursor >= static_cast<int>(s.order.size()))
+        return fail(number, awardName(award) + TSL_GBK("重抽时的抽奖位置与重算的不同"));
+    // The one who replaces the absent winner: uniform among the entries still in play.
+    ProofRandom generator(awardSeed(m_seed, award, {}), DrawProof::purpose("redraw", m_commitment, line.seq));
+    const int expected = low + generator.below(s.cursor - low + 1);
+    if (expected != chosen)
+        return fail(number, awardName(award) + TSL_GBK("重抽选中的位置应为") + std::to_string(expected) +
+                                TSL_GBK("，记录为") + std::to_string(chosen));
+    std::swap(s.order[static_cast<size_t>(expected)], s.order[static_cast<size_t>(s.cursor)]);
+    touch(award, TSL_GBK("有重抽（其中奖者可由持有种子的人预知）"));
+    return true;
+}
+
 bool Replay::guests(const AuditLine &line, int number)
 {
     int award = -1;
@@ -474,6 +497,8 @@ bool Replay::run()
             ok = stop(line, number);
         else if (line.kind == "giveup")
             ok = giveUp(line, number);
+        else if (line.kind == "redraw")
+            ok = redraw(line, number);
         else if (line.kind == "restore")
             ok = restore(line, number);
         else if (line.kind == "guests-open" || line.kind == "guest" || line.kind == "guests-dropped")
@@ -494,7 +519,7 @@ void composeReport(VerifyResult &r)
     std::string t = TSL_GBK("抽奖验证报告") + "\r\n";
     for (const auto &c : r.commitments)
         t += TSL_GBK("承诺") + c.substr(0, c.find(':')) + TSL_GBK("：") + shortCommitment(c.substr(c.find(':') + 2)) +
-             TSL_GBK("（与揭示的种子相符）") + "\r\n";
+             (r.revealed ? TSL_GBK("（与揭示的种子相符）") : TSL_GBK("（与保存的种子相符）")) + "\r\n";
     if (!r.finalHash.empty())
         t += TSL_GBK("校验链最后的校验值：") + r.finalHash + "\r\n";
     if (!r.revealed)

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QPalette>
 
 namespace tessaly {
 
@@ -44,8 +45,15 @@ void MirrorFields::refresh()
         state = QStringLiteral("等待第一次备份");
     }
     m_state->setText(state);
-    m_state->setStyleSheet(on && s.mirrorInterrupted() ? QStringLiteral("color: #c00000; font-weight: bold;")
-                                                       : QString());
+    // Red and bold while interrupted; a palette keeps the progress box's larger font, a style sheet would not.
+    const bool down = on && s.mirrorInterrupted();
+    QPalette palette = m_counters->palette();
+    if (down)
+        palette.setColor(QPalette::WindowText, QColor(0xc0, 0, 0));
+    m_state->setPalette(palette);
+    QFont font = m_counters->font();
+    font.setBold(down);
+    m_state->setFont(font);
     m_console.setWarning(QStringLiteral("mirror"), warning);
     m_counters->setText(on ? QStringLiteral("%1 / %2").arg(counts.event).arg(counts.mirror < 0 ? QStringLiteral("—")
                                                                                                   : QString::number(counts.mirror))

@@ -4,6 +4,7 @@
 #include "ui/common/GbkText.h"
 #include "ui/common/MessageService.h"
 #include "ui/console/MirrorFields.h"
+#include "ui/console/ProofFields.h"
 #include "ui/console/StageMiniature.h"
 #include "ui/console/TFrmConsole.h"
 #include "ui/control/DrawControl.h"
@@ -98,6 +99,7 @@ void ScreenPlacement::showConsole()
         m_stage.control().setOperatorWindow(m_console);
         MessageService::setOperatorWindow(m_console);
         new MirrorFields(*m_console, m_stage);
+        new ProofFields(*m_console, m_stage.control());
     }
     QStringList names;
     for (QScreen *s : screens)

@@ -138,6 +138,15 @@ void DrawControl::redrawOne(int award, int position)
     apply(m_session.RedrawOne(award, position));
 }
 
+void DrawControl::reveal()
+{
+    if (!m_messages.ask(operatorWindow(), QStringLiteral("揭示种子"),
+                        QStringLiteral("揭示种子后本次抽奖即结束，不能再抽（除非重新开始抽奖）；"
+                                       "任何人都可以用公开的种子重算并核对全部中奖结果。现在揭示？")))
+        return;
+    apply(m_session.revealProof());
+}
+
 void DrawControl::startFromAward(int award)
 {
     const std::string question = m_session.startFromQuestion(award);

@@ -49,6 +49,7 @@ public:
     // "不在场，重抽一人": the winner at `position` of the award's list, after the operator confirmed.
     void redrawOne(int award, int position);
     void startFromAward(int award);
+    void reveal();             // "揭示种子", after the operator confirmed
     void resetDraw(bool useLists);
     void stopForSettings();    // a running roll is stopped before a settings dialog opens
     void retrySave();          // a failed save is tried again

@@ -51,15 +51,29 @@ void ProofBadge::showProof(const StageCaptions &c)
 
 bool ProofBadge::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == parent() && event->type() == QEvent::Resize)
+    const auto type = event->type();
+    if ((watched == parent() && type == QEvent::Resize) ||
+        (watched == m_marquee && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show ||
+                                  type == QEvent::Hide)))
         place();
     return QWidget::eventFilter(watched, event);
 }
 
 void ProofBadge::place()
 {
-    if (auto *stage = parentWidget())
-        move(8, stage->height() - height() - 8);
+    auto *stage = parentWidget();
+    if (!stage)
+        return;
+    // The winners' marquee runs along the bottom: the badge stands above it, never over its names.
+    if (!m_marquee) {
+        m_marquee = stage->findChild<QWidget *>(QStringLiteral("RzMarqueeStatus1"), Qt::FindDirectChildrenOnly);
+        if (m_marquee)
+            m_marquee->installEventFilter(this);
+    }
+    QRect at(QPoint(8, stage->height() - height() - 8), size());
+    if (m_marquee && m_marquee->isVisible() && m_marquee->geometry().intersects(at))
+        at.moveBottom(m_marquee->geometry().top() - 4);
+    move(at.topLeft());
 }
 
 }  // namespace tessaly

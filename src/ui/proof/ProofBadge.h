@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 
 namespace tessaly {
 
@@ -25,6 +26,7 @@ private:
     QLabel *m_qr = nullptr;
     QLabel *m_text = nullptr;
     QString m_shownHex;
+    QPointer<QWidget> m_marquee;
 };
 
 }  // namespace tessaly

@@ -3,6 +3,7 @@
 #include "ui/stage/TFrmMain.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/files/FileIo.h"
 #include "core/files/Paths.h"
 #include "core/settings/EffectRecord.h"
 #include "core/settings/Settings.h"
@@ -19,7 +20,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QFontMetrics>
 #include <QScreen>
@@ -64,9 +64,8 @@ void StageLayout::moveStage(const QRect &screen, bool transient)
         // The arrangement for a screen the stage only borrows lives in a copy of
         // the settings: the stored layout stays as it is for when the screen returns.
         auto copy = std::make_unique<QTemporaryDir>();
-        if (!copy->isValid() ||
-            !QFile::copy(QString::fromStdString(programFile(m_window.m_programDir, "set.dat").string()),
-                         copy->filePath(QStringLiteral("set.dat"))))
+        if (!copy->isValid() || !copyFileAtomic(programFile(m_window.m_programDir, "set.dat"),
+                                                copy->filePath(QStringLiteral("set.dat")).toStdString()))
             return;
         m_transient = std::move(copy);
     } else if (!transient) {

@@ -510,15 +510,18 @@ void TFrmMain::showMirrorState()
     // A failed save and the mirror's state go to the console when there is one, otherwise to
     // the tool bar's status line (shown at once when something is wrong), never to the stage's captions.
     const bool console = m_control->operatorWindow() != this;
-    if (m_mirror || console)
-        m_commitCounts = {readCommitCount(m_programDir).count, m_mirror ? readCommitCount(m_mirror->folder()).count : -1};
+    if (m_mirror || console) {
+        const CommitCount mirrored = m_mirror ? readCommitCount(m_mirror->folder()) : CommitCount{};
+        m_commitCounts = {readCommitCount(m_programDir).count, mirrored.read ? mirrored.count : -1};
+    }
     QString state;
     if (m_session->winnersWithheld())
         state = QStringLiteral("抽奖结果保存失败，中奖名单在保存成功后才显示");
     if (m_mirror) {
-        const QString counters = QStringLiteral("（本机第%1次保存，备份第%2次）")
-                                     .arg(m_commitCounts.event)
-                                     .arg(m_commitCounts.mirror);
+        const QString counters =
+            QStringLiteral("（本机第%1次保存，备份第%2次）")
+                .arg(m_commitCounts.event)
+                .arg(m_commitCounts.mirror < 0 ? QStringLiteral("?") : QString::number(m_commitCounts.mirror));
         state += (state.isEmpty() ? QString() : QStringLiteral("；")) +
                  (m_session->mirrorInterrupted()
                       ? QStringLiteral("备份中断：") + toQt(m_session->mirrorReason()) + counters

@@ -80,8 +80,12 @@ void WinnersTextBlock::setText(const QStringList &lines, const QFont &font, cons
     m_lines = lines;
     m_color = color;
     m_headingLines = std::clamp<int>(headingLines, 0, static_cast<int>(lines.size()));
-    m_headingFont = headingLines > 0 ? headingFont : font;
     setFont(font);
+    // The heading is the block's own font at its size, resolved as the block's
+    // is: a font taken on its own may fall back to other glyphs when painted.
+    m_headingFont = this->font();
+    if (m_headingLines > 0 && headingFont.pointSizeF() > 0)
+        m_headingFont.setPointSizeF(headingFont.pointSizeF());
     const QSize head = m_headingLines > 0 ? cellTextSize(m_headingFont, lines.mid(0, m_headingLines)) : QSize();
     const QSize body = cellTextSize(font, lines.mid(m_headingLines));
     resize(std::max(head.width(), body.width()), head.height() + body.height());
