@@ -16,7 +16,9 @@
 #include "ui/console/ScreenPlacement.h"
 #include "ui/console/TFrmConsole.h"
 #include "ui/event/RehearsalBadge.h"
-#include "ui/hall/HallService.h"
+#include "ui/hall/HallStage.h"
+
+#include <QMenu>
 #include "ui/sound/SoundPlayer.h"
 #include "ui/stage/TFrmMain.h"
 
@@ -173,21 +175,12 @@ int main(int argc, char *argv[])
 
     // The hall's pages: --web for this run, or switched on in set.dat; never in
     // a rehearsal, whose phones would check in to a copy thrown away after.
-    std::unique_ptr<tessaly::HallService> hall;
-    const tessaly::WebSettings web = settings ? tessaly::readWebSettings(*settings) : tessaly::WebSettings{};
     std::optional<std::pair<std::string, int>> listen;
-    if (!line->web.empty()) {
+    if (!line->web.empty())
         listen = tessaly::parseListenAddress(line->web);
-    } else if (web.enabled) {
-        listen = std::make_pair(web.address, web.port);
-    }
-    if (listen && !event->rehearsal()) {
-        auto started = tessaly::HallService::start(window.control(), programDir, web, listen->first, listen->second);
-        if (started)
-            hall = std::move(*started);
-        else
-            messages.notify(&window, QStringLiteral("提示"), tessaly::toQt(started.error().message),
-                            tessaly::MessageService::Icon::Warning);
-    }
+    tessaly::HallStage hall(window.control(), messages, pickers, &window,
+                            {programDir, event->rehearsal(), event->rehearsal() ? std::nullopt : listen});
+    window.settingsMenu()->addAction(QStringLiteral("现场互动..."), &hall, &tessaly::HallStage::openSettings);
+    hall.begin(placement.console());
     return app.exec();
 }

@@ -119,6 +119,12 @@ QLabel *TFrmConsole::addField(const QString &caption)
     return value;
 }
 
+void TFrmConsole::addPanel(QWidget *panel)
+{
+    panel->setParent(this);
+    m_ui->bottomRow->addWidget(panel);
+}
+
 void TFrmConsole::setWarning(const QString &key, const QString &text)
 {
     if (text.isEmpty())

@@ -43,6 +43,8 @@ public:
     void setWarning(const QString &key, const QString &text);
     // Adds a row to the progress fields; the label's text is kept up to date by its owner.
     QLabel *addField(const QString &caption);
+    // Adds a panel of a feature beside the last batch and the warnings; the console owns it then.
+    void addPanel(QWidget *panel);
     // Fields, winners and warnings read again from the draw.
     void refresh();
 

@@ -1,21 +1,20 @@
 #include "ui/hall/HallService.h"
 
 #include "core/draw/DrawSession.h"
+#include "core/participants/ParticipantList.h"
 #include "ui/control/DrawControl.h"
 
 #include <QWidget>
-#include "core/participants/ParticipantList.h"
 
 #include <chrono>
 
 namespace tessaly {
 
-Result<std::unique_ptr<HallService>> HallService::start(DrawControl &control, const std::filesystem::path &programDir,
-                                                        const WebSettings &web, const std::string &address, int port)
+Result<std::unique_ptr<HallService>> HallService::open(DrawControl &control, const std::filesystem::path &programDir,
+                                                       const WebSettings &web)
 {
-    raiseOpenFileLimit(kWantedOpenFiles);
     DrawSession &session = control.session();
-    std::unique_ptr<HallService> hall(new HallService(session));
+    std::unique_ptr<HallService> hall(new HallService(session, programDir));
     auto codes = CheckInCodes::load(programDir);
     if (!codes)
         return codes.error();
@@ -33,16 +32,45 @@ Result<std::unique_ptr<HallService>> HallService::start(DrawControl &control, co
     hall->m_site = std::make_unique<WebSite>(hall->m_codes, hall->m_store.get(),
                                              WebSite::Options{WebSite::hallCodeFor(web), readPrivacyMask(programDir)});
     hall->publish();
-    auto server = WebServer::start(*hall->m_site, hall->m_store.get(), address, port);
-    if (!server)
-        return server.error();
-    hall->m_server = std::move(*server);
-    hall->m_address = address;
     hall->m_timer.setInterval(250);
     connect(&hall->m_timer, &QTimer::timeout, hall.get(), &HallService::look);
     hall->m_timer.start();
     connect(&control, &DrawControl::happened, hall.get(), &HallService::observe);
     return hall;
+}
+
+Result<std::unique_ptr<HallService>> HallService::start(DrawControl &control, const std::filesystem::path &programDir,
+                                                        const WebSettings &web, const std::string &address, int port)
+{
+    auto hall = open(control, programDir, web);
+    if (!hall)
+        return hall.error();
+    if (Status served = (*hall)->serve(address, port); !served)
+        return served.error();
+    return hall;
+}
+
+Status HallService::serve(const std::string &address, int port)
+{
+    raiseOpenFileLimit(kWantedOpenFiles);
+    m_server.reset();
+    auto server = WebServer::start(*m_site, m_store.get(), address, port);
+    if (!server)
+        return server.error();
+    m_server = std::move(*server);
+    m_address = address;
+    return Ok{};
+}
+
+void HallService::stopServing()
+{
+    m_server.reset();
+}
+
+CheckInStore::Answer HallService::checkInAtDesk(const std::string &code, bool undo)
+{
+    return m_store->submitAndWait(
+        {undo ? CheckInLine::Action::Undo : CheckInLine::Action::CheckIn, code, kConsoleDevice, 0});
 }
 
 HallService::~HallService()

@@ -25,10 +25,25 @@ struct DrawEvent;
 class HallService : public QObject {
     Q_OBJECT
 public:
-    // Starts serving on address:port; the error (GBK) says why not.
+    // The check-in desk alone: the codes covered for the list and the store,
+    // for the console's panel and "只抽已签到的人" without the pages.
+    static Result<std::unique_ptr<HallService>> open(DrawControl &control, const std::filesystem::path &programDir,
+                                                     const WebSettings &web);
+    // The desk and the pages served on address:port; the error (GBK) says why not.
     static Result<std::unique_ptr<HallService>> start(DrawControl &control, const std::filesystem::path &programDir,
                                                       const WebSettings &web, const std::string &address, int port);
     ~HallService() override;
+
+    Status serve(const std::string &address, int port);
+    void stopServing();
+    bool serving() const { return m_server != nullptr; }
+    int servedPort() const { return m_server ? m_server->port() : 0; }
+    std::string address() const { return m_address; }
+    DrawSession &session() { return m_session; }
+    const std::filesystem::path &programDir() const { return m_dir; }
+
+    // The operator's desk: a check-in for someone without a phone, or its undo.
+    CheckInStore::Answer checkInAtDesk(const std::string &code, bool undo);
 
     // The address a phone opens: http://ADDRESS:PORT/e/TOKEN/
     QString pageAddress() const;
@@ -42,11 +57,12 @@ public:
     void applySettings(const WebSettings &web);
 
 private:
-    HallService(DrawSession &session) : m_session(session) {}
+    HallService(DrawSession &session, std::filesystem::path dir) : m_session(session), m_dir(std::move(dir)) {}
     void look();
     void observe(const DrawEvent &event);
 
     DrawSession &m_session;
+    std::filesystem::path m_dir;
     BoardFeed m_feed;
     std::shared_ptr<CheckInCodes> m_codes;
     std::unique_ptr<CheckInStore> m_store;

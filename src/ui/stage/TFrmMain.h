@@ -74,6 +74,8 @@ public:
     DrawSession &session() { return *m_session; }
     // The operator's actions, shared with the console.
     DrawControl &control() { return *m_control; }
+    // The stage's settings menu, where a feature owned beside the window adds its page.
+    QMenu *settingsMenu() const { return m_menuSettings; }
     // The mirror folder every save is copied to (nullptr: none); its state shows on the
     // console, or with one screen on the tool bar's status line.
     void setMirror(std::unique_ptr<EventMirror> mirror);
