@@ -1,5 +1,6 @@
 #include "checkin/HallPool.h"
 
+#include "checkin/CheckInExport.h"
 #include "checkin/CheckInCodes.h"
 #include "checkin/CheckInLog.h"
 #include "files/FileIo.h"
@@ -21,21 +22,12 @@ bool parseNumber(std::string_view text, long long &value)
 
 Result<std::vector<char>> checkedInEntries(const fs::path &programDir, const std::vector<std::string> &names)
 {
-    auto codes = CheckInCodes::load(programDir);
-    if (!codes)
-        return codes.error();
-    auto log = readFile(programDir / kCheckInFile);
-    if (!log && log.code() != ErrorCode::FileMissing)
-        return log.error();
-    CheckInState state;
-    for (const CheckInLine &line : readCheckInLines(log ? *log : std::string()).lines)
-        state.apply(line);
+    auto rows = checkInRowsOf(programDir, names);
+    if (!rows)
+        return rows.error();
     std::vector<char> marks(names.size(), 0);
-    const auto keys = entryKeysOf(names);
-    for (size_t i = 0; i < keys.size(); ++i) {
-        const std::string code = codes->codeOf(keys[i]);
-        marks[i] = !code.empty() && state.checkedIn(code);
-    }
+    for (size_t i = 0; i < rows->size() && i < marks.size(); ++i)
+        marks[i] = (*rows)[i].checkedIn;
     return marks;
 }
 

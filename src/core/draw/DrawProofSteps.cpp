@@ -91,8 +91,7 @@ DrawOutcome DrawSession::revealProof()
     m_captions.guestNumbers.clear();
     m_flags.BatchReady = false;
     showProof();
-    if (m_mirror)
-        syncMirror();
+    syncMirror();
     notify(out, TSL_GBK("已揭示") + std::to_string(*revealed) +
                     TSL_GBK("个种子，本次抽奖结束。现在可以导出公证材料（tessaly export-proof）交给见证人验证；"
                             "如需再抽奖，请使用“重新开始抽奖”，将生成新的抽奖承诺。"));

@@ -919,29 +919,9 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
         syncMirror();
 }
 
-std::string DrawSession::mirrorReason() const
-{
-    return m_mirror ? m_mirror->reason() : std::string();
-}
-
 void DrawSession::syncMirror()
 {
-    if (!m_mirror)
-        return;
-    const bool ok = m_mirror->sync();
-    if (ok)
-        m_mirrorSyncedAt = timestamp();
-    if (ok == !m_mirrorDown)
-        return;
-    m_mirrorDown = !ok;
-    // The history says when the mirror was behind; the draw itself goes on.
-    const std::string line = "\r\n<" + timestamp() + "> " +
-                             (ok ? TSL_GBK("备份已恢复：") + utf8ToGbk(m_mirror->folder().string())
-                                 : TSL_GBK("备份中断：") + m_mirror->reason()) +
-                             "\r\n";
-    appendFileDurable(programFile(m_dir, files::kLog), line);
-    if (ok)
-        m_mirror->sync();
+    m_mirror.sync(programFile(m_dir, files::kLog), timestamp());
 }
 
 void DrawSession::withholdWinners(DrawOutcome &out)

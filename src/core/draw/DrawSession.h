@@ -14,6 +14,7 @@
 #include "draw/Random.h"
 #include "draw/SlotStage.h"
 #include "event/OperatorNotices.h"
+#include "draw/MirrorLink.h"
 #include "files/EventMirror.h"
 #include "participants/ParticipantList.h"
 #include "proof/DrawProof.h"
@@ -204,18 +205,13 @@ public:
     // Tests only: the seeds of new commitments come from here instead of the operating system.
     void setSeedSource(std::function<std::string()> source) { m_proof.setSeedSource(std::move(source)); }
     // The mirror folder every save is copied to after it is on disk; nullptr for none.
-    void setMirror(EventMirror *mirror)
-    {
-        m_mirror = mirror;
-        m_mirrorDown = false;
-        m_mirrorSyncedAt.clear();
-    }
+    void setMirror(EventMirror *mirror) { m_mirror.attach(mirror); }
     // The mirror's last copy failed or is late ("备份中断"); why, in GBK.
-    bool mirrorInterrupted() const { return m_mirrorDown; }
+    bool mirrorInterrupted() const { return m_mirror.interrupted(); }
     // When the mirror was last brought level (the history's time stamp); empty before the first time.
-    const std::string &mirrorSyncedAt() const { return m_mirrorSyncedAt; }
-    std::string mirrorReason() const;
-    std::filesystem::path mirrorFolder() const { return m_mirror ? m_mirror->folder() : std::filesystem::path(); }
+    const std::string &mirrorSyncedAt() const { return m_mirror.syncedAt(); }
+    std::string mirrorReason() const { return m_mirror.reason(); }
+    std::filesystem::path mirrorFolder() const { return m_mirror.folder(); }
     // Brings the mirror level with the folder (after every save, and after
     // other writes); a change of its state goes to log.txt.
     void syncMirror();
@@ -351,9 +347,7 @@ private:
     const Clock &m_clock;
     SlotStage *m_stage = nullptr;
     CommitInterrupt m_interrupt;
-    EventMirror *m_mirror = nullptr;
-    bool m_mirrorDown = false;
-    std::string m_mirrorSyncedAt;
+    MirrorLink m_mirror;
     bool m_takeover = false;
     // The show action of a stop whose records are not on disk, with its texts.
     std::optional<StageAction> m_withheld;

@@ -1,6 +1,7 @@
 #include "proof/ProofCrypto.h"
 
 #include "text/Gbk.h"
+#include "text/Hex.h"
 
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
@@ -53,18 +54,9 @@ bool fromHex(std::string_view hex, std::string &bytes)
 {
     if (hex.size() % 2 != 0)
         return false;
-    auto value = [](char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
     bytes.clear();
     for (size_t i = 0; i < hex.size(); i += 2) {
-        const int hi = value(hex[i]), lo = value(hex[i + 1]);
+        const int hi = hexDigitValue(hex[i]), lo = hexDigitValue(hex[i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         bytes += static_cast<char>(hi * 16 + lo);

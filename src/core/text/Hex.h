@@ -1,0 +1,18 @@
+#pragma once
+// One hexadecimal digit's value, for the readers of hex and %-escapes.
+
+namespace tessaly {
+
+// 0-15 for 0-9, a-f and A-F; -1 for anything else.
+constexpr int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace tessaly
