@@ -57,6 +57,10 @@ private slots:
             const auto *marquee = f.window->findChild<QWidget *>(QStringLiteral("RzMarqueeStatus1"));
             QVERIFY(marquee && marquee->isVisible());
             QVERIFY(!badge->geometry().intersects(marquee->geometry()));
+            // Nor over the status caption or the buttons.
+            for (const char *name : {"Status", "GoButton", "StopButton"})
+                if (const auto *w = f.window->findChild<QWidget *>(QLatin1String(name)); w && w->isVisible())
+                    QVERIFY2(!badge->geometry().intersects(w->geometry()), name);
         }
     }
 

@@ -55,7 +55,8 @@ bool ProofBadge::eventFilter(QObject *watched, QEvent *event)
     if ((watched == parent() && type == QEvent::Resize) ||
         (watched == m_marquee && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show ||
                                   type == QEvent::Hide)))
-        place();
+        // After the stage has laid out its captions and buttons for the new size.
+        QMetaObject::invokeMethod(this, &ProofBadge::place, Qt::QueuedConnection);
     return QWidget::eventFilter(watched, event);
 }
 
@@ -70,9 +71,27 @@ void ProofBadge::place()
         if (m_marquee)
             m_marquee->installEventFilter(this);
     }
+    // It climbs above whatever else stands in the lower left corner (the marquee,
+    // the status caption, the buttons), but never into the upper half of the stage.
     QRect at(QPoint(8, stage->height() - height() - 8), size());
-    if (m_marquee && m_marquee->isVisible() && m_marquee->geometry().intersects(at))
-        at.moveBottom(m_marquee->geometry().top() - 4);
+    const long long stageArea = static_cast<long long>(stage->width()) * stage->height();
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (QObject *child : stage->children()) {
+            auto *w = qobject_cast<QWidget *>(child);
+            if (!w || w == this || w->isWindow() || !w->isVisible())
+                continue;
+            const QRect g = w->geometry();
+            if (2LL * g.width() * g.height() > stageArea || !g.intersects(at))
+                continue;  // a layer over the whole stage, or out of the way
+            QRect up = at;
+            up.moveBottom(g.top() - 4);
+            if (up.top() < stage->height() / 2)
+                continue;
+            at = up;
+            moved = true;
+        }
+    }
     move(at.topLeft());
 }
 
