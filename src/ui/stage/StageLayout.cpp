@@ -1,4 +1,5 @@
 #include "ui/stage/StageLayout.h"
+#include "ui/proof/ProofBadge.h"
 
 #include "ui/stage/TFrmMain.h"
 
@@ -549,8 +550,9 @@ std::vector<StageRect> StageLayout::slotAreasOnStage() const
     for (const TAALabel *l : {m_window.FirstTitle, m_window.SecondTitle, m_window.Status, m_window.Award, m_window.boss})
         if (l->isVisibleTo(&m_window) && !l->caption().isEmpty())
             elements.push_back(rectOf(l));
+    // The commitment's badge stands in its corner while the names roll.
     for (const QWidget *w : std::initializer_list<const QWidget *>{m_window.Image_Award, m_window.Image_logo, m_window.GoButton, m_window.StopButton,
-                                                                   m_window.RzMarqueeStatus1})
+                                                                   m_window.RzMarqueeStatus1, static_cast<const QWidget *>(m_window.m_proofBadge)})
         if (w->isVisibleTo(&m_window))
             elements.push_back(rectOf(w));
     return slotAreaCandidates(m_window.StageWidth(), m_window.StageHeight(), elements);
