@@ -80,10 +80,7 @@ struct Stage {
     std::unique_ptr<TFrmMain> window;
 };
 
-StageRect rectOf(const QWidget *w)
-{
-    return {w->x(), w->y(), w->width(), w->height()};
-}
+using tessaly::rectOf;
 
 StageRect rectOf(const QRect &r)
 {
