@@ -3,6 +3,7 @@
 // every visible element stands inside the stage, nothing covers anything, and
 // names stay readable on a 1920x1080 projector.
 #include "support/TestServices.h"
+#include "ui/common/AppSetup.h"
 #include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
 #include "ui/stage/StageLayout.h"
@@ -968,6 +969,8 @@ int main(int argc, char *argv[])
         "width": )" << 5760 * g_dpr << R"(, "height": )" << 2160 * g_dpr
                           << R"(, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": )" << g_dpr << "}]}";
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QByteArray::fromStdString(config));
+    // Measured as the program draws: bold at every size.
+    keepSyntheticBoldAtEverySize();
     QApplication app(argc, argv);
     TestStageFit test;
     QTEST_SET_MAIN_SOURCE_PATH
