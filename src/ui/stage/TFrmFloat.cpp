@@ -242,7 +242,7 @@ void TFrmFloat::ReadConfigFloat()
         label->setVisible(s.readBool(section, "Visible", true));
         const std::string caption = s.readString(section, "Caption");
         if (label == SresultText)
-            label->setCaption(datedText(m_resultTemplate));  // its place was stored with the dated text
+            label->setCaption(datedText(m_resultTemplate));  // placed by the text it shows today
         else if (label != Label_return || !caption.empty())
             label->setCaption(toQt(caption));
         TAAEffect e = label->fontEffect();
