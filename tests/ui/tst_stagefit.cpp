@@ -506,6 +506,29 @@ private slots:
                 }
     }
 
+    void aResizedWindowKeepsItsCaptions()
+    {
+        // A window the window manager frames (or the operator resizes) is laid out anew: the
+        // status line and the prize name keep their text's size and stay inside the window.
+        for (QSize size : {QSize(1024, 768), QSize(1920, 1080)}) {
+            Stage st(size, true, 30);
+            TFrmMain &w = *st.window;
+            const QSize before[] = {w.Status->size(), w.Award->size()};
+            w.resize(size - QSize(20, 40));
+            QTRY_COMPARE(QSize(w.StageWidth(), w.StageHeight()), w.size());
+            QTest::qWait(1000);  // the layout follows once the resize has settled
+            const TAALabel *captions[] = {w.Status, w.Award};
+            for (int i = 0; i < 2; ++i) {
+                const TAALabel *c = captions[i];
+                const QString where = QStringLiteral("%1x%2 %3").arg(size.width()).arg(size.height()).arg(c->objectName());
+                QVERIFY2(c->isVisible() && !c->caption().isEmpty(), qPrintable(where));
+                QVERIFY2(c->width() >= before[i].width() / 2, qPrintable(QStringLiteral("%1: %2 px wide, %3 before")
+                                                                            .arg(where).arg(c->width()).arg(before[i].width())));
+                QVERIFY2(w.rect().contains(c->geometry()), qPrintable(where));
+            }
+        }
+    }
+
     void aBlockFitsToTheSameSizeAsWhenEveryRunWasMeasuredAnew()
     {
         // The fit measures each distinct run of a block once: the size, the entries per line

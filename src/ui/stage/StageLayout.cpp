@@ -222,6 +222,9 @@ void StageLayout::ReadConfig()
         // that change during the draw grow from where they start.
         place(label, storedGeometry(section),
               label == m_window.FirstTitle || label == m_window.SecondTitle || label == m_window.readyLuck);
+        // The stored width is only where a caption starts (0 when never arranged by hand): read
+        // again for a resized window, with its caption unchanged, it keeps its text's size.
+        label->setAutoSize(label->autoSize());
     }
     keepStackedApart();
 }
