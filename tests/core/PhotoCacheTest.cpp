@@ -107,6 +107,52 @@ TEST(PhotoCache, ALoadFromTheCacheShowsThePixelsOfALoadFromTheOriginals)
     }
 }
 
+TEST(PhotoCache, TheTableIsTheSameWhicheverNumberOfWorkersLoadsIt)
+{
+    // A missing and a broken photo among them: their failures keep their places too.
+    Event event(9);
+    event.names.insert(event.names.begin() + 3, "missing");
+    event.dir.write("photo/broken.jpg", "not a picture");
+    event.names.push_back("broken");
+    const PhotoCache cache(event.cacheRoot.path(), event.dir.path(), {80, 60});
+    auto load = [&](int threads, std::vector<PhotoFailure> &failures) {
+        PhotoTable table;
+        failures = table.load(event.dir.path(), event.names, cache.box(), threads, nullptr, nullptr, &cache);
+        return table;
+    };
+    auto same = [](const PhotoTable &a, const PhotoTable &b) {
+        if (a.size() != b.size())
+            return false;
+        for (int i = 0; i < a.size(); ++i) {
+            const PhotoView *p = a.photo(i), *q = b.photo(i);
+            if (!p || !q) {
+                if (p != q)
+                    return false;
+                continue;
+            }
+            if (p->width != q->width || p->height != q->height || a.cacheKey(i) != b.cacheKey(i) ||
+                !std::equal(p->pixels, p->pixels + p->width * p->height, q->pixels))
+                return false;
+        }
+        return true;
+    };
+    std::vector<PhotoFailure> oneFailures, manyFailures;
+    const PhotoTable one = load(1, oneFailures), many = load(5, manyFailures);
+    EXPECT_TRUE(same(one, many)) << "from the originals";
+    ASSERT_EQ(oneFailures.size(), 2u);
+    ASSERT_EQ(manyFailures.size(), 2u);
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_EQ(oneFailures[i].index, manyFailures[i].index);
+    EXPECT_EQ(oneFailures[0].index, 3);
+
+    ASSERT_EQ(*writePhotoCache(cache, many, 3), 9);
+    const PhotoTable cachedOne = load(1, oneFailures), cachedMany = load(5, manyFailures);
+    EXPECT_EQ(cachedOne.cachedCount(), 9);
+    EXPECT_EQ(cachedMany.cachedCount(), 9);
+    EXPECT_TRUE(same(cachedOne, cachedMany)) << "from the cache";
+    EXPECT_EQ(manyFailures.size(), 2u);
+}
+
 TEST(PhotoCache, AChangedAddedRemovedOrDamagedPhotoIsDecodedAgainAndWrittenAnew)
 {
     using Change = std::function<void(Event &, const PhotoCache &, const PhotoTable &)>;

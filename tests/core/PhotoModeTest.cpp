@@ -217,8 +217,10 @@ TEST(PhotoMode, PixelBlocksHandOutSeparateAlignedRoom)
 TEST(PhotoMode, PhotosAreDecodedForTheLargestSlotOfTheAwards)
 {
     TempProgramDir dir;
-    // Batches of 1 and 5; the layout of 1 is stored for this screen, that of 5 for another.
-    dir.write("set.dat", "[1phoall]\r\nWidth=500\r\nHeight=200\r\nscreen=1920*1080\r\n"
+    // Batches of 1 and 5; the layout of 1 is stored for this screen, that of 5 for another,
+    // which a stage not fitted to the screen arranges anew.
+    dir.write("set.dat", "[Option]\r\nfitscreen=0\r\n"
+                         "[1phoall]\r\nWidth=500\r\nHeight=200\r\nscreen=1920*1080\r\n"
                          "[5phoall]\r\nWidth=900\r\nHeight=900\r\nscreen=800*600\r\n"
                          "[0phoautoset]\r\n5=5|10|100|10|300|350|clWhite|10|x|[]\r\n");
     AwardTable awards;
@@ -236,6 +238,42 @@ TEST(PhotoMode, PhotosAreDecodedForTheLargestSlotOfTheAwards)
     const DecodeBox small = photoDecodeBox(*store, awards, 320, 240, "1920*1080");
     EXPECT_LE(small.width, 320);
     EXPECT_LE(small.height, 240);
+}
+
+TEST(PhotoMode, PhotosAreDecodedForTheSlotsAsTheyAreShownOnThisScreen)
+{
+    // A batch of 20 arranged on a 1920x1080 screen with slots of 400x300.
+    struct Case {
+        int width, height;
+        bool fit;
+        DecodeBox expected;
+    };
+    const Case cases[] = {
+        {1920, 1080, true, {400, 300}},
+        {3840, 2160, true, {800, 600}},   // twice the size: decoded twice as large, not stretched
+        {2560, 1440, true, {533, 400}},
+        {1024, 768, true, {213, 160}},    // the smaller of the width and height factors
+        {3840, 1080, true, {400, 300}},   // wider only: the slots keep their size
+        {5760, 1080, true, {400, 300}},
+        {3840, 2160, false, {300, 350}},  // not fitted: arranged anew with the default slots
+        {1920, 1080, false, {400, 300}},
+    };
+    AwardTable awards;
+    awards.AwardCount = 1;
+    awards[0].batchCount = 1;
+    awards[0].batchDetail = "20";
+    awards[0].winners = 20;
+    for (const Case &c : cases) {
+        TempProgramDir dir;
+        dir.write("set.dat", std::string("[Option]\r\nfitscreen=") + (c.fit ? "1" : "0") +
+                                 "\r\n[20phoall]\r\nWidth=400\r\nHeight=300\r\nscreen=1920*1080\r\n"
+                                 "[0phoautoset]\r\n20=5|10|20|10|300|350|clWhite|10|x|[]\r\n");
+        auto store = IniStore::open(dir / "set.dat");
+        const std::string screen = std::to_string(c.width) + "*" + std::to_string(c.height);
+        const DecodeBox box = photoDecodeBox(*store, awards, c.width, c.height, screen);
+        EXPECT_EQ(box.width, c.expected.width) << screen << " fit " << c.fit;
+        EXPECT_EQ(box.height, c.expected.height) << screen << " fit " << c.fit;
+    }
 }
 
 TEST(PhotoMode, RollingPaintsPickOnlyEntriesStillInPlay)

@@ -129,15 +129,18 @@ TEST(StageScale, FontsFollowTheSmallerFactorAndComeBackWhenSaved)
         TextSize stage;
         bool fit;
         int shown;
+        double overlay;  // the program's own marks (the commitment badge) never shrink
     };
-    const Case cases[] = {{k4k, true, 72}, {kWide, true, 36}, {kWider, true, 36}, {{2560, 1440}, true, 48},
-                          {kSmall, true, 19}, {k4k, false, 36}, {k1080, true, 36}};
+    const Case cases[] = {{k4k, true, 72, 2.0},        {kWide, true, 36, 1.0},   {kWider, true, 36, 1.0},
+                          {{2560, 1440}, true, 48, 4.0 / 3}, {kSmall, true, 19, 1.0}, {k4k, false, 36, 1.0},
+                          {k1080, true, 36, 1.0}};
     for (const Case &c : cases) {
         const StageScale scale = StageScale::forStored("1920*1080", c.stage, c.fit);
         const FontSpec shown = scale.fontToStage(font);
         EXPECT_EQ(shown.size, c.shown) << c.stage.width << "x" << c.stage.height;
         EXPECT_EQ(shown.height, fontHeightForSize(c.shown));
         EXPECT_EQ(scale.fontToStored(shown).size, 36);
+        EXPECT_DOUBLE_EQ(overlayScale(c.stage, c.fit), c.overlay);
         EXPECT_EQ(scale.referenceKey(), c.fit ? "1920*1080" : screenKey(c.stage.width, c.stage.height));
     }
     // A key that is no screen size leaves the stage as it is.

@@ -276,6 +276,36 @@ private slots:
         QCOMPARE(s->readString("3phoall", "screen"), std::string("1024*768"));
     }
 
+    void aCacheThatCannotBeWrittenIsNamedInTheNoticePlaceAndTheDrawGoesOn()
+    {
+        // The user's cache folder lies under a plain file: no folder can be made there.
+        QTemporaryDir home;
+        const fs::path blocker = fs::path(home.path().toStdString()) / "file";
+        std::ofstream(blocker) << "x";
+        const QByteArray before = qgetenv("XDG_CACHE_HOME");
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(blocker.string()));
+        PhotoStageFixture f;
+        f.photos().NB7->trigger();
+        f.press();  // 加载
+        qputenv("XDG_CACHE_HOME", before);
+        QCOMPARE(f.photos().table().count(), 60);
+        auto named = [&] {
+            for (const OperatorNotice &n : f.session().notices().recent())
+                if (toQt(n.text).startsWith(QStringLiteral("照片缓存无法写入")))
+                    return true;
+            return false;
+        };
+        QTRY_VERIFY(named());
+        QVERIFY(!f.shownTexts().join(QString()).contains(QStringLiteral("缓存")));  // no box over the show
+        if (!f.session().flags().BatchReady)
+            f.press();
+        f.press();
+        QVERIFY(f.session().flags().Rolling);
+        f.press();
+        QVERIFY(!f.session().flags().Rolling);
+        QCOMPARE(f.session().recordedWinners(), 3);
+    }
+
     void aStoredSlotNoScreenCanShowIsShownInRangeAndNamedInTheNoticePlace()
     {
         PhotoStageFixture f;

@@ -138,10 +138,7 @@ struct Stage {
     std::unique_ptr<TFrmMain> window;
 };
 
-StageRect rectOf(const QWidget *w)
-{
-    return {w->x(), w->y(), w->width(), w->height()};
-}
+using tessaly::rectOf;
 
 StageRect rectOf(const QRect &r)
 {
@@ -161,6 +158,9 @@ QList<QPair<QString, StageRect>> visibleElements(const TFrmMain &w, bool withRea
                                                                    w.StopButton, w.RzMarqueeStatus1})
         if (e->isVisibleTo(&w))
             out.append({e->objectName(), rectOf(e)});
+    // The commitment's badge in its corner.
+    if (const auto *badge = w.findChild<const QWidget *>(QStringLiteral("ProofBadge")); badge && badge->isVisibleTo(&w))
+        out.append({badge->objectName(), rectOf(badge)});
     if (!withReady) {
         for (const SlotLabel *slot : w.Labels)
             if (slot->isVisibleTo(&w))
@@ -323,6 +323,7 @@ private slots:
             n <= kMaxSlots ? a.layout().ReadConfiglabel(n, false) : a.layout().ReadConfiglabel20(n, false);
             sizes[QString::number(n)] = (n <= kMaxSlots ? a.Labels[0] : a.Label21)->font().pointSize();
         }
+        const QSize badgeAt1080 = a.findChild<QWidget *>(QStringLiteral("ProofBadge"))->size();
         a.layout().WriteConfig();
         at1080.window.reset();
         auto storedText = [&] {
@@ -344,6 +345,12 @@ private slots:
         hideSlots(w);
         QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
         const double f = std::min(screen.width() / 1920.0, screen.height() / 1080.0);
+        // The commitment's badge grows with the stage, and never shrinks below its size at 1080.
+        const QSize badge = w.findChild<QWidget *>(QStringLiteral("ProofBadge"))->size();
+        QVERIFY2(std::abs(badge.width() - badgeAt1080.width() * std::max(1.0, f)) <= 8 * f &&
+                     std::abs(badge.height() - badgeAt1080.height() * std::max(1.0, f)) <= 8 * f,
+                 qPrintable(QStringLiteral("badge %1x%2, %3x%4 at 1080").arg(badge.width()).arg(badge.height())
+                                .arg(badgeAt1080.width()).arg(badgeAt1080.height())));
         for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
             const QWidget *e = w.findChild<QWidget *>(it.key());
             QVERIFY(e);

@@ -13,6 +13,8 @@
 #include <set>
 #include <thread>
 
+#include <sys/stat.h>
+
 namespace tessaly {
 
 namespace fs = std::filesystem;
@@ -20,14 +22,16 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kMagic[4] = {'T', 'P', 'H', 'C'};
-constexpr std::uint32_t kVersion = 1;
+// 2: one stat of the original makes the key, and the checksum runs in four lanes.
+constexpr std::uint32_t kVersion = 2;
 constexpr size_t kHeaderBytes = 40;
 constexpr const char *kExtension = ".tpc";
 // Photos encoded and committed together: a stop part-way loses at most one group.
 constexpr int kGroup = 100;
 
 // 64-bit hashes of our own: the key names a file, the checksum finds damage.
-// Eight bytes a step, so checking 2,001 files of 30 kB costs a few milliseconds.
+// Four independent lanes of eight bytes, so that checking 2,001 files of 30 kB
+// costs about a millisecond of a load instead of tens.
 constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
 
 std::uint64_t mix(std::uint64_t h)
@@ -42,13 +46,20 @@ std::uint64_t mix(std::uint64_t h)
 
 std::uint64_t hashBytes(const unsigned char *data, size_t size, std::uint64_t seed)
 {
-    std::uint64_t h = seed ^ (size * kMul);
+    std::uint64_t lanes[4] = {seed ^ (size * kMul), seed + kMul, ~seed, seed ^ 0x5851F42D4C957F2Dull};
     size_t i = 0;
+    for (; i + 32 <= size; i += 32)
+        for (int l = 0; l < 4; ++l) {
+            std::uint64_t word;
+            std::memcpy(&word, data + i + 8 * l, 8);
+            lanes[l] = (lanes[l] ^ word) * kMul;
+            lanes[l] ^= lanes[l] >> 29;
+        }
+    std::uint64_t h = mix(lanes[0]) ^ (mix(lanes[1]) * 3) ^ (mix(lanes[2]) * 5) ^ (mix(lanes[3]) * 7);
     for (; i + 8 <= size; i += 8) {
         std::uint64_t word;
         std::memcpy(&word, data + i, 8);
         h = (h ^ mix(word)) * kMul;
-        h ^= h >> 29;
     }
     std::uint64_t tail = 0;
     std::memcpy(&tail, data + i, size - i);
@@ -146,18 +157,12 @@ fs::path userCacheFolder()
 
 std::optional<PhotoKey> photoKeyOf(const fs::path &original, const std::string &name, DecodeBox box)
 {
-    std::error_code ec;
-    const auto status = fs::status(original, ec);
-    if (ec || !fs::is_regular_file(status))
+    // One stat: thousands of originals are looked at before every load.
+    struct stat info {};
+    if (::stat(original.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
-    const auto size = fs::file_size(original, ec);
-    if (ec)
-        return std::nullopt;
-    const auto modified = fs::last_write_time(original, ec);
-    if (ec)
-        return std::nullopt;
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count();
-    return PhotoKey{name, size, static_cast<std::int64_t>(ns), box};
+    const std::int64_t ns = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+    return PhotoKey{name, static_cast<std::uintmax_t>(info.st_size), ns, box};
 }
 
 std::uint64_t photoKeyHash(const PhotoKey &key)
@@ -316,6 +321,11 @@ Result<int> writePhotoCache(const PhotoCache &cache, const PhotoTable &table, in
         return written;
     prunePhotoCache(cache, keep);
     return written;
+}
+
+std::string photoCacheFailureNotice(const Error &error)
+{
+    return utf8ToGbk("照片缓存无法写入，下次加载照片仍从原图解码：") + error.message;
 }
 
 void prunePhotoCache(const PhotoCache &cache, const std::vector<std::uint64_t> &keep, fs::file_time_type now)

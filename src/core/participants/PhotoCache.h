@@ -91,6 +91,10 @@ private:
 Result<int> writePhotoCache(const PhotoCache &cache, const PhotoTable &table, int threads = 1,
                             const std::atomic<bool> *cancel = nullptr);
 
+// The operator's notice when the cache could not be written: the draw goes
+// on, only the next load decodes the originals again.
+std::string photoCacheFailureNotice(const Error &error);
+
 // What the cache no longer needs, once a load has all its photos there:
 // - in this event's box folder, files of no photo in `keep` (changed or
 //   removed photos) and temporaries of an interrupted write;

@@ -7,13 +7,21 @@
 #include "settings/IniStore.h"
 #include "settings/ProgramFiles.h"
 #include "stage/PhotoGrid.h"
+#include "stage/StageScale.h"
 #include "text/Gbk.h"
 
 #include "files/FileIo.h"
 
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <optional>
+#include <span>
 #include <thread>
 #include <utility>
 
@@ -35,28 +43,33 @@ std::vector<int> missingPhotos(const std::filesystem::path &programDir, const st
     return missing;
 }
 
+DecodeBox shownPhotoSlotSize(const IniStore &store, int n, int stageWidth, int stageHeight, const std::string &screen)
+{
+    // As the stage builds the slots: a layout stored for a screen size is shown
+    // in proportion when the stage is fitted to the screen, and as stored on the
+    // screen it was made for; any other is arranged anew for this stage.
+    const std::string stored = store.readString(photoSectionAll(n), "screen");
+    const bool fit = store.readBool("Option", kFitToScreenKey, true);
+    if (stored == screen || (fit && parseScreenKey(stored))) {
+        const StageScale scale = StageScale::forStored(stored, {stageWidth, stageHeight}, fit);
+        const PhotoSlotLayout shown = photoSlotsToStage(readPhotoSlotLayout(store, n), n, scale);
+        return {shown.width, shown.height};
+    }
+    const PhotoGridSpec grid = fitPhotoGrid(readPhotoAutoSet(store, n).grid, n, stageWidth, stageHeight);
+    return {grid.width, grid.height};
+}
+
 DecodeBox photoDecodeBox(const IniStore &store, const AwardTable &awards, int stageWidth, int stageHeight,
                          const std::string &screen)
 {
     DecodeBox box;
-    auto consider = [&](int n) {
-        int w = 0, h = 0;
-        if (store.readString(photoSectionAll(n), "screen") == screen) {
-            const PhotoSlotLayout layout = readPhotoSlotLayout(store, n);
-            w = layout.width;
-            h = layout.height;
-        } else {
-            const PhotoGridSpec grid = fitPhotoGrid(readPhotoAutoSet(store, n).grid, n, stageWidth, stageHeight);
-            w = grid.width;
-            h = grid.height;
-        }
-        box.width = std::max(box.width, w);
-        box.height = std::max(box.height, h);
-    };
     for (int i = 0; i < awards.AwardCount; ++i)
         for (int k = 1; k <= awards[i].batchCount; ++k)
-            if (const int n = awards[i].batchWinners(k); n >= 1 && n <= kMaxPhotoSlots)
-                consider(n);
+            if (const int n = awards[i].batchWinners(k); n >= 1 && n <= kMaxPhotoSlots) {
+                const DecodeBox slot = shownPhotoSlotSize(store, n, stageWidth, stageHeight, screen);
+                box.width = std::max(box.width, slot.width);
+                box.height = std::max(box.height, slot.height);
+            }
     if (box.width <= 0 || box.height <= 0)
         box = {400, 300};
     box.width = std::clamp(box.width, 1, std::max(1, stageWidth));
@@ -129,6 +142,67 @@ std::size_t PixelBlocks::reservedBytes() const
     return bytes;
 }
 
+// A cache file read whole into memory kept from file to file: nothing of it is
+// cleared first, every byte used is read.
+struct PhotoTable::FileBuffer {
+    std::unique_ptr<unsigned char[]> data;
+    size_t capacity = 0;
+
+    // The file's bytes, or nothing when it cannot be read whole.
+    std::optional<std::span<const unsigned char>> read(const std::filesystem::path &file)
+    {
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return std::nullopt;
+        struct stat info {};
+        std::optional<std::span<const unsigned char>> bytes;
+        // Cache files are tens of kilobytes; a larger one is not ours.
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && info.st_size < (64 << 20)) {
+            const size_t size = static_cast<size_t>(info.st_size);
+            if (size > capacity) {
+                capacity = std::max(size, capacity * 2);
+                data = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+            }
+            size_t used = 0;
+            while (used < size) {
+                const ssize_t n = ::read(fd, data.get() + used, size - used);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;
+                used += static_cast<size_t>(n);
+            }
+            if (used == size)
+                bytes = std::span<const unsigned char>(data.get(), size);
+        }
+        ::close(fd);
+        return bytes;
+    }
+};
+
+namespace {
+
+// Asks the disk for every cache file at once, in the order the decoders take
+// them, so that a load after a reboot waits for the disk once rather than file
+// by file. Files already in memory cost a look-up each.
+void prefetchCacheFiles(const PhotoCache &cache, const std::vector<std::uint64_t> &keys,
+                        const std::atomic<bool> *cancel)
+{
+    for (std::uint64_t key : keys) {
+        if (!key)
+            continue;
+        if (cancel && cancel->load(std::memory_order_relaxed))
+            return;
+        const int fd = ::open(cache.fileOf(key).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        (void)::posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
 std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programDir,
                                            const std::vector<std::string> &names, DecodeBox box, int threads,
                                            std::atomic<int> *progress, const std::atomic<bool> *cancel,
@@ -140,80 +214,101 @@ std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programD
     m_keys.assign(names.size(), 0);
     m_cached.assign(names.size(), 0);
     std::vector<std::string> reasons(names.size());
-    std::atomic<int> next{0};
+    std::vector<std::filesystem::path> originals(names.size());
     const int workers = std::clamp(threads, 1, std::max(1, total));
     m_blocks.resize(static_cast<size_t>(workers));
-    // Each worker takes the next index; every place is written by one worker only,
-    // and each worker keeps its own decoder, file buffer and blocks.
-    auto work = [&](int worker) {
-        JpegDecoder decoder;
-        PixelBlocks &blocks = m_blocks[static_cast<size_t>(worker)];
-        std::string bytes, cached;
-        RgbImage large;  // a decode the scaled decoder could not bring down to the box
-        struct Room {
-            PixelBlocks *blocks;
-            RgbImage *large;
-            DecodeBox box;
-            std::uint32_t *placed = nullptr;
-        } room{&blocks, &large, box};
-        auto giveRoom = [](void *context, int width, int height) -> std::uint32_t * {
-            auto *r = static_cast<Room *>(context);
-            const DecodeBox cover = coverSize(width, height, r->box);
-            const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-            if (cover.width == width && cover.height == height) {
-                r->placed = r->blocks->allocate(count);
-                return r->placed;
+    // Runs `step` for every index over the workers. Every place is written by
+    // one worker only, so the table does not depend on which worker took it.
+    auto overAll = [&](auto step) {
+        std::atomic<int> next{0};
+        auto work = [&](int worker) {
+            for (;;) {
+                if (cancel && cancel->load(std::memory_order_relaxed))
+                    return;
+                const int i = next.fetch_add(1, std::memory_order_relaxed);
+                if (i >= total)
+                    return;
+                step(worker, static_cast<size_t>(i));
             }
-            r->placed = nullptr;
-            r->large->width = width;
-            r->large->height = height;
-            r->large->pixels.resize(count);
-            return r->large->pixels.data();
         };
-        for (;;) {
-            if (cancel && cancel->load(std::memory_order_relaxed))
-                return;
-            const int i = next.fetch_add(1, std::memory_order_relaxed);
-            if (i >= total)
-                return;
-            const size_t at = static_cast<size_t>(i);
-            const std::filesystem::path original = photoFile(programDir, names[at]);
-            if (cache && readFromCache(*cache, original, names[at], at, decoder, blocks, cached)) {
-                if (progress)
-                    progress->fetch_add(1, std::memory_order_relaxed);
-                continue;
-            }
-            Status read = readFileInto(original, bytes);
-            Result<DecodeBox> decoded =
-                read ? decoder.decodeInto(std::span(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size()),
-                                          box, giveRoom, &room)
-                     : Result<DecodeBox>(read.error());
-            if (decoded && room.placed) {
-                m_photos[at] = {decoded->width, decoded->height, room.placed};
-            } else if (decoded) {
-                // Reduce what the decoder's steps left over into the blocks.
-                const DecodeBox cover = coverSize(large.width, large.height, box);
-                std::uint32_t *target =
-                    blocks.allocate(static_cast<size_t>(cover.width) * static_cast<size_t>(cover.height));
-                if (target) {
-                    scalePixels(large.pixels.data(), large.width, large.height, target, cover.width, cover.height);
-                    m_photos[at] = {cover.width, cover.height, target};
-                } else {
-                    reasons[at] = utf8ToGbk("内存不足");
-                }
-            } else {
-                reasons[at] = decoded.error().message;
-            }
-            if (progress)
-                progress->fetch_add(1, std::memory_order_relaxed);
-        }
-    };
-    {
         std::vector<std::jthread> pool;
         for (int t = 1; t < workers; ++t)
             pool.emplace_back(work, t);
         work(0);
-    }
+    };
+    // The originals and, with a cache, their keys (one stat each) come first,
+    // so that the cache files can be asked of the disk ahead of the decoders.
+    overAll([&](int, size_t at) {
+        originals[at] = photoFile(programDir, names[at]);
+        if (cache)
+            if (const auto key = photoKeyOf(originals[at], names[at], cache->box()))
+                m_keys[at] = photoKeyHash(*key);
+    });
+    std::jthread prefetch;
+    if (cache && workers > 1)
+        prefetch = std::jthread([&] { prefetchCacheFiles(*cache, m_keys, cancel); });
+
+    // Each worker keeps its own decoder, file buffers and blocks.
+    struct Worker {
+        JpegDecoder decoder;
+        std::string bytes;
+        FileBuffer cached;
+        RgbImage large;  // a decode the scaled decoder could not bring down to the box
+    };
+    std::vector<Worker> state(static_cast<size_t>(workers));
+    struct Room {
+        PixelBlocks *blocks;
+        RgbImage *large;
+        DecodeBox box;
+        std::uint32_t *placed = nullptr;
+    };
+    auto giveRoom = [](void *context, int width, int height) -> std::uint32_t * {
+        auto *r = static_cast<Room *>(context);
+        const DecodeBox cover = coverSize(width, height, r->box);
+        const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+        if (cover.width == width && cover.height == height) {
+            r->placed = r->blocks->allocate(count);
+            return r->placed;
+        }
+        r->placed = nullptr;
+        r->large->width = width;
+        r->large->height = height;
+        r->large->pixels.resize(count);
+        return r->large->pixels.data();
+    };
+    overAll([&](int worker, size_t at) {
+        Worker &w = state[static_cast<size_t>(worker)];
+        PixelBlocks &blocks = m_blocks[static_cast<size_t>(worker)];
+        if (cache && m_keys[at] && readFromCache(*cache, m_keys[at], at, w.decoder, blocks, w.cached)) {
+            if (progress)
+                progress->fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        Room room{&blocks, &w.large, box};
+        Status read = readFileInto(originals[at], w.bytes);
+        Result<DecodeBox> decoded =
+            read ? w.decoder.decodeInto(std::span(reinterpret_cast<const unsigned char *>(w.bytes.data()), w.bytes.size()),
+                                        box, giveRoom, &room)
+                 : Result<DecodeBox>(read.error());
+        if (decoded && room.placed) {
+            m_photos[at] = {decoded->width, decoded->height, room.placed};
+        } else if (decoded) {
+            // Reduce what the decoder's steps left over into the blocks.
+            const DecodeBox cover = coverSize(w.large.width, w.large.height, box);
+            std::uint32_t *target =
+                blocks.allocate(static_cast<size_t>(cover.width) * static_cast<size_t>(cover.height));
+            if (target) {
+                scalePixels(w.large.pixels.data(), w.large.width, w.large.height, target, cover.width, cover.height);
+                m_photos[at] = {cover.width, cover.height, target};
+            } else {
+                reasons[at] = utf8ToGbk("内存不足");
+            }
+        } else {
+            reasons[at] = decoded.error().message;
+        }
+        if (progress)
+            progress->fetch_add(1, std::memory_order_relaxed);
+    });
     std::vector<PhotoFailure> failures;
     for (int i = 0; i < total; ++i) {
         if (!m_photos[static_cast<size_t>(i)].empty()) {
@@ -228,19 +323,13 @@ std::vector<PhotoFailure> PhotoTable::load(const std::filesystem::path &programD
     return failures;
 }
 
-bool PhotoTable::readFromCache(const PhotoCache &cache, const std::filesystem::path &original,
-                               const std::string &name, size_t at, JpegDecoder &decoder, PixelBlocks &blocks,
-                               std::string &bytes)
+bool PhotoTable::readFromCache(const PhotoCache &cache, std::uint64_t key, size_t at, JpegDecoder &decoder,
+                               PixelBlocks &blocks, FileBuffer &buffer)
 {
-    const auto key = photoKeyOf(original, name, cache.box());
-    if (!key)
+    const auto bytes = buffer.read(cache.fileOf(key));
+    if (!bytes)
         return false;
-    const std::uint64_t hash = photoKeyHash(*key);
-    m_keys[at] = hash;
-    if (!readFileInto(cache.fileOf(hash), bytes))
-        return false;
-    auto photo = readCachedPhoto(std::span(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size()), hash,
-                                 cache.box());
+    auto photo = readCachedPhoto(*bytes, key, cache.box());
     if (!photo)
         return false;
     struct Placed {

@@ -25,9 +25,14 @@ std::filesystem::path photoFile(const std::filesystem::path &programDir, const s
 // Entry indices whose photo file is missing.
 std::vector<int> missingPhotos(const std::filesystem::path &programDir, const std::vector<std::string> &names);
 
+// The size of the picture slots of a batch of n as the stage shows them on a
+// stage of this size (`screen` is its "1920*1080" key): a stored layout in
+// proportion to the screen, or the default arrangement for this stage.
+DecodeBox shownPhotoSlotSize(const IniStore &store, int n, int stageWidth, int stageHeight, const std::string &screen);
+
 // The size photos are decoded to: the largest slot the award table's batch
-// sizes use on this screen (stored layouts made for it, otherwise their
-// default arrangement), never larger than the stage.
+// sizes show on this stage (shownPhotoSlotSize), so that a 4K screen gets
+// photos decoded for its larger slots; never larger than the stage.
 DecodeBox photoDecodeBox(const IniStore &store, const AwardTable &awards, int stageWidth, int stageHeight,
                          const std::string &screen);
 
@@ -110,8 +115,9 @@ public:
     int cachedCount() const;
 
 private:
-    bool readFromCache(const PhotoCache &cache, const std::filesystem::path &original, const std::string &name,
-                       size_t at, JpegDecoder &decoder, PixelBlocks &blocks, std::string &bytes);
+    struct FileBuffer;
+    bool readFromCache(const PhotoCache &cache, std::uint64_t key, size_t at, JpegDecoder &decoder,
+                       PixelBlocks &blocks, FileBuffer &buffer);
 
     std::vector<PhotoView> m_photos;
     std::vector<PixelBlocks> m_blocks;  // one per worker of the load

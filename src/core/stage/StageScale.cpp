@@ -74,6 +74,11 @@ StageScale StageScale::forStored(std::string_view storedScreenKey, TextSize stag
     return StageScale(*stored, stage);
 }
 
+double overlayScale(TextSize stage, bool fitToScreen)
+{
+    return fitToScreen ? std::max(1.0, StageScale({1920, 1080}, stage).factor()) : 1.0;
+}
+
 std::string StageScale::referenceKey() const
 {
     return screenKey(m_reference.width, m_reference.height);

@@ -40,6 +40,11 @@ bool shapeDiffers(TextSize a, TextSize b);
 // fitted to the screen; any other size when it is not.
 bool layoutNeedsArranging(std::string_view storedScreenKey, TextSize stage, bool fitToScreen);
 
+// How much larger than on a 1920x1080 stage the program's own marks on the
+// stage (the commitment badge) are drawn: in proportion on a larger stage
+// fitted to its screen, never smaller than that.
+double overlayScale(TextSize stage, bool fitToScreen);
+
 class StageScale {
 public:
     StageScale() = default;  // the identity

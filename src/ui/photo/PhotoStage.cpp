@@ -2,6 +2,7 @@
 
 #include "core/draw/DrawSession.h"
 #include "core/event/Backup.h"
+#include "core/event/OperatorNotices.h"
 #include "core/files/Paths.h"
 #include "core/participants/PhotoCache.h"
 #include "core/settings/Encodings.h"
@@ -297,9 +298,11 @@ void PhotoStage::LoadPhotos()
             // Behind the stage: the roll and the window keep the processor first.
             ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 10);
             auto written = writePhotoCache(cache, m_table, 1, &m_cancelCacheWrite);
-            // Only the next load is slower for it; the check (检查抽奖设置) shows the cache incomplete.
+            // Only the next load is slower for it: named in the notice place, the draw goes on.
             if (!written)
-                qWarning("photo cache: %s", gbkToUtf8(written.error().message).c_str());
+                QMetaObject::invokeMethod(
+                    this, [this, text = photoCacheFailureNotice(written.error())] { m_host.session->notices().post(text); },
+                    Qt::QueuedConnection);
         });
 
     Label_loadpho->setText(QStringLiteral("加载图片完成 "));
