@@ -213,9 +213,6 @@ void StageLayout::ReadConfig()
         // that change during the draw grow from where they start.
         m_placement.place(label, storedGeometry(section),
                           label == m_window.FirstTitle || label == m_window.SecondTitle || label == m_window.readyLuck);
-        // The stored width is only where a caption starts (0 when never arranged by hand): read
-        // again for a resized window, with its caption unchanged, it keeps its text's size.
-        label->setAutoSize(label->autoSize());
     }
     // What stood clear of its neighbour above or below stays so.
     m_placement.keepStackedApart({m_window.FirstTitle, m_window.SecondTitle, m_window.boss, m_window.Status,
@@ -398,6 +395,9 @@ void StageLayout::placeCaption(TAALabel *label, bool centre)
     }
     label->setWrapWidth(0);
     label->setFont(toQFont(stored));
+    // Sized to its text again: read anew for a resized window with its caption and font
+    // unchanged, it kept the stored width (0 when never arranged by hand) and vanished.
+    label->setAutoSize(label->autoSize());
     const int W = m_window.StageWidth();
     const std::string caption = fromQt(label->caption());
     const int overhead = label->width() - m_measurer.measure(stored, caption).width;  // effects and border
