@@ -57,6 +57,64 @@ std::vector<std::string> participants(int bytes)
     return out;
 }
 
+// How far two paintings of the same text differ, channel by channel, over the pixels
+// the reference inked (those that differ from its corner pixel, the background).
+struct PixelDifference {
+    int largest = 0;
+    int beyondOne = 0;  // pixels differing by more than one level in some channel
+    int inked = 0;
+};
+
+PixelDifference pixelDifference(const QImage &painted, const QImage &reference)
+{
+    PixelDifference d;
+    const QRgb background = reference.pixel(0, 0);
+    for (int y = 0; y < reference.height(); ++y)
+        for (int x = 0; x < reference.width(); ++x) {
+            const QRgb a = painted.pixel(x, y), b = reference.pixel(x, y);
+            d.inked += b != background;
+            const int diff = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                       std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            d.largest = std::max(d.largest, diff);
+            d.beyondOne += diff > 1;
+        }
+    return d;
+}
+
+// Measures a block as it was always measured, shaping every run of every line anew:
+// the reference the faster measurement of the fit must agree with.
+class RunByRunMeasurer : public TextMeasurer {
+public:
+    TextSize measure(const FontSpec &spec, std::string_view gbkText) const override
+    {
+        const QFont font = toQFont(spec);
+        const QFontMetricsF m(font);
+        const qreal cell = cellWidth(font);
+        const QStringList lines = toQt(gbkText).split(QLatin1Char('\r'));
+        qreal widest = 0;
+        for (const QString &line : lines) {
+            widest = std::max(widest, cellCount(line) * cell);
+            int column = 0;
+            for (int i = 0; i < line.size();) {
+                if (line[i] == QLatin1Char(' ')) {
+                    ++column;
+                    ++i;
+                    continue;
+                }
+                int end = i;
+                while (end < line.size() && line[end] != QLatin1Char(' '))
+                    ++end;
+                const QString run = line.mid(i, end - i);
+                widest = std::max(widest, column * cell + m.horizontalAdvance(run));
+                column += cellCount(run);
+                i = end;
+            }
+        }
+        return {static_cast<int>(std::ceil(widest)),
+                static_cast<int>(std::ceil(m.height() * std::max<qsizetype>(lines.size(), 1)))};
+    }
+};
+
 struct Stage {
     Stage(QSize stage, bool windowMode, int entryBytes, const std::string &extraOptions = {})
     {
@@ -399,8 +457,10 @@ private slots:
 
     void aRollingBlockPaintsWhatTheDirectDrawingPaints()
     {
-        // The rolling block keeps its runs shaped between ticks: it must still measure and paint
-        // exactly what drawing each run afresh gives, whatever the font and the text.
+        // The rolling block keeps its runs shaped between ticks and paints its glyphs through
+        // sprites: it must still measure what drawing each run afresh gives, and paint the same
+        // pixels, whatever the font, the text, the colours and the kind of surface, within a
+        // level of rounding (a sprite blended onto the background rounds once more than a glyph).
         QFont underlined = toQFont(withSize(defaultSlotFont(), 14));
         underlined.setUnderline(true);
         const struct {
@@ -410,27 +470,108 @@ private slots:
             {toQFont(withSize(defaultSlotFont(), 19)),
              {QStringLiteral("张三1   李四22  王五333 "), QStringLiteral("赵六4444 WWMM    孙七 "), QString()}},
             {toQFont(withSize(defaultSlotFont(), 9)), {QStringLiteral("0012345  ab cd"), QStringLiteral("  x")}},
+            {toQFont(withSize(defaultSlotFont(), 37)), {QStringLiteral("张三丰7  研发中心-软件部"), QStringLiteral("Wang Xiaoming 0042")}},
+            {toQFont(withSize(defaultSlotFont(), 90)), {QStringLiteral("奖 1j")}},
             {QFont(QStringLiteral("DejaVu Serif"), 24), {QStringLiteral("研发中心-软件部 Ünïcødé 12")}},
             {underlined, {QStringLiteral("张三丰 0012  李四"), QStringLiteral("李四 张三丰")}},
         };
-        CellTextCache cache;
-        auto paint = [](QSize size, const std::function<void(QPainter &)> &draw) {
-            QImage canvas(size + QSize(40, 10), QImage::Format_ARGB32_Premultiplied);
-            canvas.fill(Qt::white);
-            QPainter p(&canvas);
-            p.setPen(Qt::black);
-            draw(p);
-            return canvas;
+        const struct {
+            QImage::Format format;
+            QColor background, pen;
+            qreal scale;  // a scaled painter draws glyph runs, whose large glyphs Qt fills as
+                          // outlines a little differently from text: a few edge pixels may differ
+        } surfaces[] = {
+            {QImage::Format_ARGB32_Premultiplied, Qt::white, Qt::black, 1},
+            {QImage::Format_RGB32, QColor(20, 40, 120), Qt::yellow, 1},
+            {QImage::Format_ARGB32_Premultiplied, Qt::transparent, QColor(200, 30, 60), 1},
+            {QImage::Format_RGB32, Qt::white, Qt::blue, 2},
         };
-        // Twice over: the second round finds every run shaped, and each font change starts afresh.
+        CellTextCache cache;
+        // Twice over: the second round finds every run shaped and every sprite drawn, and each
+        // font or colour change starts afresh.
         for (int round = 0; round < 2; ++round)
-            for (const auto &c : cases) {
-                const QSize size = cache.layout(c.font, c.lines);
-                QCOMPARE(size, cellTextSize(c.font, c.lines));
-                const QImage cached = paint(size, [&](QPainter &p) { cache.draw(p, QPointF(5, 3)); });
-                const QImage direct = paint(size, [&](QPainter &p) { drawCellText(p, c.font, c.lines, QPointF(5, 3)); });
-                QVERIFY2(cached == direct, qPrintable(c.lines.join(QLatin1Char('|'))));
+            for (const auto &s : surfaces)
+                for (const auto &c : cases) {
+                    const QSize size = cache.layout(c.font, c.lines);
+                    QCOMPARE(size, cellTextSize(c.font, c.lines));
+                    auto paint = [&](const std::function<void(QPainter &)> &draw) {
+                        QImage canvas((size + QSize(40, 10)) * s.scale, s.format);
+                        canvas.fill(s.background);
+                        QPainter p(&canvas);
+                        p.scale(s.scale, s.scale);
+                        p.setClipRect(QRect(QPoint(5, 3), size));  // as the block's own widget clips it
+                        p.setPen(s.pen);
+                        draw(p);
+                        return canvas;
+                    };
+                    const QImage cached = paint([&](QPainter &p) { cache.draw(p, QPointF(5, 3)); });
+                    const QImage direct = paint([&](QPainter &p) { drawCellText(p, c.font, c.lines, QPointF(5, 3)); });
+                    const QString where = QStringLiteral("%1 px on %2: %3").arg(QFontInfo(c.font).pixelSize()).arg(s.background.name(QColor::HexArgb)).arg(c.lines.join(QLatin1Char('|')));
+                    const PixelDifference d = pixelDifference(cached, direct);
+                    QVERIFY2(d.inked > 500, qPrintable(where));
+                    QVERIFY2(s.scale == 1 ? d.largest <= 1 : d.beyondOne * 100 <= d.inked, qPrintable(QStringLiteral("%1: %2 pixels differ by up to %3 levels")
+                                                            .arg(where).arg(d.beyondOne).arg(d.largest)));
+                }
+    }
+
+    void aResizedWindowKeepsItsCaptions()
+    {
+        // A window the window manager frames (or the operator resizes) is laid out anew: the
+        // status line and the prize name keep their text's size and stay inside the window.
+        for (QSize size : {QSize(1024, 768), QSize(1920, 1080)}) {
+            Stage st(size, true, 30);
+            TFrmMain &w = *st.window;
+            const QSize before[] = {w.Status->size(), w.Award->size()};
+            w.resize(size - QSize(20, 40));
+            QTRY_COMPARE(QSize(w.StageWidth(), w.StageHeight()), w.size());
+            QTest::qWait(1000);  // the layout follows once the resize has settled
+            const TAALabel *captions[] = {w.Status, w.Award};
+            for (int i = 0; i < 2; ++i) {
+                const TAALabel *c = captions[i];
+                const QString where = QStringLiteral("%1x%2 %3").arg(size.width()).arg(size.height()).arg(c->objectName());
+                QVERIFY2(c->isVisible() && !c->caption().isEmpty(), qPrintable(where));
+                QVERIFY2(c->width() >= before[i].width() / 2, qPrintable(QStringLiteral("%1: %2 px wide, %3 before")
+                                                                            .arg(where).arg(c->width()).arg(before[i].width())));
+                QVERIFY2(w.rect().contains(c->geometry()), qPrintable(where));
             }
+        }
+    }
+
+    void aBlockFitsToTheSameSizeAsWhenEveryRunWasMeasuredAnew()
+    {
+        // The fit measures each distinct run of a block once: the size, the entries per line
+        // and the block's place must be those that measuring every run anew gives.
+        const QtTextMeasurer measurer;
+        const RunByRunMeasurer reference;
+        SlotAutoSet autoset;
+        autoset.size100 = 14;
+        const struct {
+            int n;
+            const char *longest;
+            StageRect area;
+            int styleSize;
+        } cases[] = {
+            {500, "张三9999", {0, 180, 1920, 700}, 9},
+            {500, "研发中心-软件部-张三丰 0012345", {0, 180, 1920, 700}, 9},
+            {100, "研发中心-软件部-张三丰 0012345", {0, 150, 1024, 500}, 9},
+            {100, "Wang Xiaoming", {200, 300, 3840, 1400}, 18},
+            {35, "李娜", {0, 120, 1366, 520}, 9},
+            {1000, "张 三12", {0, 200, 3840, 760}, 9},
+        };
+        for (const auto &c : cases) {
+            FontSpec style = defaultSlotFont();
+            style.size = c.styleSize;
+            const std::string longest = utf8ToGbk(c.longest);
+            const auto fast = fitSlotBlock(c.n, longest, autoset, c.area, {3840, 2160}, style, measurer);
+            const auto slow = fitSlotBlock(c.n, longest, autoset, c.area, {3840, 2160}, style, reference);
+            const QString where = QStringLiteral("%1 of %2").arg(c.n).arg(QString::fromUtf8(c.longest));
+            QVERIFY2(fast && slow, qPrintable(where));
+            QVERIFY2(fast->font.size == slow->font.size && fast->row == slow->row && fast->blankLine == slow->blankLine &&
+                         fast->width == slow->width && fast->height == slow->height && fast->left == slow->left &&
+                         fast->top == slow->top && fast->maxwidth == slow->maxwidth,
+                     qPrintable(QStringLiteral("%1: size %2 against %3, %4 against %5 a line")
+                                    .arg(where).arg(fast->font.size).arg(slow->font.size).arg(fast->row).arg(slow->row)));
+        }
     }
 
     void thePrizePictureSizeAndTheBlockArrangementAreStoredWhereTheyBelong()

@@ -375,6 +375,9 @@ void StageLayout::placeCaption(TAALabel *label, bool centre)
     }
     label->setWrapWidth(0);
     label->setFont(toQFont(stored));
+    // Sized to its text again: read anew for a resized window with its caption and font
+    // unchanged, it kept the stored width (0 when never arranged by hand) and vanished.
+    label->setAutoSize(label->autoSize());
     const int W = m_window.StageWidth();
     const std::string caption = fromQt(label->caption());
     const int overhead = label->width() - m_measurer.measure(stored, caption).width;  // effects and border
