@@ -151,8 +151,9 @@ int main(int argc, char *argv[])
     window.setWindowTitle(window.windowTitle() + QStringLiteral(" - ") +
                           QString::fromStdString(event->eventFolder().string()) +
                           (event->rehearsal() ? QStringLiteral(" (彩排)") : QString()));
+    const auto overlayScale = [&window] { return window.overlayScale(); };
     if (event->rehearsal())
-        new tessaly::RehearsalBadge(&window);
+        new tessaly::RehearsalBadge(&window, overlayScale);
     if (windowed) {
         window.move(settings->readInteger("Option", "Mformleft", 0), settings->readInteger("Option", "Mformtop", 0));
         window.resize(settings->readInteger("Option", "fromwidth", 800), settings->readInteger("Option", "fromheight", 600));
@@ -179,7 +180,7 @@ int main(int argc, char *argv[])
     if (!line->web.empty())
         listen = tessaly::parseListenAddress(line->web);
     tessaly::HallStage hall(window.control(), messages, pickers, &window,
-                            {programDir, event->rehearsal(), event->rehearsal() ? std::nullopt : listen});
+                            {programDir, event->rehearsal(), event->rehearsal() ? std::nullopt : listen, overlayScale});
     window.settingsMenu()->addAction(QStringLiteral("现场互动..."), &hall, &tessaly::HallStage::openSettings);
     hall.begin(placement.console());
     return app.exec();

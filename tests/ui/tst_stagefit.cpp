@@ -21,6 +21,10 @@
 #include "ui/effects/TAAScrollText.h"
 #include "ui/effects/TSkyScrollText.h"
 #include "ui/effects/TStretchHandle.h"
+#include "ui/event/RehearsalBadge.h"
+#include "ui/hall/HallService.h"
+#include "ui/hall/HallStage.h"
+#include "ui/proof/GuestNumbersDialog.h"
 
 #include <QPainter>
 #include <QDialog>
@@ -115,6 +119,40 @@ public:
     }
 };
 
+// The marks the program lays over the stage, and those of them always in view
+// (the guests' numbers go when the names start rolling; the hall's QR code
+// stands over the middle of the stage on purpose, clear of the other marks).
+const QStringList kOverlays{"ProofBadge", "HallCode", "LabelRehearsal", "GuestNumbers", "HallQr"};
+const QStringList kOverlaysWhileRolling{"ProofBadge", "HallCode", "LabelRehearsal"};
+
+// The program's own marks over the stage besides the commitment's badge: the
+// hall's code in its corner and its QR code (F8), the rehearsal mark, and the
+// guests' numbers, as a few guests type them.
+struct Overlays {
+    void show(TFrmMain &w, const std::filesystem::path &dir)
+    {
+        const auto scale = [&w] { return w.overlayScale(); };
+        auto started = HallService::start(w.control(), dir, WebSettings{}, "127.0.0.1", 0);
+        QVERIFY(started);
+        hall = std::move(*started);
+        code = new HallStageCode(*hall, &w, scale);
+        code->toggle();
+        new RehearsalBadge(&w, scale);
+        w.findChild<GuestNumbersBanner *>()->showNumbers(QStringLiteral("4821   90217   33"));
+        QCoreApplication::processEvents();
+        for (const QString &name : kOverlays)
+            QVERIFY2(w.findChild<QWidget *>(name)->isVisibleTo(&w), qPrintable(name));
+    }
+    ~Overlays() { clear(); }
+    void clear()
+    {
+        delete code;  // it reads the hall's service
+        hall.reset();
+    }
+    std::unique_ptr<HallService> hall;
+    QPointer<HallStageCode> code;
+};
+
 struct Stage {
     Stage(QSize stage, bool windowMode, int entryBytes, const std::string &extraOptions = {})
     {
@@ -132,11 +170,13 @@ struct Stage {
         window->resize(stage);
         window->show();
         window->FormShow();
+        marks.show(*window, dir);
     }
     QTemporaryDir tmp;
     std::filesystem::path dir;
     test::TestServices s;
     std::unique_ptr<TFrmMain> window;
+    Overlays marks;
 };
 
 using tessaly::rectOf;
@@ -159,9 +199,10 @@ QList<QPair<QString, StageRect>> visibleElements(const TFrmMain &w, bool withRea
                                                                    w.StopButton, w.RzMarqueeStatus1})
         if (e->isVisibleTo(&w))
             out.append({e->objectName(), rectOf(e)});
-    // The commitment's badge in its corner.
-    if (const auto *badge = w.findChild<const QWidget *>(QStringLiteral("ProofBadge")); badge && badge->isVisibleTo(&w))
-        out.append({badge->objectName(), rectOf(badge)});
+    // The program's marks in their corners and the guests' numbers.
+    for (const QString &name : withReady ? kOverlays.mid(0, 4) : kOverlaysWhileRolling)
+        if (const auto *mark = w.findChild<const QWidget *>(name); mark && mark->isVisibleTo(&w))
+            out.append({name, rectOf(mark)});
     if (!withReady) {
         for (const SlotLabel *slot : w.Labels)
             if (slot->isVisibleTo(&w))
@@ -183,6 +224,16 @@ QStringList faults(const TFrmMain &w, bool withReady)
     const auto elements = visibleElements(w, withReady);
     const StageRect stage{0, 0, w.StageWidth(), w.StageHeight()};
     QStringList out;
+    // The hall's QR code stands over the middle of the stage, whole and clear of
+    // the other marks (a stage lower than 1080 has no room beside it for the guests' numbers).
+    if (const auto *qr = w.findChild<const QWidget *>(QStringLiteral("HallQr")); qr && qr->isVisibleTo(&w)) {
+        if (!rectOf(qr).inside(stage))
+            out << QStringLiteral("outside: ") + describe(qr->objectName(), rectOf(qr));
+        for (const auto &[name, r] : elements)
+            if (kOverlays.contains(name) && r.intersects(rectOf(qr)) &&
+                (name != QLatin1String("GuestNumbers") || stage.height >= 1080))
+                out << QStringLiteral("overlap: %1 %2").arg(describe(name, r), describe(qr->objectName(), rectOf(qr)));
+    }
     std::vector<StageRect> rects;
     for (const auto &[name, r] : elements) {
         rects.push_back(r);
@@ -324,8 +375,11 @@ private slots:
             n <= kMaxSlots ? a.layout().ReadConfiglabel(n, false) : a.layout().ReadConfiglabel20(n, false);
             sizes[QString::number(n)] = (n <= kMaxSlots ? a.Labels[0] : a.Label21)->font().pointSize();
         }
-        const QSize badgeAt1080 = a.findChild<QWidget *>(QStringLiteral("ProofBadge"))->size();
+        QMap<QString, QSize> marksAt1080;
+        for (const QString &name : kOverlays)
+            marksAt1080[name] = a.findChild<QWidget *>(name)->size();
         a.layout().WriteConfig();
+        at1080.marks.clear();
         at1080.window.reset();
         auto storedText = [&] {
             std::ifstream in(at1080.dir / "set.dat", std::ios::binary);
@@ -339,6 +393,8 @@ private slots:
         w.resize(screen);
         w.show();
         w.FormShow();
+        Overlays marks;
+        marks.show(w, at1080.dir);
         QCOMPARE(int(w.devicePixelRatioF()), g_dpr);
         const bool sameShape = screen.width() * 1080 == screen.height() * 1920;
         QCOMPARE(s.messages.shown.size(), sameShape ? 0 : 1);
@@ -346,12 +402,24 @@ private slots:
         hideSlots(w);
         QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
         const double f = std::min(screen.width() / 1920.0, screen.height() / 1080.0);
-        // The commitment's badge grows with the stage, and never shrinks below its size at 1080.
-        const QSize badge = w.findChild<QWidget *>(QStringLiteral("ProofBadge"))->size();
-        QVERIFY2(std::abs(badge.width() - badgeAt1080.width() * std::max(1.0, f)) <= 8 * f &&
-                     std::abs(badge.height() - badgeAt1080.height() * std::max(1.0, f)) <= 8 * f,
-                 qPrintable(QStringLiteral("badge %1x%2, %3x%4 at 1080").arg(badge.width()).arg(badge.height())
-                                .arg(badgeAt1080.width()).arg(badgeAt1080.height())));
+        // The program's marks grow with the stage (by the smaller factor), and never
+        // shrink below their size at 1080; not fitted to the screen, they keep that size.
+        auto marksProblems = [&](double grown, const QStringList &names = kOverlays) {
+            QStringList out;
+            for (const QString &name : names) {
+                const QSize was = marksAt1080[name], now = w.findChild<QWidget *>(name)->size();
+                const double slack = 8 * grown + was.height() * grown / 30;  // text, and a QR code's whole modules
+                if (std::abs(now.width() - was.width() * grown) > slack ||
+                    std::abs(now.height() - was.height() * grown) > slack)
+                    out << QStringLiteral("%1 %2x%3, %4x%5 at 1080").arg(name).arg(now.width()).arg(now.height())
+                               .arg(was.width()).arg(was.height());
+            }
+            return out.join(QLatin1String("; "));
+        };
+        // (the QR code smaller on a stage that has no room for it).
+        const QStringList grownMarks = f < 1 ? kOverlays.mid(0, 4) : kOverlays;
+        const QString grownProblems = marksProblems(std::max(1.0, f), grownMarks);
+        QVERIFY2(grownProblems.isEmpty(), qPrintable(grownProblems));
         for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
             const QWidget *e = w.findChild<QWidget *>(it.key());
             QVERIFY(e);
@@ -397,6 +465,16 @@ private slots:
             if (sizes.contains(it.key()))
                 QCOMPARE(settings->readInteger(section, "Font.Size", 0), sizes[it.key()]);
         }
+        // Twenty guests' numbers of 18 digits wrap within the stage.
+        auto *banner = w.findChild<GuestNumbersBanner *>();
+        banner->showNumbers(QStringList(20, QStringLiteral("123456789012345678")).join(QStringLiteral("   ")));
+        QVERIFY(rectOf(banner).inside({0, 0, screen.width(), screen.height()}));
+        banner->showNumbers(QStringLiteral("4821   90217   33"));
+        // Not fitted to the screen (the QR code keeps its share of the stage, as it always did).
+        w.layout().setFitToScreen(false);
+        QCoreApplication::processEvents();
+        const QStringList fixedMarks = kOverlays.mid(0, 4);
+        QVERIFY2(marksProblems(1, fixedMarks).isEmpty(), qPrintable(marksProblems(1, fixedMarks)));
     }
 
     void photoLayoutsFitEveryScreen()

@@ -4,15 +4,14 @@
 
 namespace tessaly {
 
-RehearsalBadge::RehearsalBadge(QWidget *stage) : QLabel(QStringLiteral("彩排"), stage)
+RehearsalBadge::RehearsalBadge(QWidget *stage, std::function<double()> scale)
+    : QLabel(QStringLiteral("彩排"), stage),
+      m_overlay(new StageOverlay(stage, std::move(scale), [this] { place(); }, this))
 {
     setObjectName(QStringLiteral("LabelRehearsal"));
     setToolTip(QStringLiteral("彩排：抽奖结果只保存在临时副本中，关闭程序后丢弃"));
     setAlignment(Qt::AlignCenter);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(180, 30, 30, 200); border-radius: 4px;"
-                                 " font-size: 14px; font-weight: bold; padding: 2px 8px; }"));
-    adjustSize();
     stage->installEventFilter(this);
     place();
     show();
@@ -21,8 +20,9 @@ RehearsalBadge::RehearsalBadge(QWidget *stage) : QLabel(QStringLiteral("彩排")
 
 bool RehearsalBadge::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == parent() && (event->type() == QEvent::Resize || event->type() == QEvent::ChildAdded))
-        place();
+    // Above whatever the stage adds later.
+    if (watched == parent() && event->type() == QEvent::ChildAdded)
+        raise();
     return QLabel::eventFilter(watched, event);
 }
 
@@ -31,7 +31,19 @@ void RehearsalBadge::place()
     auto *stage = parentWidget();
     if (!stage)
         return;
-    move(stage->width() - width() - 8, 8);
+    if (m_overlay->rescaled()) {
+        auto px = [this](int pixels) { return m_overlay->px(pixels); };
+        setStyleSheet(QStringLiteral("QLabel { color: white; background: rgba(180, 30, 30, 200); border-radius: %1px;"
+                                     " font-size: %2px; font-weight: bold; padding: %3px %4px; }")
+                          .arg(px(4))
+                          .arg(px(14))
+                          .arg(px(2))
+                          .arg(px(8)));
+        adjustSize();
+    }
+    const int margin = m_overlay->px(8);
+    move(m_overlay->clearOf(this, QRect(QPoint(stage->width() - width() - margin, margin), size()), false,
+                            stage->height() / 2));
     raise();
 }
 

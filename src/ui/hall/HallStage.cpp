@@ -16,30 +16,28 @@
 
 namespace tessaly {
 
-HallStageCode::HallStageCode(HallService &hall, QWidget *stage) : QWidget(stage), m_hall(hall), m_stage(stage)
+HallStageCode::HallStageCode(HallService &hall, QWidget *stage, std::function<double()> scale)
+    : QWidget(stage), m_hall(hall), m_stage(stage),
+      m_overlay(new StageOverlay(stage, std::move(scale), [this] { place(); }, this))
 {
     setObjectName(QStringLiteral("HallStageCode"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     m_corner = new QLabel(stage);
     m_corner->setObjectName(QStringLiteral("HallCode"));
-    m_corner->setStyleSheet(QStringLiteral("QLabel { background: rgba(0,0,0,150); color: white; padding: 4px 10px;"
-                                           " border-radius: 6px; font-size: 20px; font-weight: bold; }"));
     m_corner->setAttribute(Qt::WA_TransparentForMouseEvents);
+    StageOverlay::setKind(m_corner, StageOverlay::Kind::Mark);
     m_qr = new QWidget(stage);
     m_qr->setObjectName(QStringLiteral("HallQr"));
-    m_qr->setStyleSheet(QStringLiteral("#HallQr { background: white; border-radius: 12px; }"
-                                       " QLabel { color: black; background: transparent; }"));
+    StageOverlay::setKind(m_qr, StageOverlay::Kind::Layer);
     auto *layout = new QVBoxLayout(m_qr);
-    auto *title = new QLabel(QStringLiteral("扫码签到 · 查看中奖名单"), m_qr);
-    title->setAlignment(Qt::AlignCenter);
-    title->setStyleSheet(QStringLiteral("font-size: 28px; font-weight: bold;"));
+    m_qrTitle = new QLabel(QStringLiteral("扫码签到 · 查看中奖名单"), m_qr);
+    m_qrTitle->setAlignment(Qt::AlignCenter);
     m_qrPicture = new QLabel(m_qr);
     m_qrPicture->setAlignment(Qt::AlignCenter);
     m_qrText = new QLabel(m_qr);
     m_qrText->setAlignment(Qt::AlignCenter);
     m_qrText->setWordWrap(true);
-    m_qrText->setStyleSheet(QStringLiteral("font-size: 18px;"));
-    layout->addWidget(title);
+    layout->addWidget(m_qrTitle);
     layout->addWidget(m_qrPicture, 1);
     layout->addWidget(m_qrText);
     m_qr->hide();
@@ -66,27 +64,90 @@ void HallStageCode::refresh()
     m_corner->setVisible(code);
     if (!serving)
         m_qr->hide();
-    if (m_qr->isVisible()) {
-        const QString address = m_hall.pageAddress();
-        const int side = std::max(120, std::min(m_stage->width(), m_stage->height()) * 11 / 20);
-        if (address != m_qrFor || m_qrPicture->pixmap().width() != side) {
-            m_qrFor = address;
-            const QImage image = qrImage(address, 1);
-            m_qrPicture->setPixmap(QPixmap::fromImage(image.scaled(side, side, Qt::KeepAspectRatio, Qt::FastTransformation)));
-        }
-        m_qrText->setText(address + (code ? QStringLiteral("\n现场码 %1（每分钟更换）").arg(m_hall.hallCode()) : QString()));
-    }
+    if (m_qr->isVisible())
+        m_qrText->setText(m_hall.pageAddress() +
+                          (code ? QStringLiteral("\n现场码 %1（每分钟更换）").arg(m_hall.hallCode()) : QString()));
     place();
+}
+
+void HallStageCode::applyScale()
+{
+    auto px = [this](int pixels) { return m_overlay->px(pixels); };
+    m_corner->setStyleSheet(QStringLiteral("QLabel { background: rgba(0,0,0,150); color: white; padding: %1px %2px;"
+                                           " border-radius: %3px; font-size: %4px; font-weight: bold; }")
+                                .arg(px(4))
+                                .arg(px(10))
+                                .arg(px(6))
+                                .arg(px(20)));
+    m_qr->setStyleSheet(QStringLiteral("#HallQr { background: white; border-radius: %1px; }"
+                                       " QLabel { color: black; background: transparent; }")
+                            .arg(px(12)));
+    m_qrTitle->setStyleSheet(QStringLiteral("font-size: %1px; font-weight: bold;").arg(px(28)));
+    m_qrText->setStyleSheet(QStringLiteral("font-size: %1px;").arg(px(18)));
+    m_qr->layout()->setContentsMargins(px(12), px(12), px(12), px(12));
+    m_qr->layout()->setSpacing(px(8));
+}
+
+void HallStageCode::showQr()
+{
+    // Whole pixels to a module keep the code sharp for a phone's camera. The code
+    // takes 55 % of the stage's shorter side, never less than on a 1080 stage
+    // grown with the marks; smaller only where the panel would not fit the stage.
+    const QString address = m_hall.pageAddress();
+    // Laid out again only when the stage, its scale or the marks on it changed.
+    QList<int> layoutKey{m_stage->width(), m_stage->height(), m_overlay->px(1000)};
+    for (QObject *child : m_stage->children())
+        if (auto *w = qobject_cast<QWidget *>(child); w && w->isVisible() && StageOverlay::isMark(w))
+            layoutKey << w->x() << w->y() << w->width() << w->height();
+    if (address == m_qrFor && layoutKey == m_qrLayoutKey)
+        return;
+    m_qrLayoutKey = layoutKey;
+    const int modules = qrImage(address, 1).width();
+    if (modules == 0)
+        return;
+    const int largest =
+        std::max(1, std::max(m_overlay->px(594), std::min(m_stage->width(), m_stage->height()) * 11 / 20) / modules);
+    const int margin = m_overlay->px(16);
+    // The panel between the top of the stage and `bottom`, at the largest module that fits.
+    auto fit = [&](int bottom) {
+        for (int module = largest;; --module) {
+            if (address != m_qrFor || module != m_qrModule) {
+                m_qrFor = address;
+                m_qrModule = module;
+                m_qrPicture->setPixmap(QPixmap::fromImage(qrImage(address, module)));
+            }
+            m_qr->adjustSize();
+            m_qr->move((m_stage->width() - m_qr->width()) / 2, (bottom + margin - m_qr->height()) / 2);
+            if (module == 1 || (m_qr->width() <= m_stage->width() - 2 * margin && m_qr->y() >= margin))
+                return;
+        }
+    };
+    // Above the marks it meets in the lower half of the stage (the guests' numbers,
+    // the commitment's badge on a small stage).
+    int bottom = m_stage->height() - margin;
+    fit(bottom);
+    for (QObject *child : m_stage->children())
+        if (auto *w = qobject_cast<QWidget *>(child); w && w->isVisible() && StageOverlay::isMark(w) &&
+                                                      w->geometry().intersects(m_qr->geometry()) &&
+                                                      w->y() > m_stage->height() / 2)
+            bottom = std::min(bottom, w->y() - margin);
+    if (bottom < m_stage->height() - margin)
+        fit(bottom);
 }
 
 void HallStageCode::place()
 {
+    if (m_overlay->rescaled())
+        applyScale();
+    // In the upper right corner, below the rehearsal mark or whatever else stands there.
     m_corner->adjustSize();
-    m_corner->move(m_stage->width() - m_corner->width() - 16, 16);
+    const int margin = m_overlay->px(16);
+    m_corner->move(m_overlay->clearOf(
+        m_corner, QRect(QPoint(m_stage->width() - m_corner->width() - margin, margin), m_corner->size()), false,
+        m_stage->height() / 2));
     m_corner->raise();
     if (m_qr->isVisible()) {
-        m_qr->adjustSize();
-        m_qr->move((m_stage->width() - m_qr->width()) / 2, (m_stage->height() - m_qr->height()) / 2);
+        showQr();
         m_qr->raise();
     }
 }
@@ -94,8 +155,6 @@ void HallStageCode::place()
 bool HallStageCode::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_stage) {
-        if (event->type() == QEvent::Resize)
-            place();
         // F8 by itself shows and hides the QR code; the stage's own keys never use it.
         if (event->type() == QEvent::KeyRelease) {
             auto *key = static_cast<QKeyEvent *>(event);
@@ -165,7 +224,7 @@ void HallStage::follow(const WebSettings &web, bool fromCommandLine)
             return;
         }
         m_hall = std::move(*opened);
-        m_code = new HallStageCode(*m_hall, m_stage);
+        m_code = new HallStageCode(*m_hall, m_stage, m_context.overlayScale);
         if (m_console) {
             m_panel = new HallPanel(*m_hall, m_messages, m_pickers, [this] { openSettings(); });
             m_console->addPanel(m_panel);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/checkin/WebSettings.h"
+#include "ui/common/StageOverlay.h"
 #include "ui/hall/HallPanel.h"
 #include "ui/hall/HallService.h"
 
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -25,11 +27,12 @@ class PickerService;
 class TFrmConsole;
 
 // What the stage shows of the hall: a small hall code in a corner, and on F8 the
-// QR code, the address and the hall code large in the middle.
+// QR code, the address and the hall code large in the middle, grown with the
+// stage by `scale`.
 class HallStageCode : public QWidget {
     Q_OBJECT
 public:
-    HallStageCode(HallService &hall, QWidget *stage);
+    HallStageCode(HallService &hall, QWidget *stage, std::function<double()> scale);
     void toggle();
     bool showingQr() const { return m_qr->isVisible(); }
     void refresh();
@@ -39,15 +42,22 @@ protected:
 
 private:
     void place();
+    // Fonts, margins and corners at the stage's scale.
+    void applyScale();
+    void showQr();
 
     HallService &m_hall;
     QWidget *m_stage;
+    StageOverlay *m_overlay;
+    QLabel *m_qrTitle;
     QLabel *m_corner;
     QWidget *m_qr;
     QLabel *m_qrPicture;
     QLabel *m_qrText;
     QTimer m_timer;
     QString m_qrFor;
+    int m_qrModule = 0;
+    QList<int> m_qrLayoutKey;
 };
 
 class HallStage : public QObject {
@@ -57,6 +67,7 @@ public:
         std::filesystem::path programDir;
         bool rehearsal = false;
         std::optional<std::pair<std::string, int>> commandLine;  // --web ADDRESS:PORT for this run
+        std::function<double()> overlayScale;                    // the stage's scale for its hall code
     };
     HallStage(DrawControl &control, MessageService &messages, PickerService &pickers, QWidget *stage, Context context);
     ~HallStage() override;

@@ -70,13 +70,12 @@ void GuestNumbersDialog::refresh()
         m_list->addItem(QStringLiteral("来宾%1：%2").arg(++k).arg(QString::fromStdString(number)));
 }
 
-GuestNumbersBanner::GuestNumbersBanner(QWidget *stage) : QLabel(stage)
+GuestNumbersBanner::GuestNumbersBanner(QWidget *stage, std::function<double()> scale)
+    : QLabel(stage), m_overlay(new StageOverlay(stage, std::move(scale), [this] { place(); }, this))
 {
     setObjectName(QStringLiteral("GuestNumbers"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAlignment(Qt::AlignCenter);
-    setStyleSheet(QStringLiteral("QLabel { color: #ffe070; background: rgba(0, 0, 0, 170); border-radius: 8px;"
-                                 " font-size: 56px; font-weight: bold; padding: 12px 32px; }"));
     hide();
 }
 
@@ -87,11 +86,44 @@ void GuestNumbersBanner::showNumbers(const QString &numbers)
         return;
     }
     setText(QStringLiteral("来宾数字  ") + numbers);
-    adjustSize();
-    if (auto *stage = parentWidget())
-        move((stage->width() - width()) / 2, stage->height() * 2 / 3 - height() / 2);
     show();
+    place();
     raise();
+}
+
+void GuestNumbersBanner::place()
+{
+    auto *stage = parentWidget();
+    if (!stage || !isVisible())
+        return;
+    if (m_overlay->rescaled()) {
+        auto px = [this](int pixels) { return m_overlay->px(pixels); };
+        setStyleSheet(QStringLiteral("QLabel { color: #ffe070; background: rgba(0, 0, 0, 170); border-radius: %1px;"
+                                     " font-weight: bold; padding: %2px %3px; }")
+                          .arg(px(8))
+                          .arg(px(12))
+                          .arg(px(32)));
+    }
+    // Many long numbers do not fit one line: they wrap within the stage, in a
+    // smaller size where they would take more than half of it.
+    const int room = stage->width() - 2 * m_overlay->px(16);
+    QFont f = font();
+    for (int size = m_overlay->px(56);; size = std::max(12, size * 7 / 8)) {
+        f.setPixelSize(size);
+        setFont(f);
+        setWordWrap(false);
+        adjustSize();
+        if (width() > room) {
+            setWordWrap(true);
+            resize(room, heightForWidth(room));
+        }
+        if (size == 12 || height() <= stage->height() / 2)
+            break;
+    }
+    // Between the ready text and the status caption; above the caption, or above
+    // the ready text too, where they stand there on a small stage.
+    const QRect at((stage->width() - width()) / 2, stage->height() * 2 / 3 - height() / 2, width(), height());
+    move(m_overlay->clearOf(this, at, true, stage->height() / 4));
 }
 
 }  // namespace tessaly

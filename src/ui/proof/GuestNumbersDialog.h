@@ -2,6 +2,8 @@
 // shows large on the stage at once, so the hall sees who typed what.
 #pragma once
 
+#include "ui/common/StageOverlay.h"
+
 #include <QDialog>
 #include <QLabel>
 
@@ -34,12 +36,18 @@ private:
     QListWidget *m_list = nullptr;
 };
 
-// The numbers typed so far, large across the stage.
+// The numbers typed so far, large across the stage, grown with it by `scale`
+// and kept clear of its captions and buttons.
 class GuestNumbersBanner : public QLabel {
     Q_OBJECT
 public:
-    explicit GuestNumbersBanner(QWidget *stage);
+    GuestNumbersBanner(QWidget *stage, std::function<double()> scale);
     void showNumbers(const QString &numbers);
+
+private:
+    void place();
+
+    StageOverlay *m_overlay;
 };
 
 }  // namespace tessaly

@@ -3,8 +3,9 @@
 // where the hall can photograph them.
 #pragma once
 
+#include "ui/common/StageOverlay.h"
+
 #include <QLabel>
-#include <QPointer>
 
 #include <functional>
 
@@ -21,21 +22,16 @@ public:
 
     void showProof(const StageCaptions &captions);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void place();
     // Text, margins and the QR code's modules at the stage's scale.
     void applyScale();
     void showCode();
 
-    std::function<double()> m_scale;
-    double m_factor = 0;
+    StageOverlay *m_overlay;
     QLabel *m_qr = nullptr;
     QLabel *m_text = nullptr;
     QString m_shownHex;
-    QList<QPointer<QWidget>> m_watched;
 };
 
 }  // namespace tessaly

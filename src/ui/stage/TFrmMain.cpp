@@ -98,9 +98,8 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                [this] { m_layout->ArrangeAllSlots(true); }, [this] { return m_layout->slotAreasOnStage().front(); }},
                               this);
     m_photos->addModeItems(m_menuSettings);
-    m_proofBadge = new ProofBadge(
-        this, [this] { return overlayScale({StageWidth(), StageHeight()}, m_layout->fitToScreen()); });
-    m_guestBanner = new GuestNumbersBanner(this);
+    m_proofBadge = new ProofBadge(this, [this] { return overlayScale(); });
+    m_guestBanner = new GuestNumbersBanner(this, [this] { return overlayScale(); });
     m_session->setSlotStage(this);
     Timer1.setTimerType(Qt::PreciseTimer);
     Timer2.setTimerType(Qt::PreciseTimer);
@@ -122,6 +121,11 @@ TFrmMain::~TFrmMain()
     qApp->removeEventFilter(this);
     // The tool bar's notice line watches the session's notices: it goes while the session is there.
     delete ControlBar1;
+}
+
+double TFrmMain::overlayScale() const
+{
+    return tessaly::overlayScale({StageWidth(), StageHeight()}, m_layout->fitToScreen());
 }
 
 QString TFrmMain::ScreenKey() const

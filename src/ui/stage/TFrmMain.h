@@ -92,6 +92,9 @@ public:
     int StageWidth() const { return m_stage.width(); }
     int StageHeight() const { return m_stage.height(); }
     QString ScreenKey() const;
+    // How much larger than on a 1920x1080 stage the program's own marks over the
+    // stage (badges, banners, the hall's code) are drawn.
+    double overlayScale() const;
     bool adjustMode() const { return AdjustMode; }
     int slotsOnStage() const { return m_slotsOnStage; }
     // The arrangement of the elements on the stage.
