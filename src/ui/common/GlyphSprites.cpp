@@ -58,7 +58,7 @@ QRect inked(const QImage &image)
 quint32 over(quint32 dst, quint32 src)
 {
     const quint32 inverse = 255 - (src >> 24);
-    auto byteMul = [inverse](quint32 x) { // x * inverse / 255 on two channels at once, as Qt rounds it
+    auto byteMul = [inverse](quint32 x) {  // x * inverse / 255 on two channels at once, as Qt rounds it
         x *= inverse;
         return ((x + ((x >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
     };
@@ -73,10 +73,10 @@ void layOver(quint32 *dst, const quint32 *src, int pixels)
     for (; i + 4 <= pixels; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(s, zero)) == 0xffff)
-            continue; // nothing inked in these four pixels
+            continue;  // nothing inked in these four pixels
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(d, zero)) == 0xffff) {
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), s); // the usual case: no glyph there yet
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), s);  // the usual case: no glyph there yet
             continue;
         }
         __m128i inverse = _mm_sub_epi32(full, _mm_srli_epi32(s, 24));
@@ -95,7 +95,7 @@ void layOver(quint32 *dst, const quint32 *src, int pixels)
             dst[i] = over(dst[i], src[i]);
 }
 
-} // namespace
+}  // namespace
 
 bool GlyphSprites::suits(QPainter &painter, QPointF origin)
 {
@@ -238,4 +238,4 @@ void GlyphSprites::draw(QPainter &painter, QPointF origin, QSize area, const std
     painter.drawImage(origin.toPoint(), m_layer);
 }
 
-} // namespace tessaly
+}  // namespace tessaly
