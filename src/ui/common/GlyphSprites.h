@@ -56,7 +56,7 @@ private:
     QHash<quint64, int> m_index;  // font slot, x and y class, glyph -> m_sprites
     std::vector<Sprite> m_sprites;
     qsizetype m_spriteBytes = 0;
-    QImage m_layer;
+    QImage m_layer;  // the band the glyphs are laid into, clear between paints
 };
 
 }  // namespace tessaly
