@@ -3,6 +3,7 @@
 // every visible element stands inside the stage, nothing covers anything, and
 // names stay readable on a 1920x1080 projector.
 #include "support/TestServices.h"
+#include "ui/common/AppSetup.h"
 #include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
 #include "ui/stage/StageLayout.h"
@@ -840,6 +841,149 @@ private slots:
         QCOMPARE(openSettings(st.dir)->readInteger(blockSection(next), "Top", 0), top);
     }
 
+    void theResultsWindowArrangedAt1080ShowsInProportionOnAnother_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        for (QSize screen : {QSize(3840, 2160), QSize(3840, 1080), QSize(5760, 1080), QSize(1024, 768)})
+            QTest::newRow(QByteArray::number(screen.width()) + "x" + QByteArray::number(screen.height())) << screen;
+    }
+    void theResultsWindowArrangedAt1080ShowsInProportionOnAnother()
+    {
+        QFETCH(QSize, screen);
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        // 122 winners of 30 bytes in five awards, three to a line as shipped.
+        AwardTable awards;
+        std::array<std::vector<std::string>, 50> winners;
+        const int counts[] = {40, 40, 30, 10, 2};
+        for (int a = 0; a < 5; ++a) {
+            awards[a] = LGrade{utf8ToGbk("奖项") + std::to_string(a), 1, std::to_string(counts[a]), counts[a],
+                               utf8ToGbk("奖品"), ""};
+            for (int i = 0; i < counts[a]; ++i)
+                winners[size_t(a)].push_back(utf8ToGbk("研发中心-软件部-张三丰 00") + std::to_string(10000 + a * 100 + i));
+        }
+        awards.AwardCount = 5;
+        QCOMPARE(int(winners[0][0].size()), 30);
+        auto open = [&](QSize size) {
+            auto w = std::make_unique<TFrmFloat>(dir, TFrmFloat::Services{s.messages, s.pickers}, size,
+                                                 TFrmFloat::Results{awards, WinnerLists(winners.data(), 50), true});
+            w->resize(size);
+            w->show();
+            w->ShowResultsWindow();
+            return w;
+        };
+        auto elements = [](const TFrmFloat &w) {
+            return QList<const QWidget *>{w.SFirstTitle, w.SSecondTitle, w.SresultText, w.Sline, w.Label_return,
+                                          w.SkyScrollText1};
+        };
+        auto problems = [&](const TFrmFloat &w, QSize size) {
+            QStringList out;
+            std::vector<StageRect> rects;
+            QStringList names;
+            for (const QWidget *e : elements(w)) {
+                if (!e->isVisibleTo(&w))
+                    out << QStringLiteral("hidden: ") + e->objectName();
+                rects.push_back(rectOf(e));
+                names << e->objectName();
+                if (!rectOf(e).inside({0, 0, size.width(), size.height()}))
+                    out << QStringLiteral("outside: ") + describe(e->objectName(), rectOf(e));
+            }
+            for (auto [i, j] : overlappingPairs(rects))
+                out << QStringLiteral("overlap: %1 %2").arg(describe(names[int(i)], rects[i]), describe(names[int(j)], rects[j]));
+            return out.join(QLatin1String("; "));
+        };
+        auto setText = [&] {
+            std::ifstream in(dir / "set.dat", std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+
+        // Arranged on a 1920x1080 projector the first time it opens there.
+        QMap<QString, QRect> placed;
+        QMap<QString, int> sizes;
+        {
+            auto w = open(QSize(1920, 1080));
+            QVERIFY2(problems(*w, QSize(1920, 1080)).isEmpty(), qPrintable(problems(*w, QSize(1920, 1080))));
+            for (const QWidget *e : elements(*w)) {
+                placed[e->objectName()] = e->geometry();
+                sizes[e->objectName()] = e->font().pointSize();
+            }
+            w->close();
+        }
+        QCOMPARE(openSettings(dir)->readString("Option", "screensec"), std::string("1920*1080"));
+        const std::string stored = setText();
+
+        // Shown on another screen: in proportion, nothing outside, nothing over anything.
+        const double f = std::min(screen.width() / 1920.0, screen.height() / 1080.0);
+        const bool sameShape = screen.width() * 1080 == screen.height() * 1920;
+        {
+            auto w = open(screen);
+            QVERIFY2(problems(*w, screen).isEmpty(), qPrintable(problems(*w, screen)));
+            for (const QWidget *e : elements(*w)) {
+                const QRect was = placed[e->objectName()];
+                if (sameShape) {
+                    // Twice the size, twice as far from the corner (text a little more or less).
+                    const int slack = std::max(8, was.width() / 30), high = std::max(6, was.height() / 8);
+                    QVERIFY2(std::abs(e->width() - was.width() * f) <= 2 * slack &&
+                                 std::abs(e->height() - was.height() * f) <= high &&
+                                 std::abs(e->x() - was.x() * f) <= slack && std::abs(e->y() - was.y() * f) <= high,
+                             qPrintable(describe(e->objectName(), rectOf(e)) + QStringLiteral(" from ") +
+                                        describe(e->objectName(), rectOf(was))));
+                }
+                const int size = e->font().pointSize(), scaled = int(std::nearbyint(sizes[e->objectName()] * f));
+                if (e == w->SkyScrollText1 && !sameShape)  // the names take the room a stage of another shape offers
+                    QVERIFY2(size >= scaled && (f < 1 || size > sizes[e->objectName()]),
+                             qPrintable(QStringLiteral("list %1 pt, %2 pt at 1080").arg(size).arg(sizes[e->objectName()])));
+                else
+                    QCOMPARE(size, scaled);
+            }
+            // The lines are as wide as the block was measured, and the block fits the window.
+            QCOMPARE(w->SkyScrollText1->textSize().width(), w->results().blockWidth);
+            w->close();
+        }
+        // The fit lives in memory: what is stored is as it was.
+        QVERIFY(setText() == stored);
+
+        // Saved on this screen, the layout is stored for the screen it was arranged for.
+        {
+            auto w = open(screen);
+            w->WriteConfigFloat();
+            auto settings = openSettings(dir);
+            QCOMPARE(settings->readString("Option", "screensec"), std::string("1920*1080"));
+            for (const QWidget *e : elements(*w)) {
+                const std::string section = e->objectName().toStdString();
+                const QRect back(settings->readInteger(section, "Left", 0), settings->readInteger(section, "Top", 0),
+                                 settings->readInteger(section, "Width", 0), settings->readInteger(section, "Height", 0));
+                const QRect was = placed[e->objectName()];
+                // The list is as wide as its block, which a wider stage sets in larger names.
+                const bool list = e == w->SkyScrollText1;
+                const int slack = f < 1 ? 8 : 2;
+                QVERIFY2(std::abs(back.y() - was.y()) <= slack && (list || std::abs(back.x() - was.x()) <= slack),
+                         qPrintable(describe(e->objectName(), rectOf(back)) + QStringLiteral(" stored, was ") +
+                                    describe(e->objectName(), rectOf(was))));
+                if (!list || sameShape)
+                    QCOMPARE(settings->readInteger(section, "Font.Size", 0), sizes[e->objectName()]);
+            }
+            w->close();
+        }
+
+        // Not fitted to the screen, the window is arranged anew for it, as it always was.
+        {
+            auto settings = openSettings(dir);
+            settings->writeBool("Option", kFitToScreenKey, false);
+            (void)settings->commit();
+        }
+        {
+            auto w = open(screen);
+            QCOMPARE(w->SFirstTitle->font().pointSize(), sizes[QStringLiteral("SFirstTitle")]);
+            QCOMPARE(openSettings(dir)->readString("Option", "screensec"),
+                     QStringLiteral("%1*%2").arg(screen.width()).arg(screen.height()).toStdString());
+            QVERIFY2(problems(*w, screen).isEmpty(), qPrintable(problems(*w, screen)));
+            w->close();
+        }
+    }
+
     void theResultsOpenAtTheTopAndCanBeReadWithoutScrolling()
     {
         test::TestServices s;
@@ -969,6 +1113,8 @@ int main(int argc, char *argv[])
         "width": )" << 5760 * g_dpr << R"(, "height": )" << 2160 * g_dpr
                           << R"(, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": )" << g_dpr << "}]}";
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QByteArray::fromStdString(config));
+    // Measured as the program draws: bold at every size.
+    keepSyntheticBoldAtEverySize();
     QApplication app(argc, argv);
     TestStageFit test;
     QTEST_SET_MAIN_SOURCE_PATH

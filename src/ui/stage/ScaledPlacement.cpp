@@ -1,6 +1,12 @@
 #include "ui/stage/ScaledPlacement.h"
 
 #include "core/settings/Encodings.h"
+#include "core/settings/IniStore.h"
+#include "ui/common/Fonts.h"
+#include "ui/common/StageWidgets.h"
+#include "ui/effects/TAALabel.h"
+#include "ui/effects/TAAScrollText.h"
+#include "ui/effects/TSkyScrollText.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -10,6 +16,27 @@ namespace tessaly {
 StageRect rectOf(const QWidget *w)
 {
     return {w->x(), w->y(), w->width(), w->height()};
+}
+
+void setElementFont(QWidget *element, const FontSpec &spec)
+{
+    element->setFont(toQFont(spec));
+    if (auto *label = qobject_cast<TAALabel *>(element))
+        label->setFontColor(spec.color);
+    else if (auto *button = qobject_cast<TRzButton *>(element))
+        button->setFontColor(spec.color);
+    else if (auto *slot = qobject_cast<SlotLabel *>(element))
+        slot->setFontColor(spec.color);
+    else if (auto *plain = qobject_cast<TSkyScrollText *>(element))
+        plain->setFontColor(spec.color);
+    else if (auto *effect = qobject_cast<TAAScrollText *>(element))
+        effect->setFontColor(spec.color);
+}
+
+StageRect readStoredRect(const IniStore &s, const std::string &section)
+{
+    return {s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0), s.readInteger(section, "Width", 0),
+            s.readInteger(section, "Height", 0)};
 }
 
 void ScaledPlacement::reset(const StageScale &scale)
@@ -68,6 +95,12 @@ int ScaledPlacement::showLength(const QWidget *element, int stored)
     return shown;
 }
 
+std::optional<StageRect> ScaledPlacement::placedFrom(const QWidget *element) const
+{
+    const auto placed = m_rects.constFind(element);
+    return placed != m_rects.cend() ? std::optional<StageRect>(placed->stored) : std::nullopt;
+}
+
 StageRect ScaledPlacement::storedRect(const QWidget *element) const
 {
     const StageRect shown = rectOf(element);
@@ -91,6 +124,15 @@ int ScaledPlacement::storedLength(const QWidget *element, int shown) const
     if (forms != m_lengths.cend() && forms->shown == shown)
         return forms->stored;
     return m_scale.lengthToStored(shown);
+}
+
+void ScaledPlacement::writeStoredRect(IniStore &s, const std::string &section, const QWidget *element) const
+{
+    const StageRect r = storedRect(element);
+    s.writeInteger(section, "Top", r.top);
+    s.writeInteger(section, "Left", r.left);
+    s.writeInteger(section, "Width", r.width);
+    s.writeInteger(section, "Height", r.height);
 }
 
 void ScaledPlacement::keepStackedApart(const QList<QWidget *> &elements, int stageHeight)

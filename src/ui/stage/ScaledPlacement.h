@@ -10,12 +10,19 @@
 #include <QList>
 #include <QMap>
 #include <optional>
+#include <string>
 
 class QWidget;
 
 namespace tessaly {
 
+class IniStore;
+
 StageRect rectOf(const QWidget *w);
+// A stage element (label, button, slot, scroller) takes the font and its colour.
+void setElementFont(QWidget *element, const FontSpec &spec);
+// An element's stored Left, Top, Width and Height (0 when missing).
+StageRect readStoredRect(const IniStore &s, const std::string &section);
 
 class ScaledPlacement {
 public:
@@ -34,10 +41,15 @@ public:
     // A length of the element (a scroll step) shown in proportion, at least 1 when the stored one is.
     int showLength(const QWidget *element, int stored);
 
+    // The rectangle an element was placed from, if it was.
+    std::optional<StageRect> placedFrom(const QWidget *element) const;
+
     // The stored forms: as read when the element has not changed since, otherwise converted back.
     StageRect storedRect(const QWidget *element) const;
     FontSpec storedFont(const QWidget *element, const FontSpec &shown) const;
     int storedLength(const QWidget *element, int shown) const;
+    // Top, Left, Width and Height of the element written into its section in their stored form.
+    void writeStoredRect(IniStore &s, const std::string &section, const QWidget *element) const;
 
     // After scaling: elements that stood one above the other stay clear of each
     // other (text does not grow exactly with its font), the upper half of the

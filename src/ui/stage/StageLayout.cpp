@@ -110,15 +110,7 @@ bool StageLayout::commitSettings(IniStore &store)
 void StageLayout::applyFont(QWidget *widget, const FontSpec &spec)
 {
     m_fonts[widget] = spec;
-    widget->setFont(toQFont(spec));
-    if (auto *label = qobject_cast<TAALabel *>(widget))
-        label->setFontColor(spec.color);
-    else if (auto *button = qobject_cast<TRzButton *>(widget))
-        button->setFontColor(spec.color);
-    else if (auto *slot = qobject_cast<SlotLabel *>(widget))
-        slot->setFontColor(spec.color);
-    else if (auto *marquee = qobject_cast<TSkyScrollText *>(widget))
-        marquee->setFontColor(spec.color);
+    setElementFont(widget, spec);
 }
 
 FontSpec StageLayout::fontOf(const QWidget *widget) const
@@ -164,10 +156,7 @@ void StageLayout::ReadConfig()
         m_window.Image_logo->clearPicture();
         m_window.Image_logo->hide();
     }
-    auto storedGeometry = [&s](const std::string &section) {
-        return StageRect{s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
-                         s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0)};
-    };
+    auto storedGeometry = [&s](const std::string &section) { return readStoredRect(s, section); };
 
     for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
         const std::string section = fromQt(b->objectName());
@@ -247,11 +236,7 @@ void StageLayout::storeElement(const QWidget *element)
     if (!opened)
         return report(opened.error());
     const std::string section = fromQt(element->objectName());
-    const StageRect r = storedRect(element);
-    opened->writeInteger(section, "Top", r.top);
-    opened->writeInteger(section, "Left", r.left);
-    opened->writeInteger(section, "Width", r.width);
-    opened->writeInteger(section, "Height", r.height);
+    m_placement.writeStoredRect(*opened, section, element);
     if (m_fonts.contains(element))
         writeFontKeys(*opened, section, storedFont(element));
     commitSettings(*opened);
@@ -279,12 +264,7 @@ void StageLayout::followStageSize()
 
 void StageLayout::writeGeometry(IniStore &s, const QWidget *w) const
 {
-    const std::string section = fromQt(w->objectName());
-    const StageRect r = storedRect(w);
-    s.writeInteger(section, "Top", r.top);
-    s.writeInteger(section, "Left", r.left);
-    s.writeInteger(section, "Width", r.width);
-    s.writeInteger(section, "Height", r.height);
+    m_placement.writeStoredRect(s, fromQt(w->objectName()), w);
 }
 
 void StageLayout::writeButtons(IniStore &s) const
@@ -604,13 +584,6 @@ void StageLayout::windowResized()
 
 namespace {
 
-// A slot section is arranged before its first use; fitted to the screen, any
-// later size shows it in proportion, otherwise another size arranges it anew.
-bool slotsNeedArranging(const std::string &storedScreen, const QString &screenKey, bool fitToScreen)
-{
-    return fitToScreen ? !parseScreenKey(storedScreen) : storedScreen != fromQt(screenKey);
-}
-
 bool sameGrid(const SlotGridLayout &a, const SlotGridLayout &b)
 {
     return a.positions == b.positions && a.width == b.width && a.height == b.height && a.font == b.font &&
@@ -636,7 +609,7 @@ void StageLayout::ReadConfiglabel(int n, bool keepCaptions)
     auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    if (slotsNeedArranging(opened->readString(gridSectionAll(n), "screen"), m_window.ScreenKey(), m_fitToScreen)) {
+    if (sectionNeedsArranging(opened->readString(gridSectionAll(n), "screen"), stageSize(), m_fitToScreen)) {
         ArrangeSlots(n);
         opened = openSettings(settingsDir());
         if (!opened)
@@ -671,7 +644,7 @@ void StageLayout::ReadConfiglabel20(int n, bool keepCaptions)
     auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    if (slotsNeedArranging(opened->readString(blockSection(n), "screen"), m_window.ScreenKey(), m_fitToScreen)) {
+    if (sectionNeedsArranging(opened->readString(blockSection(n), "screen"), stageSize(), m_fitToScreen)) {
         ArrangeSlots(n);
         opened = openSettings(settingsDir());
         if (!opened)
