@@ -60,23 +60,27 @@ TEST(StageScale, TheStartUpQuestionIsForANewShapeNotANewSize)
         TextSize stage;
         bool fit;
         bool arrange;
+        bool section;  // a slot section or the results window, shown in proportion whatever its shape
     };
     const Case cases[] = {
-        {"1920*1080", k4k, true, false},         // twice as large, the same shape
-        {"1920*1080", {1366, 768}, true, false},  // smaller, the same shape
-        {"1920*1080", {1920, 1200}, true, true},  // 16:10 is 11 % taller than 16:9
-        {"1920*1080", {1920, 1150}, true, false}, // within 10 %
-        {"1920*1080", kWide, true, true},
-        {"1920*1080", kSmall, true, true},
-        {"1920*1080", k1080, true, false},
-        {"", k1080, true, true},                 // never arranged
-        {"garbage", k1080, true, true},
-        {"1920*1080", k4k, false, true},         // not fitted: any other size is arranged anew, as before
-        {"1920*1080", k1080, false, false},
+        {"1920*1080", k4k, true, false, false},         // twice as large, the same shape
+        {"1920*1080", {1366, 768}, true, false, false},  // smaller, the same shape
+        {"1920*1080", {1920, 1200}, true, true, false},  // 16:10 is 11 % taller than 16:9
+        {"1920*1080", {1920, 1150}, true, false, false}, // within 10 %
+        {"1920*1080", kWide, true, true, false},
+        {"1920*1080", kSmall, true, true, false},
+        {"1920*1080", k1080, true, false, false},
+        {"", k1080, true, true, true},                  // never arranged
+        {"garbage", k1080, true, true, true},
+        {"1920*1080", k4k, false, true, true},          // not fitted: any other size is arranged anew, as before
+        {"1920*1080", k1080, false, false, false},
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
         EXPECT_EQ(layoutNeedsArranging(c.stored, c.stage, c.fit), c.arrange)
             << c.stored << " on " << c.stage.width << "x" << c.stage.height << (c.fit ? " fitted" : "");
+        EXPECT_EQ(sectionNeedsArranging(c.stored, c.stage, c.fit), c.section)
+            << c.stored << " on " << c.stage.width << "x" << c.stage.height << (c.fit ? " fitted" : "");
+    }
 }
 
 TEST(StageScale, ElementsGrowByTheSmallerFactorAndKeepTheirAnchors)
@@ -129,15 +133,18 @@ TEST(StageScale, FontsFollowTheSmallerFactorAndComeBackWhenSaved)
         TextSize stage;
         bool fit;
         int shown;
+        double overlay;  // the program's own marks (the commitment badge) never shrink
     };
-    const Case cases[] = {{k4k, true, 72}, {kWide, true, 36}, {kWider, true, 36}, {{2560, 1440}, true, 48},
-                          {kSmall, true, 19}, {k4k, false, 36}, {k1080, true, 36}};
+    const Case cases[] = {{k4k, true, 72, 2.0},        {kWide, true, 36, 1.0},   {kWider, true, 36, 1.0},
+                          {{2560, 1440}, true, 48, 4.0 / 3}, {kSmall, true, 19, 1.0}, {k4k, false, 36, 1.0},
+                          {k1080, true, 36, 1.0}};
     for (const Case &c : cases) {
         const StageScale scale = StageScale::forStored("1920*1080", c.stage, c.fit);
         const FontSpec shown = scale.fontToStage(font);
         EXPECT_EQ(shown.size, c.shown) << c.stage.width << "x" << c.stage.height;
         EXPECT_EQ(shown.height, fontHeightForSize(c.shown));
         EXPECT_EQ(scale.fontToStored(shown).size, 36);
+        EXPECT_DOUBLE_EQ(overlayScale(c.stage, c.fit), c.overlay);
         EXPECT_EQ(scale.referenceKey(), c.fit ? "1920*1080" : screenKey(c.stage.width, c.stage.height));
     }
     // A key that is no screen size leaves the stage as it is.
@@ -274,6 +281,52 @@ TEST(StageScale, ATextBlockScalesAndIsStoredBack)
         fitScaledSlotBlock(100, areas, std::string(12, 'x'), SlotAutoSet{}, stored, wide, measurer);
     EXPECT_GE(fitted.font.size, 14);
     EXPECT_TRUE((StageRect{fitted.left, fitted.top, fitted.width, fitted.height}.inside(areas[0])));
+}
+
+TEST(StageScale, TheResultsListGrowsWithTheStageAndTakesTheRoomOfAnotherShape)
+{
+    // Five awards of 30-byte winners in the stored 26-point font, the room being the window less 40 pixels.
+    AwardTable awards;
+    std::array<std::vector<std::string>, kMaxAwards> winners;
+    for (int a = 0; a < 5; ++a) {
+        awards[a] = LGrade{"A" + std::to_string(a), 1, "20", 20, "P", ""};
+        for (int i = 0; i < 20; ++i)
+            winners[size_t(a)].push_back(std::string(25, 'x') + std::to_string(10000 + a * 100 + i));
+    }
+    awards.AwardCount = 5;
+    const FontSpec stored = withSize(defaultSlotFont(), 26);
+    struct Case {
+        TextSize stage;
+        int perRow;
+        int size;
+        int shownPerRow;
+    };
+    const Case cases[] = {
+        {k4k, 3, 52, 3},     // twice the size, as every element
+        {kWide, 3, 37, 3},   // twice as wide: the area doubles, the names grow by its root
+        {kWider, 3, 45, 3},  // three times as wide
+        {kSmall, 3, 16, 3},  // 14 points in proportion, 16 by the room the taller shape leaves
+        {kSmall, 6, 15, 4},  // fewer to a line first, then as large as those still fit
+        {k1080, 6, 26, 4},   // as stored: the count falls until a line fits
+        {k4k, 6, 52, 4},     // the same shape never grows past the proportion
+    };
+    const FixedMeasurer measurer;
+    for (const Case &c : cases) {
+        const StageScale scale = StageScale::forStored("1920*1080", c.stage, true);
+        const ResultsFit fit = fitScaledResults(awards, WinnerLists(winners.data(), winners.size()), c.perRow, true,
+                                                stored, scale, c.stage.width - 40, measurer);
+        const std::string where = std::to_string(c.stage.width) + "x" + std::to_string(c.stage.height) + ", " +
+                                  std::to_string(c.perRow) + " to a line";
+        EXPECT_EQ(fit.font.size, c.size) << where;
+        EXPECT_EQ(fit.font.height, fontHeightForSize(c.size)) << where;
+        EXPECT_EQ(fit.perRow, c.shownPerRow) << where;
+        EXPECT_EQ(fit.text.blockWidth, measurer.measure(fit.font, fit.text.sample).width) << where;
+        EXPECT_LE(fit.text.blockWidth, c.stage.width - 40) << where;
+        EXPECT_EQ(fit.text.lines, composeResultsText(awards, WinnerLists(winners.data(), winners.size()),
+                                                     c.shownPerRow, true, fit.font, measurer)
+                                      .lines)
+            << where;
+    }
 }
 
 }  // namespace

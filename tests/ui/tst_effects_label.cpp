@@ -91,7 +91,30 @@ bool near(QColor actual, QColor wanted, int tolerance = 60)
 class TestEffectLabel : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { installFontSubstitutions(); }
+    void initTestCase()
+    {
+        keepSyntheticBoldAtEverySize();
+        installFontSubstitutions();
+    }
+
+    void aBoldTitleStaysBoldOnA4KStage()
+    {
+        // The title's 44 points at 1080p and twice that on a 3840x2160 stage,
+        // in the settings' font, which has no bold face of its own here.
+        for (int pixels : {59, 117, 235}) {
+            int ink[2] = {};
+            for (bool bold : {false, true}) {
+                QFont f(QStringLiteral("黑体"));
+                f.setPixelSize(pixels);
+                f.setBold(bold);
+                EffectTextStyle style;
+                style.font = f;
+                style.color = colors::clBlack;
+                ink[bold] = covered(renderEffectText(QStringLiteral("中奖名单"), style));
+            }
+            QVERIFY2(ink[1] > ink[0] * 1.25, qPrintable(QStringLiteral("%1 px: %2 against %3").arg(pixels).arg(ink[1]).arg(ink[0])));
+        }
+    }
 
     void chineseCaptionsRenderWithTheSettingsFontNames()
     {

@@ -3,6 +3,7 @@
 // every visible element stands inside the stage, nothing covers anything, and
 // names stay readable on a 1920x1080 projector.
 #include "support/TestServices.h"
+#include "ui/common/AppSetup.h"
 #include "ui/common/StageWidgets.h"
 #include "ui/stage/TFrmFloat.h"
 #include "ui/stage/StageLayout.h"
@@ -56,6 +57,64 @@ std::vector<std::string> participants(int bytes)
     return out;
 }
 
+// How far two paintings of the same text differ, channel by channel, over the pixels
+// the reference inked (those that differ from its corner pixel, the background).
+struct PixelDifference {
+    int largest = 0;
+    int beyondOne = 0;  // pixels differing by more than one level in some channel
+    int inked = 0;
+};
+
+PixelDifference pixelDifference(const QImage &painted, const QImage &reference)
+{
+    PixelDifference d;
+    const QRgb background = reference.pixel(0, 0);
+    for (int y = 0; y < reference.height(); ++y)
+        for (int x = 0; x < reference.width(); ++x) {
+            const QRgb a = painted.pixel(x, y), b = reference.pixel(x, y);
+            d.inked += b != background;
+            const int diff = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                       std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            d.largest = std::max(d.largest, diff);
+            d.beyondOne += diff > 1;
+        }
+    return d;
+}
+
+// Measures a block as it was always measured, shaping every run of every line anew:
+// the reference the faster measurement of the fit must agree with.
+class RunByRunMeasurer : public TextMeasurer {
+public:
+    TextSize measure(const FontSpec &spec, std::string_view gbkText) const override
+    {
+        const QFont font = toQFont(spec);
+        const QFontMetricsF m(font);
+        const qreal cell = cellWidth(font);
+        const QStringList lines = toQt(gbkText).split(QLatin1Char('\r'));
+        qreal widest = 0;
+        for (const QString &line : lines) {
+            widest = std::max(widest, cellCount(line) * cell);
+            int column = 0;
+            for (int i = 0; i < line.size();) {
+                if (line[i] == QLatin1Char(' ')) {
+                    ++column;
+                    ++i;
+                    continue;
+                }
+                int end = i;
+                while (end < line.size() && line[end] != QLatin1Char(' '))
+                    ++end;
+                const QString run = line.mid(i, end - i);
+                widest = std::max(widest, column * cell + m.horizontalAdvance(run));
+                column += cellCount(run);
+                i = end;
+            }
+        }
+        return {static_cast<int>(std::ceil(widest)),
+                static_cast<int>(std::ceil(m.height() * std::max<qsizetype>(lines.size(), 1)))};
+    }
+};
+
 struct Stage {
     Stage(QSize stage, bool windowMode, int entryBytes, const std::string &extraOptions = {})
     {
@@ -80,10 +139,7 @@ struct Stage {
     std::unique_ptr<TFrmMain> window;
 };
 
-StageRect rectOf(const QWidget *w)
-{
-    return {w->x(), w->y(), w->width(), w->height()};
-}
+using tessaly::rectOf;
 
 StageRect rectOf(const QRect &r)
 {
@@ -103,6 +159,9 @@ QList<QPair<QString, StageRect>> visibleElements(const TFrmMain &w, bool withRea
                                                                    w.StopButton, w.RzMarqueeStatus1})
         if (e->isVisibleTo(&w))
             out.append({e->objectName(), rectOf(e)});
+    // The commitment's badge in its corner.
+    if (const auto *badge = w.findChild<const QWidget *>(QStringLiteral("ProofBadge")); badge && badge->isVisibleTo(&w))
+        out.append({badge->objectName(), rectOf(badge)});
     if (!withReady) {
         for (const SlotLabel *slot : w.Labels)
             if (slot->isVisibleTo(&w))
@@ -265,6 +324,7 @@ private slots:
             n <= kMaxSlots ? a.layout().ReadConfiglabel(n, false) : a.layout().ReadConfiglabel20(n, false);
             sizes[QString::number(n)] = (n <= kMaxSlots ? a.Labels[0] : a.Label21)->font().pointSize();
         }
+        const QSize badgeAt1080 = a.findChild<QWidget *>(QStringLiteral("ProofBadge"))->size();
         a.layout().WriteConfig();
         at1080.window.reset();
         auto storedText = [&] {
@@ -286,6 +346,12 @@ private slots:
         hideSlots(w);
         QVERIFY2(faults(w, true).isEmpty(), qPrintable(faults(w, true).join(QLatin1String("; "))));
         const double f = std::min(screen.width() / 1920.0, screen.height() / 1080.0);
+        // The commitment's badge grows with the stage, and never shrinks below its size at 1080.
+        const QSize badge = w.findChild<QWidget *>(QStringLiteral("ProofBadge"))->size();
+        QVERIFY2(std::abs(badge.width() - badgeAt1080.width() * std::max(1.0, f)) <= 8 * f &&
+                     std::abs(badge.height() - badgeAt1080.height() * std::max(1.0, f)) <= 8 * f,
+                 qPrintable(QStringLiteral("badge %1x%2, %3x%4 at 1080").arg(badge.width()).arg(badge.height())
+                                .arg(badgeAt1080.width()).arg(badgeAt1080.height())));
         for (auto it = placed.cbegin(); it != placed.cend(); ++it) {
             const QWidget *e = w.findChild<QWidget *>(it.key());
             QVERIFY(e);
@@ -391,8 +457,10 @@ private slots:
 
     void aRollingBlockPaintsWhatTheDirectDrawingPaints()
     {
-        // The rolling block keeps its runs shaped between ticks: it must still measure and paint
-        // exactly what drawing each run afresh gives, whatever the font and the text.
+        // The rolling block keeps its runs shaped between ticks and paints its glyphs through
+        // sprites: it must still measure what drawing each run afresh gives, and paint the same
+        // pixels, whatever the font, the text, the colours and the kind of surface, within a
+        // level of rounding (a sprite blended onto the background rounds once more than a glyph).
         QFont underlined = toQFont(withSize(defaultSlotFont(), 14));
         underlined.setUnderline(true);
         const struct {
@@ -402,27 +470,111 @@ private slots:
             {toQFont(withSize(defaultSlotFont(), 19)),
              {QStringLiteral("张三1   李四22  王五333 "), QStringLiteral("赵六4444 WWMM    孙七 "), QString()}},
             {toQFont(withSize(defaultSlotFont(), 9)), {QStringLiteral("0012345  ab cd"), QStringLiteral("  x")}},
+            {toQFont(withSize(defaultSlotFont(), 37)), {QStringLiteral("张三丰7  研发中心-软件部"), QStringLiteral("Wang Xiaoming 0042")}},
+            {toQFont(withSize(defaultSlotFont(), 90)), {QStringLiteral("奖 1j")}},
+            // Many lines, glyphs reaching above and below their neighbours: laid out band by band.
+            {toQFont(withSize(defaultSlotFont(), 14)),
+             QStringList(12, QStringLiteral("张三丰 0012  Wang Üj|  李四 ÅÇgq")) << QStringLiteral("末行 jjj")},
             {QFont(QStringLiteral("DejaVu Serif"), 24), {QStringLiteral("研发中心-软件部 Ünïcødé 12")}},
             {underlined, {QStringLiteral("张三丰 0012  李四"), QStringLiteral("李四 张三丰")}},
         };
-        CellTextCache cache;
-        auto paint = [](QSize size, const std::function<void(QPainter &)> &draw) {
-            QImage canvas(size + QSize(40, 10), QImage::Format_ARGB32_Premultiplied);
-            canvas.fill(Qt::white);
-            QPainter p(&canvas);
-            p.setPen(Qt::black);
-            draw(p);
-            return canvas;
+        const struct {
+            QImage::Format format;
+            QColor background, pen;
+            qreal scale;  // a scaled painter draws glyph runs, whose large glyphs Qt fills as
+                          // outlines a little differently from text: a few edge pixels may differ
+        } surfaces[] = {
+            {QImage::Format_ARGB32_Premultiplied, Qt::white, Qt::black, 1},
+            {QImage::Format_RGB32, QColor(20, 40, 120), Qt::yellow, 1},
+            {QImage::Format_ARGB32_Premultiplied, Qt::transparent, QColor(200, 30, 60), 1},
+            {QImage::Format_RGB32, Qt::white, Qt::blue, 2},
         };
-        // Twice over: the second round finds every run shaped, and each font change starts afresh.
+        CellTextCache cache;
+        // Twice over: the second round finds every run shaped and every sprite drawn, and each
+        // font or colour change starts afresh.
         for (int round = 0; round < 2; ++round)
-            for (const auto &c : cases) {
-                const QSize size = cache.layout(c.font, c.lines);
-                QCOMPARE(size, cellTextSize(c.font, c.lines));
-                const QImage cached = paint(size, [&](QPainter &p) { cache.draw(p, QPointF(5, 3)); });
-                const QImage direct = paint(size, [&](QPainter &p) { drawCellText(p, c.font, c.lines, QPointF(5, 3)); });
-                QVERIFY2(cached == direct, qPrintable(c.lines.join(QLatin1Char('|'))));
+            for (const auto &s : surfaces)
+                for (const auto &c : cases) {
+                    const QSize size = cache.layout(c.font, c.lines);
+                    QCOMPARE(size, cellTextSize(c.font, c.lines));
+                    auto paint = [&](const std::function<void(QPainter &)> &draw) {
+                        QImage canvas((size + QSize(40, 10)) * s.scale, s.format);
+                        canvas.fill(s.background);
+                        QPainter p(&canvas);
+                        p.scale(s.scale, s.scale);
+                        p.setClipRect(QRect(QPoint(5, 3), size));  // as the block's own widget clips it
+                        p.setPen(s.pen);
+                        draw(p);
+                        return canvas;
+                    };
+                    const QImage cached = paint([&](QPainter &p) { cache.draw(p, QPointF(5, 3)); });
+                    const QImage direct = paint([&](QPainter &p) { drawCellText(p, c.font, c.lines, QPointF(5, 3)); });
+                    const QString where = QStringLiteral("%1 px on %2: %3").arg(QFontInfo(c.font).pixelSize()).arg(s.background.name(QColor::HexArgb)).arg(c.lines.join(QLatin1Char('|')));
+                    const PixelDifference d = pixelDifference(cached, direct);
+                    QVERIFY2(d.inked > 500, qPrintable(where));
+                    QVERIFY2(s.scale == 1 ? d.largest <= 1 : d.beyondOne * 100 <= d.inked, qPrintable(QStringLiteral("%1: %2 pixels differ by up to %3 levels")
+                                                            .arg(where).arg(d.beyondOne).arg(d.largest)));
+                }
+    }
+
+    void aResizedWindowKeepsItsCaptions()
+    {
+        // A window the window manager frames (or the operator resizes) is laid out anew: the
+        // status line and the prize name keep their text's size and stay inside the window.
+        for (QSize size : {QSize(1024, 768), QSize(1920, 1080)}) {
+            Stage st(size, true, 30);
+            TFrmMain &w = *st.window;
+            const QSize before[] = {w.Status->size(), w.Award->size()};
+            w.resize(size - QSize(20, 40));
+            QTRY_COMPARE(QSize(w.StageWidth(), w.StageHeight()), w.size());
+            QTest::qWait(1000);  // the layout follows once the resize has settled
+            const TAALabel *captions[] = {w.Status, w.Award};
+            for (int i = 0; i < 2; ++i) {
+                const TAALabel *c = captions[i];
+                const QString where = QStringLiteral("%1x%2 %3").arg(size.width()).arg(size.height()).arg(c->objectName());
+                QVERIFY2(c->isVisible() && !c->caption().isEmpty(), qPrintable(where));
+                QVERIFY2(c->width() >= before[i].width() / 2, qPrintable(QStringLiteral("%1: %2 px wide, %3 before")
+                                                                            .arg(where).arg(c->width()).arg(before[i].width())));
+                QVERIFY2(w.rect().contains(c->geometry()), qPrintable(where));
             }
+        }
+    }
+
+    void aBlockFitsToTheSameSizeAsWhenEveryRunWasMeasuredAnew()
+    {
+        // The fit measures each distinct run of a block once: the size, the entries per line
+        // and the block's place must be those that measuring every run anew gives.
+        const QtTextMeasurer measurer;
+        const RunByRunMeasurer reference;
+        SlotAutoSet autoset;
+        autoset.size100 = 14;
+        const struct {
+            int n;
+            const char *longest;
+            StageRect area;
+            int styleSize;
+        } cases[] = {
+            {500, "张三9999", {0, 180, 1920, 700}, 9},
+            {500, "研发中心-软件部-张三丰 0012345", {0, 180, 1920, 700}, 9},
+            {100, "研发中心-软件部-张三丰 0012345", {0, 150, 1024, 500}, 9},
+            {100, "Wang Xiaoming", {200, 300, 3840, 1400}, 18},
+            {35, "李娜", {0, 120, 1366, 520}, 9},
+            {1000, "张 三12", {0, 200, 3840, 760}, 9},
+        };
+        for (const auto &c : cases) {
+            FontSpec style = defaultSlotFont();
+            style.size = c.styleSize;
+            const std::string longest = utf8ToGbk(c.longest);
+            const auto fast = fitSlotBlock(c.n, longest, autoset, c.area, {3840, 2160}, style, measurer);
+            const auto slow = fitSlotBlock(c.n, longest, autoset, c.area, {3840, 2160}, style, reference);
+            const QString where = QStringLiteral("%1 of %2").arg(c.n).arg(QString::fromUtf8(c.longest));
+            QVERIFY2(fast && slow, qPrintable(where));
+            QVERIFY2(fast->font.size == slow->font.size && fast->row == slow->row && fast->blankLine == slow->blankLine &&
+                         fast->width == slow->width && fast->height == slow->height && fast->left == slow->left &&
+                         fast->top == slow->top && fast->maxwidth == slow->maxwidth,
+                     qPrintable(QStringLiteral("%1: size %2 against %3, %4 against %5 a line")
+                                    .arg(where).arg(fast->font.size).arg(slow->font.size).arg(fast->row).arg(slow->row)));
+        }
     }
 
     void thePrizePictureSizeAndTheBlockArrangementAreStoredWhereTheyBelong()
@@ -689,6 +841,149 @@ private slots:
         QCOMPARE(openSettings(st.dir)->readInteger(blockSection(next), "Top", 0), top);
     }
 
+    void theResultsWindowArrangedAt1080ShowsInProportionOnAnother_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        for (QSize screen : {QSize(3840, 2160), QSize(3840, 1080), QSize(5760, 1080), QSize(1024, 768)})
+            QTest::newRow(QByteArray::number(screen.width()) + "x" + QByteArray::number(screen.height())) << screen;
+    }
+    void theResultsWindowArrangedAt1080ShowsInProportionOnAnother()
+    {
+        QFETCH(QSize, screen);
+        test::TestServices s;
+        QTemporaryDir tmp;
+        const std::filesystem::path dir = tmp.path().toStdString();
+        std::filesystem::copy(TESSALY_DIST_DIR, dir, std::filesystem::copy_options::recursive);
+        // 122 winners of 30 bytes in five awards, three to a line as shipped.
+        AwardTable awards;
+        std::array<std::vector<std::string>, 50> winners;
+        const int counts[] = {40, 40, 30, 10, 2};
+        for (int a = 0; a < 5; ++a) {
+            awards[a] = LGrade{utf8ToGbk("奖项") + std::to_string(a), 1, std::to_string(counts[a]), counts[a],
+                               utf8ToGbk("奖品"), ""};
+            for (int i = 0; i < counts[a]; ++i)
+                winners[size_t(a)].push_back(utf8ToGbk("研发中心-软件部-张三丰 00") + std::to_string(10000 + a * 100 + i));
+        }
+        awards.AwardCount = 5;
+        QCOMPARE(int(winners[0][0].size()), 30);
+        auto open = [&](QSize size) {
+            auto w = std::make_unique<TFrmFloat>(dir, TFrmFloat::Services{s.messages, s.pickers}, size,
+                                                 TFrmFloat::Results{awards, WinnerLists(winners.data(), 50), true});
+            w->resize(size);
+            w->show();
+            w->ShowResultsWindow();
+            return w;
+        };
+        auto elements = [](const TFrmFloat &w) {
+            return QList<const QWidget *>{w.SFirstTitle, w.SSecondTitle, w.SresultText, w.Sline, w.Label_return,
+                                          w.SkyScrollText1};
+        };
+        auto problems = [&](const TFrmFloat &w, QSize size) {
+            QStringList out;
+            std::vector<StageRect> rects;
+            QStringList names;
+            for (const QWidget *e : elements(w)) {
+                if (!e->isVisibleTo(&w))
+                    out << QStringLiteral("hidden: ") + e->objectName();
+                rects.push_back(rectOf(e));
+                names << e->objectName();
+                if (!rectOf(e).inside({0, 0, size.width(), size.height()}))
+                    out << QStringLiteral("outside: ") + describe(e->objectName(), rectOf(e));
+            }
+            for (auto [i, j] : overlappingPairs(rects))
+                out << QStringLiteral("overlap: %1 %2").arg(describe(names[int(i)], rects[i]), describe(names[int(j)], rects[j]));
+            return out.join(QLatin1String("; "));
+        };
+        auto setText = [&] {
+            std::ifstream in(dir / "set.dat", std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        };
+
+        // Arranged on a 1920x1080 projector the first time it opens there.
+        QMap<QString, QRect> placed;
+        QMap<QString, int> sizes;
+        {
+            auto w = open(QSize(1920, 1080));
+            QVERIFY2(problems(*w, QSize(1920, 1080)).isEmpty(), qPrintable(problems(*w, QSize(1920, 1080))));
+            for (const QWidget *e : elements(*w)) {
+                placed[e->objectName()] = e->geometry();
+                sizes[e->objectName()] = e->font().pointSize();
+            }
+            w->close();
+        }
+        QCOMPARE(openSettings(dir)->readString("Option", "screensec"), std::string("1920*1080"));
+        const std::string stored = setText();
+
+        // Shown on another screen: in proportion, nothing outside, nothing over anything.
+        const double f = std::min(screen.width() / 1920.0, screen.height() / 1080.0);
+        const bool sameShape = screen.width() * 1080 == screen.height() * 1920;
+        {
+            auto w = open(screen);
+            QVERIFY2(problems(*w, screen).isEmpty(), qPrintable(problems(*w, screen)));
+            for (const QWidget *e : elements(*w)) {
+                const QRect was = placed[e->objectName()];
+                if (sameShape) {
+                    // Twice the size, twice as far from the corner (text a little more or less).
+                    const int slack = std::max(8, was.width() / 30), high = std::max(6, was.height() / 8);
+                    QVERIFY2(std::abs(e->width() - was.width() * f) <= 2 * slack &&
+                                 std::abs(e->height() - was.height() * f) <= high &&
+                                 std::abs(e->x() - was.x() * f) <= slack && std::abs(e->y() - was.y() * f) <= high,
+                             qPrintable(describe(e->objectName(), rectOf(e)) + QStringLiteral(" from ") +
+                                        describe(e->objectName(), rectOf(was))));
+                }
+                const int size = e->font().pointSize(), scaled = int(std::nearbyint(sizes[e->objectName()] * f));
+                if (e == w->SkyScrollText1 && !sameShape)  // the names take the room a stage of another shape offers
+                    QVERIFY2(size >= scaled && (f < 1 || size > sizes[e->objectName()]),
+                             qPrintable(QStringLiteral("list %1 pt, %2 pt at 1080").arg(size).arg(sizes[e->objectName()])));
+                else
+                    QCOMPARE(size, scaled);
+            }
+            // The lines are as wide as the block was measured, and the block fits the window.
+            QCOMPARE(w->SkyScrollText1->textSize().width(), w->results().blockWidth);
+            w->close();
+        }
+        // The fit lives in memory: what is stored is as it was.
+        QVERIFY(setText() == stored);
+
+        // Saved on this screen, the layout is stored for the screen it was arranged for.
+        {
+            auto w = open(screen);
+            w->WriteConfigFloat();
+            auto settings = openSettings(dir);
+            QCOMPARE(settings->readString("Option", "screensec"), std::string("1920*1080"));
+            for (const QWidget *e : elements(*w)) {
+                const std::string section = e->objectName().toStdString();
+                const QRect back(settings->readInteger(section, "Left", 0), settings->readInteger(section, "Top", 0),
+                                 settings->readInteger(section, "Width", 0), settings->readInteger(section, "Height", 0));
+                const QRect was = placed[e->objectName()];
+                // The list is as wide as its block, which a wider stage sets in larger names.
+                const bool list = e == w->SkyScrollText1;
+                const int slack = f < 1 ? 8 : 2;
+                QVERIFY2(std::abs(back.y() - was.y()) <= slack && (list || std::abs(back.x() - was.x()) <= slack),
+                         qPrintable(describe(e->objectName(), rectOf(back)) + QStringLiteral(" stored, was ") +
+                                    describe(e->objectName(), rectOf(was))));
+                if (!list || sameShape)
+                    QCOMPARE(settings->readInteger(section, "Font.Size", 0), sizes[e->objectName()]);
+            }
+            w->close();
+        }
+
+        // Not fitted to the screen, the window is arranged anew for it, as it always was.
+        {
+            auto settings = openSettings(dir);
+            settings->writeBool("Option", kFitToScreenKey, false);
+            (void)settings->commit();
+        }
+        {
+            auto w = open(screen);
+            QCOMPARE(w->SFirstTitle->font().pointSize(), sizes[QStringLiteral("SFirstTitle")]);
+            QCOMPARE(openSettings(dir)->readString("Option", "screensec"),
+                     QStringLiteral("%1*%2").arg(screen.width()).arg(screen.height()).toStdString());
+            QVERIFY2(problems(*w, screen).isEmpty(), qPrintable(problems(*w, screen)));
+            w->close();
+        }
+    }
+
     void theResultsOpenAtTheTopAndCanBeReadWithoutScrolling()
     {
         test::TestServices s;
@@ -818,6 +1113,8 @@ int main(int argc, char *argv[])
         "width": )" << 5760 * g_dpr << R"(, "height": )" << 2160 * g_dpr
                           << R"(, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": )" << g_dpr << "}]}";
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QByteArray::fromStdString(config));
+    // Measured as the program draws: bold at every size.
+    keepSyntheticBoldAtEverySize();
     QApplication app(argc, argv);
     TestStageFit test;
     QTEST_SET_MAIN_SOURCE_PATH

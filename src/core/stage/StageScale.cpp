@@ -60,6 +60,11 @@ bool layoutNeedsArranging(std::string_view storedScreenKey, TextSize stage, bool
     return shapeDiffers(*stored, stage);
 }
 
+bool sectionNeedsArranging(std::string_view storedScreenKey, TextSize stage, bool fitToScreen)
+{
+    return fitToScreen ? !parseScreenKey(storedScreenKey) : storedScreenKey != screenKey(stage.width, stage.height);
+}
+
 StageScale::StageScale(TextSize reference, TextSize stage) : m_reference(reference), m_stage(stage)
 {
     if (m_reference.width <= 0 || m_reference.height <= 0 || m_stage.width <= 0 || m_stage.height <= 0)
@@ -72,6 +77,11 @@ StageScale StageScale::forStored(std::string_view storedScreenKey, TextSize stag
     if (!fitToScreen || !stored)
         return StageScale(stage, stage);
     return StageScale(*stored, stage);
+}
+
+double overlayScale(TextSize stage, bool fitToScreen)
+{
+    return fitToScreen ? std::max(1.0, StageScale({1920, 1080}, stage).factor()) : 1.0;
 }
 
 std::string StageScale::referenceKey() const
@@ -379,6 +389,36 @@ SlotBlockLayout fitScaledSlotBlock(int n, const std::vector<StageRect> &areas, c
     best->chosenSize = 0;
     best->screen = stored.screen;
     return *best;
+}
+
+// The results list ------------------------------------------------------------
+
+ResultsFit fitScaledResults(const AwardTable &awards, WinnerLists winners, int perRow, bool showPrize,
+                            const FontSpec &stored, const StageScale &scale, int roomWidth,
+                            const TextMeasurer &measurer)
+{
+    const FontSpec smallest = scale.fontToStage(stored);
+    int largest = smallest.size;
+    // Text grows in length as the stage's area grows: by the square root of the two factors.
+    if (!scale.sameShape() && stored.size > 0)
+        largest = std::max(smallest.size,
+                           roundHalfEven(stored.size * std::sqrt(scale.factor() * scale.largerFactor())));
+    perRow = std::clamp(perRow, 1, kMaxResultsPerRow);
+    for (int n = perRow;; --n) {
+        ResultsText text = composeResultsText(awards, winners, n, showPrize, smallest, measurer);
+        if (text.blockWidth > roomWidth && n > 1)
+            continue;
+        // The lines are the same at every size: only their width is measured again.
+        for (int size = largest; size > smallest.size; --size) {
+            const FontSpec font = withSize(smallest, size);
+            const int width = measurer.measure(font, text.sample).width;
+            if (width <= roomWidth) {
+                text.blockWidth = width;
+                return {std::move(text), font, n};
+            }
+        }
+        return {std::move(text), smallest, n};
+    }
 }
 
 }  // namespace tessaly

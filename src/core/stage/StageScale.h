@@ -5,6 +5,7 @@
 #pragma once
 
 #include "stage/PhotoGrid.h"
+#include "stage/ResultsText.h"
 #include "stage/SlotLayout.h"
 #include "stage/StageFit.h"
 #include "stage/TextMeasurer.h"
@@ -39,6 +40,17 @@ bool shapeDiffers(TextSize a, TextSize b);
 // never arranged always; one made for another shape only when the stage is
 // fitted to the screen; any other size when it is not.
 bool layoutNeedsArranging(std::string_view storedScreenKey, TextSize stage, bool fitToScreen);
+
+// Whether a section stored with `storedScreenKey` (a slot layout, the results
+// window) is arranged anew before it is shown: the first time always; fitted to
+// the screen, any later size shows it in proportion, otherwise another size
+// arranges it anew.
+bool sectionNeedsArranging(std::string_view storedScreenKey, TextSize stage, bool fitToScreen);
+
+// How much larger than on a 1920x1080 stage the program's own marks on the
+// stage (the commitment badge) are drawn: in proportion on a larger stage
+// fitted to its screen, never smaller than that.
+double overlayScale(TextSize stage, bool fitToScreen);
 
 class StageScale {
 public:
@@ -97,5 +109,20 @@ SlotGridLayout fitScaledSlotGrid(int n, const std::vector<StageRect> &areas, con
 SlotBlockLayout fitScaledSlotBlock(int n, const std::vector<StageRect> &areas, const std::string &longestEntry,
                                    const SlotAutoSet &autoset, const SlotBlockLayout &stored, const StageScale &scale,
                                    const TextMeasurer &measurer);
+
+// The results list of a window shown in proportion. Its names take the stored
+// font grown by the smaller factor; on a stage of another shape they grow as far
+// as a line stays within `roomWidth`, up to the growth of the stage's area in
+// length (the square root of the two factors), so that a wide wall shows larger
+// names without losing most of the lines in view. The winners per line are the
+// stored count, fewer only when a line is too wide even at the smallest size.
+struct ResultsFit {
+    ResultsText text;
+    FontSpec font;
+    int perRow = 1;
+};
+ResultsFit fitScaledResults(const AwardTable &awards, WinnerLists winners, int perRow, bool showPrize,
+                            const FontSpec &stored, const StageScale &scale, int roomWidth,
+                            const TextMeasurer &measurer);
 
 }  // namespace tessaly

@@ -48,8 +48,14 @@ void installFontSubstitutions()
     }
 }
 
+void keepSyntheticBoldAtEverySize()
+{
+    qputenv("QT_NO_SYNTHESIZED_BOLD_LIMIT", "1");
+}
+
 void setupApplication(QApplication &app)
 {
+    keepSyntheticBoldAtEverySize();
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     const QString path = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     for (const char *name : {"qtbase_zh_CN", "qtmultimedia_zh_CN"}) {

@@ -10,6 +10,11 @@ namespace tessaly {
 
 void setupApplication(QApplication &app);
 
+// The CJK fonts here have no bold face, and Qt stops emboldening such a font
+// from 64 pixels up: titles and names bold at 1080p would lose it on a 4K
+// stage. Lifts that limit for the program; call before any text is drawn.
+void keepSyntheticBoldAtEverySize();
+
 // Maps the Windows font names the settings use ("黑体", "宋体", "宋书" ...) to an
 // installed CJK font, so Chinese text renders on this system.
 void installFontSubstitutions();

@@ -68,14 +68,21 @@ QSize cellTextSize(const QFont &font, const QStringList &lines)
 {
     // A run of characters between blanks is drawn at its own width from its first
     // cell, so a run of digits or Latin letters may reach past its cells: the size
-    // covers what is drawn, not only the cells.
+    // covers what is drawn, not only the cells. A block repeats its runs (a fit
+    // measures the longest entry hundreds of times over at each size it tries):
+    // each distinct run is shaped once.
     const QFontMetricsF m(font);
     const qreal cell = cellWidth(font);
+    QHash<QString, qreal> widths;  // keys borrow the lines' characters
     qreal widest = 0;
     for (const QString &line : lines) {
         widest = std::max(widest, cellCount(line) * cell);
         forEachRun(line, [&](int start, int length, int column) {
-            widest = std::max(widest, column * cell + m.horizontalAdvance(line.mid(start, length)));
+            const QString run = QString::fromRawData(line.constData() + start, length);
+            auto width = widths.constFind(run);
+            if (width == widths.constEnd())
+                width = widths.insert(run, m.horizontalAdvance(run));
+            widest = std::max(widest, column * cell + *width);
         });
     }
     return blockSize(widest, m.height(), lines.size());
@@ -97,10 +104,13 @@ void drawCellText(QPainter &painter, const QFont &font, const QStringList &lines
 
 void CellTextCache::clear()
 {
-    m_batches.clear();
+    m_placed.clear();
     m_direct.clear();
+    m_index.clear();
     m_runs.clear();
+    m_glyphs.clear();
     m_fonts.clear();
+    m_sprites.clear();
     m_fontSet = false;
 }
 
@@ -115,10 +125,11 @@ int CellTextCache::fontSlot(const QRawFont &font)
 
 const CellTextCache::Shaped &CellTextCache::shaped(QStringView view)
 {
-    if (auto found = m_runs.find(view); found != m_runs.end())
-        return found->second;
+    // The key only borrows the line's characters for the look-up: no string is made for a run seen before.
+    const QString borrowed = QString::fromRawData(view.data(), view.size());
+    if (auto found = m_index.constFind(borrowed); found != m_index.constEnd())
+        return m_runs[static_cast<size_t>(*found)];
     const QString run = view.toString();
-    Shaped s;
     QTextLayout layout(run, m_font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -128,15 +139,21 @@ const CellTextCache::Shaped &CellTextCache::shaped(QStringView view)
     line.setLineWidth(1e5);
     layout.endLayout();
     const qreal ascent = line.ascent();
+    Shaped s;
+    s.first = static_cast<qsizetype>(m_glyphs.size());
     for (const QGlyphRun &glyphs : layout.glyphRuns()) {
-        Part part{fontSlot(glyphs.rawFont()), glyphs.glyphIndexes(), glyphs.positions()};
-        for (QPointF &p : part.positions)
-            p.ry() -= ascent;
-        s.parts.push_back(std::move(part));
+        const int font = fontSlot(glyphs.rawFont());
+        const QList<quint32> indexes = glyphs.glyphIndexes();
+        const QList<QPointF> positions = glyphs.positions();
+        for (qsizetype i = 0; i < indexes.size(); ++i)
+            m_glyphs.push_back(PlacedGlyph{font, indexes[i], positions[i] - QPointF(0, ascent)});
     }
+    s.count = static_cast<qsizetype>(m_glyphs.size()) - s.first;
     // Measured as cellTextSize measures, so the block keeps the same size.
     s.width = QFontMetricsF(m_font).horizontalAdvance(run);
-    return m_runs.emplace(run, std::move(s)).first->second;
+    m_index.insert(run, static_cast<qsizetype>(m_runs.size()));
+    m_runs.push_back(s);
+    return m_runs.back();
 }
 
 QSize CellTextCache::layout(const QFont &font, const QStringList &lines)
@@ -150,25 +167,13 @@ QSize CellTextCache::layout(const QFont &font, const QStringList &lines)
         m_ascent = m.ascent();
         m_lineHeight = m.height();
     }
-    m_batches.clear();
+    m_placed.clear();
     m_direct.clear();
     // Glyph runs draw underlines and strike-outs their own way: such a font is drawn run by run.
     if (font.underline() || font.overline() || font.strikeOut()) {
         m_direct = lines;
-        return cellTextSize(font, lines);
+        return m_size = cellTextSize(font, lines);
     }
-    struct Batch {
-        int font;
-        QList<quint32> indexes;
-        QList<QPointF> positions;
-    };
-    std::vector<Batch> batches;
-    auto batchFor = [&](const Part &part) -> Batch & {
-        for (Batch &b : batches)
-            if (b.font == part.font)
-                return b;
-        return batches.emplace_back(Batch{part.font, {}, {}});
-    };
     qreal widest = 0;
     qreal y = m_ascent;
     for (const QString &line : lines) {
@@ -177,31 +182,40 @@ QSize CellTextCache::layout(const QFont &font, const QStringList &lines)
             const Shaped &run = shaped(QStringView(line).mid(start, length));
             const QPointF at(column * m_cell, y);
             widest = std::max(widest, at.x() + run.width);
-            for (const Part &part : run.parts) {
-                Batch &batch = batchFor(part);
-                batch.indexes.append(part.indexes);
-                for (const QPointF &p : part.positions)
-                    batch.positions.append(p + at);
+            for (qsizetype i = run.first; i < run.first + run.count; ++i) {
+                const PlacedGlyph &g = m_glyphs[static_cast<size_t>(i)];
+                m_placed.push_back(PlacedGlyph{g.font, g.index, g.position + at});
             }
         });
         y += m_lineHeight;
     }
-    for (Batch &b : batches) {
-        QGlyphRun glyphs;
-        glyphs.setRawFont(m_fonts[static_cast<size_t>(b.font)]);
-        glyphs.setGlyphIndexes(std::move(b.indexes));
-        glyphs.setPositions(std::move(b.positions));
-        m_batches.push_back(std::move(glyphs));
-    }
-    return blockSize(widest, m_lineHeight, lines.size());
+    return m_size = blockSize(widest, m_lineHeight, lines.size());
 }
 
-void CellTextCache::draw(QPainter &painter, QPointF origin) const
+void CellTextCache::draw(QPainter &painter, QPointF origin)
 {
-    if (!m_direct.isEmpty())
+    if (!m_direct.isEmpty()) {
         drawCellText(painter, m_font, m_direct, origin);
-    for (const QGlyphRun &glyphs : m_batches)
+        return;
+    }
+    if (GlyphSprites::suits(painter, origin)) {
+        m_sprites.draw(painter, origin, m_size, m_fonts, m_placed);
+        return;
+    }
+    // The glyphs of the whole block gathered into one run per font: a few calls rather than one per entry.
+    std::vector<QList<quint32>> indexes(m_fonts.size());
+    std::vector<QList<QPointF>> positions(m_fonts.size());
+    for (const PlacedGlyph &g : m_placed) {
+        indexes[static_cast<size_t>(g.font)].append(g.index);
+        positions[static_cast<size_t>(g.font)].append(g.position);
+    }
+    for (size_t f = 0; f < m_fonts.size(); ++f) {
+        QGlyphRun glyphs;
+        glyphs.setRawFont(m_fonts[f]);
+        glyphs.setGlyphIndexes(std::move(indexes[f]));
+        glyphs.setPositions(std::move(positions[f]));
         painter.drawGlyphRun(origin, glyphs);
+    }
 }
 
 }  // namespace tessaly

@@ -3,7 +3,10 @@
 // lines entries up in columns whatever the font's proportions.
 #pragma once
 
+#include "ui/common/GlyphSprites.h"
+
 #include <QFont>
+#include <QHash>
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QList>
@@ -11,7 +14,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 class QPainter;
@@ -28,32 +30,24 @@ void drawCellText(QPainter &painter, const QFont &font, const QStringList &lines
 
 // The same layout for a text that changes many times a second (the rolling
 // text block): each run of characters is shaped once per font and kept, so a
-// tick only places and blits glyphs the block has shown before. Shaping every
-// run anew, to measure and again to draw, cost more than the drawing itself.
+// tick only places glyphs the block has shown before, and paints them through
+// sprites where the painter allows. Shaping every run anew, to measure and again
+// to draw, cost more than the drawing itself.
 class CellTextCache {
 public:
     // Lays the lines out in the font (shaping only runs not seen before) and
     // returns the size cellTextSize gives.
     QSize layout(const QFont &font, const QStringList &lines);
-    // Draws what the last layout placed.
-    void draw(QPainter &painter, QPointF origin) const;
+    // Draws what the last layout placed, within the size it gave.
+    void draw(QPainter &painter, QPointF origin);
     void clear();
 
 private:
-    // A run's glyphs in each font it uses, baseline at y = 0.
-    struct Part {
-        int font = 0;  // in m_fonts
-        QList<quint32> indexes;
-        QList<QPointF> positions;
-    };
+    // A run's glyphs (baseline at y = 0) are a range of m_glyphs: a tick copies
+    // them from one place instead of following a chain of small lists.
     struct Shaped {
-        std::vector<Part> parts;
+        qsizetype first = 0, count = 0;
         qreal width = 0;
-    };
-    // Looked up by a view into the line: no string is made for a run seen before.
-    struct Hash {
-        using is_transparent = void;
-        size_t operator()(QStringView s) const { return qHash(s); }
     };
     const Shaped &shaped(QStringView run);
     int fontSlot(const QRawFont &font);
@@ -61,12 +55,16 @@ private:
     QFont m_font;
     bool m_fontSet = false;
     qreal m_cell = 0, m_ascent = 0, m_lineHeight = 0;
-    std::unordered_map<QString, Shaped, Hash, std::equal_to<>> m_runs;
+    QHash<QString, qsizetype> m_index;  // run -> m_runs
+    std::vector<Shaped> m_runs;
+    std::vector<PlacedGlyph> m_glyphs;
     std::vector<QRawFont> m_fonts;  // the fonts the shaped runs use (the block's and its fall-backs)
-    // What the last layout placed: the glyphs of the whole block gathered into
-    // one run per font, so a paint is a few calls rather than one per entry.
-    std::vector<QGlyphRun> m_batches;
+    // What the last layout placed: every glyph of the block, drawn through the
+    // sprites or, where they do not suit the painter, as one glyph run per font.
+    std::vector<PlacedGlyph> m_placed;
+    QSize m_size;
     QStringList m_direct;  // the lines, when the font is drawn run by run
+    GlyphSprites m_sprites;
 };
 
 }  // namespace tessaly

@@ -7,25 +7,49 @@
 #include <QHBoxLayout>
 #include <QPixmap>
 
+#include <algorithm>
+#include <cmath>
+
 namespace tessaly {
 
-ProofBadge::ProofBadge(QWidget *stage) : QWidget(stage)
+ProofBadge::ProofBadge(QWidget *stage, std::function<double()> scale) : QWidget(stage), m_scale(std::move(scale))
 {
     setObjectName(QStringLiteral("ProofBadge"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("#ProofBadge { background: rgba(0, 0, 0, 150); border-radius: 4px; }"
-                                 "QLabel { color: white; font-family: monospace; font-size: 13px; }"));
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 6, 8, 6);
-    layout->setSpacing(8);
     m_qr = new QLabel(this);
     m_text = new QLabel(this);
     m_text->setTextFormat(Qt::PlainText);
     layout->addWidget(m_qr);
     layout->addWidget(m_text);
     stage->installEventFilter(this);
+    applyScale();
     hide();
+}
+
+void ProofBadge::applyScale()
+{
+    const double f = std::max(1.0, m_scale ? m_scale() : 1.0);
+    if (f == m_factor)
+        return;
+    m_factor = f;
+    auto px = [f](int pixels) { return static_cast<int>(std::lround(pixels * f)); };
+    setStyleSheet(QStringLiteral("#ProofBadge { background: rgba(0, 0, 0, 150); border-radius: %1px; }"
+                                 "QLabel { color: white; font-family: monospace; font-size: %2px; }")
+                      .arg(px(4))
+                      .arg(px(13)));
+    layout()->setContentsMargins(px(6), px(6), px(8), px(6));
+    layout()->setSpacing(px(8));
+    showCode();
+    adjustSize();
+}
+
+void ProofBadge::showCode()
+{
+    // Whole pixels to a module keep the code sharp for a phone's camera.
+    if (!m_shownHex.isEmpty())
+        m_qr->setPixmap(QPixmap::fromImage(qrImage(m_shownHex, std::max(2, static_cast<int>(std::lround(2 * m_factor))))));
 }
 
 void ProofBadge::showProof(const StageCaptions &c)
@@ -37,7 +61,7 @@ void ProofBadge::showProof(const StageCaptions &c)
     const QString hex = QString::fromStdString(c.proofHex);
     if (hex != m_shownHex) {
         m_shownHex = hex;
-        m_qr->setPixmap(QPixmap::fromImage(qrImage(hex, 2)));
+        showCode();
     }
     QString text = QStringLiteral("抽奖承诺\n") + QString::fromStdString(c.proofCode.substr(0, 19)) + QLatin1Char('\n') +
                    QString::fromStdString(c.proofCode.substr(std::min<size_t>(20, c.proofCode.size())));
@@ -52,11 +76,12 @@ void ProofBadge::showProof(const StageCaptions &c)
 bool ProofBadge::eventFilter(QObject *watched, QEvent *event)
 {
     const auto type = event->type();
-    if ((watched == parent() && type == QEvent::Resize) ||
-        (watched == m_marquee && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show ||
-                                  type == QEvent::Hide)))
-        // After the stage has laid out its captions and buttons for the new size.
-        QMetaObject::invokeMethod(this, &ProofBadge::place, Qt::QueuedConnection);
+    if (watched == parent()) {
+        if (type == QEvent::Resize)  // after the stage has laid out its captions and buttons for the new size
+            QMetaObject::invokeMethod(this, &ProofBadge::place, Qt::QueuedConnection);
+    } else if (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show || type == QEvent::Hide) {
+        place();  // at once, before the slots are arranged around it
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -65,11 +90,15 @@ void ProofBadge::place()
     auto *stage = parentWidget();
     if (!stage)
         return;
-    // The winners' marquee runs along the bottom: the badge stands above it, never over its names.
-    if (!m_marquee) {
-        m_marquee = stage->findChild<QWidget *>(QStringLiteral("RzMarqueeStatus1"), Qt::FindDirectChildrenOnly);
-        if (m_marquee)
-            m_marquee->installEventFilter(this);
+    applyScale();
+    // The winners' marquee runs along the bottom, and the captions and buttons
+    // move as their texts change: the badge follows them, never over their words.
+    if (m_watched.isEmpty()) {
+        for (const char *name : {"RzMarqueeStatus1", "Status", "Award", "boss", "GoButton", "StopButton", "Image_Award"})
+            if (auto *w = stage->findChild<QWidget *>(QLatin1String(name), Qt::FindDirectChildrenOnly)) {
+                w->installEventFilter(this);
+                m_watched << w;
+            }
     }
     // It climbs above whatever else stands in the lower left corner (the marquee,
     // the status caption, the buttons), but never into the upper half of the stage.

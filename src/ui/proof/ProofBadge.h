@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPointer>
 
+#include <functional>
+
 namespace tessaly {
 
 struct StageCaptions;
@@ -13,7 +15,9 @@ struct StageCaptions;
 class ProofBadge : public QWidget {
     Q_OBJECT
 public:
-    explicit ProofBadge(QWidget *stage);
+    // `scale`: how much larger than on a 1920x1080 stage the badge is drawn, so
+    // that it grows with a stage shown in proportion to its screen.
+    explicit ProofBadge(QWidget *stage, std::function<double()> scale = {});
 
     void showProof(const StageCaptions &captions);
 
@@ -22,11 +26,16 @@ protected:
 
 private:
     void place();
+    // Text, margins and the QR code's modules at the stage's scale.
+    void applyScale();
+    void showCode();
 
+    std::function<double()> m_scale;
+    double m_factor = 0;
     QLabel *m_qr = nullptr;
     QLabel *m_text = nullptr;
     QString m_shownHex;
-    QPointer<QWidget> m_marquee;
+    QList<QPointer<QWidget>> m_watched;
 };
 
 }  // namespace tessaly

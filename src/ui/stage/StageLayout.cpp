@@ -1,4 +1,5 @@
 #include "ui/stage/StageLayout.h"
+#include "ui/proof/ProofBadge.h"
 
 #include "ui/stage/TFrmMain.h"
 
@@ -31,11 +32,6 @@ namespace {
 QString fileOf(const std::filesystem::path &programDir, const std::string &stored)
 {
     return QString::fromStdString(resolveStoredPath(programDir, stored).string());
-}
-
-StageRect rectOf(const QWidget *w)
-{
-    return {w->x(), w->y(), w->width(), w->height()};
 }
 
 // A dimension that the automatic layout reads as text with a default.
@@ -114,15 +110,7 @@ bool StageLayout::commitSettings(IniStore &store)
 void StageLayout::applyFont(QWidget *widget, const FontSpec &spec)
 {
     m_fonts[widget] = spec;
-    widget->setFont(toQFont(spec));
-    if (auto *label = qobject_cast<TAALabel *>(widget))
-        label->setFontColor(spec.color);
-    else if (auto *button = qobject_cast<TRzButton *>(widget))
-        button->setFontColor(spec.color);
-    else if (auto *slot = qobject_cast<SlotLabel *>(widget))
-        slot->setFontColor(spec.color);
-    else if (auto *marquee = qobject_cast<TSkyScrollText *>(widget))
-        marquee->setFontColor(spec.color);
+    setElementFont(widget, spec);
 }
 
 FontSpec StageLayout::fontOf(const QWidget *widget) const
@@ -159,9 +147,7 @@ void StageLayout::ReadConfig()
     const IniStore &s = *opened;
     m_window.m_windowMode = s.readBool("Option", "runfrom", false);
     m_fitToScreen = s.readBool("Option", kFitToScreenKey, true);
-    m_scale = StageScale::forStored(s.readString("Option", "screenmain"), stageSize(), m_fitToScreen);
-    m_placed.clear();
-    m_storedFonts.clear();
+    m_placement.reset(StageScale::forStored(s.readString("Option", "screenmain"), stageSize(), m_fitToScreen));
     loadBackground();
     const std::string logo = s.readString("Option", "logoImgBG");
     if (!logo.empty() && storedFileExists(m_window.m_programDir, logo) && m_window.Image_logo->loadPicture(fileOf(m_window.m_programDir, logo))) {
@@ -170,14 +156,11 @@ void StageLayout::ReadConfig()
         m_window.Image_logo->clearPicture();
         m_window.Image_logo->hide();
     }
-    auto storedGeometry = [&s](const std::string &section) {
-        return StageRect{s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0),
-                         s.readInteger(section, "Width", 0), s.readInteger(section, "Height", 0)};
-    };
+    auto storedGeometry = [&s](const std::string &section) { return readStoredRect(s, section); };
 
     for (TRzButton *b : {m_window.GoButton, m_window.StopButton}) {
         const std::string section = fromQt(b->objectName());
-        place(b, storedGeometry(section));
+        m_placement.place(b, storedGeometry(section));
         b->setVisible(s.readBool(section, "Visible", true));
         b->setColor(colorFromString(s.readString(section, "Color")).value_or(b->color()));
         b->setHotTrackColor(colorFromString(s.readString(section, "HotTrackColor")).value_or(b->hotTrackColor()));
@@ -185,24 +168,21 @@ void StageLayout::ReadConfig()
     }
 
     TSkyScrollText *m = m_window.RzMarqueeStatus1;
-    place(m, storedGeometry("RzMarqueeStatus1"));
+    m_placement.place(m, storedGeometry("RzMarqueeStatus1"));
     m->setVisible(s.readBool("RzMarqueeStatus1", "Visible", true));
     m->setText(toQt(s.readString("RzMarqueeStatus1", "text")));
     m->setDoubleBuffered(s.readBool("RzMarqueeStatus1", "DoubleBuffered", false));
     applyStoredFont(m, readFontKeys(s, "RzMarqueeStatus1", storedFont(m)));
     m->setTransparent(s.readBool("RzMarqueeStatus1", "Transparent", false));
     m->setColor(s.readInteger("RzMarqueeStatus1", "Color", 0));
-    // The text moves as far across a larger stage in the same time.
-    m_storedStep = s.readInteger("RzMarqueeStatus1", "step", 10);
-    m_shownStep = std::max(m_storedStep > 0 ? 1 : 0, m_scale.lengthToStage(m_storedStep));
-    m->setStep(m_shownStep);
+    m->setStep(m_placement.showLength(m, s.readInteger("RzMarqueeStatus1", "step", 10)));
     m->setActive(s.readBool("RzMarqueeStatus1", "Active", m->active()));
 
     m_window.Image_Award->setVisible(s.readBool("Image_Award", "Visible", true));
     for (QWidget *w : std::initializer_list<QWidget *>{m_window.Image_Award, m_window.Image_logo})
-        place(w, storedGeometry(fromQt(w->objectName())));
+        m_placement.place(w, storedGeometry(fromQt(w->objectName())));
     // The tool bar keeps its own size; only its place follows the stage.
-    const StageRect bar = m_scale.toStage({s.readInteger("ControlBar1", "Left", 0), s.readInteger("ControlBar1", "Top", 0), 1, 1});
+    const StageRect bar = scale().toStage({s.readInteger("ControlBar1", "Left", 0), s.readInteger("ControlBar1", "Top", 0), 1, 1});
     m_window.ControlBar1->move(bar.left, bar.top);
 
     m_prizeNameLift = 0;
@@ -220,43 +200,14 @@ void StageLayout::ReadConfig()
         label->setBackColor(s.readInteger(section, "Effect.BackColor", label->backColor()));
         // Placed once its font and caption have given it its size; the captions
         // that change during the draw grow from where they start.
-        place(label, storedGeometry(section),
-              label == m_window.FirstTitle || label == m_window.SecondTitle || label == m_window.readyLuck);
+        m_placement.place(label, storedGeometry(section),
+                          label == m_window.FirstTitle || label == m_window.SecondTitle || label == m_window.readyLuck);
     }
-    keepStackedApart();
-}
-
-void StageLayout::keepStackedApart()
-{
-    if (m_scale.identity())
-        return;
-    // Text does not grow exactly with its font: what stood clear of its neighbour
-    // above or below stays so, the upper half growing down and the lower half up.
-    const std::initializer_list<QWidget *> elements{m_window.FirstTitle, m_window.SecondTitle, m_window.boss,
-                                                    m_window.Status,     m_window.Award,       m_window.Image_Award,
-                                                    m_window.GoButton,   m_window.StopButton,  m_window.RzMarqueeStatus1};
-    const int half = m_window.StageHeight() / 2;
-    for (int pass = 0; pass < 3; ++pass) {
-        for (QWidget *a : elements) {
-            for (QWidget *b : elements) {
-                if (a == b || !m_placed.contains(a) || !m_placed.contains(b))
-                    continue;
-                const StageRect above = m_placed[a].stored, below = m_placed[b].stored;
-                if (above.bottom() > below.top || above.left >= below.right() || below.left >= above.right())
-                    continue;
-                const StageRect ra = rectOf(a), rb = rectOf(b);
-                const int gap = m_scale.lengthToStage(below.top - above.bottom());
-                if (ra.left >= rb.right() || rb.left >= ra.right() || ra.bottom() + gap <= rb.top)
-                    continue;
-                QWidget *moved = rb.top + rb.height / 2 < half ? b : a;
-                if (moved == b)
-                    b->move(b->x(), ra.bottom() + gap);
-                else
-                    a->move(a->x(), rb.top - gap - ra.height);
-                m_placed[moved].shown = rectOf(moved);
-            }
-        }
-    }
+    // What stood clear of its neighbour above or below stays so.
+    m_placement.keepStackedApart({m_window.FirstTitle, m_window.SecondTitle, m_window.boss, m_window.Status,
+                                  m_window.Award, m_window.Image_Award, m_window.GoButton, m_window.StopButton,
+                                  m_window.RzMarqueeStatus1},
+                                 m_window.StageHeight());
 }
 
 TextSize StageLayout::stageSize() const
@@ -264,58 +215,19 @@ TextSize StageLayout::stageSize() const
     return {m_window.StageWidth(), m_window.StageHeight()};
 }
 
-void StageLayout::place(QWidget *element, const StageRect &stored, bool sizedToText)
-{
-    StageRect shown = m_scale.toStage(stored);
-    if (sizedToText) {
-        // Its size is its text's: the anchored edge or centre decides where it stands.
-        const int width = element->width(), height = element->height();
-        if (stored.width > 0 && !m_scale.identity()) {
-            const Anchor x = anchorOf(stored.left, stored.width, m_scale.reference().width);
-            if (x == Anchor::Centre)
-                shown.left += roundHalfEven((shown.width - width) / 2.0);
-            else if (x == Anchor::End)
-                shown.left += shown.width - width;
-        }
-        if (stored.height > 0 && !m_scale.identity()) {
-            const Anchor y = anchorOf(stored.top, stored.height, m_scale.reference().height);
-            if (y == Anchor::Centre)
-                shown.top += roundHalfEven((shown.height - height) / 2.0);
-            else if (y == Anchor::End)
-                shown.top += shown.height - height;
-        }
-        shown.width = width;
-        shown.height = height;
-        element->move(shown.left, shown.top);
-    } else {
-        element->setGeometry(shown.left, shown.top, shown.width, shown.height);
-    }
-    m_placed[element] = {stored, rectOf(element)};
-}
-
 void StageLayout::applyStoredFont(QWidget *element, const FontSpec &stored)
 {
-    const FontSpec shown = m_scale.fontToStage(stored);
-    applyFont(element, shown);
-    m_storedFonts[element] = {stored, shown};
+    applyFont(element, m_placement.showFont(element, stored));
 }
 
 StageRect StageLayout::storedRect(const QWidget *element) const
 {
-    const StageRect shown = rectOf(element);
-    const auto placed = m_placed.constFind(element);
-    if (placed != m_placed.cend() && placed->shown == shown)
-        return placed->stored;
-    return m_scale.toStored(shown);
+    return m_placement.storedRect(element);
 }
 
 FontSpec StageLayout::storedFont(const QWidget *element) const
 {
-    const FontSpec shown = fontOf(element);
-    const auto forms = m_storedFonts.constFind(element);
-    if (forms != m_storedFonts.cend() && forms->shown == shown)
-        return forms->stored;
-    return m_scale.fontToStored(shown);
+    return m_placement.storedFont(element, fontOf(element));
 }
 
 void StageLayout::storeElement(const QWidget *element)
@@ -324,11 +236,7 @@ void StageLayout::storeElement(const QWidget *element)
     if (!opened)
         return report(opened.error());
     const std::string section = fromQt(element->objectName());
-    const StageRect r = storedRect(element);
-    opened->writeInteger(section, "Top", r.top);
-    opened->writeInteger(section, "Left", r.left);
-    opened->writeInteger(section, "Width", r.width);
-    opened->writeInteger(section, "Height", r.height);
+    m_placement.writeStoredRect(*opened, section, element);
     if (m_fonts.contains(element))
         writeFontKeys(*opened, section, storedFont(element));
     commitSettings(*opened);
@@ -356,12 +264,7 @@ void StageLayout::followStageSize()
 
 void StageLayout::writeGeometry(IniStore &s, const QWidget *w) const
 {
-    const std::string section = fromQt(w->objectName());
-    const StageRect r = storedRect(w);
-    s.writeInteger(section, "Top", r.top);
-    s.writeInteger(section, "Left", r.left);
-    s.writeInteger(section, "Width", r.width);
-    s.writeInteger(section, "Height", r.height);
+    m_placement.writeStoredRect(s, fromQt(w->objectName()), w);
 }
 
 void StageLayout::writeButtons(IniStore &s) const
@@ -386,7 +289,7 @@ void StageLayout::writeMarquee(IniStore &s) const
     s.writeBool("RzMarqueeStatus1", "Transparent", m->transparent());
     s.writeInteger("RzMarqueeStatus1", "Color", m->color());
     s.writeBool("RzMarqueeStatus1", "Visible", m->isVisibleTo(&m_window));
-    s.writeInteger("RzMarqueeStatus1", "step", m->step() == m_shownStep ? m_storedStep : m_scale.lengthToStored(m->step()));
+    s.writeInteger("RzMarqueeStatus1", "step", m_placement.storedLength(m, m->step()));
 }
 
 void StageLayout::WriteConfig()
@@ -398,14 +301,14 @@ void StageLayout::WriteConfig()
     }
     IniStore &s = *opened;
     // A layout saved on another screen keeps the size it was arranged for.
-    s.writeString("Option", "screenmain", m_scale.identity() ? fromQt(m_window.ScreenKey()) : m_scale.referenceKey());
+    s.writeString("Option", "screenmain", scale().identity() ? fromQt(m_window.ScreenKey()) : scale().referenceKey());
     s.writeInteger("Option", "Mformleft", m_window.x());
     s.writeInteger("Option", "Mformtop", m_window.y());
     writeButtons(s);
     writeMarquee(s);
     writeGeometry(s, m_window.Image_Award);
     writeGeometry(s, m_window.Image_logo);
-    const StageRect bar = m_scale.toStored({m_window.ControlBar1->x(), m_window.ControlBar1->y(), 1, 1});
+    const StageRect bar = scale().toStored({m_window.ControlBar1->x(), m_window.ControlBar1->y(), 1, 1});
     s.writeInteger("ControlBar1", "Top", bar.top);
     s.writeInteger("ControlBar1", "Left", bar.left);
     for (TAALabel *label : m_window.textLabels()) {
@@ -413,7 +316,7 @@ void StageLayout::WriteConfig()
         writeGeometry(s, label);
         if (label == m_window.Award && m_prizeNameLift > 0) {
             // Stored as the one-line caption it is read as.
-            const StageRect oneLine = m_scale.toStored(
+            const StageRect oneLine = scale().toStored(
                 {label->x(), label->y() + m_prizeNameLift, label->width(), label->height() - m_prizeNameLift});
             s.writeInteger(section, "Top", oneLine.top);
             s.writeInteger(section, "Height", oneLine.height);
@@ -472,6 +375,9 @@ void StageLayout::placeCaption(TAALabel *label, bool centre)
     }
     label->setWrapWidth(0);
     label->setFont(toQFont(stored));
+    // Sized to its text again: read anew for a resized window with its caption and font
+    // unchanged, it kept the stored width (0 when never arranged by hand) and vanished.
+    label->setAutoSize(label->autoSize());
     const int W = m_window.StageWidth();
     const std::string caption = fromQt(label->caption());
     const int overhead = label->width() - m_measurer.measure(stored, caption).width;  // effects and border
@@ -549,8 +455,9 @@ std::vector<StageRect> StageLayout::slotAreasOnStage() const
     for (const TAALabel *l : {m_window.FirstTitle, m_window.SecondTitle, m_window.Status, m_window.Award, m_window.boss})
         if (l->isVisibleTo(&m_window) && !l->caption().isEmpty())
             elements.push_back(rectOf(l));
+    // The commitment's badge stands in its corner while the names roll.
     for (const QWidget *w : std::initializer_list<const QWidget *>{m_window.Image_Award, m_window.Image_logo, m_window.GoButton, m_window.StopButton,
-                                                                   m_window.RzMarqueeStatus1})
+                                                                   m_window.RzMarqueeStatus1, static_cast<const QWidget *>(m_window.m_proofBadge)})
         if (w->isVisibleTo(&m_window))
             elements.push_back(rectOf(w));
     return slotAreaCandidates(m_window.StageWidth(), m_window.StageHeight(), elements);
@@ -565,7 +472,7 @@ void StageLayout::AutoLayoutMain()
     const int W = m_window.StageWidth(), H = m_window.StageHeight();
     // The stored sizes, in proportion to this stage as the elements are shown.
     auto sized = [&](const char *section, const char *key, const char *def) {
-        return m_scale.lengthToStage(storedSize(s, section, key, def));
+        return scale().lengthToStage(storedSize(s, section, key, def));
     };
     // A title wider than the stage takes a smaller font for good, so that it is whole on this screen.
     for (TAALabel *title : {m_window.FirstTitle, m_window.SecondTitle, m_window.readyLuck}) {
@@ -609,10 +516,7 @@ void StageLayout::AutoLayoutMain()
     placeCaption(m_window.readyLuck, true);
     placeCaptions();
     // Arranged for this stage, the layout is stored as made for it.
-    m_scale = StageScale(stageSize(), stageSize());
-    m_placed.clear();
-    m_storedFonts.clear();
-    m_storedStep = m_shownStep = m_window.RzMarqueeStatus1->step();
+    m_placement.reset(StageScale(stageSize(), stageSize()));
     WriteConfig();
 }
 
@@ -680,13 +584,6 @@ void StageLayout::windowResized()
 
 namespace {
 
-// A slot section is arranged before its first use; fitted to the screen, any
-// later size shows it in proportion, otherwise another size arranges it anew.
-bool slotsNeedArranging(const std::string &storedScreen, const QString &screenKey, bool fitToScreen)
-{
-    return fitToScreen ? !parseScreenKey(storedScreen) : storedScreen != fromQt(screenKey);
-}
-
 bool sameGrid(const SlotGridLayout &a, const SlotGridLayout &b)
 {
     return a.positions == b.positions && a.width == b.width && a.height == b.height && a.font == b.font &&
@@ -712,7 +609,7 @@ void StageLayout::ReadConfiglabel(int n, bool keepCaptions)
     auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    if (slotsNeedArranging(opened->readString(gridSectionAll(n), "screen"), m_window.ScreenKey(), m_fitToScreen)) {
+    if (sectionNeedsArranging(opened->readString(gridSectionAll(n), "screen"), stageSize(), m_fitToScreen)) {
         ArrangeSlots(n);
         opened = openSettings(settingsDir());
         if (!opened)
@@ -747,7 +644,7 @@ void StageLayout::ReadConfiglabel20(int n, bool keepCaptions)
     auto opened = openSettings(settingsDir());
     if (!opened)
         return report(opened.error());
-    if (slotsNeedArranging(opened->readString(blockSection(n), "screen"), m_window.ScreenKey(), m_fitToScreen)) {
+    if (sectionNeedsArranging(opened->readString(blockSection(n), "screen"), stageSize(), m_fitToScreen)) {
         ArrangeSlots(n);
         opened = openSettings(settingsDir());
         if (!opened)
@@ -865,7 +762,7 @@ void StageLayout::ArrangeSlots(int n)
     if (n <= kMaxSlots) {
         SlotGridLayout base = slotGridToStage(readSlotGridLayout(*opened, n), scale);
         if (style) {
-            base.font = m_scale.fontToStage(style->font);
+            base.font = m_placement.scale().fontToStage(style->font);
             base.transparent = style->transparent;
             base.color = style->color;
         }
@@ -890,7 +787,7 @@ void StageLayout::ArrangeSlots(int n)
             look = {scale.fontToStage(withSize(own.font, own.chosenFontSize())), own.transparent, own.color};
         } else if (style) {
             look = *style;
-            look.font = m_scale.fontToStage(style->font);
+            look.font = m_placement.scale().fontToStage(style->font);
         } else {
             look.font.color = colors::clYellow;
             look.font.size = 9;

@@ -10,6 +10,7 @@
 #include "core/stage/StageFit.h"
 #include "core/stage/StageScale.h"
 #include "ui/common/Fonts.h"
+#include "ui/stage/ScaledPlacement.h"
 
 #include <QMap>
 #include <filesystem>
@@ -77,7 +78,7 @@ public:
     bool fitToScreen() const { return m_fitToScreen; }
     void setFitToScreen(bool on);
     // How the main layout as stored maps onto the stage as it is now.
-    const StageScale &scale() const { return m_scale; }
+    const StageScale &scale() const { return m_placement.scale(); }
     // An element's place and font as they are stored: what was read when it has
     // not moved since, otherwise its place on the stage converted back.
     StageRect storedRect(const QWidget *element) const;
@@ -100,13 +101,8 @@ public:
 private:
     // Where the layout is read and written: the event folder, or the private copy of a transient move.
     std::filesystem::path settingsDir() const;
-    // An element placed from its stored rectangle, in proportion on this stage; a
-    // label that sizes itself to its text keeps the edge or centre it is anchored to.
-    void place(QWidget *element, const StageRect &stored, bool sizedToText = false);
     // An element's font from its stored form.
     void applyStoredFont(QWidget *element, const FontSpec &stored);
-    // After scaling: elements that stood one above the other stay clear of each other.
-    void keepStackedApart();
     // The stage as it is now, the size that layouts are fitted to.
     TextSize stageSize() const;
     // A slot width converted back: the width of the longest entry in the stored
@@ -117,15 +113,6 @@ private:
     void writeButtons(IniStore &s) const;
     void writeMarquee(IniStore &s) const;
 
-    struct Placed {
-        StageRect stored;
-        StageRect shown;
-    };
-    struct FontForms {
-        FontSpec stored;
-        FontSpec shown;
-    };
-
     TFrmMain &m_window;
     std::unique_ptr<QTemporaryDir> m_transient;
     QtTextMeasurer m_measurer;
@@ -133,11 +120,7 @@ private:
     SlotGridLayout m_slotLayout;
     SlotBlockLayout m_blockLayout;
     bool m_fitToScreen = true;
-    StageScale m_scale;                           // the main layout, from "screenmain"
-    QMap<const QWidget *, Placed> m_placed;       // each element as read and as placed
-    QMap<const QWidget *, FontForms> m_storedFonts;
-    int m_storedStep = 0;                         // the marquee's step, as read and as shown
-    int m_shownStep = 0;
+    ScaledPlacement m_placement;  // the main layout, from "screenmain"
     // The slots on the stage: how their section maps onto the stage, as stored and as shown.
     StageScale m_slotScale;
     SlotGridLayout m_slotStored, m_slotShown;

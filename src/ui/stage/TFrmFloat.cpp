@@ -102,12 +102,12 @@ TAALabel *TFrmFloat::createLabel(const char *name)
                                  m_stage.width(),
                                  false,
                                  [this](const TAALabel *l) { return m_fonts.value(l, defaultSlotFont()); },
-                                 [this](TAALabel *l, const FontSpec &spec) {
-                                     m_fonts[l] = spec;
-                                     l->setFont(toQFont(spec));
-                                     l->setFontColor(spec.color);
-                                 },
-                                 [this] { m_dirty = true; }};
+                                 [this](TAALabel *l, const FontSpec &spec) { applyFont(l, spec); },
+                                 [this, label] {
+                                     m_dirty = true;
+                                     if (!m_placement.scale().identity())
+                                         storeLabel(label);
+                                 }};
         execLabelMenu(this, label, context, label->mapToGlobal(pos));
     });
     return label;
@@ -150,23 +150,17 @@ void TFrmFloat::ComposeResultsText()
     auto s = openSettings(m_programDir);
     if (!s)
         return;
-    FontSpec font = defaultSlotFont();
-    const char *section = m_mode == 1 ? "SScrollText" : "SkyScrollText1";
-    const std::string prefix = m_mode == 1 ? "Text.Font." : "Font.";
-    font.charset = s->readInteger(section, prefix + "Charset", kGb2312Charset);
-    font.name = s->readString(section, prefix + "Name", font.name);
-    font.size = s->readInteger(section, prefix + "Size", 48);
-    font.style = fontStyleFromString(s->readString(section, prefix + "Style", "[fsBold]"));
     // Fewer winners to a line than asked when long entries would run off the window.
     const StoredPerRow stored = resultsWindowPerRow(*s);
     if (stored.bad && notice)
         notice(toQt(perRowNotice(fromQt(QStringLiteral("结果窗口")), stored)));
-    int perRow = stored.perRow;
-    m_results = composeResultsText(m_data.awards, m_data.winners, perRow, m_data.showPrize, font, m_measurer);
-    while (perRow > 1 && m_results.blockWidth > m_stage.width() - 40) {
-        --perRow;
-        m_results = composeResultsText(m_data.awards, m_data.winners, perRow, m_data.showPrize, font, m_measurer);
-    }
+    // The names in the list's font, as large as this stage allows for the size it was stored at.
+    QWidget *list = shownScroller();
+    const FontSpec font = m_placement.storedFont(list, m_fonts.value(list, defaultSlotFont()));
+    ResultsFit fit = fitScaledResults(m_data.awards, m_data.winners, stored.perRow, m_data.showPrize, font,
+                                      m_placement.scale(), m_stage.width() - 40, m_measurer);
+    m_results = std::move(fit.text);
+    applyFont(list, m_placement.showFont(list, font, fit.font));
 }
 
 void TFrmFloat::ShowResultsWindow()
@@ -177,8 +171,8 @@ void TFrmFloat::ShowResultsWindow()
         m_mode = s->readString("Option", "showSScrollText", "2") == "1" ? 1 : 2;
     }
     const int interval = s ? s->readInteger("Option", "SkyScrollTextiv", 100) : 100;
-    ComposeResultsText();
     ReadConfigFloat();
+    ComposeResultsText();
     const bool active = !s || s->readBool("Option", "ScrollTextActive", true);
     const bool centred = !s || s->readBool("Option", "ScrollTextcenter", true);
     if (m_mode == 1) {
@@ -191,8 +185,10 @@ void TFrmFloat::ShowResultsWindow()
         if (centred)
             SkyScrollText1->move(roundHalfEven((m_stage.width() - SkyScrollText1->width()) / 2.0), SkyScrollText1->y());
     }
-    if (s && s->readString("Option", "screensec") != screenKey(m_stage.width(), m_stage.height()))
+    if (s && sectionNeedsArranging(s->readString("Option", "screensec"), {m_stage.width(), m_stage.height()},
+                                   s->readBool("Option", kFitToScreenKey, true)))
         AutoLayoutFloat();
+    keepListsInside();
     SresultText->setCaption(datedText(m_resultTemplate));
     QStringList lines;
     for (const auto &line : m_results.lines)
@@ -215,6 +211,9 @@ void TFrmFloat::ReadConfigFloat()
     if (!opened)
         return;
     const IniStore &s = *opened;
+    // Stored for the screen size it was arranged at, shown in proportion on this one.
+    m_placement.reset(StageScale::forStored(s.readString("Option", "screensec"), {m_stage.width(), m_stage.height()},
+                                            s.readBool("Option", kFitToScreenKey, true)));
     std::string bg = s.readString("Option", "SImgBG", "img\\show.jpg");
     if (!storedFileExists(m_programDir, bg))
         bg = "img\\show.jpg";
@@ -222,48 +221,48 @@ void TFrmFloat::ReadConfigFloat()
                               ? QImage(QString::fromStdString(resolveStoredPath(m_programDir, bg).string()))
                               : QImage());
 
-    SScrollText->setGeometry(s.readInteger("SScrollText", "Left", 0), s.readInteger("SScrollText", "Top", 0),
-                             s.readInteger("SScrollText", "Width", 0), s.readInteger("SScrollText", "Height", 0));
-    SScrollText->setScrollStep(s.readInteger("SScrollText", "ScrollStep", 1));
+    m_placement.place(SScrollText, readStoredRect(s, "SScrollText"));
+    SScrollText->setScrollStep(m_placement.showLength(SScrollText, s.readInteger("SScrollText", "ScrollStep", 1)));
     TAAEffect effect = SScrollText->fontEffect();
     loadEffect(s, "SScrollText", kScrollerEffectPrefix, effect);
     SScrollText->setFontEffect(effect);
-    FontSpec scrollFont = readFontKeys(s, "SScrollText", m_fonts.value(SScrollText, defaultSlotFont()), "Text.Font.");
-    m_fonts[SScrollText] = scrollFont;
-    SScrollText->setFont(toQFont(scrollFont));
-    SScrollText->setFontColor(scrollFont.color);
+    applyFont(SScrollText, m_placement.showFont(SScrollText, readFontKeys(s, "SScrollText", defaultSlotFont(), "Text.Font.")));
     SScrollText->setBackColor(s.readInteger("SScrollText", "Text.BackColor", SScrollText->backColor()));
 
-    SkyScrollText1->setGeometry(s.readInteger("SkyScrollText1", "Left", 0), s.readInteger("SkyScrollText1", "Top", 0),
-                                s.readInteger("SkyScrollText1", "Width", 0),
-                                s.readInteger("SkyScrollText1", "Height", 0));
-    SkyScrollText1->setStep(s.readInteger("SkyScrollText1", "Step", 1));
+    m_placement.place(SkyScrollText1, readStoredRect(s, "SkyScrollText1"));
+    SkyScrollText1->setStep(m_placement.showLength(SkyScrollText1, s.readInteger("SkyScrollText1", "Step", 1)));
     FontSpec skyFont = defaultSlotFont();
     skyFont.color = colors::clYellow;
     skyFont.size = 9;
-    skyFont = readFontKeys(s, "SkyScrollText1", skyFont);
-    m_fonts[SkyScrollText1] = skyFont;
-    SkyScrollText1->setFont(toQFont(skyFont));
-    SkyScrollText1->setFontColor(skyFont.color);
+    applyFont(SkyScrollText1, m_placement.showFont(SkyScrollText1, readFontKeys(s, "SkyScrollText1", skyFont)));
     SkyScrollText1->setTransparent(s.readBool("SkyScrollText1", "Transparent", true));
 
     for (TAALabel *label : labels()) {
         const std::string section = fromQt(label->objectName());
-        label->move(s.readInteger(section, "Left", 0), s.readInteger(section, "Top", 0));
         label->setVisible(s.readBool(section, "Visible", true));
         const std::string caption = s.readString(section, "Caption");
-        if (label != SresultText && (label != Label_return || !caption.empty()))
+        if (label == SresultText)
+            label->setCaption(datedText(m_resultTemplate));  // placed by the text it shows today
+        else if (label != Label_return || !caption.empty())
             label->setCaption(toQt(caption));
         TAAEffect e = label->fontEffect();
         loadEffect(s, section, kLabelEffectPrefix, e);
         label->setFontEffect(e);
-        FontSpec f = readFontKeys(s, section, m_fonts.value(label, defaultSlotFont()));
-        m_fonts[label] = f;
-        label->setFont(toQFont(f));
-        label->setFontColor(f.color);
+        applyFont(label, m_placement.showFont(label, readFontKeys(s, section, defaultSlotFont())));
         label->setTransparent(s.readBool(section, "Effect.Transparent", true));
         label->setBackColor(s.readInteger(section, "Effect.BackColor", label->backColor()));
+        // Placed once its caption and font have given it its size.
+        const StageRect stored = readStoredRect(s, section);
+        m_placement.place(label, stored, true);
+        if (label == SresultText) {
+            // Stored with the template or with the dated text, it keeps its left edge
+            // as on the screen it was arranged for, whatever today's date makes of it.
+            label->move(m_placement.scale().toStage(stored).left, label->y());
+            m_placement.moved(label);
+        }
     }
+    m_placement.keepStackedApart({SFirstTitle, SSecondTitle, SresultText, Sline, SScrollText, SkyScrollText1, Label_return},
+                                 m_stage.height());
     update();
 }
 
@@ -273,22 +272,20 @@ void TFrmFloat::WriteConfigFloat()
     if (!opened)
         return;
     IniStore &s = *opened;
-    s.writeString("Option", "screensec", screenKey(m_stage.width(), m_stage.height()));
+    // A layout saved on another screen keeps the size it was arranged for.
+    const StageScale &scale = m_placement.scale();
+    s.writeString("Option", "screensec",
+                  scale.identity() ? screenKey(m_stage.width(), m_stage.height()) : scale.referenceKey());
     s.writeBool("Option", "ScrollTextActive", scrolling());
-    auto geometry = [&s](const char *section, const QWidget *w) {
-        s.writeInteger(section, "Top", w->y());
-        s.writeInteger(section, "Left", w->x());
-        s.writeInteger(section, "Width", w->width());
-        s.writeInteger(section, "Height", w->height());
-    };
-    geometry("SScrollText", SScrollText);
-    s.writeInteger("SScrollText", "ScrollStep", SScrollText->scrollStep());
-    writeFontKeys(s, "SScrollText", m_fonts.value(SScrollText, defaultSlotFont()), "Text.Font.");
+    auto storedFont = [this](const QWidget *w) { return m_placement.storedFont(w, m_fonts.value(w, defaultSlotFont())); };
+    m_placement.writeStoredRect(s, "SScrollText", SScrollText);
+    s.writeInteger("SScrollText", "ScrollStep", m_placement.storedLength(SScrollText, SScrollText->scrollStep()));
+    writeFontKeys(s, "SScrollText", storedFont(SScrollText), "Text.Font.");
     saveEffect(s, "SScrollText", kScrollerEffectPrefix, SScrollText->fontEffect(), TexturePictureKey::WriteEmpty);
     s.writeInteger("SScrollText", "Text.BackColor", SScrollText->backColor());
-    geometry("SkyScrollText1", SkyScrollText1);
-    s.writeInteger("SkyScrollText1", "Step", SkyScrollText1->step());
-    const FontSpec sky = m_fonts.value(SkyScrollText1, defaultSlotFont());
+    m_placement.writeStoredRect(s, "SkyScrollText1", SkyScrollText1);
+    s.writeInteger("SkyScrollText1", "Step", m_placement.storedLength(SkyScrollText1, SkyScrollText1->step()));
+    const FontSpec sky = storedFont(SkyScrollText1);
     s.writeInteger("SkyScrollText1", "Font.Charset", sky.charset);
     s.writeString("SkyScrollText1", "Font.Color", colorToString(sky.color));
     s.writeString("SkyScrollText1", "Font.Name", sky.name);
@@ -296,11 +293,11 @@ void TFrmFloat::WriteConfigFloat()
     s.writeString("SkyScrollText1", "Font.Style", fontStyleToString(sky.style));
     for (TAALabel *label : labels()) {
         const std::string section = fromQt(label->objectName());
-        geometry(section.c_str(), label);
+        m_placement.writeStoredRect(s, section, label);
         s.writeBool(section, "Visible", label->isVisibleTo(this));
         if (label != SresultText)
             s.writeString(section, "Caption", fromQt(label->caption()));
-        writeFontKeys(s, section, m_fonts.value(label, defaultSlotFont()));
+        writeFontKeys(s, section, storedFont(label));
         saveEffect(s, section, kLabelEffectPrefix, label->fontEffect(), TexturePictureKey::WriteEmpty);
     }
     Status committed = s.commit();
@@ -316,7 +313,8 @@ void TFrmFloat::AutoLayoutFloat()
         const int width = QFontMetrics(l->font()).horizontalAdvance(l->caption());
         l->move(roundHalfEven((m_stage.width() - width) / 2.0), l->y());
     };
-    auto height = [](const TAALabel *l) { return QFontMetrics(l->font()).height(); };
+    // A label's own height, its shadow included, so that the next one starts below it.
+    auto height = [](const TAALabel *l) { return l->height(); };
     centre(SFirstTitle);
     SFirstTitle->move(SFirstTitle->x(), 35);
     SSecondTitle->move(SSecondTitle->x(), SFirstTitle->y() + height(SFirstTitle) + 5);
@@ -338,7 +336,60 @@ void TFrmFloat::AutoLayoutFloat()
     const int listHeight = std::max(h, std::min(m_stage.height() - 200, Label_return->y() - 10 - top));
     for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)})
         scroller->setGeometry(scroller->x(), top, scroller->width(), listHeight);
+    // Arranged for this stage, the layout is stored as made for it.
+    const QSize stage = m_stage;
+    m_placement.reset(StageScale({stage.width(), stage.height()}, {stage.width(), stage.height()}));
     WriteConfigFloat();
+}
+
+void TFrmFloat::keepListsInside()
+{
+    for (QWidget *list : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)}) {
+        QRect r = list->geometry();
+        // It hangs below the titles it stood under and keeps its lower end: on a
+        // stage of another shape the room between them is the list's.
+        const auto stored = m_placement.placedFrom(list);
+        const TAALabel *above = nullptr;
+        for (const TAALabel *label : {SFirstTitle, SSecondTitle, SresultText, Sline}) {
+            const auto from = m_placement.placedFrom(label);
+            if (label->isVisibleTo(this) && stored && from && from->bottom() <= stored->top &&
+                (!above || from->bottom() > m_placement.placedFrom(above)->bottom()))
+                above = label;
+        }
+        if (above && !m_placement.scale().identity())
+            r.setTop(above->geometry().bottom() + 1 +
+                     m_placement.scale().lengthToStage(stored->top - m_placement.placedFrom(above)->bottom()));
+        // Never over the titles, nor past the window's edges.
+        for (const TAALabel *label : {SFirstTitle, SSecondTitle, SresultText, Sline})
+            if (label->isVisibleTo(this) && label->y() < r.top() && label->geometry().bottom() >= r.top() &&
+                label->x() < r.right() && r.left() < label->geometry().right())
+                r.setTop(label->geometry().bottom() + 1);
+        r.setLeft(std::max(0, r.left()));
+        r.setRight(std::min(m_stage.width() - 1, r.right()));
+        r.setBottom(std::min(m_stage.height() - 1, r.bottom()));
+        if (r != list->geometry()) {
+            list->setGeometry(r);
+            m_placement.moved(list);
+        }
+    }
+}
+
+void TFrmFloat::applyFont(QWidget *element, const FontSpec &spec)
+{
+    m_fonts[element] = spec;
+    setElementFont(element, spec);
+}
+
+void TFrmFloat::storeLabel(const TAALabel *label)
+{
+    auto opened = openSettings(m_programDir);
+    if (!opened)
+        return;
+    const std::string section = fromQt(label->objectName());
+    m_placement.writeStoredRect(*opened, section, label);
+    writeFontKeys(*opened, section, m_placement.storedFont(label, m_fonts.value(label, defaultSlotFont())));
+    if (Status committed = opened->commit(); !committed)
+        m_services.messages.notify(this, QStringLiteral("提示"), toQt(committed.error().message));
 }
 
 void TFrmFloat::attach(QWidget *element)
@@ -492,12 +543,7 @@ void TFrmFloat::scrollerMenu(const QPoint &globalPos)
         if (!chosen)
             return;
         const FontSpec spec = *chosen;
-        m_fonts[scroller] = spec;
-        scroller->setFont(toQFont(spec));
-        if (m_mode == 1)
-            SScrollText->setFontColor(spec.color);
-        else
-            SkyScrollText1->setFontColor(spec.color);
+        applyFont(scroller, spec);
         m_results.blockWidth = m_measurer.measure(spec, m_results.sample).width;
         scroller->resize(m_results.blockWidth, scroller->height());
         centreScroller(m_results.blockWidth);

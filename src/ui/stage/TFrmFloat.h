@@ -8,6 +8,7 @@
 #include "core/stage/ResultsText.h"
 #include "ui/common/Fonts.h"
 #include "ui/common/StretchedPicture.h"
+#include "ui/stage/ScaledPlacement.h"
 
 #include <QImage>
 #include <QMap>
@@ -58,6 +59,8 @@ public:
     const ResultsText &results() const { return m_results; }
     bool adjustMode() const { return m_adjustMode; }
     bool layoutDirty() const { return m_dirty; }
+    // How the window's stored layout ("screensec") maps onto this stage.
+    const StageScale &scale() const { return m_placement.scale(); }
 
     TAALabel *SFirstTitle = nullptr;
     TAALabel *SSecondTitle = nullptr;
@@ -91,6 +94,12 @@ private:
     void exportResults();
     void editText(TAALabel *label, const char *section);
     void attach(QWidget *element);
+    void applyFont(QWidget *element, const FontSpec &spec);
+    // A label changed from its menu on a stage shown in proportion: its place and
+    // font are stored again in their stored form.
+    void storeLabel(const TAALabel *label);
+    // The lists stay clear of the titles above them and inside the window.
+    void keepListsInside();
     QString datedText(const QString &text) const;
 
     std::filesystem::path m_programDir;
@@ -99,7 +108,8 @@ private:
     Results m_data;
     QtTextMeasurer m_measurer;
     ResultsText m_results;
-    QMap<const QWidget *, FontSpec> m_fonts;
+    QMap<const QWidget *, FontSpec> m_fonts;  // as shown
+    ScaledPlacement m_placement;
     StretchedPicture m_background;
     QString m_resultTemplate;
     int m_mode = 2;

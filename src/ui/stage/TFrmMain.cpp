@@ -98,7 +98,8 @@ TFrmMain::TFrmMain(std::filesystem::path programDir, Services services, QSize st
                                [this] { m_layout->ArrangeAllSlots(true); }, [this] { return m_layout->slotAreasOnStage().front(); }},
                               this);
     m_photos->addModeItems(m_menuSettings);
-    m_proofBadge = new ProofBadge(this);
+    m_proofBadge = new ProofBadge(
+        this, [this] { return overlayScale({StageWidth(), StageHeight()}, m_layout->fitToScreen()); });
     m_guestBanner = new GuestNumbersBanner(this);
     m_session->setSlotStage(this);
     Timer1.setTimerType(Qt::PreciseTimer);
