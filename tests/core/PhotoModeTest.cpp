@@ -247,6 +247,7 @@ TEST(PhotoMode, PhotosAreDecodedForTheSlotsAsTheyAreShownOnThisScreen)
         int width, height;
         bool fit;
         DecodeBox expected;
+        double pixelRatio = 1.0;
     };
     const Case cases[] = {
         {1920, 1080, true, {400, 300}},
@@ -257,6 +258,8 @@ TEST(PhotoMode, PhotosAreDecodedForTheSlotsAsTheyAreShownOnThisScreen)
         {5760, 1080, true, {400, 300}},
         {3840, 2160, false, {300, 350}},  // not fitted: arranged anew with the default slots
         {1920, 1080, false, {400, 300}},
+        {1920, 1080, true, {800, 600}, 2.0},  // a 4K screen of 1920x1080 logical pixels
+        {1280, 720, true, {401, 300}, 1.5},  // 267x200 logical
     };
     AwardTable awards;
     awards.AwardCount = 1;
@@ -270,9 +273,9 @@ TEST(PhotoMode, PhotosAreDecodedForTheSlotsAsTheyAreShownOnThisScreen)
                                  "[0phoautoset]\r\n20=5|10|20|10|300|350|clWhite|10|x|[]\r\n");
         auto store = IniStore::open(dir / "set.dat");
         const std::string screen = std::to_string(c.width) + "*" + std::to_string(c.height);
-        const DecodeBox box = photoDecodeBox(*store, awards, c.width, c.height, screen);
-        EXPECT_EQ(box.width, c.expected.width) << screen << " fit " << c.fit;
-        EXPECT_EQ(box.height, c.expected.height) << screen << " fit " << c.fit;
+        const DecodeBox box = photoDecodeBox(*store, awards, c.width, c.height, screen, c.pixelRatio);
+        EXPECT_EQ(box.width, c.expected.width) << screen << " fit " << c.fit << " ratio " << c.pixelRatio;
+        EXPECT_EQ(box.height, c.expected.height) << screen << " fit " << c.fit << " ratio " << c.pixelRatio;
     }
 }
 

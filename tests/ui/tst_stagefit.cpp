@@ -550,6 +550,9 @@ private slots:
             {toQFont(withSize(defaultSlotFont(), 9)), {QStringLiteral("0012345  ab cd"), QStringLiteral("  x")}},
             {toQFont(withSize(defaultSlotFont(), 37)), {QStringLiteral("张三丰7  研发中心-软件部"), QStringLiteral("Wang Xiaoming 0042")}},
             {toQFont(withSize(defaultSlotFont(), 90)), {QStringLiteral("奖 1j")}},
+            // Many lines, glyphs reaching above and below their neighbours: laid out band by band.
+            {toQFont(withSize(defaultSlotFont(), 14)),
+             QStringList(12, QStringLiteral("张三丰 0012  Wang Üj|  李四 ÅÇgq")) << QStringLiteral("末行 jjj")},
             {QFont(QStringLiteral("DejaVu Serif"), 24), {QStringLiteral("研发中心-软件部 Ünïcødé 12")}},
             {underlined, {QStringLiteral("张三丰 0012  李四"), QStringLiteral("李四 张三丰")}},
         };

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <memory>
 #include <optional>
@@ -60,7 +61,7 @@ DecodeBox shownPhotoSlotSize(const IniStore &store, int n, int stageWidth, int s
 }
 
 DecodeBox photoDecodeBox(const IniStore &store, const AwardTable &awards, int stageWidth, int stageHeight,
-                         const std::string &screen)
+                         const std::string &screen, double pixelRatio)
 {
     DecodeBox box;
     for (int i = 0; i < awards.AwardCount; ++i)
@@ -74,7 +75,10 @@ DecodeBox photoDecodeBox(const IniStore &store, const AwardTable &awards, int st
         box = {400, 300};
     box.width = std::clamp(box.width, 1, std::max(1, stageWidth));
     box.height = std::clamp(box.height, 1, std::max(1, stageHeight));
-    return box;
+    // Slots are laid out in logical pixels; a screen of more device pixels per
+    // logical one draws them with that many more.
+    const double ratio = std::clamp(pixelRatio, 1.0, 4.0);
+    return {static_cast<int>(std::lround(box.width * ratio)), static_cast<int>(std::lround(box.height * ratio))};
 }
 
 namespace {

@@ -32,9 +32,10 @@ DecodeBox shownPhotoSlotSize(const IniStore &store, int n, int stageWidth, int s
 
 // The size photos are decoded to: the largest slot the award table's batch
 // sizes show on this stage (shownPhotoSlotSize), so that a 4K screen gets
-// photos decoded for its larger slots; never larger than the stage.
+// photos decoded for its larger slots; never larger than the stage. In device
+// pixels: the logical size times the screen's device pixel ratio.
 DecodeBox photoDecodeBox(const IniStore &store, const AwardTable &awards, int stageWidth, int stageHeight,
-                         const std::string &screen);
+                         const std::string &screen, double pixelRatio = 1.0);
 
 struct PhotoFailure {
     int index = 0;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -58,7 +59,7 @@ QRect inked(const QImage &image)
 quint32 over(quint32 dst, quint32 src)
 {
     const quint32 inverse = 255 - (src >> 24);
-    auto byteMul = [inverse](quint32 x) { // x * inverse / 255 on two channels at once, as Qt rounds it
+    auto byteMul = [inverse](quint32 x) {  // x * inverse / 255 on two channels at once, as Qt rounds it
         x *= inverse;
         return ((x + ((x >> 8) & 0xff00ff) + 0x800080) >> 8) & 0xff00ff;
     };
@@ -73,10 +74,10 @@ void layOver(quint32 *dst, const quint32 *src, int pixels)
     for (; i + 4 <= pixels; i += 4) {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(s, zero)) == 0xffff)
-            continue; // nothing inked in these four pixels
+            continue;  // nothing inked in these four pixels
         const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
         if (_mm_movemask_epi8(_mm_cmpeq_epi8(d, zero)) == 0xffff) {
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), s); // the usual case: no glyph there yet
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), s);  // the usual case: no glyph there yet
             continue;
         }
         __m128i inverse = _mm_sub_epi32(full, _mm_srli_epi32(s, 24));
@@ -95,7 +96,7 @@ void layOver(quint32 *dst, const quint32 *src, int pixels)
             dst[i] = over(dst[i], src[i]);
 }
 
-} // namespace
+}  // namespace
 
 bool GlyphSprites::suits(QPainter &painter, QPointF origin)
 {
@@ -213,12 +214,22 @@ void GlyphSprites::draw(QPainter &painter, QPointF origin, QSize area, const std
     }
     if (area.isEmpty())
         return;
-    if (m_layer.size() != area)
-        m_layer = QImage(area, QImage::Format_ARGB32_Premultiplied);
-    m_layer.fill(0);
-    uchar *bits = m_layer.bits();
-    const qsizetype stride = m_layer.bytesPerLine();
+    // The glyphs are laid into a band a few lines high and the band is drawn as it
+    // fills: a band stays in the processor's cache where a layer as large as a block
+    // at 3840x2160 (16 MB) would be cleared, laid into and blended from memory.
+    // Bands that overlap blend one over the other, as glyphs drawn one by one do.
     const QRect bounds(QPoint(0, 0), area);
+    QRect inked;  // what the band holds, in the block's coordinates
+    int top = 0;  // the block's row at the band's first row
+    auto flush = [&] {
+        if (inked.isEmpty())
+            return;
+        const QRect source = inked.translated(0, -top);
+        painter.drawImage(origin.toPoint() + inked.topLeft(), m_layer, source);
+        for (int row = source.top(); row <= source.bottom(); ++row)
+            std::memset(m_layer.scanLine(row) + source.left() * 4, 0, static_cast<size_t>(source.width()) * 4);
+        inked = QRect();
+    };
     for (const PlacedGlyph &g : glyphs) {
         const qint64 x = fixed64(g.position.x()), y = fixed64(g.position.y());
         const int fx = static_cast<int>(x & 63), fy = static_cast<int>(y & 63);
@@ -229,13 +240,25 @@ void GlyphSprites::draw(QPainter &painter, QPointF origin, QSize area, const std
         const QRect r = placed & bounds;
         if (r.isEmpty())
             continue;
-        const qsizetype srcStride = s.image.bytesPerLine();
+        if (!inked.isEmpty() && (r.top() < top || r.bottom() >= top + m_layer.height()))
+            flush();
+        if (inked.isEmpty()) {
+            // Room above for a taller glyph of the same line and below for the next lines.
+            top = r.top() - r.height() / 2;
+            const QSize band(area.width(), std::max(4 * r.height(), 64));
+            if (m_layer.width() != band.width() || m_layer.height() < r.bottom() - top + 1) {
+                m_layer = QImage(band, QImage::Format_ARGB32_Premultiplied);
+                m_layer.fill(0);
+            }
+        }
+        inked |= r;
+        const qsizetype srcStride = s.image.bytesPerLine(), stride = m_layer.bytesPerLine();
         const uchar *src = s.image.constBits() + (r.top() - placed.top()) * srcStride + (r.left() - placed.left()) * 4;
-        uchar *dst = bits + r.top() * stride + r.left() * 4;
+        uchar *dst = m_layer.bits() + (r.top() - top) * stride + r.left() * 4;
         for (int row = 0; row < r.height(); ++row, src += srcStride, dst += stride)
             layOver(reinterpret_cast<quint32 *>(dst), reinterpret_cast<const quint32 *>(src), r.width());
     }
-    painter.drawImage(origin.toPoint(), m_layer);
+    flush();
 }
 
-} // namespace tessaly
+}  // namespace tessaly

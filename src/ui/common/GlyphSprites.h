@@ -18,13 +18,13 @@ class QPainter;
 namespace tessaly {
 
 struct PlacedGlyph {
-    int font = 0;      // in the fonts given to draw
-    quint32 index = 0; // the glyph in that font
-    QPointF position;  // its baseline origin
+    int font = 0;       // in the fonts given to draw
+    quint32 index = 0;  // the glyph in that font
+    QPointF position;   // its baseline origin
 };
 
 class GlyphSprites {
-  public:
+public:
     // Whether sprites paint what the painter would: the raster engine at one device
     // pixel per pixel, no scaling or rotation, an opaque solid pen, source-over at
     // full opacity.
@@ -36,10 +36,10 @@ class GlyphSprites {
     // Forgets every sprite: the fonts they were rendered from changed.
     void clear();
 
-  private:
+private:
     struct Sprite {
-        QImage image;  // premultiplied, cropped to what is inked
-        QPoint offset; // of its top left from the glyph's whole-pixel origin
+        QImage image;   // premultiplied, cropped to what is inked
+        QPoint offset;  // of its top left from the glyph's whole-pixel origin
     };
     // The sub-pixel positions (in 64ths, as Qt keeps glyph positions) a font draws
     // alike, along x and along y, and the first fraction of each class.
@@ -53,10 +53,10 @@ class GlyphSprites {
     QRgb m_color = 0;
     std::vector<Classes> m_classes;
     std::vector<bool> m_classesKnown;
-    QHash<quint64, int> m_index; // font slot, x and y class, glyph -> m_sprites
+    QHash<quint64, int> m_index;  // font slot, x and y class, glyph -> m_sprites
     std::vector<Sprite> m_sprites;
     qsizetype m_spriteBytes = 0;
-    QImage m_layer;
+    QImage m_layer;  // the band the glyphs are laid into, clear between paints
 };
 
-} // namespace tessaly
+}  // namespace tessaly

@@ -262,7 +262,8 @@ void PhotoStage::LoadPhotos()
     const std::vector<std::string> names = session.lists().NameList;
     DecodeBox box{400, 300};
     if (auto settings = openSettings(m_host.programDir))
-        box = photoDecodeBox(*settings, session.awards(), stageWidth(), stageHeight(), fromQt(screenKey()));
+        box = photoDecodeBox(*settings, session.awards(), stageWidth(), stageHeight(), fromQt(screenKey()),
+                             m_host.stage->devicePixelRatioF());
     box = boxWithinBudget(box, static_cast<int>(names.size()), kPhotoTableBudget);
 
     // Photos unchanged since an earlier load come from the user's cache, decoded for this box.
@@ -352,17 +353,18 @@ PhotoCaption *PhotoStage::caption(int i) const
 const QImage *PhotoStage::winnerImage(int entry, QSize slotSize)
 {
     const QImage *rolled = imageFor(entry);
+    const qreal ratio = m_host.stage->devicePixelRatioF();
+    const DecodeBox box{qRound(slotSize.width() * ratio), qRound(slotSize.height() * ratio)};
     const auto &names = m_host.session->lists().NameList;
     // The table keeps photos within its memory budget; a winner whose slot is
     // larger is decoded again from the file at the slot's size.
     if (entry < 0 || static_cast<size_t>(entry) >= names.size() || !m_table.photo(entry) ||
-        (rolled->width() >= slotSize.width() && rolled->height() >= slotSize.height()))
+        (rolled->width() >= box.width && rolled->height() >= box.height))
         return rolled;
-    auto decoded = loadJpegFile(photoFile(m_host.programDir, names[static_cast<size_t>(entry)]),
-                                {slotSize.width(), slotSize.height()});
+    auto decoded = loadJpegFile(photoFile(m_host.programDir, names[static_cast<size_t>(entry)]), box);
     if (!decoded)
         return rolled;
-    const RgbImage sharp = shrinkToCover(std::move(*decoded), {slotSize.width(), slotSize.height()});
+    const RgbImage sharp = shrinkToCover(std::move(*decoded), box);
     m_winnerImages.push_back(
         QImage(sharp.bits(), sharp.width, sharp.height, sharp.bytesPerLine(), QImage::Format_RGB32).copy());
     return &m_winnerImages.back();
