@@ -308,16 +308,25 @@ private slots:
         QCOMPARE(code->text().size(), 39);  // 8 groups of 4 hex digits
         QCOMPARE(code->text(), QString::fromStdString(show.session().captions().proofCode));
 
-        // The link opens the guests' step on the console; a number typed there shows at once.
+        // The link opens the guests' step on the console; a number typed there shows at once,
+        // added by the button or by Enter (once, with no complaint about an empty number).
+        const auto boxes = show.s.messages.shown.size();
         QTimer::singleShot(0, [] {
             auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
-            dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"))->setText(QStringLiteral("4711"));
+            auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+            edit->setText(QStringLiteral("4711"));
             dialog->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+            QTest::keyClicks(edit, QStringLiteral("815"));
+            QTest::keyClick(edit, Qt::Key_Return);
+            QVERIFY(dialog->isVisible());
             dialog->reject();
         });
         emit guests->linkActivated(QStringLiteral("guests"));
-        QVERIFY2(guests->text().contains(QStringLiteral("4711")), qPrintable(guests->text()));
+        QVERIFY2(guests->text().contains(QStringLiteral("4711")) && guests->text().contains(QStringLiteral("815")),
+                 qPrintable(guests->text()));
+        QCOMPARE(show.session().guestStep().numbers.size(), size_t(2));
+        QVERIFY2(show.s.messages.shown.size() == boxes, qPrintable(show.s.messages.shown.value(boxes).text));
 
         // The first roll mixes the number in; after the stop the chain's hash stands on the console.
         show.button("GoButton")->click();

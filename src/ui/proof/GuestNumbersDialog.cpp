@@ -41,6 +41,10 @@ GuestNumbersDialog::GuestNumbersDialog(DrawSession &session, Apply apply, QWidge
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("关闭"));
     layout->addWidget(buttons);
+    // Enter in the field adds the number, once: no button of the dialog takes the
+    // key as well (it added an empty number over it, or closed the dialog).
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(add, &QPushButton::clicked, this, &GuestNumbersDialog::addNumber);
     connect(m_edit, &QLineEdit::returnPressed, this, &GuestNumbersDialog::addNumber);
