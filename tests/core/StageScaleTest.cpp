@@ -147,8 +147,38 @@ TEST(StageScale, FontsFollowTheSmallerFactorAndComeBackWhenSaved)
         EXPECT_DOUBLE_EQ(overlayScale(c.stage, c.fit), c.overlay);
         EXPECT_EQ(scale.referenceKey(), c.fit ? "1920*1080" : screenKey(c.stage.width, c.stage.height));
     }
-    // A key that is no screen size leaves the stage as it is.
-    EXPECT_TRUE(StageScale::forStored("", k4k, true).identity());
+    // A layout never arranged (the shipped one) is made for a 1080-line stage:
+    // arranged on a larger screen at that size and shown in proportion; on a
+    // wide screen of 1080 lines, a smaller one, or not fitted, for the stage itself.
+    struct FirstCase {
+        TextSize stage;
+        bool fit;
+        TextSize arranged;
+    };
+    const FirstCase first[] = {{k4k, true, k1080},           {{2560, 1440}, true, k1080}, {{2560, 1600}, true, {1920, 1200}},
+                               {kWide, true, kWide},         {kWider, true, kWider},      {kSmall, true, kSmall},
+                               {k1080, true, k1080},         {k4k, false, k4k}};
+    // A font fitted on the stage and stored never comes back larger than it was
+    // fitted at (it would no longer fit); on a larger stage a stored font goes
+    // back as it was.
+    for (TextSize stage : {k4k, TextSize{2560, 1440}, kSmall, TextSize{3000, 1700}}) {
+        const StageScale scale = StageScale::forStored("1920*1080", stage, true);
+        for (int size = 2; size <= 300; ++size) {
+            EXPECT_LE(scale.fontToStage(scale.fontToStored(withSize(font, size))).size, size)
+                << size << " on " << stage.width << "x" << stage.height;
+            if (scale.factor() >= 1)
+                EXPECT_EQ(scale.fontToStored(scale.fontToStage(withSize(font, size))).size, size)
+                    << size << " on " << stage.width << "x" << stage.height;
+        }
+    }
+    for (const FirstCase &c : first) {
+        EXPECT_EQ(firstArrangementSize(c.stage, c.fit), c.arranged) << c.stage.width << "x" << c.stage.height;
+        for (const char *neverArranged : {"", "1920", "junk"}) {
+            const StageScale scale = StageScale::forStored(neverArranged, c.stage, c.fit);
+            EXPECT_EQ(scale.reference(), c.arranged) << c.stage.width << "x" << c.stage.height;
+            EXPECT_EQ(scale.stage(), c.stage);
+        }
+    }
 }
 
 SlotGridLayout storedGrid(int n)

@@ -338,6 +338,66 @@ private slots:
         QVERIFY2(problems.isEmpty(), qPrintable(QStringLiteral("%1 faults").arg(problems.size())));
     }
 
+    void aNewEventOpenedFirstOnALargerScreenShowsTheShippedLookInProportion_data()
+    {
+        QTest::addColumn<QSize>("screen");
+        QTest::newRow("3840x2160") << QSize(3840, 2160);
+        QTest::newRow("2560x1440") << QSize(2560, 1440);
+    }
+    void aNewEventOpenedFirstOnALargerScreenShowsTheShippedLookInProportion()
+    {
+        // The shipped layout has never been arranged: on a 4K television it is
+        // arranged as on a 1080 projector and shown in proportion, not at 1080 sizes.
+        QFETCH(QSize, screen);
+        const double f = screen.height() / 1080.0;
+        struct Look {
+            QMap<QString, QRect> places;
+            QMap<QString, int> fonts;
+            std::string stored;
+        };
+        auto lookOf = [](QSize size) {
+            Stage st(size, false, 12);
+            TFrmMain &w = *st.window;
+            w.Status->setCaption(QStringLiteral("正在抽取：幸运奖 第1/2批，本批 15 名"));
+            w.layout().placeCaptions();
+            Look look;
+            for (const TAALabel *e : {w.FirstTitle, w.SecondTitle, w.Status, w.readyLuck}) {
+                look.places[e->objectName()] = e->geometry();
+                look.fonts[e->objectName()] = e->font().pixelSize() > 0 ? e->font().pixelSize() : e->font().pointSize();
+            }
+            look.places[w.GoButton->objectName()] = w.GoButton->geometry();
+            for (int n : {15, 100}) {
+                w.layout().ArrangeSlots(n);
+                n <= kMaxSlots ? w.layout().ReadConfiglabel(n, false) : w.layout().ReadConfiglabel20(n, false);
+                const QFont font = (n <= kMaxSlots ? w.Labels[0] : w.Label21)->font();
+                look.fonts[QString::number(n)] = font.pixelSize() > 0 ? font.pixelSize() : font.pointSize();
+            }
+            QStringList problems = faults(w, true);
+            if (!problems.isEmpty())
+                qWarning().noquote() << problems.join(QLatin1String("; "));
+            look.stored = openSettings(st.dir)->readString("Option", "screenmain");
+            return look;
+        };
+        const Look at1080 = lookOf(QSize(1920, 1080)), large = lookOf(screen);
+        QCOMPARE(at1080.stored, std::string("1920*1080"));
+        QCOMPARE(large.stored, std::string("1920*1080"));  // stored as made for 1080 lines
+        for (auto it = at1080.fonts.begin(); it != at1080.fonts.end(); ++it) {
+            const int now = large.fonts.value(it.key());
+            QVERIFY2(std::abs(now - it.value() * f) <= 1 + it.value() * f * 0.05,
+                     qPrintable(QStringLiteral("%1: %2, %3 at 1080").arg(it.key()).arg(now).arg(it.value())));
+        }
+        for (auto it = at1080.places.begin(); it != at1080.places.end(); ++it) {
+            const QRect was = it.value(), now = large.places.value(it.key());
+            const double slack = 4 * f + was.width() * f * 0.05;
+            QVERIFY2(std::abs(now.center().x() - was.center().x() * f) <= slack &&
+                         std::abs(now.center().y() - was.center().y() * f) <= slack &&
+                         std::abs(now.height() - was.height() * f) <= slack,
+                     qPrintable(QStringLiteral("%1 at (%2,%3) %4x%5, (%6,%7) %8x%9 at 1080")
+                                    .arg(it.key()).arg(now.x()).arg(now.y()).arg(now.width()).arg(now.height())
+                                    .arg(was.x()).arg(was.y()).arg(was.width()).arg(was.height())));
+        }
+    }
+
     void aStageArrangedForOneScreenShowsInProportionOnAnother_data()
     {
         QTest::addColumn<QSize>("screen");

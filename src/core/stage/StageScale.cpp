@@ -74,14 +74,22 @@ StageScale::StageScale(TextSize reference, TextSize stage) : m_reference(referen
 StageScale StageScale::forStored(std::string_view storedScreenKey, TextSize stage, bool fitToScreen)
 {
     const auto stored = parseScreenKey(storedScreenKey);
-    if (!fitToScreen || !stored)
+    if (!fitToScreen)
         return StageScale(stage, stage);
-    return StageScale(*stored, stage);
+    return StageScale(stored ? *stored : firstArrangementSize(stage, true), stage);
 }
 
 double overlayScale(TextSize stage, bool fitToScreen)
 {
     return fitToScreen ? std::max(1.0, StageScale({1920, 1080}, stage).factor()) : 1.0;
+}
+
+TextSize firstArrangementSize(TextSize stage, bool fitToScreen)
+{
+    const double factor = overlayScale(stage, fitToScreen);
+    if (factor <= 1.0)
+        return stage;
+    return {std::max(1, roundHalfEven(stage.width / factor)), std::max(1, roundHalfEven(stage.height / factor))};
 }
 
 std::string StageScale::referenceKey() const
@@ -178,7 +186,14 @@ FontSpec StageScale::fontToStage(const FontSpec &font) const
 
 FontSpec StageScale::fontToStored(const FontSpec &font) const
 {
-    return identity() ? font : scaleFont(font, 1.0 / factor());
+    if (identity())
+        return font;
+    FontSpec stored = scaleFont(font, 1.0 / factor());
+    // Rounded both ways, a font fitted on this stage could come back a point
+    // larger than it was fitted at: stored no larger than shows at that size.
+    while (font.size > 0 && stored.size > 1 && fontToStage(stored).size > font.size)
+        stored = withSize(stored, stored.size - 1);
+    return stored;
 }
 
 // Slot layouts ----------------------------------------------------------------
@@ -294,8 +309,10 @@ SlotGridLayout slotGridToStage(const SlotGridLayout &stored, const StageScale &s
 SlotGridLayout slotGridToStored(const SlotGridLayout &shown, const StageScale &scale)
 {
     SlotGridLayout out = shown;
-    if (!scale.identity())
+    if (!scale.identity()) {
         out = mapGrid(shown, 1.0 / scale.factor(), [&](const StageRect &r) { return scale.toStored(r); });
+        out.font = scale.fontToStored(shown.font);
+    }
     out.screen = scale.referenceKey();
     return out;
 }
@@ -310,8 +327,10 @@ SlotBlockLayout slotBlockToStage(const SlotBlockLayout &stored, const StageScale
 SlotBlockLayout slotBlockToStored(const SlotBlockLayout &shown, const StageScale &scale)
 {
     SlotBlockLayout out = shown;
-    if (!scale.identity())
+    if (!scale.identity()) {
         out = mapBlock(shown, 1.0 / scale.factor(), [&](const StageRect &r) { return scale.toStored(r); });
+        out.font = scale.fontToStored(shown.font);
+    }
     out.screen = scale.referenceKey();
     return out;
 }

@@ -52,13 +52,19 @@ bool sectionNeedsArranging(std::string_view storedScreenKey, TextSize stage, boo
 // fitted to its screen, never smaller than that.
 double overlayScale(TextSize stage, bool fitToScreen);
 
+// The size a layout never arranged (the shipped one, whose fonts are drawn for
+// a 1080-line stage) is arranged and stored for: on a larger stage fitted to
+// its screen, a stage of the same shape brought down by the overlay scale, so
+// that it shows in proportion; otherwise the stage itself.
+TextSize firstArrangementSize(TextSize stage, bool fitToScreen);
+
 class StageScale {
 public:
     StageScale() = default;  // the identity
     StageScale(TextSize reference, TextSize stage);
-    // For a layout stored with `storedScreenKey`: the identity when the key is
-    // not a screen size (the layout is taken as made for this stage) or when
-    // the stage is not fitted to the screen.
+    // For a layout stored with `storedScreenKey`: the identity when the stage is
+    // not fitted to the screen; for a key that is not a screen size (a layout
+    // never arranged), as made for firstArrangementSize.
     static StageScale forStored(std::string_view storedScreenKey, TextSize stage, bool fitToScreen);
 
     TextSize reference() const { return m_reference; }

@@ -474,6 +474,9 @@ void StageLayout::AutoLayoutMain()
     auto sized = [&](const char *section, const char *key, const char *def) {
         return scale().lengthToStage(storedSize(s, section, key, def));
     };
+    // The margins between the elements grow with them on a larger stage, so that
+    // captions grown with the stage do not run into the buttons below them.
+    auto gap = [&](int px) { return std::max(px, scale().lengthToStage(px)); };
     // A title wider than the stage takes a smaller font for good, so that it is whole on this screen.
     for (TAALabel *title : {m_window.FirstTitle, m_window.SecondTitle, m_window.readyLuck}) {
         if (title->width() <= W - 20 || title->caption().isEmpty())
@@ -485,38 +488,39 @@ void StageLayout::AutoLayoutMain()
     }
     m_window.Image_logo->move(3, 22);
     CentreOnStage(m_window.FirstTitle);
-    m_window.FirstTitle->move(m_window.FirstTitle->x(), 20);
+    m_window.FirstTitle->move(m_window.FirstTitle->x(), gap(20));
     keepTitleClearOfLogo(m_window.FirstTitle);
     // Below the whole first title, its shadow included.
-    m_window.SecondTitle->move(m_window.SecondTitle->x(), m_window.FirstTitle->height() + m_window.FirstTitle->y() + 5);
+    m_window.SecondTitle->move(m_window.SecondTitle->x(), m_window.FirstTitle->height() + m_window.FirstTitle->y() + gap(5));
     CentreOnStage(m_window.SecondTitle);
     keepTitleClearOfLogo(m_window.SecondTitle);
-    m_window.readyLuck->move(m_window.readyLuck->x(), roundHalfEven(H / 2.0) - 30);
+    m_window.readyLuck->move(m_window.readyLuck->x(), roundHalfEven(H / 2.0) - gap(30));
     CentreOnStage(m_window.readyLuck);
     const int marqueeHeight = sized("RzMarqueeStatus1", "Height", "30");
     m_window.RzMarqueeStatus1->setGeometry(0, H - marqueeHeight, W, m_window.RzMarqueeStatus1->height());
     const int goWidth = sized("GoButton", "Width", "76");
     const int stopWidth = sized("StopButton", "Width", "76");
-    const int buttonsTop = H - marqueeHeight - sized("GoButton", "Height", "33") - 10;
+    const int buttonsTop = H - marqueeHeight - sized("GoButton", "Height", "33") - gap(10);
     // The pair stays clear of the prize picture in the corner on a narrow stage.
-    const int pictureTop = H - marqueeHeight - sized("Image_Award", "Height", "60") - 10;
-    const int pictureLeft = W - sized("Image_Award", "Width", "80") - 10;
+    const int pictureTop = H - marqueeHeight - sized("Image_Award", "Height", "60") - gap(10);
+    const int pictureLeft = W - sized("Image_Award", "Width", "80") - gap(10);
     const bool pictureBeside = m_window.Image_Award->isVisibleTo(&m_window) && pictureTop < buttonsTop + m_window.GoButton->height();
-    const auto [goLeft, stopLeft] = placeButtonPair(W, goWidth, stopWidth, 200, pictureBeside ? pictureLeft - 10 : W);
+    const auto [goLeft, stopLeft] = placeButtonPair(W, goWidth, stopWidth, gap(200), pictureBeside ? pictureLeft - gap(10) : W);
     m_window.GoButton->move(goLeft, buttonsTop);
     m_window.StopButton->move(stopLeft, m_window.GoButton->y());
     CentreOnStage(m_window.Status);
-    m_window.Status->move(m_window.Status->x(), m_window.GoButton->y() - sized("Status", "Height", "33") - 10);
+    m_window.Status->move(m_window.Status->x(), m_window.GoButton->y() - sized("Status", "Height", "33") - gap(10));
     CentreOnStage(m_window.boss);
-    m_window.boss->move(m_window.boss->x(), m_window.Status->y() - sized("boss", "Height", "33") - 10);
-    m_window.Image_Award->move(W - sized("Image_Award", "Width", "80") - 10,
-                      m_window.RzMarqueeStatus1->y() - sized("Image_Award", "Height", "60") - 10);
+    m_window.boss->move(m_window.boss->x(), m_window.Status->y() - sized("boss", "Height", "33") - gap(10));
+    m_window.Image_Award->move(W - sized("Image_Award", "Width", "80") - gap(10),
+                      m_window.RzMarqueeStatus1->y() - sized("Image_Award", "Height", "60") - gap(10));
     m_prizeNameLift = 0;
-    m_window.Award->move(m_window.Image_Award->x(), m_window.Image_Award->y() - sized("Award", "Height", "23") - 10);
+    m_window.Award->move(m_window.Image_Award->x(), m_window.Image_Award->y() - sized("Award", "Height", "23") - gap(10));
     placeCaption(m_window.readyLuck, true);
     placeCaptions();
-    // Arranged for this stage, the layout is stored as made for it.
-    m_placement.reset(StageScale(stageSize(), stageSize()));
+    // Arranged for this stage, the layout is stored as made for it (for its
+    // 1080-line size on a larger screen, as the shipped layout is).
+    m_placement.reset(StageScale(firstArrangementSize(stageSize(), m_fitToScreen), stageSize()));
     WriteConfig();
 }
 

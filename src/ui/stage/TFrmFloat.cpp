@@ -336,9 +336,10 @@ void TFrmFloat::AutoLayoutFloat()
     const int listHeight = std::max(h, std::min(m_stage.height() - 200, Label_return->y() - 10 - top));
     for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)})
         scroller->setGeometry(scroller->x(), top, scroller->width(), listHeight);
-    // Arranged for this stage, the layout is stored as made for it.
-    const QSize stage = m_stage;
-    m_placement.reset(StageScale({stage.width(), stage.height()}, {stage.width(), stage.height()}));
+    // Arranged for this stage, the layout is stored as made for it (for its
+    // 1080-line size on a larger screen, as the shipped layout is).
+    const TextSize stage{m_stage.width(), m_stage.height()};
+    m_placement.reset(StageScale(firstArrangementSize(stage, !s || s->readBool("Option", kFitToScreenKey, true)), stage));
     WriteConfigFloat();
 }
 
