@@ -166,9 +166,10 @@ TEST(StageScale, FontsFollowTheSmallerFactorAndComeBackWhenSaved)
         for (int size = 2; size <= 300; ++size) {
             EXPECT_LE(scale.fontToStage(scale.fontToStored(withSize(font, size))).size, size)
                 << size << " on " << stage.width << "x" << stage.height;
-            if (scale.factor() >= 1)
+            if (scale.factor() >= 1) {
                 EXPECT_EQ(scale.fontToStored(scale.fontToStage(withSize(font, size))).size, size)
                     << size << " on " << stage.width << "x" << stage.height;
+            }
         }
     }
     for (const FirstCase &c : first) {

@@ -331,7 +331,12 @@ void TFrmFloat::AutoLayoutFloat()
         parseInteger(s->readString("label_return", "Width", "44"), w);
         parseInteger(s->readString("label_return", "Height", "25"), h);
     }
-    Label_return->move(m_stage.width() - w - 30, m_stage.height() - h - 30);
+    // Its stored size grown with the window, and never less than its own: the
+    // label is drawn in a font grown with it.
+    w = std::max(m_placement.scale().lengthToStage(w), Label_return->width());
+    h = std::max(m_placement.scale().lengthToStage(h), Label_return->height());
+    const int margin = std::max(30, m_placement.scale().lengthToStage(30));
+    Label_return->move(m_stage.width() - w - margin, m_stage.height() - h - margin);
     // The list ends above the back label, inside the window.
     const int listHeight = std::max(h, std::min(m_stage.height() - 200, Label_return->y() - 10 - top));
     for (QWidget *scroller : {static_cast<QWidget *>(SScrollText), static_cast<QWidget *>(SkyScrollText1)})
