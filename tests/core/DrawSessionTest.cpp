@@ -177,8 +177,25 @@ TEST(DrawSession, PhotoModeWaitsForThePhotos)
 {
     DrawFolder dir(10, {{"奖", 2, 1, "2"}}, "ispho=1\r\n");
     {
+        // A new event: its layout was never arranged.
+        auto store = IniStore::open(dir.path() / "set.dat");
+        ASSERT_TRUE(store);
+        store->writeString("Option", "screenmain", "");
+        ASSERT_TRUE(store->commit());
+    }
+    {
         Program install(dir);  // the first start's reset loads them at once
-        EXPECT_TRUE(install.shown.has(StageAction::LoadPhotos));
+        // The stage is arranged as soon as it is read: the load's boxes never
+        // stand over an unarranged stage.
+        const std::vector<StageAction> &actions = install.shown.actions;
+        const auto read = std::find(actions.begin(), actions.end(), StageAction::ReadConfig);
+        const auto arranged = std::find(actions.begin(), actions.end(), StageAction::AutoLayoutMain);
+        const auto loaded = std::find(actions.begin(), actions.end(), StageAction::LoadPhotos);
+        ASSERT_NE(loaded, actions.end());
+        ASSERT_NE(arranged, actions.end());
+        EXPECT_LT(read, arranged);
+        EXPECT_LT(arranged, loaded);
+        EXPECT_EQ(std::count(actions.begin(), actions.end(), StageAction::AutoLayoutMain), 1);
     }
     Program run(dir);
     EXPECT_TRUE(run.shown.has(StageAction::ShowPhotoPrompt));

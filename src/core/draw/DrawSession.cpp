@@ -148,8 +148,13 @@ DrawOutcome DrawSession::FormShow(const std::string &screenKey)
     if (onerun) {
         writeOptions(m_dir, {{"Option", "onerun", "0"}}, out);
         resetDraw(false, out);
-        if (layoutStale)
-            out.actions.push_back(StageAction::AutoLayoutMain);
+        if (layoutStale) {
+            // Arranged as soon as its layout is read: loading the photos shows
+            // its boxes over the stage, which must not stand there unarranged.
+            auto &actions = out.actions;
+            auto read = std::find(actions.begin(), actions.end(), StageAction::ReadConfig);
+            actions.insert(read == actions.end() ? actions.end() : read + 1, StageAction::AutoLayoutMain);
+        }
     } else if (layoutStale) {
         out.question = Question{QuestionKind::AutoLayout, TSL_GBK("提示"),
                                 TSL_GBK("当前电脑屏幕分辩率和前一次软件运行时的分辩率不同，"
