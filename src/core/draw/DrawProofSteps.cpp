@@ -55,9 +55,9 @@ void DrawSession::saveProofLines(DrawOutcome &out)
 {
     if (!m_proof.pending().empty() && m_restoreFailure.empty()) {
         DrawCommit commit;
-        commit.auditBlock = m_unsavedAudit + m_proof.takePending();
+        commit.auditBlock = m_debt.audit() + m_proof.takePending();
         const CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
-        m_unsavedAudit = result.auditWritten ? std::string() : commit.auditBlock;
+        m_debt.settleAudit(commit.auditBlock, result);
         for (const auto &error : result.errors)
             notifyError(out, error, TSL_GBK("抽奖校验记录保存失败："));
     }
@@ -76,7 +76,7 @@ DrawOutcome DrawSession::revealProof()
     // Everything composed so far reaches the chain first, so the reveal is its last line.
     settleOwedSave(out);
     saveProofLines(out);
-    if (m_saveOwed || !m_unsavedAudit.empty() || !m_proof.pending().empty()) {
+    if (m_debt.owed() || !m_debt.audit().empty() || !m_proof.pending().empty()) {
         notify(out, TSL_GBK("抽奖记录还没有全部保存，现在不能揭示种子。"), ErrorCode::FileWrite);
         return out;
     }

@@ -267,7 +267,7 @@ DrawOutcome DrawSession::EnableLists()
         m_flags.PredeterminedActive = before;  // nothing changed, the lists are not in force
         return out;
     }
-    if (!m_saveOwed)
+    if (!m_debt.owed())
         notify(out, TSL_GBK("可以重新开始抽奖"));
     return out;
 }
@@ -307,7 +307,7 @@ bool DrawSession::resetDraw(bool useLists, DrawOutcome &out, std::string history
     m_restoreFailure.clear();
     m_restoreRefused = false;
     m_lastBatch.clear();
-    m_withheld.reset();
+    m_debt.forgetWithheld();
     m_pool.clear();
     m_state.OrderCursor = -1;
     m_state.RollCount = 0;
@@ -340,20 +340,20 @@ void DrawSession::ClearDrawRecord(DrawCommit &commit)
         list.clear();
     for (auto &list : m_awardWinnerNames)
         list.clear();
-    m_unsavedRecord.clear();
+    m_debt.dropRecords();
     commit.clearRecord = true;  // ARecord.dat is emptied with the save of the reset
 }
 
 bool DrawSession::settleOwedSave(DrawOutcome &out)
 {
-    if (m_saveOwed) {
+    if (m_debt.owed()) {
         DrawCommit commit;
         commit.stateText = joinLines(m_lists.StateList);
         if (m_orderUnsaved && m_positionUnsaved)
             commit.orderText = orderFileText(m_pool);
         saveDraw(std::move(commit), false, out);
     }
-    return !m_saveOwed;
+    return !m_debt.owed();
 }
 
 DrawOutcome DrawSession::FormCloseQuery() const
@@ -377,11 +377,11 @@ DrawOutcome DrawSession::FormClose(int left, int top)
                  out);
     if (!m_restoreFailure.empty())
         return out;  // the winners were never read: a summary of nobody would mislead
-    const std::string block = m_unsavedLog + closingLogBlock(timestamp(), m_grade.awards, m_awardWinnerNames);
+    const std::string block = m_debt.log() + closingLogBlock(timestamp(), m_grade.awards, m_awardWinnerNames);
     if (Status appended = appendFileDurable(programFile(m_dir, files::kLog), block); !appended)
         notifyError(out, appended.error());
     else
-        m_unsavedLog.clear();
+        m_debt.logWritten();
     return out;
 }
 
@@ -531,7 +531,7 @@ void DrawSession::prepareBatch(DrawOutcome &out)
 {
     if (refuseUnrestored(out) || refuseRevealed(out))
         return;
-    if (m_withheld) {
+    if (m_debt.withheld()) {
         notify(out, TSL_GBK("上一批的中奖结果还没有保存成功，请先重试保存，成功后才能继续抽奖。"), ErrorCode::FileWrite);
         return;
     }
@@ -785,8 +785,8 @@ void DrawSession::stopBatch(DrawOutcome &out)
     if (soundPlays(SoundMoment::RollingStopped, m_grade.sounds, m_flags.AudioReady))
         out.actions.push_back(StageAction::PlayStopSound);
     m_flags.BatchReady = false;
-    if (m_saveOwed)
-        withholdWinners(out);
+    if (m_debt.owed())
+        m_debt.withhold(out, m_slotTexts, m_gridText);
     else
         out.actions.push_back(StageAction::ComposeMarquee);
     if (m_options.canready)
@@ -885,10 +885,6 @@ void DrawSession::AppendBatchRecord(const TakenBatch &batch, const std::string &
 
 void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &out)
 {
-    // Whatever an earlier failed save still owes the files goes with this one.
-    commit.recordBlock = m_unsavedRecord + commit.recordBlock;
-    commit.clearRecord = commit.clearRecord || m_clearRecordOwed;
-    commit.logBlock = m_unsavedLog + commit.logBlock;
     const bool position = withPosition || m_positionUnsaved;
     if (position) {
         auto writes = drawPositionWrites(
@@ -897,23 +893,21 @@ void DrawSession::saveDraw(DrawCommit commit, bool withPosition, DrawOutcome &ou
         commit.settings.insert(commit.settings.begin(), writes.begin(), writes.end());
     }
 
-    commit.auditBlock = m_unsavedAudit + m_proof.takePending() + commit.auditBlock;
+    commit.auditBlock = m_proof.takePending() + commit.auditBlock;
+    // Whatever an earlier failed save still owes the files goes with this one.
+    m_debt.carryInto(commit);
     // Every save is counted in set.dat with it, so a mirror and a folder can
     // tell which is further on, and what the special lists were at the last one.
     commit.settings.push_back({"Option", "commitcount", std::to_string(readCommitCount(m_dir).count + 1)});
     commit.settings.push_back({"Option", "commitlists", m_flags.PredeterminedActive ? "1" : "0"});
 
     CommitResult result = applyDrawCommit(m_dir, commit, m_interrupt);
-    m_unsavedAudit = result.auditWritten ? std::string() : commit.auditBlock;
+    m_debt.settle(commit, result);
     showProof();
-    m_unsavedRecord = result.recordWritten ? std::string() : commit.recordBlock;
-    m_clearRecordOwed = commit.clearRecord && !result.recordWritten;
-    m_unsavedLog = result.logWritten ? std::string() : commit.logBlock;
     if (commit.orderText && result.orderWritten)
         m_orderUnsaved = false;
     if (position)
         m_positionUnsaved = !result.settingsWritten;
-    m_saveOwed = !(result.recordWritten && result.orderWritten && result.stateWritten && result.settingsWritten);
     if (!result.setAside.empty())
         notify(out, TSL_GBK("中奖记录文件ARecord.dat的最后一行不完整（上次写入没有完成），已移到") + kCutRecords +
                         TSL_GBK("中保存，新的中奖记录从下一行开始。"),
@@ -929,34 +923,11 @@ void DrawSession::syncMirror()
     m_mirror.sync(programFile(m_dir, files::kLog), timestamp());
 }
 
-void DrawSession::withholdWinners(DrawOutcome &out)
-{
-    // Winners reach the stage only once their records are on disk: until the
-    // save goes through, the slots stand empty and the marquee as it was.
-    for (StageAction show : {StageAction::ShowSlotTexts, StageAction::ShowGridText, StageAction::ShowPhotoWinners}) {
-        auto at = std::find(out.actions.begin(), out.actions.end(), show);
-        if (at == out.actions.end())
-            continue;
-        m_withheld = show;
-        m_withheldSlots = m_slotTexts;
-        m_withheldGrid = m_gridText;
-        m_slotTexts.fill({});
-        m_gridText.clear();
-        if (show == StageAction::ShowPhotoWinners)
-            out.actions.erase(at);
-    }
-}
-
 DrawOutcome DrawSession::retrySave()
 {
     DrawOutcome out;
-    if (!settleOwedSave(out) || !m_withheld)
-        return out;
-    m_slotTexts = m_withheldSlots;
-    m_gridText = m_withheldGrid;
-    out.actions.push_back(*m_withheld);
-    out.actions.push_back(StageAction::ComposeMarquee);
-    m_withheld.reset();
+    if (settleOwedSave(out))
+        m_debt.release(out, m_slotTexts, m_gridText);
     return out;
 }
 

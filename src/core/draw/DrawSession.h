@@ -12,6 +12,7 @@
 #include "draw/DrawOutcome.h"
 #include "draw/DrawState.h"
 #include "draw/Random.h"
+#include "draw/SaveDebt.h"
 #include "draw/SlotStage.h"
 #include "event/OperatorNotices.h"
 #include "draw/MirrorLink.h"
@@ -72,7 +73,7 @@ public:
     DrawOutcome StartRolling();
     DrawOutcome StopBatch();
     // A stop's save failed: its winners are not shown until retrySave succeeds.
-    bool winnersWithheld() const { return m_withheld.has_value(); }
+    bool winnersWithheld() const { return m_debt.withheld(); }
     DrawOutcome GoButtonClick();
     DrawOutcome StopButtonClick();
     // The start key on release; other keys do nothing.
@@ -162,7 +163,7 @@ public:
     // chain and the draw ends until a restart starts a new commitment.
     DrawOutcome revealProof();
     // A stop's save failed and its records are still owed to the files.
-    bool saveOwed() const { return m_saveOwed; }
+    bool saveOwed() const { return m_debt.owed(); }
     // Tries the owed save again (the console's retry); notices say what still
     // failed. Once it is on disk, the winners it withheld come back to be shown.
     DrawOutcome retrySave();
@@ -304,7 +305,6 @@ private:
     void restorePosition(DrawPosition position, const std::string &orderText, bool listChanged,
                          std::vector<std::string> &problems, DrawOutcome &out);
     // Keeps a stop's winners off the stage while their save failed.
-    void withholdWinners(DrawOutcome &out);
     // Takes entries already drawn out of the part of PoolList still in play; how many.
     int removeDrawnFromPlay();
     // Whether a given-up winner keeps another prize under the same name, so stays drawn.
@@ -350,9 +350,6 @@ private:
     MirrorLink m_mirror;
     bool m_takeover = false;
     // The show action of a stop whose records are not on disk, with its texts.
-    std::optional<StageAction> m_withheld;
-    std::array<std::string, kSlotCount> m_withheldSlots;
-    std::string m_withheldGrid;
     OperatorNotices m_notices;
 
     DrawState m_state;
@@ -388,13 +385,9 @@ private:
     bool m_showHint = false;
 
     // What a failed save still owes the files; the next save carries it.
+    SaveDebt m_debt;
     bool m_orderUnsaved = false;
     bool m_positionUnsaved = false;
-    bool m_saveOwed = false;
-    bool m_clearRecordOwed = false;
-    std::string m_unsavedRecord;
-    std::string m_unsavedLog;
-    std::string m_unsavedAudit;
     std::string m_listSum;  // listFingerprint of the loaded list, saved with the position
     // Why the saved draw could not be read at the start; until a reset nothing
     // is drawn, so nothing overwrites it.
