@@ -12,6 +12,18 @@
 
 using namespace tessaly;
 
+namespace {
+
+// The decoder's room: a vector of pixels, sized as it asks.
+std::uint32_t *room(void *pixels, int width, int height)
+{
+    auto *p = static_cast<std::vector<std::uint32_t> *>(pixels);
+    p->assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    return p->data();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     if (size < 4)
@@ -29,11 +41,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             CachedPhoto forged{1 + data[0] % 64, 1 + data[2] % 64, file.subspan(40)};
             JpegDecoder decoder;
             std::vector<std::uint32_t> pixels;
-            auto room = [](void *c, int w, int h) -> std::uint32_t * {
-                auto *p = static_cast<std::vector<std::uint32_t> *>(c);
-                p->assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-                return p->data();
-            };
             if (auto decoded = decodeCachedPhoto(decoder, forged, room, &pixels)) {
                 FUZZ_CHECK(decoded->width == forged.width && decoded->height == forged.height);
                 FUZZ_CHECK(pixels.size() == static_cast<size_t>(forged.width * forged.height));
@@ -46,11 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(photo->jpeg.data() >= file.data() && photo->jpeg.data() + photo->jpeg.size() == file.data() + file.size());
     JpegDecoder decoder;
     std::vector<std::uint32_t> pixels;
-    auto room = [](void *c, int w, int h) -> std::uint32_t * {
-        auto *p = static_cast<std::vector<std::uint32_t> *>(c);
-        p->assign(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
-        return p->data();
-    };
     auto decoded = decodeCachedPhoto(decoder, *photo, room, &pixels);
     if (!decoded)
         return 0;
